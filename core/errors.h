@@ -1,0 +1,24 @@
+#pragma once
+// The failure of a profile, table or log file. It ends the operation in progress; each front end's
+// run frame catches it and shows what() (the GUI in a message box, the CLI on stderr, exit 3).
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tarvela {
+
+class FileError : public std::runtime_error {
+public:
+    // what: the operation's Russian prefix (msg::kCannot...); err: the errno value, 0 for none.
+    FileError(std::string_view what, const std::string& path, int err);
+
+    const std::string& path() const { return path_; }
+    int errorNumber() const { return err_; }
+
+private:
+    std::string path_;
+    int err_;
+};
+
+} // namespace tarvela

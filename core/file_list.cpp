@@ -1,0 +1,78 @@
+#include "file_list.h"
+
+#include "case_fold.h"
+#include "cp1251.h"
+#include "table_file.h"
+
+namespace tarvela {
+
+std::string_view actionText(TAction action) {
+    switch (action) {
+    case TAction::Copy: return "copy";
+    case TAction::Skip: return "skip";
+    case TAction::Del: return "del";
+    case TAction::None: break;
+    }
+    return "";
+}
+
+std::size_t TFileList::add(std::string key, std::unique_ptr<TAtrib> object) {
+    const std::size_t index = items_.size();
+    if (indexed_) {
+        foldedIndex_.try_emplace(foldCase(key), index);
+        exactIndex_.try_emplace(key, index);
+    }
+    items_.push_back({std::move(key), std::move(object)});
+    return index;
+}
+
+void TFileList::erase(std::size_t index) {
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+    indexed_ = false;
+    foldedIndex_.clear();
+    exactIndex_.clear();
+}
+
+void TFileList::rebuildIndexes() const {
+    foldedIndex_.clear();
+    exactIndex_.clear();
+    foldedIndex_.reserve(items_.size());
+    exactIndex_.reserve(items_.size());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        foldedIndex_.try_emplace(foldCase(items_[i].key), i);
+        exactIndex_.try_emplace(items_[i].key, i);
+    }
+    indexed_ = true;
+}
+
+std::ptrdiff_t TFileList::indexOf(std::string_view key) const {
+    if (!indexed_) rebuildIndexes();
+    const auto it = foldedIndex_.find(foldCase(key));
+    return it == foldedIndex_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+}
+
+std::ptrdiff_t TFileList::indexOfExact(std::string_view key) const {
+    if (!indexed_) rebuildIndexes();
+    const auto it = exactIndex_.find(std::string(key));
+    return it == exactIndex_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+}
+
+void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab) {
+    const std::size_t prefixChars = utf8CharCount(pathShab);
+    TableReader reader(pathFiles);
+    TNameAtribFile record;
+    while (reader.next(record)) {
+        auto atrib = std::make_unique<TAtrib>();
+        atrib->FNameTmp = record.FNameTmp;
+        atrib->FileDataTime = record.FDataTime;
+        atrib->Nature = record.Nature;
+        atrib->SizeFile = record.SizeFile;
+        // The field holds one byte per character, so cutting bytes cuts characters.
+        const std::string& bytes = record.FName.bytes();
+        const std::string_view rest =
+            prefixChars < bytes.size() ? std::string_view(bytes).substr(prefixChars) : std::string_view{};
+        list.add(cp1251ToUtf8(rest), std::move(atrib));
+    }
+}
+
+} // namespace tarvela

@@ -1,0 +1,33 @@
+#pragma once
+// The recursive folder scan that feeds a table file. Order is reproducible: a folder's files in
+// name order, then its folder entry ("<folder>/.."), then each subfolder in name order with its
+// own files and walk. Folders whose name begins with '.' are hidden: left out with everything
+// below them. Hidden files are listed. A symbolic link to a folder is never followed; a link to a
+// file is listed with its target's size and time.
+
+#include "file_list.h"
+#include "run_host.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvela {
+
+struct ScanItem {
+    std::string path; // full path; a folder entry ends with "/.."
+    TAtrib atrib;     // Nature, FileDataTime and SizeFile set; Action and FNameTmp empty
+};
+
+using ScanList = std::vector<ScanItem>;
+
+// Appends the files of one folder (which ends with '/') whose names match the mask ("*.*" and "*"
+// match every name). A folder that cannot be read adds nothing.
+void ScanFile(const std::string& folder, std::string_view mask, ScanList& list, RunHost& host);
+
+// Scan mode 2: ScanFile only. Scan mode 0: the full listing described above. An empty mask means
+// "*.*"; a missing trailing '/' is added to the folder. Other modes add nothing.
+void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_t scanMode, RunHost& host);
+
+} // namespace tarvela

@@ -1,0 +1,66 @@
+#pragma once
+// Every Russian text that the engine writes (echo lines, questions, message boxes), in one place
+// and exactly as the program shows them. UTF-8.
+
+#include <string_view>
+
+namespace tarvela::msg {
+
+// Folder scan and table files.
+inline constexpr std::string_view kPathTooLong = "Ошибка! Уменьшите длину пути\\имени файла: ";
+
+// Copier.
+inline constexpr std::string_view kFileNotFound = "Файл не найден: ";
+inline constexpr std::string_view kFileAccessError = "Ошибка доступа к файлу: ";
+inline constexpr std::string_view kFileNotCopied = "Файл не скопирован: ";
+inline constexpr std::string_view kFileCopyError = "Ошибка копирования файла: ";
+inline constexpr std::string_view kCopyingFilesFrom = "Копирование файлов из ";
+inline constexpr std::string_view kCopyingFilesTo = "Копирование файлов в ";
+inline constexpr std::string_view kCompletedSuffix = " завершено";
+inline constexpr std::string_view kCopyingFilesCompleted = "Копирование файлов завершено";
+
+// Disk helpers.
+inline constexpr std::string_view kDeletingFolder = "Удаления папки: ";
+inline constexpr std::string_view kFolderDeleteError = "Ошибка удаления папки: ";
+inline constexpr std::string_view kFileDeleteError = "Ошибка удаления файла: ";
+
+// Start line of the program and of each logged run.
+inline constexpr std::string_view kStartLinePrefix = "Старт программы. Сейчас ";
+inline constexpr std::string_view kStartLineTime = ". Время: ";
+
+// The halves.
+inline constexpr std::string_view kWrongPathInProfile = "В профиле ошибочный путь:";
+inline constexpr std::string_view kAnalysis = "Анализ: ";
+inline constexpr std::string_view kFolderAnalysis = "Анализ папки: ";
+inline constexpr std::string_view kFolderPrefix = "Папка ";
+inline constexpr std::string_view kFolderEmptySuffix = " пуста. Конец анализа";
+inline constexpr std::string_view kNotEnoughSpace = "На диске не достаточно свободного места для выполнения операций";
+inline constexpr std::string_view kFileMissing = "Отсутствует файл: ";
+inline constexpr std::string_view kFilesDiffer = "Файлы отличаются: ";
+inline constexpr std::string_view kFilesDifferSeparator = " <==> ";
+inline constexpr std::string_view kFileAdded = "Файл добавлен: ";
+
+inline constexpr std::string_view kStartWorkHomeOnWork = "]  Начало операции: рабочий=>домашний. Тип: Рабочий компьютер";
+inline constexpr std::string_view kEndWorkHomeOnWork = "]  Конец операции: рабочий=>домашний. Тип: Рабочий компьютер";
+inline constexpr std::string_view kStartHomeWorkOnHome = "]  Начало операции: домашний=>рабочий. Тип: Домашний компьютер";
+inline constexpr std::string_view kEndHomeWorkOnHome = "]  Конец операции: домашний=>рабочий. Тип: Домашний компьютер";
+inline constexpr std::string_view kStartWorkHomeOnHome = "]  Начало операции: рабочий=>домашний. Тип: Домашний компьютер";
+inline constexpr std::string_view kEndWorkHomeOnHome = "]  Конец операции: рабочий=>домашний. Тип: Домашний компьютер";
+inline constexpr std::string_view kStartHomeWorkOnWork = "]  Начало операции: домашний=>рабочий. Тип: Рабочий компьютер";
+inline constexpr std::string_view kEndHomeWorkOnWork = "]  Конец операции: домашний=>рабочий. Тип: Рабочий компьютер";
+
+// The deletion question.
+inline constexpr std::string_view kAttention = "Внимание";
+inline constexpr std::string_view kDeleteQuestion = "Удалить: ";
+inline constexpr std::string_view kYes = "Да";
+inline constexpr std::string_view kNo = "Нет";
+inline constexpr std::string_view kYesToAll = "Да для всех";
+inline constexpr std::string_view kNoToAll = "Нет для всех";
+
+// Failures of the profile, table and log files (our own wording; the platform's text follows).
+inline constexpr std::string_view kCannotOpenFile = "Не удалось открыть файл ";
+inline constexpr std::string_view kCannotReadFile = "Не удалось прочитать файл ";
+inline constexpr std::string_view kCannotWriteFile = "Не удалось записать файл ";
+inline constexpr std::string_view kCannotCreateFolder = "Не удалось создать папку ";
+
+} // namespace tarvela::msg

@@ -1,0 +1,20 @@
+#pragma once
+// Small questions and changes of the file system that the engine needs by path.
+
+#include <string>
+
+namespace tarvela::platform {
+
+bool fileExists(const std::string& path);   // a regular file (a link to one counts)
+bool folderExists(const std::string& path); // a folder (a link to one counts)
+
+// Creates the folder with all missing parents. Throws FileError when it cannot.
+void createFolders(const std::string& path);
+
+// Removes one file; false when it could not (a missing file counts as removed).
+bool removeFile(const std::string& path);
+
+// The folder that holds the running executable, ending with '/'.
+std::string executableFolder();
+
+} // namespace tarvela::platform

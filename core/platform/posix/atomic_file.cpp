@@ -1,0 +1,111 @@
+#include "platform/atomic_file.h"
+
+#include "errors.h"
+#include "messages.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+namespace tarvela::platform {
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 20;
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Syncs the folder so that the rename itself survives a power loss.
+void syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+AtomicFileWriter::AtomicFileWriter(std::string targetPath) : target_(std::move(targetPath)) {
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp_ = target_ + ".tmp" + std::to_string(rd() % 1000000);
+        // 0666 less the umask, as an ordinary new file gets.
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0 || errno != EEXIST) break;
+    }
+    if (fd_ < 0) throw FileError(msg::kCannotWriteFile, target_, errno);
+    buffer_.reserve(kBufferSize);
+}
+
+AtomicFileWriter::~AtomicFileWriter() { discard(); }
+
+void AtomicFileWriter::discard() noexcept {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(temp_.c_str());
+    }
+}
+
+void AtomicFileWriter::write(const void* data, std::size_t size) {
+    const char* p = static_cast<const char*>(data);
+    if (buffer_.size() + size > kBufferSize) flushBuffer();
+    if (size >= kBufferSize) {
+        buffer_.assign(p, size);
+        flushBuffer();
+        return;
+    }
+    buffer_.append(p, size);
+}
+
+void AtomicFileWriter::flushBuffer() {
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            discard();
+            throw FileError(msg::kCannotWriteFile, target_, err);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+}
+
+void AtomicFileWriter::commit() {
+    if (fd_ < 0) throw FileError(msg::kCannotWriteFile, target_, EBADF);
+    flushBuffer();
+    if (::fsync(fd_) != 0 && errno != EINVAL) {
+        const int err = errno;
+        discard();
+        throw FileError(msg::kCannotWriteFile, target_, err);
+    }
+    if (::close(fd_) != 0) {
+        const int err = errno;
+        fd_ = -1;
+        ::unlink(temp_.c_str());
+        throw FileError(msg::kCannotWriteFile, target_, err);
+    }
+    fd_ = -1;
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        throw FileError(msg::kCannotWriteFile, target_, err);
+    }
+    syncFolder(folderOf(target_));
+}
+
+void writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
+    AtomicFileWriter writer(path);
+    writer.write(data, size);
+    writer.commit();
+}
+
+} // namespace tarvela::platform

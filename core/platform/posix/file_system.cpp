@@ -1,0 +1,48 @@
+#include "platform/file_system.h"
+
+#include "errors.h"
+#include "messages.h"
+
+#include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarvela::platform {
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool folderExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void createFolders(const std::string& path) {
+    if (path.empty() || folderExists(path)) return;
+    // Create each missing component from the top down.
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = path.find('/', pos + 1);
+        const std::string part = path.substr(0, pos);
+        if (part.empty()) continue;
+        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+            throw FileError(msg::kCannotCreateFolder, path, errno);
+        }
+    }
+    if (!folderExists(path)) throw FileError(msg::kCannotCreateFolder, path, ENOTDIR);
+}
+
+bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+std::string executableFolder() {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "./";
+    std::string path(buf, static_cast<std::size_t>(n));
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+} // namespace tarvela::platform
