@@ -1,18 +1,29 @@
-// Scans a folder into a table file, as a sending half does: scan_table FOLDER TABLE
+// Scans a folder into a table file, as a sending half does:   scan_table FOLDER TABLE
+// or only walks it, counting entries, to separate the scan from the table write:
+//                                                             scan_table --scan-only FOLDER
+#include "folder_scan.h"
 #include "run_host.h"
 #include "table_writer.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 int main(int argc, char** argv) {
+    const bool scanOnly = argc == 3 && std::strcmp(argv[1], "--scan-only") == 0;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: scan_table FOLDER TABLE\n");
+        std::fprintf(stderr, "usage: scan_table FOLDER TABLE | scan_table --scan-only FOLDER\n");
         return 2;
     }
-    std::string folder = argv[1];
+    std::string folder = argv[scanOnly ? 2 : 1];
     if (folder.back() != '/') folder += '/';
     tarvela::QuietRunHost host;
+    if (scanOnly) {
+        long long entries = 0;
+        tarvela::ScanDiskVisit(folder, "*.*", 0, host, [&](const std::string&, const tarvela::TAtrib&) { ++entries; });
+        std::printf("%lld\n", entries);
+        return 0;
+    }
     const auto total = tarvela::CreateListFiles(folder, argv[2], {}, host);
     std::printf("%lld\n", static_cast<long long>(total));
     return 0;

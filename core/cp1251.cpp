@@ -19,7 +19,7 @@ constexpr std::array<char16_t, 64> kHighHalf = {
 
 char32_t byteToCodePoint(unsigned char b) {
     if (b < 0x80) return b;
-    if (b >= 0xC0) return 0x0410 + (b - 0xC0);
+    if (b >= 0xC0) return static_cast<char32_t>(0x0410 + (b - 0xC0));
     return kHighHalf[b - 0x80];
 }
 
@@ -34,7 +34,20 @@ char codePointToByte(char32_t cp) {
 
 } // namespace
 
+namespace {
+
+bool isAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::string utf8ToCp1251(std::string_view utf8, std::size_t maxChars) {
+    // Most file names are plain ASCII, which is the same in both encodings.
+    if (isAscii(utf8)) return std::string(utf8.substr(0, maxChars));
     std::string out;
     out.reserve(utf8.size() < maxChars ? utf8.size() : maxChars);
     Utf8Decoder decoder(utf8);
@@ -53,6 +66,7 @@ std::string cp1251ToUtf8(std::string_view cp1251) {
 }
 
 std::size_t utf8CharCount(std::string_view utf8) {
+    if (isAscii(utf8)) return utf8.size();
     std::size_t n = 0;
     Utf8Decoder decoder(utf8);
     char32_t cp = 0;

@@ -31,28 +31,52 @@ std::vector<platform::DirEntry> sortedEntries(const platform::Directory& dir) {
 
 bool isHiddenFolder(const std::string& name) { return !name.empty() && name.front() == '.'; }
 
-void appendFiles(const std::vector<platform::DirEntry>& entries, const std::string& folder, std::string_view mask,
-                 ScanList& list, RunHost& host) {
-    for (const auto& e : entries) {
-        host.letEventsRun();
-        if (e.kind == platform::EntryKind::File && matchesMask(mask, e.name)) {
-            list.push_back({folder + e.name, atribOf(kNatureFile, e.mtime, e.size)});
+class Walker {
+public:
+    Walker(std::string_view mask, RunHost& host, const ScanVisitor& visit) : mask_(mask), host_(host), visit_(visit) {}
+
+    // `path` holds the folder with its trailing '/'; it is extended for each entry and restored.
+    void files(const std::vector<platform::DirEntry>& entries, std::string& path) {
+        const std::size_t base = path.size();
+        for (const auto& e : entries) {
+            host_.letEventsRun();
+            if (e.kind != platform::EntryKind::File || !matchesMask(mask_, e.name)) continue;
+            path.append(e.name);
+            visit_(path, atribOf(kNatureFile, e.mtime, e.size));
+            path.resize(base);
         }
     }
-}
 
-// One folder of the full listing: its files, its folder entry when it has a parent, then each
-// visible subfolder recursively.
-void walk(const platform::Directory& dir, const std::string& folder, std::string_view mask, ScanList& list,
-          RunHost& host) {
-    const auto entries = sortedEntries(dir);
-    appendFiles(entries, folder, mask, list, host);
-    if (folder != "/") list.push_back({folder + "..", atribOf(kNatureFolder, dir.mtime(), 0)});
-    for (const auto& e : entries) {
-        host.letEventsRun();
-        if (e.kind != platform::EntryKind::Folder || isHiddenFolder(e.name)) continue;
-        if (auto child = dir.openChild(e.name)) walk(*child, folder + e.name + "/", mask, list, host);
+    // One folder of the full listing: its files, its folder entry when it has a parent, then each
+    // visible subfolder recursively.
+    void walk(const platform::Directory& dir, std::string& path) {
+        const auto entries = sortedEntries(dir);
+        files(entries, path);
+        const std::size_t base = path.size();
+        if (path != "/") {
+            path.append("..");
+            visit_(path, atribOf(kNatureFolder, dir.mtime(), 0));
+            path.resize(base);
+        }
+        for (const auto& e : entries) {
+            host_.letEventsRun();
+            if (e.kind != platform::EntryKind::Folder || isHiddenFolder(e.name)) continue;
+            if (auto child = dir.openChild(e.name)) {
+                path.append(e.name).push_back('/');
+                walk(*child, path);
+                path.resize(base);
+            }
+        }
     }
+
+private:
+    std::string_view mask_;
+    RunHost& host_;
+    const ScanVisitor& visit_;
+};
+
+ScanVisitor appendTo(ScanList& list) {
+    return [&list](const std::string& path, const TAtrib& atrib) { list.push_back({path, atrib}); };
 }
 
 } // namespace
@@ -60,17 +84,27 @@ void walk(const platform::Directory& dir, const std::string& folder, std::string
 void ScanFile(const std::string& folder, std::string_view mask, ScanList& list, RunHost& host) {
     const auto dir = platform::Directory::open(folder);
     if (!dir) return;
-    appendFiles(sortedEntries(*dir), folder, mask, list, host);
+    const ScanVisitor visit = appendTo(list);
+    std::string path = folder;
+    Walker(mask, host, visit).files(sortedEntries(*dir), path);
 }
 
 void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_t scanMode, RunHost& host) {
+    ScanDiskVisit(std::move(folder), std::move(mask), scanMode, host, appendTo(list));
+}
+
+void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode, RunHost& host,
+                   const ScanVisitor& visit) {
     if (folder.empty()) return;
     if (mask.empty()) mask = "*.*";
     if (folder.back() != '/') folder.push_back('/');
+    const auto dir = platform::Directory::open(folder);
+    if (!dir) return;
+    Walker walker(mask, host, visit);
     if (scanMode == 2) {
-        ScanFile(folder, mask, list, host);
+        walker.files(sortedEntries(*dir), folder);
     } else if (scanMode == 0) {
-        if (const auto dir = platform::Directory::open(folder)) walk(*dir, folder, mask, list, host);
+        walker.walk(*dir, folder);
     }
 }
 

@@ -2,16 +2,37 @@
 
 #include "utf8.h"
 
+#include <cstdint>
 #include <random>
 
 namespace tarvela {
 namespace {
 
+// splitmix64, seeded once per thread from the system's entropy source: fast, and uniform enough
+// for names that only need to be unlikely to repeat.
+std::uint64_t nextRandom() {
+    thread_local std::uint64_t state = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
 std::string randomText(std::string_view start, std::size_t length, std::string_view alphabet) {
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> index(0, alphabet.size() - 1);
+    const std::uint64_t base = alphabet.size();
+    // Up to 12 characters come from one 64-bit draw (36^12 < 2^64); draws above the largest
+    // multiple of base^digits are rejected so that every character stays uniform.
+    std::size_t digits = 0;
+    std::uint64_t span = 1;
+    while (digits < 12 && span <= UINT64_MAX / base) span *= base, ++digits;
+    const std::uint64_t limit = (UINT64_MAX / span) * span;
+
     std::string text(start);
-    while (text.size() < length) text.push_back(alphabet[index(generator)]);
+    while (text.size() < length) {
+        std::uint64_t r = nextRandom();
+        while (r >= limit) r = nextRandom();
+        for (std::size_t i = 0; i < digits && text.size() < length; ++i, r /= base) text.push_back(alphabet[r % base]);
+    }
     return text;
 }
 

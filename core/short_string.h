@@ -6,6 +6,7 @@
 #include "cp1251.h"
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -51,9 +52,8 @@ public:
     // Writes the field; the bytes after the text are zero.
     void encode(MutableBytes field) const {
         field[0] = static_cast<unsigned char>(bytes_.size());
-        for (std::size_t i = 0; i < N; ++i) {
-            field[1 + i] = i < bytes_.size() ? static_cast<unsigned char>(bytes_[i]) : 0;
-        }
+        std::memcpy(field.data() + 1, bytes_.data(), bytes_.size());
+        std::memset(field.data() + 1 + bytes_.size(), 0, N - bytes_.size());
     }
 
     friend bool operator==(const ShortString&, const ShortString&) = default;

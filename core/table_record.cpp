@@ -7,12 +7,14 @@ namespace tarvela {
 
 void encodeTableRecord(const TNameAtribFile& r, MutableBytes out) {
     assert(out.size() >= TNameAtribFile::kSize);
-    std::fill_n(out.begin(), TNameAtribFile::kSize, 0);
     out[TNameAtribFile::kOffNature] = r.Nature;
     r.FName.encode(out.subspan(TNameAtribFile::kOffFName, 256));
     storeLeDouble(out, TNameAtribFile::kOffFDataTime, r.FDataTime);
     storeLeInt64(out, TNameAtribFile::kOffSizeFile, r.SizeFile);
     r.FNameTmp.encode(out.subspan(TNameAtribFile::kOffFNameTmp, 26));
+    // The two gaps carry no meaning; they are written as zeros.
+    std::fill_n(out.begin() + 257, 7, 0);
+    std::fill_n(out.begin() + 306, 6, 0);
 }
 
 TNameAtribFile decodeTableRecord(ConstBytes in) {

@@ -11,26 +11,23 @@ namespace tarvela {
 
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
                              const ExclusionList& exclusions, RunHost& host) {
-    ScanList list;
-    ScanDisk(pathFolder, "*.*", list, 0, host);
-
     TableWriter writer(nameFiles);
     std::int64_t total = 0;
     TNameAtribFile record;
-    for (const ScanItem& item : list) {
-        if (isExcluded(exclusions, item.path)) continue;
-        if (utf8CharCount(item.path) > kMaxPathChars) {
-            host.echo(std::string(msg::kPathTooLong) + item.path, color::kRed);
-            continue;
+    ScanDiskVisit(pathFolder, "*.*", 0, host, [&](const std::string& path, const TAtrib& atrib) {
+        if (isExcluded(exclusions, path)) return;
+        if (utf8CharCount(path) > kMaxPathChars) {
+            host.echo(std::string(msg::kPathTooLong) + path, color::kRed);
+            return;
         }
-        record.Nature = item.atrib.Nature;
-        record.FName = ShortString<255>::fromText(item.path);
-        record.FDataTime = item.atrib.FileDataTime;
-        record.SizeFile = item.atrib.SizeFile;
-        record.FNameTmp = ShortString<25>::fromText(makeStoreName(item.path));
+        record.Nature = atrib.Nature;
+        record.FName = ShortString<255>::fromText(path);
+        record.FDataTime = atrib.FileDataTime;
+        record.SizeFile = atrib.SizeFile;
+        record.FNameTmp = ShortString<25>::fromText(makeStoreName(path));
         writer.append(record);
-        total += item.atrib.SizeFile;
-    }
+        total += atrib.SizeFile;
+    });
     writer.commit();
     return total;
 }

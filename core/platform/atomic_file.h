@@ -31,6 +31,7 @@ private:
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+    long long written_ = 0;
     std::string buffer_;
 };
 
