@@ -27,4 +27,9 @@ std::string tableFile(const std::string& pathTask, Side owner, int n) {
 
 std::string logFile(const std::string& pathTask, const std::string& id) { return pathTask + "/" + id + ".log"; }
 
+bool isPlainStoreName(std::string_view name) {
+    constexpr std::string_view kForbidden("/\0", 2);
+    return !name.empty() && name != "." && name != ".." && name.find_first_of(kForbidden) == std::string_view::npos;
+}
+
 } // namespace tarvela

@@ -12,6 +12,7 @@
 // N is 1..10 in decimal without leading zeros.
 
 #include <string>
+#include <string_view>
 
 namespace tarvela {
 
@@ -37,5 +38,9 @@ std::string storeFolder(const std::string& pathTask, Side sender, int n);
 std::string tableFile(const std::string& pathTask, Side owner, int n);
 
 std::string logFile(const std::string& pathTask, const std::string& id);
+
+// Whether a store name read from a table file can stand as one file name in a store folder: not
+// empty, not "." or "..", without '/' and NUL. Anything else could reach outside the store folder.
+bool isPlainStoreName(std::string_view name);
 
 } // namespace tarvela

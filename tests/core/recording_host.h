@@ -1,9 +1,11 @@
 #pragma once
-// A RunHost for tests: records every echo line and answers the questions from a script.
+// A RunHost for tests: records every echo line, label and progress step, and answers the questions
+// from a script.
 
 #include "run_host.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,12 @@ struct EchoLine {
     std::string text;
     std::uint32_t color = 0;
     friend bool operator==(const EchoLine&, const EchoLine&) = default;
+};
+
+struct ProgressStep {
+    std::int64_t position = 0;
+    std::int64_t maximum = 0;
+    friend bool operator==(const ProgressStep&, const ProgressStep&) = default;
 };
 
 class RecordingHost : public QuietRunHost {
@@ -34,6 +42,16 @@ public:
         return a;
     }
     void showError(std::string_view message) override { errors.emplace_back(message); }
+    void setFolderProgress(std::int64_t position, std::int64_t maximum) override {
+        folderProgress.push_back({position, maximum});
+    }
+    void setFileProgress(std::int64_t position, std::int64_t maximum) override {
+        fileProgress.push_back({position, maximum});
+        if (onFileProgress) onFileProgress(position);
+    }
+    void setFolderLabel(std::string_view path) override { folderLabels.emplace_back(path); }
+    void setFileLabel(std::string_view path) override { fileLabels.emplace_back(path); }
+    void setTaskProgress(std::int64_t position) override { taskProgress.push_back(position); }
 
     std::vector<EchoLine> lines;
     std::vector<std::string> fullCopyQuestions;
@@ -42,6 +60,13 @@ public:
     std::deque<FullCopyAnswer> fullCopyAnswers;
     std::deque<DeleteAnswer> deleteAnswers;
     bool stop = false;
+    std::vector<ProgressStep> folderProgress;
+    std::vector<ProgressStep> fileProgress;
+    std::vector<std::string> folderLabels;
+    std::vector<std::string> fileLabels;
+    std::vector<std::int64_t> taskProgress;
+    // Runs inside setFileProgress, as a stop button pressed while a file is copied would.
+    std::function<void(std::int64_t)> onFileProgress;
 
 protected:
     void processEvents() override { ++eventRuns; }

@@ -1,0 +1,18 @@
+#pragma once
+// What the engine asks of the system about disks and about this computer.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarvela::platform {
+
+// Bytes available to this user on the file system that holds the existing path; -1 when the
+// query fails.
+std::int64_t availableBytes(const std::string& path);
+
+// The files that may hold this computer's machine id (a stable identity made at installation, as
+// hexadecimal text on the first line), the authoritative one first.
+std::vector<std::string> machineIdFiles();
+
+} // namespace tarvela::platform

@@ -1,0 +1,64 @@
+#pragma once
+// Copying one file the way the engine needs it: in large chunks through the kernel's copy path,
+// into a temporary file beside the destination that replaces the destination only once it is
+// complete. A stop, a full disk or a read error leaves an existing destination exactly as it was
+// and no temporary file behind.
+
+#include "platform/directory.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tarvela::platform {
+
+// Bytes copied between two progress reports (and two looks at the stop flag).
+inline constexpr std::int64_t kCopyChunk = std::int64_t{8} << 20;
+
+struct CopyOptions {
+    // Keep the file's pages out of the page cache: a huge file would otherwise evict everything
+    // the user is working with. The data is then on the device before the copy replaces the
+    // destination.
+    bool bypassCache = false;
+    // Last-write time of the copy; the source's own when empty.
+    std::optional<FileTime> lastWrite;
+};
+
+enum class CopyStatus {
+    Done,
+    SourceMissing, // the source vanished (or never was)
+    AccessDenied,  // permission denied on either side
+    Stopped,       // the progress callback asked to stop
+    Failed,        // anything else: full disk, read or write error, a folder as source...
+};
+
+struct CopyResult {
+    CopyStatus status = CopyStatus::Failed;
+    int error = 0; // errno of the failure; 0 for Done and Stopped
+    bool ok() const { return status == CopyStatus::Done; }
+};
+
+// Called after each chunk with the bytes copied so far; returning false abandons the copy.
+using CopyProgress = std::function<bool(std::int64_t bytesDone)>;
+
+// Copies the regular file `from` (a link is followed) to `to`, replacing `to` when it exists. The
+// copy gets the source's permission bits and last-access time and the last-write time of the
+// options; where the destination's file system cannot hold them (FAT) that is not a failure.
+// Small copies are not flushed to the device one by one: see syncFileSystem.
+CopyResult copyFile(const std::string& from, const std::string& to, const CopyOptions& options,
+                    const CopyProgress& progress);
+
+// Size of the file at path (a link is followed; 0 for anything but a regular file), or the errno of
+// the failed query: ENOENT when nothing is there.
+struct SizeQuery {
+    std::int64_t size = -1;
+    int error = 0;
+};
+SizeQuery querySize(const std::string& path);
+
+// Writes everything still cached for the file system that holds `path` to its device. One call
+// after a run's copies makes them all durable for the price of one flush; false when it failed.
+bool syncFileSystem(const std::string& path);
+
+} // namespace tarvela::platform

@@ -1,0 +1,196 @@
+#include "platform/file_copy.h"
+
+#include "platform/posix/descriptor.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tarvela::platform {
+namespace {
+
+// The copy's temporary file in the destination's folder, named so that a leftover is recognisable.
+// Removed on destruction unless it was renamed over the destination.
+class TempFile {
+public:
+    explicit TempFile(const std::string& destination) {
+        const auto slash = destination.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
+        path_ = folder + ".tarvela-XXXXXX.part";
+        fd_ = ::mkostemps(path_.data(), 5, O_CLOEXEC);
+        if (fd_ < 0) error_ = errno;
+    }
+    ~TempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (error_ == 0 && !renamed_) ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int fd() const { return fd_; }
+    int error() const { return error_; }
+
+    int closeAndRename(const std::string& destination) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return errno;
+        if (::rename(path_.c_str(), destination.c_str()) != 0) return errno;
+        renamed_ = true;
+        return 0;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool renamed_ = false;
+};
+
+CopyResult failure(int err) {
+    if (err == EACCES || err == EPERM) return {CopyStatus::AccessDenied, err};
+    return {CopyStatus::Failed, err};
+}
+
+// The kernel's copy path is missing for this pair of files: copy through a buffer instead.
+bool kernelCopyUnsupported(int err) { return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP; }
+
+// Copies up to `length` bytes at `offset` through `buffer`; the bytes copied, 0 at the end of the
+// source, -1 with errno set on failure.
+ssize_t copyThroughBuffer(int in, int out, off_t offset, std::size_t length, std::vector<char>& buffer) {
+    if (buffer.size() < length) buffer.resize(length);
+    ssize_t got;
+    do {
+        got = ::pread(in, buffer.data(), length, offset);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) return got;
+    std::size_t written = 0;
+    while (written < static_cast<std::size_t>(got)) {
+        const ssize_t n = ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(got) - written,
+                                   offset + static_cast<off_t>(written));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+// Keeps a large copy out of the page cache without the alignment rules of O_DIRECT: the source's
+// pages are dropped once read; each written chunk is sent to the device at once, and the chunk
+// before it is waited for and dropped. So at most two chunks of the copy are cached at any time
+// while reading, writing and the device's work overlap.
+class CacheBypass {
+public:
+    CacheBypass(int in, int out) : in_(in), out_(out) {}
+
+    // After the chunk [offset, offset + length) was copied; 0 or the errno of a failed write-out.
+    int chunkDone(off_t offset, off_t length) {
+        ::posix_fadvise(in_, offset, length, POSIX_FADV_DONTNEED);
+        if (::sync_file_range(out_, offset, length, SYNC_FILE_RANGE_WRITE) != 0) return errno;
+        if (previousLength_ > 0) {
+            constexpr unsigned kWait =
+                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+            if (::sync_file_range(out_, previousOffset_, previousLength_, kWait) != 0) return errno;
+            ::posix_fadvise(out_, previousOffset_, previousLength_, POSIX_FADV_DONTNEED);
+        }
+        previousOffset_ = offset;
+        previousLength_ = length;
+        return 0;
+    }
+
+    // Makes the whole copy durable and drops what is left of it from the cache.
+    int finish() {
+        if (::fdatasync(out_) != 0) return errno;
+        ::posix_fadvise(out_, 0, 0, POSIX_FADV_DONTNEED);
+        return 0;
+    }
+
+private:
+    int in_;
+    int out_;
+    off_t previousOffset_ = 0;
+    off_t previousLength_ = 0;
+};
+
+} // namespace
+
+CopyResult copyFile(const std::string& from, const std::string& to, const CopyOptions& options,
+                    const CopyProgress& progress) {
+    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (in.get() < 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR) return {CopyStatus::SourceMissing, err};
+        return failure(err);
+    }
+    struct stat source {};
+    if (::fstat(in.get(), &source) != 0) return failure(errno);
+    if (!S_ISREG(source.st_mode)) return failure(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
+
+    TempFile temp(to);
+    if (temp.fd() < 0) return failure(temp.error());
+    const int out = temp.fd();
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    CacheBypass bypass(in.get(), out);
+    bool kernelCopy = true;
+    std::vector<char> buffer;
+    std::int64_t done = 0;
+    while (done < source.st_size) {
+        const auto length = static_cast<std::size_t>(std::min(kCopyChunk, source.st_size - done));
+        ssize_t n;
+        if (kernelCopy) {
+            off_t inOffset = done;
+            off_t outOffset = done;
+            n = ::copy_file_range(in.get(), &inOffset, out, &outOffset, length, 0);
+            if (n < 0 && kernelCopyUnsupported(errno)) {
+                kernelCopy = false;
+                continue;
+            }
+        } else {
+            n = copyThroughBuffer(in.get(), out, done, std::min<std::size_t>(length, 1 << 20), buffer);
+        }
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return failure(errno);
+        }
+        if (n == 0) break; // the source shrank while it was copied: the copy holds what was there
+        if (options.bypassCache) {
+            if (const int err = bypass.chunkDone(done, n); err != 0) return failure(err);
+        }
+        done += n;
+        if (!progress(done)) return {CopyStatus::Stopped, 0};
+    }
+    if (options.bypassCache) {
+        if (const int err = bypass.finish(); err != 0) return failure(err);
+    }
+
+    // Permission bits without set-id bits; a file system that cannot keep them (FAT) refuses
+    // quietly, which is no reason to lose the copy.
+    ::fchmod(out, source.st_mode & 0777);
+    const timespec lastWrite = options.lastWrite
+                                   ? timespec{options.lastWrite->seconds, options.lastWrite->nanoseconds}
+                                   : source.st_mtim;
+    const timespec times[2] = {source.st_atim, lastWrite};
+    ::futimens(out, times);
+
+    if (const int err = temp.closeAndRename(to); err != 0) return failure(err);
+    return {CopyStatus::Done, 0};
+}
+
+SizeQuery querySize(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {-1, errno == ENOTDIR ? ENOENT : errno};
+    return {S_ISREG(st.st_mode) ? st.st_size : 0, 0};
+}
+
+bool syncFileSystem(const std::string& path) {
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    return fd.get() >= 0 && ::syncfs(fd.get()) == 0;
+}
+
+} // namespace tarvela::platform
