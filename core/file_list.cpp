@@ -2,6 +2,11 @@
 
 #include "case_fold.h"
 #include "cp1251.h"
+#include "echo_color.h"
+#include "messages.h"
+#include "run_host.h"
+#include "store_layout.h"
+#include "table_entry_check.h"
 #include "table_file.h"
 
 namespace tarvela {
@@ -57,8 +62,18 @@ std::ptrdiff_t TFileList::indexOfExact(std::string_view key) const {
     return it == exactIndex_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
 }
 
-void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab) {
+namespace {
+
+bool acceptable(const TNameAtribFile& record, const std::string& prefix, std::string_view key) {
+    return record.FName.bytes().starts_with(prefix) && isAcceptableRelativeName(key, record.Nature) &&
+           isPlainStoreName(record.FNameTmp.bytes()) && record.SizeFile >= 0;
+}
+
+} // namespace
+
+void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked) {
     const std::size_t prefixChars = utf8CharCount(pathShab);
+    const std::string prefix = utf8ToCp1251(pathShab);
     TableReader reader(pathFiles);
     TNameAtribFile record;
     while (reader.next(record)) {
@@ -71,7 +86,12 @@ void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::strin
         const std::string& bytes = record.FName.bytes();
         const std::string_view rest =
             prefixChars < bytes.size() ? std::string_view(bytes).substr(prefixChars) : std::string_view{};
-        list.add(cp1251ToUtf8(rest), std::move(atrib));
+        std::string key = cp1251ToUtf8(rest);
+        if (checked != nullptr && !acceptable(record, prefix, key)) {
+            checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
+            continue;
+        }
+        list.add(std::move(key), std::move(atrib));
     }
 }
 

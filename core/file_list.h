@@ -66,10 +66,17 @@ private:
     mutable bool indexed_ = false;
 };
 
+class RunHost;
+
 // Loads the table file `pathFiles` into `list`: each record becomes an item whose key is the
 // record's path without its first n characters, n being the length of pathShab (the folder of the
 // pair on the side that wrote the table, ending with '/'). Throws FileError when the file cannot
 // be read; items read before the failure stay in the list.
-void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab);
+//
+// With `checked` set, a record that could lead a path out of its pair folder is refused with a red
+// line on it instead: a path that does not begin with pathShab, an unacceptable relative name or
+// store name (table_entry_check.h, store_layout.h), or a negative size.
+void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                       RunHost* checked = nullptr);
 
 } // namespace tarvela

@@ -39,6 +39,10 @@ inline constexpr std::string_view kFileMissing = "Отсутствует фай�
 inline constexpr std::string_view kFilesDiffer = "Файлы отличаются: ";
 inline constexpr std::string_view kFilesDifferSeparator = " <==> ";
 inline constexpr std::string_view kFileAdded = "Файл добавлен: ";
+// A record of a table on the medium that would lead out of its pair folder (our own wording).
+inline constexpr std::string_view kUnacceptableTableEntry = "Недопустимая запись в таблице, пропущена: ";
+// A target reached through a symbolic link to a folder, which could lead out of the pair folder.
+inline constexpr std::string_view kOutsideFolder = "Путь ведёт за пределы папки, пропущен: ";
 
 inline constexpr std::string_view kStartWorkHomeOnWork = "]  Начало операции: рабочий=>домашний. Тип: Рабочий компьютер";
 inline constexpr std::string_view kEndWorkHomeOnWork = "]  Конец операции: рабочий=>домашний. Тип: Рабочий компьютер";

@@ -11,6 +11,10 @@ bool folderExists(const std::string& path); // a folder (a link to one counts)
 // Creates the folder with all missing parents. Throws FileError when it cannot.
 void createFolders(const std::string& path);
 
+// What stands at a path, without following a symbolic link there.
+enum class PathKind { Missing, File, Folder, Link, Other };
+PathKind pathKindNoFollow(const std::string& path);
+
 // Removes one file; false when it could not (a missing file counts as removed).
 bool removeFile(const std::string& path);
 

@@ -35,6 +35,15 @@ void createFolders(const std::string& path) {
     if (!folderExists(path)) throw FileError(msg::kCannotCreateFolder, path, ENOTDIR);
 }
 
+PathKind pathKindNoFollow(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? PathKind::Missing : PathKind::Other;
+    if (S_ISREG(st.st_mode)) return PathKind::File;
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    if (S_ISLNK(st.st_mode)) return PathKind::Link;
+    return PathKind::Other;
+}
+
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 std::string executableFolder() {
