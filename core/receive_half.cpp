@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "half_lines.h"
 #include "messages.h"
+#include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "rooted_path.h"
 #include "store_layout.h"
@@ -98,6 +99,8 @@ private:
                 makeNewFolder(own, name, rooted);
             }
         }
+        // The copies must be on the disk before the store that holds their only other copy goes.
+        if (sum > 0) platform::syncFileSystem(own);
         if (sum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());

@@ -5,6 +5,7 @@
 #include "echo_color.h"
 #include "half_lines.h"
 #include "messages.h"
+#include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "store_layout.h"
 #include "table_file.h"
@@ -44,6 +45,8 @@ public:
             if (const auto early = comparePair(n)) return *early;
         }
         host_.setBusy(false);
+        // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
+        platform::syncFileSystem(ctx_.PathTask);
         echoTimedLine(host_, work_ ? msg::kEndWorkHomeOnWork : msg::kEndHomeWorkOnHome);
         host_.hideProgressPanelLater();
         return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
