@@ -61,6 +61,15 @@ inline constexpr std::string_view kNo = "Нет";
 inline constexpr std::string_view kYesToAll = "Да для всех";
 inline constexpr std::string_view kNoToAll = "Нет для всех";
 
+// The full-copy question.
+inline constexpr std::string_view kFullCopyInfoMissing = "      Сведенияе об одном из компьютеров отсутствуют. ";
+inline constexpr std::string_view kFullCopyFolder = "Папка:";
+inline constexpr std::string_view kFullCopyAllFiles =
+    " Выполнить копирование всех файлов из выбранных в профиле папок \r для переноса на другой компьютер?";
+inline constexpr std::string_view kFullCopyForAllFolders = " Выполнить эту операцию для всех папок указанных в профиле ";
+inline constexpr std::string_view kExecute = "Выполнить";
+inline constexpr std::string_view kRefuse = "Отказаться";
+
 // Failures of the profile, table and log files (our own wording; the platform's text follows).
 inline constexpr std::string_view kCannotOpenFile = "Не удалось открыть файл ";
 inline constexpr std::string_view kCannotReadFile = "Не удалось прочитать файл ";

@@ -1,0 +1,88 @@
+#include "help_text.h"
+
+namespace tarvela::cli {
+namespace {
+
+constexpr std::string_view kTool = R"(Usage: tarvela-cli [--medium DIR] COMMAND ...
+
+Keeps the folders of a work computer and a home computer in step through a removable medium.
+
+  --medium DIR   the folder that plays the program folder (Tarvela.cfg and Task/ live there);
+                 default: the folder of the tarvela-cli executable.
+
+Commands:
+  list           one line per profile: INDEX<TAB>ID<TAB>NAME<TAB>ROLE<TAB>IDPC
+  id             this computer's identity
+  state PROFILE  the directions that may run now, one per line
+  run PROFILE    runs this computer's half of a direction
+
+PROFILE is the 8-character Id, the exact name, or #INDEX (0-based, as list shows it).
+"tarvela-cli COMMAND --help" tells more of each command.
+
+Exit status: 0 done; 1 the half ended early (wrong path, too little space, refused, store not
+removable, stopped, direction not enabled, busy); 2 usage error; 3 a profile, table or log file
+could not be read or written.
+)";
+
+constexpr std::string_view kList = R"(Usage: tarvela-cli [--medium DIR] list
+
+One line per profile, in the order of the profile file:
+  INDEX<TAB>ID<TAB>NAME<TAB>ROLE<TAB>IDPC
+ROLE is work when the profile was saved in the work role, else home; IDPC is the identity of the
+computer that saved it. Control characters in a field are shown as '?'.
+)";
+
+constexpr std::string_view kId = R"(Usage: tarvela-cli id
+
+Prints this computer's identity, as profiles saved here record it.
+)";
+
+constexpr std::string_view kState = R"(Usage: tarvela-cli [--medium DIR] state PROFILE [--role work|home]
+
+Prints the directions that may run on this computer now, one per line:
+  work-home   ("рабочий с домашним")
+  home-work   ("домашний с рабочим")
+--role defaults to the profile's role when the profile was last saved on this computer.
+)";
+
+constexpr std::string_view kRun = R"(Usage: tarvela-cli [--medium DIR] run PROFILE --direction work-home|home-work
+                  [--role work|home] [--full-copy all|none|refuse|ask] [--delete yes|no|ask] [--no-color]
+
+Runs this computer's half of the direction: the sending half when this computer's folders are
+the source, the receiving half otherwise. A direction that may not run now is refused (exit 1).
+
+  --direction   work-home ("рабочий с домашним") or home-work ("домашний с рабочим")
+  --role        work or home; default: the profile's role when the profile was last saved on this
+                computer, else required
+  --full-copy   the answer when a folder was never received by the other computer:
+                all = copy every file, for every such folder of the run;
+                none = copy nothing (the folders are taken as equal), for every such folder;
+                refuse = refuse; ask = ask on the terminal (the default on a terminal;
+                without one the full copy is refused)
+  --delete      the answer when the profile asks before removing: yes = "Да для всех",
+                no = "Нет для всех", ask = per item on the terminal (the default on a terminal;
+                without one nothing is removed)
+  --no-color    no colours (also when NO_COLOR is set)
+
+Echo lines go to stdout; the progress line goes to stderr on a terminal. Ctrl-C stops the run the
+way the stop button does.
+)";
+
+} // namespace
+
+std::string_view helpText(Command command) {
+    switch (command) {
+    case Command::List:
+        return kList;
+    case Command::Id:
+        return kId;
+    case Command::State:
+        return kState;
+    case Command::Run:
+        return kRun;
+    default:
+        return kTool;
+    }
+}
+
+} // namespace tarvela::cli

@@ -1,0 +1,162 @@
+#include "terminal_host.h"
+
+#include "echo_color.h"
+#include "terminal_questions.h"
+
+#include <chrono>
+
+namespace tarvela::cli {
+namespace {
+
+constexpr std::chrono::milliseconds kRedrawInterval{100};
+constexpr std::string_view kReset = "\033[0m";
+constexpr std::string_view kEraseLine = "\r\033[K";
+
+// C0 controls, DEL and the C1 controls (U+0080..U+009F, two bytes in UTF-8) become '?'.
+std::string safeForTerminal(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F) {
+            out.push_back('?');
+        } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            out.push_back('?');
+            ++i;
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string_view ansiColor(std::uint32_t c) {
+    switch (color::normalized(c)) {
+    case color::kMaroon:
+        return "\033[31m";
+    case color::kBlue:
+        return "\033[34m";
+    case color::kTeal:
+        return "\033[36m";
+    case color::kPurple:
+        return "\033[35m";
+    case color::kGreen:
+        return "\033[32m";
+    case color::kRed:
+        return "\033[1;91m";
+    default:
+        return {};
+    }
+}
+
+TerminalHost::TerminalHost(std::istream& in, std::ostream& out, std::ostream& err, const std::atomic<bool>& stop,
+                           TerminalSettings settings)
+    : in_(in), out_(out), err_(err), stop_(stop), settings_(settings) {}
+
+void TerminalHost::echo(std::string_view text, std::uint32_t color) {
+    erase();
+    const std::string_view escape = settings_.color ? ansiColor(color) : std::string_view{};
+    if (escape.empty()) {
+        out_ << (settings_.color ? safeForTerminal(text) : std::string(text)) << '\n';
+    } else {
+        out_ << escape << safeForTerminal(text) << kReset << '\n';
+    }
+    if (settings_.progress)
+        out_.flush();
+}
+
+void TerminalHost::showProgressPanel(bool visible) {
+    if (visible && !panel_)
+        line_.start(ProgressLine::Clock::now());
+    panel_ = visible;
+    if (!visible)
+        erase();
+}
+
+void TerminalHost::setFolderProgress(std::int64_t position, std::int64_t maximum) {
+    line_.setFiles(position, maximum);
+    draw(false);
+}
+
+void TerminalHost::setFileProgress(std::int64_t position, std::int64_t) {
+    line_.setFileBytes(position);
+    draw(false);
+}
+
+void TerminalHost::setFileLabel(std::string_view path) {
+    line_.setFileName(safeForTerminal(path));
+}
+
+void TerminalHost::draw(bool force) {
+    if (!settings_.progress || !panel_)
+        return;
+    const auto now = ProgressLine::Clock::now();
+    if (!force && drawn_ && now - lastDraw_ < kRedrawInterval)
+        return;
+    lastDraw_ = now;
+    err_ << kEraseLine << line_.render(now, settings_.width - 1) << std::flush;
+    drawn_ = true;
+}
+
+void TerminalHost::erase() {
+    if (!drawn_)
+        return;
+    err_ << kEraseLine << std::flush;
+    drawn_ = false;
+}
+
+FullCopyAnswer TerminalHost::askFullCopy(std::string_view folder) {
+    FullCopyChoice choice = settings_.fullCopy;
+    if (choice == FullCopyChoice::Unset) {
+        choice = settings_.canAsk ? FullCopyChoice::Ask : FullCopyChoice::Refuse;
+        if (!settings_.canAsk && !toldFullCopy_) {
+            erase();
+            err_ << "tarvela-cli: " << safeForTerminal(folder)
+                 << " has never been received by the other computer; without a terminal to ask, the full copy is "
+                    "refused (answer with --full-copy all|none|refuse)\n";
+            toldFullCopy_ = true;
+        }
+    }
+    switch (choice) {
+    case FullCopyChoice::All:
+        return {FullCopyResult::CopyAll, true};
+    case FullCopyChoice::None:
+        return {FullCopyResult::CopyNothing, true};
+    case FullCopyChoice::Ask:
+        erase();
+        return askFullCopyOn(in_, err_, safeForTerminal(folder));
+    default:
+        return {FullCopyResult::Refused, false};
+    }
+}
+
+DeleteAnswer TerminalHost::askDelete(std::string_view path) {
+    DeleteChoice choice = settings_.deleteChoice;
+    if (choice == DeleteChoice::Unset) {
+        choice = settings_.canAsk ? DeleteChoice::Ask : DeleteChoice::No;
+        if (!settings_.canAsk && !toldDelete_) {
+            erase();
+            err_ << "tarvela-cli: nothing is removed without a terminal to ask (answer with --delete yes|no)\n";
+            toldDelete_ = true;
+        }
+    }
+    switch (choice) {
+    case DeleteChoice::Yes:
+        return DeleteAnswer::YesToAll;
+    case DeleteChoice::Ask:
+        erase();
+        return askDeleteOn(in_, err_, safeForTerminal(path));
+    default:
+        return DeleteAnswer::NoToAll;
+    }
+}
+
+void TerminalHost::showError(std::string_view message) {
+    erase();
+    err_ << safeForTerminal(message) << '\n';
+}
+
+} // namespace tarvela::cli

@@ -1,0 +1,73 @@
+#pragma once
+// The engine's front end on a terminal: echo lines on stdout, the progress line and the questions
+// on stderr, the stop request from Ctrl-C.
+
+#include "cli_options.h"
+#include "progress_line.h"
+#include "run_host.h"
+
+#include <atomic>
+#include <istream>
+#include <ostream>
+
+namespace tarvela::cli {
+
+struct TerminalSettings {
+    bool color = false;    // ANSI colours on the echo lines (stdout is a terminal, colour not refused)
+    bool progress = false; // the progress line on stderr (stderr is a terminal)
+    bool canAsk = false;   // stdin is a terminal: unanswered questions are asked there
+    FullCopyChoice fullCopy = FullCopyChoice::Unset;
+    DeleteChoice deleteChoice = DeleteChoice::Unset;
+    std::size_t width = 80; // columns of the progress line
+};
+
+class TerminalHost final : public RunHost {
+public:
+    TerminalHost(std::istream& in, std::ostream& out, std::ostream& err, const std::atomic<bool>& stop,
+                 TerminalSettings settings);
+
+    // One line of exactly the echo's text. On a terminal control characters are shown as '?', so
+    // a file name cannot send commands to the terminal.
+    void echo(std::string_view text, std::uint32_t color) override;
+
+    void showProgressPanel(bool visible) override;
+    void hideProgressPanelLater() override { showProgressPanel(false); }
+    void setFolderProgress(std::int64_t position, std::int64_t maximum) override;
+    void setFileProgress(std::int64_t position, std::int64_t maximum) override;
+    void setFolderLabel(std::string_view) override {}
+    void setFileLabel(std::string_view path) override;
+    void setTaskProgress(std::int64_t) override {}
+    void setTaskStopViewProg() override {}
+    void setBusy(bool) override {}
+
+    bool stopRequested() const override { return stop_.load(); }
+
+    FullCopyAnswer askFullCopy(std::string_view folder) override;
+    DeleteAnswer askDelete(std::string_view path) override;
+    void showError(std::string_view message) override;
+
+protected:
+    void processEvents() override {}
+
+private:
+    void draw(bool force);
+    void erase();
+
+    std::istream& in_;
+    std::ostream& out_;
+    std::ostream& err_;
+    const std::atomic<bool>& stop_;
+    TerminalSettings settings_;
+    ProgressLine line_;
+    bool panel_ = false; // a run is showing progress
+    bool drawn_ = false; // the progress line stands on the terminal now
+    ProgressLine::Clock::time_point lastDraw_{};
+    bool toldFullCopy_ = false;
+    bool toldDelete_ = false;
+};
+
+// The ANSI escape that starts an echo line of this colour; empty for black and for colours outside
+// the echo's palette (the terminal's own colour).
+std::string_view ansiColor(std::uint32_t color);
+
+} // namespace tarvela::cli
