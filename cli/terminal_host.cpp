@@ -12,13 +12,17 @@ constexpr std::chrono::milliseconds kRedrawInterval{100};
 constexpr std::string_view kReset = "\033[0m";
 constexpr std::string_view kEraseLine = "\r\033[K";
 
-// C0 controls, DEL and the C1 controls (U+0080..U+009F, two bytes in UTF-8) become '?'.
-std::string safeForTerminal(std::string_view text) {
+// C0 controls, DEL and the C1 controls (U+0080..U+009F, two bytes in UTF-8) become '?'. A message
+// keeps its line breaks (LF; a CR is dropped, as message boxes break "\n\r" into one line break).
+std::string safeForTerminal(std::string_view text, bool message = false) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F) {
+        if (message && (c == '\n' || c == '\r')) {
+            if (c == '\n')
+                out.push_back('\n');
+        } else if (c < 0x20 || c == 0x7F) {
             out.push_back('?');
         } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
                    static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
@@ -156,7 +160,7 @@ DeleteAnswer TerminalHost::askDelete(std::string_view path) {
 
 void TerminalHost::showError(std::string_view message) {
     erase();
-    err_ << safeForTerminal(message) << '\n';
+    err_ << safeForTerminal(message, true) << '\n';
 }
 
 } // namespace tarvela::cli

@@ -114,7 +114,7 @@ TEST(TerminalHost, QuestionsAnsweredByOptionsOrByTheTerminal) {
     }
 }
 
-TEST(TerminalHost, EchoOnATerminalCannotCarryControlSequences) {
+TEST(TerminalHost, EchoOnATerminalAndMessagesCannotCarryControlSequences) {
     const std::atomic<bool> stop{false};
     std::istringstream in;
     for (const bool terminal : {false, true}) {
