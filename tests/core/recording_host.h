@@ -2,6 +2,7 @@
 // A RunHost for tests: records every echo line, label and progress step, and answers the questions
 // from a script.
 
+#include "echo_color.h"
 #include "run_host.h"
 
 #include <deque>
@@ -16,6 +17,14 @@ struct EchoLine {
     std::uint32_t color = 0;
     friend bool operator==(const EchoLine&, const EchoLine&) = default;
 };
+
+// Expected echo lines: a message's prefix followed by a path.
+inline EchoLine red(std::string_view prefix, std::string_view path) {
+    return {std::string(prefix) + std::string(path), color::kRed};
+}
+inline EchoLine green(std::string_view prefix, std::string_view path) {
+    return {std::string(prefix) + std::string(path), color::kGreen};
+}
 
 struct ProgressStep {
     std::int64_t position = 0;

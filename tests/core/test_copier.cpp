@@ -1,5 +1,4 @@
 #include "copier.h"
-#include "echo_color.h"
 #include "messages.h"
 #include "platform/file_copy.h"
 #include "recording_host.h"
@@ -26,11 +25,18 @@ namespace {
 namespace fs = std::filesystem;
 using test::EchoLine;
 using test::ProgressStep;
+using test::red;
 using test::TempDir;
 using test::writeFile;
 
 constexpr platform::FileTime kSourceTime{1234567890, 123456789};
 constexpr std::int64_t kChunk = platform::kCopyChunk;
+
+struct SizeCase {
+    const char* name;
+    std::int64_t size;
+    bool destExists;
+};
 
 std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -38,8 +44,6 @@ std::vector<std::string> namesIn(const std::string& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-EchoLine red(std::string_view prefix, const std::string& path) { return {std::string(prefix) + path, color::kRed}; }
 
 std::string pattern(std::int64_t size) {
     std::string s(static_cast<std::size_t>(size), '\0');
@@ -114,19 +118,14 @@ protected:
 };
 
 TEST_F(CopierTest, CopiesContentTimeAndModeAndReplacesAnExistingDestination) {
-    struct Case {
-        const char* name;
-        std::int64_t size;
-        bool destExists;
-    };
-    const Case cases[] = {
+    const SizeCase cases[] = {
         {"empty", 0, false},
         {"empty_over_old", 0, true},
         {"small", 5, false},
         {"small_over_old", 5, true},
         {"three_chunks_over_old", 2 * kChunk + 1, true},
     };
-    for (const Case& c : cases) {
+    for (const SizeCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string folder = dir / c.name;
         const std::string content = pattern(c.size);
@@ -168,18 +167,13 @@ TEST_F(CopierTest, GivenLastWriteTimeIsUsedForThatCopyOnly) {
 }
 
 TEST_F(CopierTest, StopDuringTheCopyKeepsTheOldDestinationAndLeavesNoTemporaryFile) {
-    struct Case {
-        const char* name;
-        std::int64_t size;
-        bool destExists;
-    };
-    const Case cases[] = {
+    const SizeCase cases[] = {
         {"one_chunk_new", 5, false},
         {"one_chunk_over_old", 5, true},
         {"many_chunks_new", 2 * kChunk + 1, false},
         {"many_chunks_over_old", 2 * kChunk + 1, true},
     };
-    for (const Case& c : cases) {
+    for (const SizeCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string folder = dir / c.name;
         const std::string source = makeSource(folder + "/src", pattern(c.size));

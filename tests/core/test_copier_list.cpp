@@ -1,5 +1,4 @@
 #include "copier.h"
-#include "echo_color.h"
 #include "errors.h"
 #include "messages.h"
 #include "recording_host.h"
@@ -16,7 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::EchoLine;
+using test::green;
 using test::ProgressStep;
+using test::red;
 using test::TempDir;
 using test::writeFile;
 
@@ -38,8 +39,6 @@ void writeTable(const std::string& path, const std::vector<Entry>& entries) {
     writer.commit();
 }
 
-EchoLine green(std::string text) { return {std::move(text), color::kGreen}; }
-EchoLine red(std::string_view prefix, const std::string& path) { return {std::string(prefix) + path, color::kRed}; }
 
 class CopyListTest : public ::testing::Test {
 protected:
@@ -62,10 +61,8 @@ protected:
         return names;
     }
 
-    EchoLine startLine() const { return green(std::string(msg::kCopyingFilesFrom) + pair); }
-    EchoLine endLine() const {
-        return green(std::string(msg::kCopyingFilesFrom) + pair + std::string(msg::kCompletedSuffix));
-    }
+    EchoLine startLine() const { return green(msg::kCopyingFilesFrom, pair); }
+    EchoLine endLine() const { return green(msg::kCopyingFilesFrom, pair + std::string(msg::kCompletedSuffix)); }
 
     TempDir dir;
     std::string pair;

@@ -1,5 +1,4 @@
 #include "disk_tools.h"
-#include "echo_color.h"
 #include "messages.h"
 #include "platform/disk_info.h"
 #include "recording_host.h"
@@ -20,22 +19,20 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::EchoLine;
+using test::green;
 using test::ProgressStep;
+using test::red;
 using test::TempDir;
 using test::writeFile;
 
-EchoLine green(std::string_view prefix, const std::string& path) { return {std::string(prefix) + path, color::kGreen}; }
-EchoLine red(std::string_view prefix, const std::string& path) { return {std::string(prefix) + path, color::kRed}; }
-
 bool present(const std::string& path) { return fs::exists(fs::symlink_status(path)); }
 
-std::string localNow() {
-    const std::time_t now = std::time(nullptr);
+// The instant that a local date-time text YYYY-MM-DDThh:mm:ss names.
+std::time_t fromLocalText(const std::string& text) {
     std::tm local{};
-    ::localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    return text;
+    local.tm_isdst = -1;
+    if (::strptime(text.c_str(), "%Y-%m-%dT%H:%M:%S", &local) == nullptr) return -1;
+    return std::mktime(&local);
 }
 
 // Sets an environment variable for the life of the object.
@@ -164,14 +161,14 @@ protected:
 TEST_F(TrashTest, ItemsGoToTheHomeTrashWithInfoAFileManagerCanRestoreFrom) {
     writeFile(dir / "docs/a b ё.txt", "file");
     writeFile(dir / "docs/inner/x", "x");
-    const std::string before = localNow();
+    const std::time_t before = std::time(nullptr);
 
     EXPECT_TRUE(DelFiles(dir / "docs/a b ё.txt", true, host));
     EXPECT_TRUE(DelDir(dir / "docs", true, true, host));
     writeFile(dir / "docs/second", "same name again");
     EXPECT_TRUE(DelDir(dir / "docs", true, false, host));
 
-    const std::string after = localNow();
+    const std::time_t after = std::time(nullptr);
     EXPECT_FALSE(present(dir / "docs"));
     EXPECT_EQ(test::readFile(trash() + "/files/a b ё.txt"), "file");
     EXPECT_EQ(test::readFile(trash() + "/files/docs/inner/x"), "x");
@@ -191,8 +188,8 @@ TEST_F(TrashTest, ItemsGoToTheHomeTrashWithInfoAFileManagerCanRestoreFrom) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(text, m, info)) << text;
         EXPECT_EQ(m[1], path);
-        EXPECT_GE(m[2].str(), before);
-        EXPECT_LE(m[2].str(), after);
+        EXPECT_GE(fromLocalText(m[2]), before) << "local time";
+        EXPECT_LE(fromLocalText(m[2]), after) << "local time";
     }
     EXPECT_EQ(host.lines, (std::vector<EchoLine>{green(msg::kDeletingFolder, dir / "docs"),
                                                  green(msg::kDeletingFolder, dir / "docs")}));

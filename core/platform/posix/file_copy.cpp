@@ -134,7 +134,8 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     TempFile temp(to);
     if (temp.fd() < 0) return failure(temp.error());
     const int out = temp.fd();
-    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Read-ahead only helps beyond one chunk; a small file is read by a single call.
+    if (source.st_size > kCopyChunk) ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     CacheBypass bypass(in.get(), out);
     bool kernelCopy = true;
