@@ -73,6 +73,10 @@ struct DeletionCase {
     const char* stderrHas;
 };
 
+void PrintTo(const DeletionCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Deletions : public TwoComputersCli, public ::testing::WithParamInterface<DeletionCase> {};
 
 TEST_P(Deletions, VanishedFilesGoOnlyWithConsent) {
