@@ -23,13 +23,6 @@ TNameAtribFile record(const std::string& path, const std::string& storeName) {
     return r;
 }
 
-std::size_t count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 TEST_F(E2EMedium, HostileTableNeverReachesOutsideThePairFolderNorRemovesIt) {
     writeFile(dir / "outside/secret.txt", "secret");
     writeFile(home + "mine.txt", "mine");
@@ -55,7 +48,7 @@ TEST_F(E2EMedium, HostileTableNeverReachesOutsideThePairFolderNorRemovesIt) {
     EXPECT_EQ(readFile(home + "fine.txt"), "payload FINE");
     EXPECT_TRUE(fs::is_directory(home)) << "the pair folder itself is never removed";
     EXPECT_FALSE(fs::exists(dir / "home/up.txt"));
-    EXPECT_EQ(count(r.out, "Недопустимая запись в таблице, пропущена: "), 4u) << r.out;
+    EXPECT_EQ(occurrences(r.out, "Недопустимая запись в таблице, пропущена: "), 4u) << r.out;
 }
 
 TEST_F(E2EMedium, TimesRoundedByTheMediumDoNotMakeFilesTravelAgain) {

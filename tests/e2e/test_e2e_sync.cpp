@@ -156,13 +156,6 @@ std::string rtfText(const std::string& utf8) {
     return out;
 }
 
-std::size_t count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 TEST_F(E2E, TwoLoggedHalvesMakeOneDocumentWithBothRuns) {
     task.SaveLog = true;
     save();
@@ -171,17 +164,17 @@ TEST_F(E2E, TwoLoggedHalvesMakeOneDocumentWithBothRuns) {
 
     const std::string log = readFile(logFile(pathTask(), task.Id.text()));
     EXPECT_TRUE(log.starts_with("{\\rtf1")) << log;
-    EXPECT_EQ(count(log, "{\\rtf1"), 1u);
-    EXPECT_EQ(count(log, std::string(RunLog::kMarker)), 1u);
+    EXPECT_EQ(occurrences(log, "{\\rtf1"), 1u);
+    EXPECT_EQ(occurrences(log, std::string(RunLog::kMarker)), 1u);
     EXPECT_TRUE(log.ends_with(RunLog::kTail));
-    EXPECT_EQ(count(log, std::string(RunLog::kTail)), 1u);
-    EXPECT_EQ(count(log, rtfText("Старт программы. Сейчас ")), 2u) << "one start line per logged run";
+    EXPECT_EQ(occurrences(log, std::string(RunLog::kTail)), 1u);
+    EXPECT_EQ(occurrences(log, rtfText("Старт программы. Сейчас ")), 2u) << "one start line per logged run";
     const auto sent = log.find(rtfText("]  Конец операции: рабочий=>домашний. Тип: Рабочий компьютер"));
     const auto received = log.find(rtfText("]  Конец операции: рабочий=>домашний. Тип: Домашний компьютер"));
     EXPECT_NE(sent, std::string::npos);
     EXPECT_NE(received, std::string::npos);
     EXPECT_LT(sent, received);
-    EXPECT_EQ(count(log, "{"), count(log, "}")) << "braces balance (no escaped braces in these lines)";
+    EXPECT_EQ(occurrences(log, "{"), occurrences(log, "}")) << "braces balance (no escaped braces in these lines)";
 }
 
 } // namespace

@@ -63,9 +63,18 @@ bool TwoComputersCli::pending(Side sender) const {
 }
 
 std::size_t TwoComputersCli::storedFiles(Side sender) const {
-    if (!pending(sender)) return 0;
+    if (!pending(sender))
+        return 0;
     std::size_t n = 0;
-    for (const auto& e : fs::recursive_directory_iterator(storeRoot(pathTask(), sender))) n += e.is_regular_file();
+    for (const auto& e : fs::recursive_directory_iterator(storeRoot(pathTask(), sender)))
+        n += e.is_regular_file();
+    return n;
+}
+
+std::size_t TwoComputersCli::occurrences(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 

@@ -40,6 +40,8 @@ protected:
     // Files in the sender's store root (0 when there is none).
     std::size_t storedFiles(Side sender) const;
 
+    // How often `what` stands in `text`.
+    static std::size_t occurrences(const std::string& text, const std::string& what);
     // Every file below a folder (relative name -> content) and every folder (relative name + "/").
     static std::map<std::string, std::string> treeOf(const std::string& root);
 
