@@ -82,23 +82,23 @@ void TerminalHost::showProgressPanel(bool visible) {
 
 void TerminalHost::setFolderProgress(std::int64_t position, std::int64_t maximum) {
     line_.setFiles(position, maximum);
-    draw(false);
+    draw();
 }
 
 void TerminalHost::setFileProgress(std::int64_t position, std::int64_t) {
     line_.setFileBytes(position);
-    draw(false);
+    draw();
 }
 
 void TerminalHost::setFileLabel(std::string_view path) {
     line_.setFileName(safeForTerminal(path));
 }
 
-void TerminalHost::draw(bool force) {
+void TerminalHost::draw() {
     if (!settings_.progress || !panel_)
         return;
     const auto now = ProgressLine::Clock::now();
-    if (!force && drawn_ && now - lastDraw_ < kRedrawInterval)
+    if (now - lastDraw_ < kRedrawInterval)
         return;
     lastDraw_ = now;
     err_ << kEraseLine << line_.render(now, settings_.width - 1) << std::flush;

@@ -50,7 +50,7 @@ protected:
     void processEvents() override {}
 
 private:
-    void draw(bool force);
+    void draw(); // at most every 100 ms, also after an echo line erased it
     void erase();
 
     std::istream& in_;

@@ -133,7 +133,7 @@ TEST(RunLog, EachColourOfTheEchoPointsAtItsOwnEntryAndOnlyRedIsBold) {
         const auto table = colorTable(doc);
         ASSERT_LT(index, table.size()) << std::hex << c.color;
         EXPECT_EQ(table[index], c.rgb) << std::hex << c.color;
-        EXPECT_EQ(body.find(c.bold ? "\\b line\\par" : "\\b0 line\\par") != std::string::npos, true)
+        EXPECT_NE(body.find(c.bold ? "\\b line\\par" : "\\b0 line\\par"), std::string::npos)
             << std::hex << c.color << body;
     }
 }
