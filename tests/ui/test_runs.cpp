@@ -1,0 +1,328 @@
+// Whole halves driven through the main window's buttons on temporary folders: a send and a
+// receive with their echo, the deletion question answered each way, the stop button during a copy,
+// the run guard, and the failures that end a half.
+#include "dialog_ful_copy.h"
+#include "echo_color.h"
+#include "progress_panel.h"
+#include "ui_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <filesystem>
+
+using namespace tarvela;
+using namespace tarvela::ui;
+using namespace tarvela::ui::test;
+
+namespace {
+
+constexpr const char* kId = "RUNTEST1";
+
+// Answers the full-copy question with "Выполнить", both boxes ticked as given.
+ModalDriver::Driver fullCopy(bool copyAll, bool all) {
+    return [copyAll, all](QDialog& d) {
+        child<QCheckBox>(d, "RzCheckBoxCopyAll")->setChecked(copyAll);
+        child<QCheckBox>(d, "RzCheckBoxAll")->setChecked(all);
+        QTest::mouseClick(child<QPushButton>(d, "RzBitBtnOk"), Qt::LeftButton);
+    };
+}
+
+ModalDriver::Driver press(const char* button, QString* text = nullptr) {
+    return [button, text](QDialog& d) {
+        if (text != nullptr) *text = child<QLabel>(d, "Message")->text();
+        QTest::mouseClick(child<QPushButton>(d, button), Qt::LeftButton);
+    };
+}
+
+int countLines(TFmTarvela& w, const QString& part) {
+    int n = 0;
+    for (const QString& line : echoLines(w))
+        n += line.contains(part) ? 1 : 0;
+    return n;
+}
+
+int lineIndex(TFmTarvela& w, const QString& part) {
+    const QStringList lines = echoLines(w);
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].contains(part)) return i;
+    return -1;
+}
+
+void selectRole(TFmTarvela& w, bool home) {
+    QTest::mouseClick(child<QRadioButton>(w, home ? "RzRadioButtonHome" : "RzRadioButtonWork"), Qt::LeftButton);
+}
+
+void clickDirection(TFmTarvela& w, bool workHome) {
+    QPushButton* b = child<QPushButton>(w, workHome ? "RzBtnTarvelaWorkHome" : "RzBtnTarvelaHomeWork");
+    QVERIFY(b->isEnabled());
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestRuns : public QObject {
+    Q_OBJECT
+private slots:
+    void sendAndReceiveThroughButtons();
+    void deletionQuestionEachAnswer_data();
+    void deletionQuestionEachAnswer();
+    void stopButtonDuringCopy();
+    void runGuardAndCloseDuringRun();
+    void wrongPathMessage();
+    void tableFailureShownAndWindowTidied();
+};
+
+void TestRuns::sendAndReceiveThroughButtons() {
+    Medium medium;
+    writeFile(medium.work() + "a.txt", "первый");
+    writeFile(medium.work() + "sub/b.txt", "второй");
+    medium.writeProfiles({Medium::profile("Профиль", kId, medium.work(), medium.home(), "work")});
+    auto w = startWindow(medium);
+    QString folderShown;
+    w->modalDriver().setNextAnswer([&folderShown](QDialog& d) {
+        folderShown = child<QLabel>(d, "RzLabelNameFolder")->toolTip();
+        fullCopy(true, true)(d);
+    });
+
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QCOMPARE(folderShown, QString::fromStdString(medium.work()));
+    QCOMPARE(w->pathTask(), medium.pathTask(kId));
+    QVERIFY(exists(medium.pathTask(kId) + "/WFiles/Folder_1"));
+    const int start = lineIndex(*w, QStringLiteral("]  Начало операции: рабочий=>домашний. Тип: Рабочий компьютер"));
+    const int end = lineIndex(*w, QStringLiteral("]  Конец операции: рабочий=>домашний. Тип: Рабочий компьютер"));
+    QVERIFY(start > 0 && end > start);
+    QVERIFY(echoLines(*w)[start].startsWith(QLatin1Char('[')));
+    QCOMPARE(echoColor(*w, start), QColor(0, 0, 255));
+    const int analysis = lineIndex(*w, QStringLiteral("Анализ: ") + QString::fromStdString(medium.work()));
+    QVERIFY(analysis > start);
+    QCOMPARE(echoColor(*w, analysis), QColor(0, 128, 128));
+    const int copying = lineIndex(*w, QStringLiteral("Копирование файлов из ") + QString::fromStdString(medium.work()));
+    QVERIFY(copying > analysis);
+    QCOMPARE(echoColor(*w, copying), QColor(0, 128, 0));
+    // The window after the run: panel hidden, normal cursor, the buttons of the new store state.
+    QVERIFY(!child<QWidget>(*w, "RzPanelProgress")->isVisible());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(!w->running());
+    QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
+    QVERIFY(!child<QPushButton>(*w, "RzBtnTarvelaHomeWork")->isEnabled());
+    QVERIFY(!w->taskbar().progressVisible());
+
+    // The same medium on the home computer.
+    selectRole(*w, true);
+    QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
+    QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaHomeWork")->isEnabled());
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QCOMPARE(readFile(medium.home() + "a.txt"), std::string("первый"));
+    QCOMPARE(readFile(medium.home() + "sub/b.txt"), std::string("второй"));
+    QVERIFY(!exists(medium.pathTask(kId) + "/WFiles"));
+    QVERIFY(lineIndex(*w, QStringLiteral("]  Конец операции: рабочий=>домашний. Тип: Домашний компьютер")) > end);
+    QVERIFY(!child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
+    QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaHomeWork")->isEnabled());
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+void TestRuns::deletionQuestionEachAnswer_data() {
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("x1Kept");
+    QTest::addColumn<bool>("x2Kept");
+    QTest::newRow("Да, Да") << QStringList{"Yes", "Yes"} << 2 << false << false;
+    QTest::newRow("Нет, Да") << QStringList{"No", "Yes"} << 2 << true << false;
+    QTest::newRow("Да для всех") << QStringList{"YesToAll"} << 1 << false << false;
+    QTest::newRow("Нет для всех") << QStringList{"NoToAll"} << 1 << true << true;
+    QTest::newRow("закрыто") << QStringList{"close"} << 1 << true << true;
+}
+
+// Files present only on the receiving side are removed when the profile says so, each after the
+// question "Удалить: ".
+void TestRuns::deletionQuestionEachAnswer() {
+    QFETCH(QStringList, buttons);
+    QFETCH(int, questions);
+    QFETCH(bool, x1Kept);
+    QFETCH(bool, x2Kept);
+    Medium medium;
+    writeFile(medium.work() + "keep.txt", "k");
+    writeFile(medium.home() + "x1.txt", "1");
+    writeFile(medium.home() + "x2.txt", "2");
+    TProfilLine p = Medium::profile("Удаления", kId, medium.work(), medium.home(), "work");
+    p.OperacDell = true;
+    p.DellConfirmat = true;
+    medium.writeProfiles({p});
+    auto w = startWindow(medium);
+    w->modalDriver().setNextAnswer(fullCopy(true, false));
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+
+    selectRole(*w, true);
+    std::vector<QString> texts(static_cast<std::size_t>(buttons.size()));
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const QString button = buttons[i];
+        QString* text = &texts[static_cast<std::size_t>(i)];
+        w->modalDriver().setNextAnswer([button, text](QDialog& d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("Внимание"));
+            *text = child<QLabel>(d, "Message")->text();
+            QVERIFY(!child<QLabel>(d, "Image")->pixmap().isNull());
+            // The four answers in their order.
+            QStringList captions;
+            for (const char* name : {"Yes", "No", "YesToAll", "NoToAll"}) {
+                captions << child<QPushButton>(d, name)->text();
+            }
+            QCOMPARE(captions, (QStringList{"Да", "Нет", "Да для всех", "Нет для всех"}));
+            QVERIFY(child<QPushButton>(d, "Yes")->x() < child<QPushButton>(d, "No")->x());
+            QVERIFY(child<QPushButton>(d, "No")->x() < child<QPushButton>(d, "YesToAll")->x());
+            QVERIFY(child<QPushButton>(d, "YesToAll")->x() < child<QPushButton>(d, "NoToAll")->x());
+            if (button == QStringLiteral("close"))
+                d.close();
+            else
+                QTest::mouseClick(child<QPushButton>(d, button.toLatin1().constData()), Qt::LeftButton);
+        });
+    }
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QVERIFY(!w->modalDriver().hasPendingAnswers());
+    QCOMPARE(static_cast<int>(w->modalDriver().shown().size()), 1 + questions);
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QCOMPARE(texts[0], QStringLiteral("Удалить: ") + QString::fromStdString(medium.home()) + QStringLiteral("x1.txt"));
+    QCOMPARE(exists(medium.home() + "x1.txt"), x1Kept);
+    QCOMPARE(exists(medium.home() + "x2.txt"), x2Kept);
+    QVERIFY(exists(medium.home() + "keep.txt"));
+}
+
+void TestRuns::stopButtonDuringCopy() {
+    Medium medium;
+    {
+        std::string big(32u << 20, 'z');
+        writeFile(medium.work() + "a_big.bin", big);
+    }
+    for (int i = 0; i < 5; ++i)
+        writeFile(medium.work() + "small_" + std::to_string(i) + ".txt", "s");
+    medium.writeProfiles({Medium::profile("Стоп", kId, medium.work(), medium.home(), "work")});
+    auto w = startWindow(medium);
+    w->modalDriver().setNextAnswer(fullCopy(true, true));
+    bool pressed = false;
+    w->setOnFileProgress([&] {
+        auto* stop = child<QToolButton>(*w, "RzBtnStopCopy");
+        if (!pressed && stop->isVisible()) {
+            pressed = true;
+            QCOMPARE(stop->toolTip(), QStringLiteral("Остановить копирование"));
+            QTest::mouseClick(stop, Qt::LeftButton);
+        }
+    });
+    clickDirection(*w, true);
+    w->setOnFileProgress({});
+    QVERIFY(pressed);
+    QVERIFY(w->stopCopy());
+    QCOMPARE(w->lastResult(), HalfResult::Stopped);
+    // The big file was abandoned and no later file was copied.
+    std::size_t stored = 0;
+    for (const auto& e : std::filesystem::directory_iterator(medium.pathTask(kId) + "/WFiles/Folder_1")) {
+        QVERIFY(e.file_size() < (32u << 20));
+        ++stored;
+    }
+    QCOMPARE(stored, std::size_t{0});
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(!child<QWidget>(*w, "RzPanelProgress")->isVisible());
+}
+
+// While a half runs nothing starts a second one, the profile and the role stay, and closing the
+// window asks; after "Да" the run stops and the window closes when it has ended.
+void TestRuns::runGuardAndCloseDuringRun() {
+    Medium medium;
+    writeFile(medium.work() + "a_big.bin", std::string(24u << 20, 'q'));
+    writeFile(medium.work() + "b.txt", "b");
+    medium.writeProfiles({Medium::profile("Первый", kId, medium.work(), medium.home(), "work"),
+                          Medium::profile("Второй", "SECOND22", medium.work(), medium.home(), "work")});
+    auto w = startWindow(medium);
+    w->modalDriver().setNextAnswer(fullCopy(true, true));
+    const TProfilLine running = w->task();
+    bool acted = false;
+    w->setOnFileProgress([&] {
+        // Once a copy is under way (the copier also resets the bar before the run asks anything).
+        if (acted || !child<QWidget>(*w, "RzPanelProgress")->isVisible()) return;
+        acted = true;
+        QVERIFY(w->running());
+        QVERIFY(!child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
+        w->RzBtnTarvelaWorkHomeClick(); // ignored: a run is in progress
+        w->RzBtnTarvelaHomeWorkClick();
+        child<QListWidget>(*w, "RzListBoxProfile")->setCurrentRow(1);
+        w->RzListBoxProfileClick();
+        w->FormActivate();
+        QVERIFY(w->task() == running);
+        // Closing: first "Нет" keeps the run going, then "Да" stops it.
+        w->modalDriver().setNextAnswer(press("No"));
+        QVERIFY(!w->close());
+        QVERIFY(!w->stopCopy());
+        w->modalDriver().setNextAnswer(press("Yes"));
+        QVERIFY(!w->close());
+        QVERIFY(w->stopCopy());
+        QVERIFY(w->isVisible());
+    });
+    clickDirection(*w, true);
+    w->setOnFileProgress({});
+    QVERIFY(acted);
+    QCOMPARE(countLines(*w, QStringLiteral("Начало операции")), 1);
+    QCOMPARE(w->lastResult(), HalfResult::Stopped);
+    QVERIFY(!w->isVisible());
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QVERIFY(!exists(medium.pathTask("SECOND22")));
+}
+
+void TestRuns::wrongPathMessage() {
+    Medium medium;
+    const std::string missing = medium.root() + "нет такой/";
+    medium.writeProfiles({Medium::profile("Ошибочный", kId, missing, medium.home(), "work")});
+    auto w = startWindow(medium);
+    QString title;
+    QString text;
+    w->modalDriver().setNextAnswer([&](QDialog& d) {
+        auto& box = dynamic_cast<QMessageBox&>(d);
+        title = box.windowTitle();
+        text = box.text();
+        QCOMPARE(box.icon(), QMessageBox::Critical);
+        box.button(QMessageBox::Ok)->click();
+    });
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::WrongPath);
+    QCOMPARE(title, QStringLiteral("Ошибка"));
+    QCOMPARE(text, QStringLiteral("В профиле ошибочный путь:\n\r") + QString::fromStdString(missing));
+}
+
+// A table file that cannot be written ends the half; the failure is shown with the system's text
+// and the window is left as after any run.
+void TestRuns::tableFailureShownAndWindowTidied() {
+    Medium medium;
+    writeFile(medium.work() + "a.txt", "a");
+    medium.writeProfiles({Medium::profile("Сбой", kId, medium.work(), medium.home(), "home")});
+    auto w = startWindow(medium);
+    QVERIFY(child<QRadioButton>(*w, "RzRadioButtonHome")->isChecked());
+    // A folder stands where this computer's table of pair 1 is written.
+    writeFile(medium.pathTask(kId) + "/HTabFile_1.dat/inside", "x");
+    QString text;
+    w->modalDriver().setNextAnswer([&](QDialog& d) {
+        text = dynamic_cast<QMessageBox&>(d).text();
+        d.accept();
+    });
+    clickDirection(*w, false);
+    QVERIFY(text.contains(QStringLiteral("HTabFile_1.dat")));
+    QVERIFY(!w->lastResult().has_value());
+    QVERIFY(!w->running());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(!child<QWidget>(*w, "RzPanelProgress")->isVisible());
+    QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaHomeWork")->isEnabled());
+    QVERIFY(child<QListWidget>(*w, "RzListBoxProfile")->isEnabled());
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+QTEST_MAIN(TestRuns)
+#include "test_runs.moc"

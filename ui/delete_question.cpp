@@ -1,0 +1,66 @@
+#include "delete_question.h"
+
+#include "messages.h"
+#include "modal_driver.h"
+#include "qt_text.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace tarvela::ui {
+
+TDeleteQuestion::TDeleteQuestion(const QString& path, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(qs(msg::kAttention));
+    setModal(true);
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("Image"));
+    const int side = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(side, side));
+    icon->setAlignment(Qt::AlignTop);
+
+    auto* message = new QLabel(qs(msg::kDeleteQuestion) + path, this);
+    message->setObjectName(QStringLiteral("Message"));
+    message->setTextFormat(Qt::PlainText);
+    message->setWordWrap(true);
+    message->setMinimumWidth(360);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addWidget(message, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    addAnswer(buttons, "Yes", msg::kYes, DeleteAnswer::Yes);
+    addAnswer(buttons, "No", msg::kNo, DeleteAnswer::No);
+    addAnswer(buttons, "YesToAll", msg::kYesToAll, DeleteAnswer::YesToAll);
+    addAnswer(buttons, "NoToAll", msg::kNoToAll, DeleteAnswer::NoToAll);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TDeleteQuestion::addAnswer(QLayout* row, const char* objectName, std::string_view caption, DeleteAnswer answer) {
+    auto* button = new QPushButton(qs(caption), this);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, answer] {
+        answer_ = answer;
+        accept();
+    });
+    row->addWidget(button);
+}
+
+DeleteAnswer TDeleteQuestion::ask(ModalDriver& driver, QWidget* parent, const QString& path) {
+    TDeleteQuestion question(path, parent);
+    driver.run(question);
+    return question.answer();
+}
+
+} // namespace tarvela::ui

@@ -1,0 +1,105 @@
+#include "dialog_ful_copy.h"
+
+#include "messages.h"
+#include "qt_text.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace tarvela::ui {
+namespace {
+
+constexpr int kWidth = 754;
+constexpr int kHeight = 266;
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QColor& color, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+    label->setGeometry(geometry);
+    return label;
+}
+
+} // namespace
+
+TFmDialogFulCopy::TFmDialogFulCopy(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FmDialogFulCopy"));
+    // No title text, only the close box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString());
+    setModal(true);
+    setFixedSize(kWidth, kHeight);
+
+    const QColor purple(128, 0, 128);
+    QLabel* title = makeLabel(this, "RzLabel1", qs(msg::kFullCopyInfoMissing), QColor(153, 51, 102),
+                              QRect(16, 14, kWidth - 32, 36));
+    QFont big = title->font();
+    big.setBold(true);
+    big.setPixelSize(20);
+    title->setFont(big);
+
+    makeLabel(this, "RzLabel2", qs(msg::kFullCopyFolder), purple, QRect(40, 62, 60, 22));
+    RzLabelNameFolder = makeLabel(this, "RzLabelNameFolder", QString(), purple, QRect(104, 62, 600, 22));
+
+    // The question holds a carriage return where its line breaks.
+    RzCheckBoxCopyAll = new QCheckBox(qs(msg::kFullCopyAllFiles).replace(QLatin1Char('\r'), QLatin1Char('\n')), this);
+    RzCheckBoxCopyAll->setObjectName(QStringLiteral("RzCheckBoxCopyAll"));
+    RzCheckBoxCopyAll->setGeometry(40, 98, kWidth - 80, 44);
+    RzCheckBoxAll = new QCheckBox(qs(msg::kFullCopyForAllFolders), this);
+    RzCheckBoxAll->setObjectName(QStringLiteral("RzCheckBoxAll"));
+    RzCheckBoxAll->setGeometry(40, 150, kWidth - 80, 26);
+
+    auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), qs(msg::kExecute), this);
+    ok->setObjectName(QStringLiteral("RzBitBtnOk"));
+    ok->setGeometry(kWidth / 2 - 190, 206, 170, 34);
+    ok->setDefault(true);
+    auto* close = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), qs(msg::kRefuse), this);
+    close->setObjectName(QStringLiteral("RzBitBtnClose"));
+    close->setGeometry(kWidth / 2 + 20, 206, 170, 34);
+    connect(ok, &QPushButton::clicked, this, &TFmDialogFulCopy::RzBitBtnOkClick);
+    connect(close, &QPushButton::clicked, this, &TFmDialogFulCopy::RzBitBtnCloseClick);
+}
+
+void TFmDialogFulCopy::showEvent(QShowEvent* event) {
+    FormShow();
+    // Centred on the desktop.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    QDialog::showEvent(event);
+}
+
+void TFmDialogFulCopy::FormShow() {
+    RzLabelNameFolder->setToolTip(NameFolder);
+    RzLabelNameFolder->setText(
+        RzLabelNameFolder->fontMetrics().elidedText(NameFolder, Qt::ElideMiddle, RzLabelNameFolder->width()));
+    MR = kRefused;
+}
+
+void TFmDialogFulCopy::RzBitBtnOkClick() {
+    All = RzCheckBoxAll->isChecked();
+    MR = RzCheckBoxCopyAll->isChecked() ? kCopyAll : kCopyNothing;
+    done(MR);
+}
+
+void TFmDialogFulCopy::RzBitBtnCloseClick() {
+    MR = kRefused;
+    done(MR);
+}
+
+// The close box and Escape: the window closes with the result it holds (3 unless a button set it).
+void TFmDialogFulCopy::closeEvent(QCloseEvent* event) {
+    event->accept();
+    done(MR);
+}
+
+void TFmDialogFulCopy::reject() { done(MR); }
+
+} // namespace tarvela::ui

@@ -1,0 +1,101 @@
+#include "progress_panel.h"
+
+#include "ui_texts.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <climits>
+
+namespace tarvela::ui {
+
+TProgressPanel::TProgressPanel(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("RzPanelProgress"));
+    setFrameShape(QFrame::StyledPanel);
+    setFixedHeight(58);
+
+    auto* fileCaption = new QLabel(QString::fromUtf8(text::kFileLabel), this);
+    fileCaption->setObjectName(QStringLiteral("RzLabel2"));
+    auto* folderCaption = new QLabel(QString::fromUtf8(text::kFolderLabel), this);
+    folderCaption->setObjectName(QStringLiteral("RzLabel3"));
+
+    RzLabelNameFile = new QLabel(this);
+    RzLabelNameFile->setObjectName(QStringLiteral("RzLabelNameFile"));
+    RzLabelNameFolder = new QLabel(this);
+    RzLabelNameFolder->setObjectName(QStringLiteral("RzLabelNameFolder"));
+    for (QLabel* l : {RzLabelNameFile, RzLabelNameFolder}) {
+        l->setTextFormat(Qt::PlainText);
+        l->setFixedWidth(400);
+    }
+
+    ProgressBarFile = new QProgressBar(this);
+    ProgressBarFile->setObjectName(QStringLiteral("ProgressBarFile"));
+    ProgressBarFolder = new QProgressBar(this);
+    ProgressBarFolder->setObjectName(QStringLiteral("ProgressBarFolder"));
+    for (QProgressBar* b : {ProgressBarFile, ProgressBarFolder}) {
+        b->setRange(0, 100);
+        b->setValue(0);
+        b->setTextVisible(false);
+        b->setFixedHeight(16);
+    }
+
+    RzBtnStopCopy = new QToolButton(this);
+    RzBtnStopCopy->setObjectName(QStringLiteral("RzBtnStopCopy"));
+    RzBtnStopCopy->setToolTip(QString::fromUtf8(text::kStopHint));
+    RzBtnStopCopy->setIcon(QIcon(QStringLiteral(":/art/stop.png")));
+    RzBtnStopCopy->setIconSize(QSize(28, 28));
+    RzBtnStopCopy->setFixedSize(40, 40);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setVerticalSpacing(2);
+    grid->addWidget(fileCaption, 0, 0);
+    grid->addWidget(RzLabelNameFile, 0, 1);
+    grid->addWidget(ProgressBarFile, 0, 2);
+    grid->addWidget(folderCaption, 1, 0);
+    grid->addWidget(RzLabelNameFolder, 1, 1);
+    grid->addWidget(ProgressBarFolder, 1, 2);
+    grid->addWidget(RzBtnStopCopy, 0, 3, 2, 1);
+    grid->setColumnStretch(2, 1);
+}
+
+void TProgressPanel::setBar(QProgressBar* bar, std::int64_t position, std::int64_t maximum) {
+    maximum = std::max<std::int64_t>(maximum, 0);
+    position = std::clamp<std::int64_t>(position, 0, maximum);
+    while (maximum > INT_MAX) {
+        maximum >>= 1;
+        position >>= 1;
+    }
+    // A range of 0..0 would turn the bar into a busy indicator.
+    bar->setRange(0, std::max(1, static_cast<int>(maximum)));
+    bar->setValue(static_cast<int>(position));
+}
+
+void TProgressPanel::setFolderProgress(std::int64_t position, std::int64_t maximum) {
+    folderMaximum_ = maximum;
+    folderPosition_ = position;
+    setBar(ProgressBarFolder, position, maximum);
+}
+
+void TProgressPanel::setFileProgress(std::int64_t position, std::int64_t maximum) {
+    setBar(ProgressBarFile, position, maximum);
+}
+
+void TProgressPanel::setElided(QLabel* label, const QString& text) {
+    label->setToolTip(text);
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
+}
+
+void TProgressPanel::setFolderLabel(const QString& path) { setElided(RzLabelNameFolder, path); }
+void TProgressPanel::setFileLabel(const QString& path) { setElided(RzLabelNameFile, path); }
+
+void TProgressPanel::resetBars() {
+    ProgressBarFolder->setValue(0);
+    ProgressBarFile->setValue(0);
+    folderPosition_ = 0;
+}
+
+} // namespace tarvela::ui

@@ -1,0 +1,48 @@
+#pragma once
+// The progress panel RzPanelProgress under the echo: the file being copied and the folder being
+// worked on (both shortened with an ellipsis to their labels' widths), the two progress bars and
+// the stop button.
+
+#include <QFrame>
+
+#include <cstdint>
+
+class QLabel;
+class QProgressBar;
+class QToolButton;
+
+namespace tarvela::ui {
+
+class TProgressPanel final : public QFrame {
+    Q_OBJECT
+public:
+    explicit TProgressPanel(QWidget* parent);
+
+    void setFolderProgress(std::int64_t position, std::int64_t maximum);
+    void setFileProgress(std::int64_t position, std::int64_t maximum);
+    void setFolderLabel(const QString& path);
+    void setFileLabel(const QString& path);
+    void resetBars();
+
+    // ProgressBarFolder's maximum and position in the engine's units (the bar itself may scale).
+    std::int64_t folderMaximum() const { return folderMaximum_; }
+    std::int64_t folderPosition() const { return folderPosition_; }
+
+    QToolButton* stopButton() const { return RzBtnStopCopy; }
+
+    // A progress bar holds an int: larger values are scaled down together.
+    static void setBar(QProgressBar* bar, std::int64_t position, std::int64_t maximum);
+
+private:
+    static void setElided(QLabel* label, const QString& text);
+
+    QLabel* RzLabelNameFile = nullptr;
+    QLabel* RzLabelNameFolder = nullptr;
+    QProgressBar* ProgressBarFile = nullptr;
+    QProgressBar* ProgressBarFolder = nullptr;
+    QToolButton* RzBtnStopCopy = nullptr;
+    std::int64_t folderMaximum_ = 0;
+    std::int64_t folderPosition_ = 0;
+};
+
+} // namespace tarvela::ui

@@ -1,0 +1,292 @@
+#include "tarvela_window.h"
+
+#include "clock_text.h"
+#include "delete_question.h"
+#include "dialog_ful_copy.h"
+#include "disk_tools.h"
+#include "echo_color.h"
+#include "echo_pane.h"
+#include "errors.h"
+#include "message_boxes.h"
+#include "platform/file_system.h"
+#include "profile_file.h"
+#include "progress_panel.h"
+#include "qt_text.h"
+#include "store_layout.h"
+#include "ui_texts.h"
+#include "view_log.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QWindow>
+
+#include <chrono>
+
+namespace tarvela::ui {
+namespace {
+
+std::string logFileOf(const std::string& programPath, const TProfilLine& task) {
+    return logFile(transferStoreFolder(programPath, task.Id.text()), task.Id.text());
+}
+
+} // namespace
+
+TFmTarvela::TFmTarvela(std::string programPath, QWidget* parent)
+    : QWidget(parent), ProgramPath(std::move(programPath)) {
+    setObjectName(QStringLiteral("FmTarvela"));
+    setWindowTitle(QString::fromUtf8(text::kAppTitle));
+    buildControls();
+    // The other windows of the program, created after the main window and kept for its whole life.
+    FmDialogFulCopy = new TFmDialogFulCopy(this);
+    FmViewLog = new TFmViewLog(modal_, this);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TFmTarvela::onFocusWindowChanged);
+}
+
+TFmTarvela::~TFmTarvela() {
+    if (busy_) QApplication::restoreOverrideCursor();
+}
+
+void TFmTarvela::FormCreate() {
+    setCursor(Qt::ArrowCursor);
+    AddEchoText(startLineText(std::chrono::system_clock::now()), color::kMaroon);
+
+    // The identity as it stands in a profile's IdPC field: 8-bit, at most 25 characters.
+    PCIdent = ShortString<25>::fromText(GetHDSerNo()).bytes();
+
+    try {
+        ProfilArray = LoadProfiles(ProgramPath);
+    } catch (const FileError& e) {
+        // The list keeps what could be read (nothing); the program goes on without profiles.
+        ProfilArray.clear();
+        showErrorBox(modal_, this, windowTitle(), qs(e.what()));
+    }
+    {
+        const QSignalBlocker blocker(RzListBoxProfile);
+        RzListBoxProfile->clear();
+        for (const TProfilLine& p : ProfilArray)
+            RzListBoxProfile->addItem(qs(p.NameConf.text()));
+    }
+    Task = ProfilArray.empty() ? TProfilLine{} : ProfilArray.front();
+    ListExcept = CreateListExcept(Task.LineExcept.text());
+    ExistenceData();
+    RzLblVersion->setText(QString::fromUtf8(text::kVersionPrefix) + QStringLiteral(TARVELA_VERSION));
+    // The copier's progress and failure lines go to this window (and to a run's log during a
+    // logged run: the run frame points it there).
+    FileCopier.SetProgressBar(this);
+    FileCopier.WriteMemoResult(this);
+}
+
+bool TFmTarvela::ExistenceData() {
+    const bool any = !ProfilArray.empty();
+    for (QPushButton* b : {RzBitBtnEditConfig, RzBitBtnDelProfil, RzBtnTarvelaWorkHome, RzBtnTarvelaHomeWork})
+        b->setEnabled(any);
+    return any;
+}
+
+Role TFmTarvela::role() const { return RzRadioButtonHome->isChecked() ? Role::Home : Role::Work; }
+
+void TFmTarvela::TestState(const TProfilLine& TaskData) {
+    const DirectionButtons enabled = tarvela::TestState(ProgramPath, !ProfilArray.empty(), TaskData, role());
+    RzBtnTarvelaWorkHome->setEnabled(enabled.WorkHome);
+    RzBtnTarvelaHomeWork->setEnabled(enabled.HomeWork);
+}
+
+void TFmTarvela::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!running_) TestState(Task);
+}
+
+void TFmTarvela::FormActivate() {
+    if (running_) return;
+    if (!ProfilArray.empty() && NProf >= 0 && NProf < RzListBoxProfile->count()) {
+        const QSignalBlocker blocker(RzListBoxProfile);
+        RzListBoxProfile->setCurrentRow(NProf);
+    }
+    const int row = RzListBoxProfile->currentRow();
+    if (row >= 0 && static_cast<std::size_t>(row) < ProfilArray.size())
+        Task = ProfilArray[static_cast<std::size_t>(row)];
+    RzListBoxProfileClick();
+    TestState(Task);
+}
+
+// The main window becomes active: the first time, and when it comes back from a modeless window
+// of the program (the log viewer). Modal dialogs and message boxes do not count.
+void TFmTarvela::onFocusWindowChanged(QWindow* window) {
+    QWindow* const previous = lastFocusWindow_;
+    if (window != nullptr) lastFocusWindow_ = window;
+    if (window == nullptr || window != windowHandle()) return;
+    const bool fromViewer = previous != nullptr && previous == FmViewLog->windowHandle();
+    if (!shownOnce_ || fromViewer) {
+        shownOnce_ = true;
+        FormActivate();
+    }
+}
+
+void TFmTarvela::RzListBoxProfileClick() {
+    if (running_) return;
+    const int row = RzListBoxProfile->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size()) return;
+    Task = ProfilArray[static_cast<std::size_t>(row)];
+    if (Task.IdPC.bytes() == PCIdent) {
+        if (Task.isWorkRole())
+            RzRadioButtonWork->setChecked(true);
+        else
+            RzRadioButtonHome->setChecked(true);
+    }
+    ListExcept = CreateListExcept(Task.LineExcept.text());
+    TestState(Task);
+}
+
+void TFmTarvela::RzRadioButtonWorkClick() {
+    if (!running_) TestState(Task);
+}
+
+void TFmTarvela::RzRadioButtonHomeClick() {
+    if (!running_) TestState(Task);
+}
+
+void TFmTarvela::RzBtnTarvelaWorkHomeClick() { runDirection(Direction::WorkHome); }
+
+void TFmTarvela::RzBtnTarvelaHomeWorkClick() { runDirection(Direction::HomeWork); }
+
+void TFmTarvela::setRunControlsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{RzListBoxProfile, RzRadioButtonWork, RzRadioButtonHome,
+                                                      RzBitBtnAddProfil, RzBitBtnDelProfil, RzBitBtnEditConfig,
+                                                      RzBtnTarvelaWorkHome, RzBtnTarvelaHomeWork})
+        w->setEnabled(enabled);
+}
+
+// One half, framed: a second run cannot start while this one is in progress; whatever way the
+// half ends (also a failed table or log file), the window is tidied and the buttons recomputed.
+void TFmTarvela::runDirection(Direction direction) {
+    if (running_) return;
+    const int row = RzListBoxProfile->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size()) return;
+
+    running_ = true;
+    setRunControlsEnabled(false);
+    StopCopy = false;
+    Task = ProfilArray[static_cast<std::size_t>(row)];
+    PathTask = transferStoreFolder(ProgramPath, Task.Id.text());
+
+    SyncContext ctx{ProgramPath, ListExcept, *this, FileCopier, PathTask};
+    lastResult_.reset();
+    try {
+        lastResult_ = RunHalf(ctx, Task, direction, role());
+        if (lastResult_ == HalfResult::Busy)
+            showErrorBox(modal_, this, windowTitle(), QString::fromUtf8(text::kProfileBusy));
+    } catch (const std::exception& e) {
+        // The run frame has tidied the panel, the cursor and the log; the failure is shown here.
+        showErrorBox(modal_, this, windowTitle(), qs(e.what()));
+    }
+    ListExcept = ctx.ListExcept;
+
+    running_ = false;
+    setRunControlsEnabled(true);
+    ExistenceData();
+    if (direction == Direction::WorkHome) RzPanelProgress->resetBars();
+    RzPanelProgress->hide();
+    TestState(Task);
+    setBusy(false);
+
+    if (closeAfterRun_) close();
+}
+
+void TFmTarvela::RzBtnStopCopyClick() {
+    FileCopier.SetCopyBreak(true);
+    StopCopy = true;
+}
+
+void TFmTarvela::Timer1Timer() {
+    RzPanelProgress->hide();
+    Timer1->stop();
+}
+
+void TFmTarvela::PopupMenuLogViewPopup() {
+    N1ViewLog->setEnabled(platform::fileExists(logFileOf(ProgramPath, Task)));
+}
+
+void TFmTarvela::N1ViewLogClick() {
+    const std::string path = logFileOf(ProgramPath, Task);
+    if (platform::fileExists(path)) FmViewLog->showLog(qs(path));
+}
+
+void TFmTarvela::AddEchoText(std::string_view text, std::uint32_t color) { RzRichEditEchoCom->AddEchoText(text, color); }
+
+void TFmTarvela::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        event->ignore();
+        if (!closeAfterRun_ && askYesNo(modal_, this, windowTitle(), QString::fromUtf8(text::kStopAndClose))) {
+            closeAfterRun_ = true;
+            RzBtnStopCopyClick();
+        }
+        return;
+    }
+    FmViewLog->close();
+    event->accept();
+}
+
+// RunHost.
+
+void TFmTarvela::echo(std::string_view text, std::uint32_t color) { AddEchoText(text, color); }
+
+void TFmTarvela::showProgressPanel(bool visible) { RzPanelProgress->setVisible(visible); }
+
+void TFmTarvela::hideProgressPanelLater() { Timer1->start(); }
+
+void TFmTarvela::setFolderProgress(std::int64_t position, std::int64_t maximum) {
+    RzPanelProgress->setFolderProgress(position, maximum);
+}
+
+void TFmTarvela::setFileProgress(std::int64_t position, std::int64_t maximum) {
+    RzPanelProgress->setFileProgress(position, maximum);
+    if (onFileProgress_) onFileProgress_();
+}
+
+void TFmTarvela::setFolderLabel(std::string_view path) { RzPanelProgress->setFolderLabel(qs(path)); }
+
+void TFmTarvela::setFileLabel(std::string_view path) { RzPanelProgress->setFileLabel(qs(path)); }
+
+void TFmTarvela::setTaskProgress(std::int64_t position) {
+    TaskBarList.setProgress(position, RzPanelProgress->folderMaximum());
+}
+
+void TFmTarvela::setTaskStopViewProg() { TaskBarList.stopProgress(); }
+
+void TFmTarvela::setBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+FullCopyAnswer TFmTarvela::askFullCopy(std::string_view folder) {
+    FmDialogFulCopy->NameFolder = qs(folder);
+    const int mr = modal_.run(*FmDialogFulCopy);
+    FullCopyAnswer answer;
+    answer.result = mr == TFmDialogFulCopy::kCopyAll       ? FullCopyResult::CopyAll
+                    : mr == TFmDialogFulCopy::kCopyNothing ? FullCopyResult::CopyNothing
+                                                           : FullCopyResult::Refused;
+    answer.all = FmDialogFulCopy->All;
+    return answer;
+}
+
+DeleteAnswer TFmTarvela::askDelete(std::string_view path) { return TDeleteQuestion::ask(modal_, this, qs(path)); }
+
+void TFmTarvela::showError(std::string_view message) {
+    showErrorBox(modal_, this, QString::fromUtf8(text::kErrorTitle), qs(message));
+}
+
+void TFmTarvela::processEvents() { QCoreApplication::processEvents(); }
+
+} // namespace tarvela::ui

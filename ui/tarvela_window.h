@@ -1,0 +1,157 @@
+#pragma once
+// The main window: the profile list, the role of this computer, the two direction buttons, the
+// echo and the progress panel. It owns the state every run works on (ProgramPath, ProfilArray,
+// Task, PCIdent, ListExcept, PathTask, StopCopy, the copier) and is the engine's RunHost.
+//
+// Only one run at a time: while a half runs, the direction buttons, the role, the profile list and
+// the profile buttons take no input, and closing the window asks whether to stop the run; the
+// window closes once the run has ended.
+
+#include "copier.h"
+#include "modal_driver.h"
+#include "profile.h"
+#include "run_control.h"
+#include "run_host.h"
+#include "sync_context.h"
+#include "taskbar_progress.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QListWidget;
+class QMenu;
+class QAction;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace tarvela::ui {
+
+class EchoPane;
+class TFmDialogFulCopy;
+class TFmViewLog;
+class TProgressPanel;
+
+class TFmTarvela final : public QWidget, public RunHost {
+    Q_OBJECT
+public:
+    // programPath: the folder of the program on the medium, ending with '/' (the executable's
+    // folder in the program; a temporary medium in the tests).
+    explicit TFmTarvela(std::string programPath, QWidget* parent = nullptr);
+    ~TFmTarvela() override;
+
+    // The start-up sequence: start line, identity, profiles, exclusions, buttons, version.
+    void FormCreate();
+    // Re-selects the profile line the profile editor last worked on (line 0 until there is one).
+    void FormActivate();
+
+    // Buttons that need at least one profile; true when there is one.
+    bool ExistenceData();
+    // Enables the direction buttons for the profile, the role and the store roots on the medium.
+    void TestState(const TProfilLine& TaskData);
+
+    void AddEchoText(std::string_view text, std::uint32_t color);
+
+    // Handlers of the controls.
+    void RzListBoxProfileClick();
+    void RzRadioButtonWorkClick();
+    void RzRadioButtonHomeClick();
+    void RzBtnTarvelaWorkHomeClick();
+    void RzBtnTarvelaHomeWorkClick();
+    void RzBtnStopCopyClick();
+    void PopupMenuLogViewPopup();
+    void N1ViewLogClick();
+    void Timer1Timer();
+
+    // State the tests read.
+    bool running() const { return running_; }
+    const TProfilLine& task() const { return Task; }
+    const std::string& pcIdent() const { return PCIdent; }
+    const std::string& programPath() const { return ProgramPath; }
+    const ExclusionList& listExcept() const { return ListExcept; }
+    const std::string& pathTask() const { return PathTask; }
+    bool stopCopy() const { return StopCopy; }
+    std::optional<HalfResult> lastResult() const { return lastResult_; }
+    TFmDialogFulCopy& dialogFulCopy() { return *FmDialogFulCopy; }
+    TFmViewLog& viewLog() { return *FmViewLog; }
+    ModalDriver& modalDriver() { return modal_; }
+    TaskbarProgress& taskbar() { return TaskBarList; }
+    EchoPane& echoPane() { return *RzRichEditEchoCom; }
+    // Runs at every step of the file bar, as the user acting while a file is copied (test hook).
+    void setOnFileProgress(std::function<void()> hook) { onFileProgress_ = std::move(hook); }
+
+    // RunHost.
+    void echo(std::string_view text, std::uint32_t color) override;
+    void showProgressPanel(bool visible) override;
+    void hideProgressPanelLater() override;
+    void setFolderProgress(std::int64_t position, std::int64_t maximum) override;
+    void setFileProgress(std::int64_t position, std::int64_t maximum) override;
+    void setFolderLabel(std::string_view path) override;
+    void setFileLabel(std::string_view path) override;
+    void setTaskProgress(std::int64_t position) override;
+    void setTaskStopViewProg() override;
+    void setBusy(bool busy) override;
+    bool stopRequested() const override { return StopCopy; }
+    FullCopyAnswer askFullCopy(std::string_view folder) override;
+    DeleteAnswer askDelete(std::string_view path) override;
+    void showError(std::string_view message) override;
+
+protected:
+    void processEvents() override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void runDirection(Direction direction);
+    Role role() const;
+    void setRunControlsEnabled(bool enabled);
+    void onFocusWindowChanged(QWindow* window);
+
+    // State of the program and of the current run.
+    std::string ProgramPath;
+    ::tarvela::ProfilArray ProfilArray;
+    TProfilLine Task;
+    std::string PCIdent;
+    ExclusionList ListExcept;
+    std::string PathTask;
+    bool StopCopy = false;
+    TFileCopier FileCopier;
+    TaskbarProgress TaskBarList;
+    ModalDriver modal_;
+
+    bool running_ = false;
+    bool closeAfterRun_ = false;
+    bool busy_ = false;
+    bool shownOnce_ = false;
+    int NProf = 0; // the profile editor's last profile; the editor is not part of this window yet
+    QWindow* lastFocusWindow_ = nullptr;
+    std::optional<HalfResult> lastResult_;
+    std::function<void()> onFileProgress_;
+
+    // Controls (object names as the program names them).
+    QListWidget* RzListBoxProfile = nullptr;
+    QPushButton* RzBitBtnAddProfil = nullptr;
+    QPushButton* RzBitBtnDelProfil = nullptr;
+    QPushButton* RzBitBtnEditConfig = nullptr;
+    QRadioButton* RzRadioButtonWork = nullptr;
+    QRadioButton* RzRadioButtonHome = nullptr;
+    QPushButton* RzBtnTarvelaWorkHome = nullptr;
+    QPushButton* RzBtnTarvelaHomeWork = nullptr;
+    QLabel* RzLblVersion = nullptr;
+    EchoPane* RzRichEditEchoCom = nullptr;
+    TProgressPanel* RzPanelProgress = nullptr;
+    QTimer* Timer1 = nullptr;
+    QMenu* PopupMenuLogView = nullptr;
+    QAction* N1ViewLog = nullptr;
+
+    // The other windows, created after this one and kept for the whole run.
+    TFmDialogFulCopy* FmDialogFulCopy = nullptr;
+    TFmViewLog* FmViewLog = nullptr;
+};
+
+} // namespace tarvela::ui

@@ -1,0 +1,43 @@
+#pragma once
+// Every Russian text that the windows show (captions, hints, menus, message boxes), exactly as the
+// program shows them. The engine's own texts (echo lines, the questions' wording) are in
+// core/messages.h. UTF-8.
+
+namespace tarvela::ui::text {
+
+// Program and main window.
+inline constexpr const char* kAppTitle = "Синронизация папок двух компьютеров через внешний носитель";
+inline constexpr const char* kStyleHint = "Изменить стиль оформления программы";
+inline constexpr const char* kVersionPrefix = "v.";
+inline constexpr const char* kAuthorHint = "Автор: Korvane";
+inline constexpr const char* kMaker = "Korvane © 2026";
+inline constexpr const char* kChooseProfile = "Выберите профиль";
+inline constexpr const char* kAdd = "Добавить";
+inline constexpr const char* kDelete = "Удалить";
+inline constexpr const char* kEdit = "Редактировать";
+inline constexpr const char* kThisComputer = "Этот компьютер";
+inline constexpr const char* kWorkComputer = "  Рабочий компьютер";
+inline constexpr const char* kHomeComputer = "  Домашний компьютер";
+inline constexpr const char* kSynchronise = "синхронизировать";
+inline constexpr const char* kWorkWithHome = "рабочий с домашним";
+inline constexpr const char* kHomeWithWork = "домашний с рабочим";
+inline constexpr const char* kFileLabel = "Файл: ";
+inline constexpr const char* kFolderLabel = "Папка:";
+inline constexpr const char* kStopHint = "Остановить копирование";
+inline constexpr const char* kViewLogItem = "Просмотр лога операций профиля";
+
+// Message boxes.
+inline constexpr const char* kErrorTitle = "Ошибка";
+// Closing the window while a half runs (our own wording).
+inline constexpr const char* kStopAndClose = "Выполняется синхронизация. Остановить её и закрыть программу?";
+// Another copy of the program (or the command-line tool) runs this profile (our own wording).
+inline constexpr const char* kProfileBusy =
+    "Синхронизация этого профиля уже выполняется другой копией программы. Повторите позже.";
+
+// Log viewer.
+inline constexpr const char* kViewLogCaption = "Просмотр лога операций профиля";
+inline constexpr const char* kFileMenu = "Файл";
+inline constexpr const char* kSaveWithChanges = "Сохранить с изменениями";
+inline constexpr const char* kClose = "Закрыть";
+
+} // namespace tarvela::ui::text
