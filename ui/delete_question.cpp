@@ -26,7 +26,7 @@ TDeleteQuestion::TDeleteQuestion(const QString& path, QWidget* parent) : QDialog
     message->setObjectName(QStringLiteral("Message"));
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
-    message->setMinimumWidth(360);
+    message->setMinimumWidth(440);
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon);

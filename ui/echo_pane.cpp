@@ -6,11 +6,12 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolTip>
 
 namespace tarvela::ui {
 
-EchoPane::EchoPane(QWidget* parent) : QPlainTextEdit(parent) {
+EchoPane::EchoPane(QWidget* parent) : QPlainTextEdit(parent), flushTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("RzRichEditEchoCom"));
     setReadOnly(true);
     setUndoRedoEnabled(false);
@@ -30,6 +31,10 @@ EchoPane::EchoPane(QWidget* parent) : QPlainTextEdit(parent) {
     p.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
     p.setColor(QPalette::Text, toQColor(color::kPurple));
     setPalette(p);
+
+    flushTimer_->setSingleShot(true);
+    flushTimer_->setInterval(0);
+    connect(flushTimer_, &QTimer::timeout, this, &EchoPane::flush);
 }
 
 QColor EchoPane::toQColor(std::uint32_t c) {
@@ -41,23 +46,39 @@ void EchoPane::AddEchoText(std::string_view text, std::uint32_t c) {
     QTextCharFormat format;
     format.setForeground(toQColor(c));
     format.setFontWeight(color::isBold(color::normalized(c)) ? QFont::Bold : QFont::Normal);
-
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    if (!document()->isEmpty())
-        cursor.insertBlock(QTextBlockFormat(), format);
-    else
-        cursor.setBlockCharFormat(format);
     // A line break inside the line (a file name may hold one) stays inside its paragraph.
     QString line = qs(text);
     line.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
     line.replace(QLatin1Char('\n'), QChar::LineSeparator).replace(QLatin1Char('\r'), QChar::LineSeparator);
-    cursor.insertText(line, format);
+    pending_.push_back({std::move(line), format});
+    if (!flushTimer_->isActive()) flushTimer_->start();
+}
+
+void EchoPane::flush() {
+    flushTimer_->stop();
+    if (pending_.empty()) return;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    for (const Line& line : pending_) {
+        if (!document()->isEmpty())
+            cursor.insertBlock(QTextBlockFormat(), line.format);
+        else
+            cursor.setBlockCharFormat(line.format);
+        cursor.insertText(line.text, line.format);
+    }
+    cursor.endEditBlock();
+    pending_.clear();
 
     // Caret at the end, nothing selected, the newest line in view even if the user scrolled up.
     setTextCursor(cursor);
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->maximum());
+}
+
+QTextDocument& EchoPane::lines() {
+    flush();
+    return *document();
 }
 
 } // namespace tarvela::ui

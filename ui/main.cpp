@@ -15,6 +15,7 @@ int main(int argc, char* argv[]) {
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(style);
 
     tarvela::ui::TFmTarvela window(QCoreApplication::applicationDirPath().toStdString() + "/");
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/tarvela.png")));
     window.FormCreate();
     window.move(0, 0);
     window.show();

@@ -23,6 +23,8 @@ int ModalDriver::run(QDialog& dialog) {
     }
     if (strict_) {
         ++unexpected_;
+        dialog.setResult(0);
+        dialog.show();
         dialog.reject();
         return dialog.result();
     }

@@ -30,6 +30,10 @@
 
 #include <chrono>
 
+// The pictures are compiled into this static library; its resource initialiser must be called
+// explicitly, since nothing else pulls it into the program.
+static void initArt() { Q_INIT_RESOURCE(art); }
+
 namespace tarvela::ui {
 namespace {
 
@@ -41,6 +45,7 @@ std::string logFileOf(const std::string& programPath, const TProfilLine& task) {
 
 TFmTarvela::TFmTarvela(std::string programPath, QWidget* parent)
     : QWidget(parent), ProgramPath(std::move(programPath)) {
+    initArt();
     setObjectName(QStringLiteral("FmTarvela"));
     setWindowTitle(QString::fromUtf8(text::kAppTitle));
     buildControls();
@@ -188,6 +193,7 @@ void TFmTarvela::runDirection(Direction direction) {
         showErrorBox(modal_, this, windowTitle(), qs(e.what()));
     }
     ListExcept = ctx.ListExcept;
+    RzRichEditEchoCom->flush();
 
     running_ = false;
     setRunControlsEnabled(true);
@@ -271,6 +277,7 @@ void TFmTarvela::setBusy(bool busy) {
 }
 
 FullCopyAnswer TFmTarvela::askFullCopy(std::string_view folder) {
+    RzRichEditEchoCom->flush(); // the lines so far are in view when the question shows
     FmDialogFulCopy->NameFolder = qs(folder);
     const int mr = modal_.run(*FmDialogFulCopy);
     FullCopyAnswer answer;
@@ -281,9 +288,13 @@ FullCopyAnswer TFmTarvela::askFullCopy(std::string_view folder) {
     return answer;
 }
 
-DeleteAnswer TFmTarvela::askDelete(std::string_view path) { return TDeleteQuestion::ask(modal_, this, qs(path)); }
+DeleteAnswer TFmTarvela::askDelete(std::string_view path) {
+    RzRichEditEchoCom->flush();
+    return TDeleteQuestion::ask(modal_, this, qs(path));
+}
 
 void TFmTarvela::showError(std::string_view message) {
+    RzRichEditEchoCom->flush();
     showErrorBox(modal_, this, QString::fromUtf8(text::kErrorTitle), qs(message));
 }
 

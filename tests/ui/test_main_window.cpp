@@ -185,11 +185,16 @@ void TestMainWindow::echoColoursBoldAndScroll() {
     // The newest line is in view after each append, even when the user scrolled up.
     for (int i = 0; i < 300; ++i)
         w->AddEchoText("строка " + std::to_string(i), color::kGreen);
+    // The lines reach the document when the event loop runs.
+    QCOMPARE(pane.document()->blockCount(), 5);
+    QCoreApplication::processEvents();
+    QCOMPARE(pane.document()->blockCount(), 305);
     QScrollBar* bar = pane.verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
     bar->setValue(0);
     w->AddEchoText("последняя", color::kTeal);
+    pane.flush();
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(!pane.textCursor().hasSelection());
     QVERIFY(pane.textCursor().atEnd());

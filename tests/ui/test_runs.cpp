@@ -74,6 +74,8 @@ private slots:
     void sendAndReceiveThroughButtons();
     void deletionQuestionEachAnswer_data();
     void deletionQuestionEachAnswer();
+    void fullCopyQuestionOnWork_data();
+    void fullCopyQuestionOnWork();
     void stopButtonDuringCopy();
     void runGuardAndCloseDuringRun();
     void wrongPathMessage();
@@ -197,6 +199,52 @@ void TestRuns::deletionQuestionEachAnswer() {
     QCOMPARE(exists(medium.home() + "x1.txt"), x1Kept);
     QCOMPARE(exists(medium.home() + "x2.txt"), x2Kept);
     QVERIFY(exists(medium.home() + "keep.txt"));
+}
+
+void TestRuns::fullCopyQuestionOnWork_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("copyAll");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("tableWritten");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("Выполнить, копировать") << "RzBitBtnOk" << true << int(HalfResult::Completed) << true << 2;
+    QTest::newRow("Выполнить, не копировать") << "RzBitBtnOk" << false << int(HalfResult::Completed) << true << 0;
+    QTest::newRow("Отказаться") << "RzBitBtnClose" << true << int(HalfResult::Refused) << false << 0;
+    QTest::newRow("закрыто") << "close" << true << int(HalfResult::Refused) << false << 0;
+}
+
+// The first run of a pair on the work computer: the question's answer decides what is stored;
+// refusing ends the half at once, before anything is scanned.
+void TestRuns::fullCopyQuestionOnWork() {
+    QFETCH(QString, button);
+    QFETCH(bool, copyAll);
+    QFETCH(int, result);
+    QFETCH(bool, tableWritten);
+    QFETCH(int, stored);
+    Medium medium;
+    writeFile(medium.work() + "a.txt", "a");
+    writeFile(medium.work() + "b.txt", "b");
+    medium.writeProfiles({Medium::profile("Первый раз", kId, medium.work(), medium.home(), "work")});
+    auto w = startWindow(medium);
+    w->modalDriver().setNextAnswer([=](QDialog& d) {
+        child<QCheckBox>(d, "RzCheckBoxCopyAll")->setChecked(copyAll);
+        if (button == QStringLiteral("close"))
+            d.close();
+        else
+            QTest::mouseClick(child<QPushButton>(d, button.toLatin1().constData()), Qt::LeftButton);
+    });
+    clickDirection(*w, true);
+    QCOMPARE(int(*w->lastResult()), result);
+    QCOMPARE(exists(medium.pathTask(kId) + "/WTabFile_1.dat"), tableWritten);
+    const std::string store = medium.pathTask(kId) + "/WFiles/Folder_1";
+    int count = 0;
+    if (exists(store)) {
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(store))
+            ++count;
+    }
+    QCOMPARE(count, stored);
+    QCOMPARE(countLines(*w, QStringLiteral("Конец операции")), tableWritten ? 1 : 0);
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }
 
 void TestRuns::stopButtonDuringCopy() {

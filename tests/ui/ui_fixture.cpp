@@ -60,13 +60,13 @@ bool exists(const std::string& path) { return std::filesystem::exists(path); }
 
 QStringList echoLines(TFmTarvela& window) {
     QStringList lines;
-    for (QTextBlock b = window.echoPane().document()->begin(); b.isValid(); b = b.next())
+    for (QTextBlock b = window.echoPane().lines().begin(); b.isValid(); b = b.next())
         lines << b.text();
     return lines;
 }
 
 static QTextCharFormat formatOf(TFmTarvela& window, int line) {
-    const QTextBlock block = window.echoPane().document()->findBlockByNumber(line);
+    const QTextBlock block = window.echoPane().lines().findBlockByNumber(line);
     return block.begin().atEnd() ? block.charFormat() : block.begin().fragment().charFormat();
 }
 

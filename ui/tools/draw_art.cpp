@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -79,10 +78,7 @@ QImage strip() {
     QImage image = canvas(97, 400);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 0, 400);
-    g.setColorAt(0, QColor(70, 86, 110));
-    g.setColorAt(1, QColor(50, 60, 78));
-    p.fillRect(image.rect(), g);
+    // Transparent: the strip's own colour shows through.
     monitor(p, QRectF(22, 30, 54, 52), kWork);
     arrow(p, QPointF(48, 100), QPointF(48, 150), QColor(230, 232, 236), 4);
     drive(p, QRectF(20, 166, 58, 24));
