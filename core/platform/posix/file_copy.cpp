@@ -81,9 +81,9 @@ ssize_t copyThroughBuffer(int in, int out, off_t offset, std::size_t length, std
 }
 
 // Keeps a large copy out of the page cache without the alignment rules of O_DIRECT: the source's
-// pages are dropped once read; each written chunk is sent to the device at once, and the chunk
-// before it is waited for and dropped. So at most two chunks of the copy are cached at any time
-// while reading, writing and the device's work overlap.
+// pages are dropped once read; each written chunk is sent to the device at once, and whatever lies
+// more than kWindow behind the copy's end is waited for and dropped. So at most about kWindow of
+// the copy is cached at any time, while the device works on several chunks as the copy goes on.
 class CacheBypass {
 public:
     CacheBypass(int in, int out) : in_(in), out_(out) {}
@@ -92,18 +92,20 @@ public:
     int chunkDone(off_t offset, off_t length) {
         ::posix_fadvise(in_, offset, length, POSIX_FADV_DONTNEED);
         if (::sync_file_range(out_, offset, length, SYNC_FILE_RANGE_WRITE) != 0) return errno;
-        if (previousLength_ > 0) {
+        const off_t end = offset + length;
+        if (end - settled_ > kWindow) {
+            const off_t upTo = end - kWindow;
             constexpr unsigned kWait =
                 SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
-            if (::sync_file_range(out_, previousOffset_, previousLength_, kWait) != 0) return errno;
-            ::posix_fadvise(out_, previousOffset_, previousLength_, POSIX_FADV_DONTNEED);
+            if (::sync_file_range(out_, settled_, upTo - settled_, kWait) != 0) return errno;
+            ::posix_fadvise(out_, settled_, upTo - settled_, POSIX_FADV_DONTNEED);
+            settled_ = upTo;
         }
-        previousOffset_ = offset;
-        previousLength_ = length;
         return 0;
     }
 
-    // Makes the whole copy durable and drops what is left of it from the cache.
+    // Makes the whole copy durable (by now only the last window is still on its way) and drops
+    // what is left of it from the cache.
     int finish() {
         if (::fdatasync(out_) != 0) return errno;
         ::posix_fadvise(out_, 0, 0, POSIX_FADV_DONTNEED);
@@ -111,10 +113,11 @@ public:
     }
 
 private:
+    static constexpr off_t kWindow = 4 * kCopyChunk;
+
     int in_;
     int out_;
-    off_t previousOffset_ = 0;
-    off_t previousLength_ = 0;
+    off_t settled_ = 0; // written, waited for and dropped up to here
 };
 
 } // namespace
