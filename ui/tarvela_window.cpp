@@ -52,7 +52,6 @@ TFmTarvela::TFmTarvela(std::string programPath, QWidget* parent)
     // The other windows of the program, created after the main window and kept for its whole life.
     FmDialogFulCopy = new TFmDialogFulCopy(this);
     FmViewLog = new TFmViewLog(modal_, this);
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TFmTarvela::onFocusWindowChanged);
 }
 
 TFmTarvela::~TFmTarvela() {
@@ -124,11 +123,11 @@ void TFmTarvela::FormActivate() {
 
 // The main window becomes active: the first time, and when it comes back from a modeless window
 // of the program (the log viewer). Modal dialogs and message boxes do not count.
-void TFmTarvela::onFocusWindowChanged(QWindow* window) {
-    QWindow* const previous = lastFocusWindow_;
-    if (window != nullptr) lastFocusWindow_ = window;
-    if (window == nullptr || window != windowHandle()) return;
-    const bool fromViewer = previous != nullptr && previous == FmViewLog->windowHandle();
+void TFmTarvela::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow()) return;
+    const bool fromViewer = FmViewLog->wasActivated();
+    FmViewLog->clearActivated();
     if (!shownOnce_ || fromViewer) {
         shownOnce_ = true;
         FormActivate();

@@ -104,13 +104,13 @@ protected:
     void processEvents() override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
     void runDirection(Direction direction);
     Role role() const;
     void setRunControlsEnabled(bool enabled);
-    void onFocusWindowChanged(QWindow* window);
 
     // State of the program and of the current run.
     std::string ProgramPath;
@@ -129,7 +129,6 @@ private:
     bool busy_ = false;
     bool shownOnce_ = false;
     int NProf = 0; // the profile editor's last profile; the editor is not part of this window yet
-    QWindow* lastFocusWindow_ = nullptr;
     std::optional<HalfResult> lastResult_;
     std::function<void()> onFileProgress_;
 

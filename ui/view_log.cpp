@@ -68,6 +68,11 @@ void TFmViewLog::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) LoadLog();
 }
 
+void TFmViewLog::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) activated_ = true;
+}
+
 bool TFmViewLog::LoadLog() {
     RzRichEdit1->clear();
     const std::string path = utf8(NameFileLog);

@@ -31,8 +31,14 @@ public:
 
     QTextEdit* editor() const { return RzRichEdit1; }
 
+    // Whether the viewer was the active window since the last clearActivated(): the main window
+    // re-selects its profile when it becomes active after the viewer.
+    bool wasActivated() const { return activated_; }
+    void clearActivated() { activated_ = false; }
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     ModalDriver& modal_;
@@ -40,6 +46,7 @@ private:
     QAction* N1Save = nullptr;
     QAction* N3 = nullptr;
     QTextEdit* RzRichEdit1 = nullptr;
+    bool activated_ = false;
 };
 
 } // namespace tarvela::ui

@@ -8,6 +8,7 @@
 #include "view_log.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QListWidget>
 #include <QMenu>
@@ -46,6 +47,7 @@ private slots:
     void reloadsOnEveryRequest();
     void savedLogIsExtendedByTheNextRun();
     void unreadableAndUnwritableFiles();
+    void returningFromTheViewerReselectsTheEditorsProfile();
 };
 
 void TestViewLog::menusAndCaption() {
@@ -168,6 +170,28 @@ void TestViewLog::unreadableAndUnwritableFiles() {
     QVERIFY(!text.isEmpty());
     QVERIFY(std::filesystem::is_directory(folder));
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+// Coming back to the main window from the viewer re-selects the profile line the editor last
+// worked on (line 0 while there is no editor), as on every activation after a modeless window.
+void TestViewLog::returningFromTheViewerReselectsTheEditorsProfile() {
+    Medium medium;
+    const TProfilLine first = Medium::profile("Первый", kId, medium.work(), medium.home());
+    medium.writeProfiles({first, Medium::profile("Второй", "LOGTEST2", medium.work(), medium.home())});
+    writeFile(medium.pathTask("LOGTEST2") + "/LOGTEST2.log", twoLineLog());
+    auto w = startWindow(medium);
+    // The offscreen platform does not move the activation between windows by itself.
+    QApplication::setActiveWindow(w.get());
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    list->setCurrentRow(1);
+    w->N1ViewLogClick();
+    QApplication::setActiveWindow(&w->viewLog());
+    QVERIFY(w->viewLog().isActiveWindow());
+    QCOMPARE(list->currentRow(), 1);
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(w->isActiveWindow());
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(w->task() == first);
 }
 
 QTEST_MAIN(TestViewLog)
