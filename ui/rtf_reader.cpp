@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <utility>
 
 namespace tarvela::ui {
 namespace {
@@ -32,6 +33,12 @@ constexpr std::array<std::string_view, 36> kSkippedDestinations = {
     "colorschememapping", "datastore", "latentstyles", "listtable", "listoverridetable", "rsidtbl", "generator",
     "mmathPr",    "filetbl",   "revtbl",   "bkmkstart", "bkmkend",   "author",    "operator", "title",    "pntext",
     "listtext",   "nonshppict",
+};
+
+// Control words that stand for one character.
+constexpr std::pair<std::string_view, char32_t> kSymbolWords[] = {
+    {"emdash", 0x2014}, {"endash", 0x2013},    {"bullet", 0x2022},    {"lquote", 0x2018},
+    {"rquote", 0x2019}, {"ldblquote", 0x201C}, {"rdblquote", 0x201D},
 };
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -204,20 +211,10 @@ private:
             s.unicodeSkip = static_cast<int>(std::clamp<long>(param, 0, kMaxSkip));
         } else if (word == "u") {
             unicode(param);
-        } else if (word == "emdash") {
-            character(0x2014);
-        } else if (word == "endash") {
-            character(0x2013);
-        } else if (word == "bullet") {
-            character(0x2022);
-        } else if (word == "lquote") {
-            character(0x2018);
-        } else if (word == "rquote") {
-            character(0x2019);
-        } else if (word == "ldblquote") {
-            character(0x201C);
-        } else if (word == "rdblquote") {
-            character(0x201D);
+        } else {
+            for (const auto& [name, cp] : kSymbolWords) {
+                if (word == name) character(cp);
+            }
         }
     }
 

@@ -26,7 +26,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QWindow>
 
 #include <chrono>
 

@@ -61,6 +61,8 @@ void TestRtfReader::readsControlWordsOfRichTextControls() {
     QCOMPARE(p[2].runs.size(), std::size_t{2});
     QVERIFY(p[2].runs[0].bold);
     QVERIFY(!p[2].runs[1].bold);
+    QCOMPARE(QString::fromStdString(readRtf("{\\rtf1 a\\emdash b\\bullet\\ldblquote}")[0].text()),
+             QStringLiteral("a—b•“"));
     // Without \ansicpg1251 the bytes are Latin-1.
     QCOMPARE(QString::fromStdString(readRtf("{\\rtf1\\ansi caf\\'e9}")[0].text()), QStringLiteral("café"));
 }

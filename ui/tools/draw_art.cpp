@@ -114,30 +114,32 @@ QImage stylePicture() {
     return image;
 }
 
-QImage plus() {
+// A round badge in `color` with a white mark drawn by `mark`.
+QImage badge(const QColor& color, const std::function<void(QPainter&)>& mark) {
     QImage image = canvas(40, 40);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(60, 150, 70));
+    p.setBrush(color);
     p.drawEllipse(QRectF(2, 2, 36, 36));
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(QRectF(9, 17, 22, 6), 2, 2);
-    p.drawRoundedRect(QRectF(17, 9, 6, 22), 2, 2);
+    mark(p);
     return image;
 }
 
+QImage plus() {
+    return badge(QColor(60, 150, 70), [](QPainter& p) {
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(9, 17, 22, 6), 2, 2);
+        p.drawRoundedRect(QRectF(17, 9, 6, 22), 2, 2);
+    });
+}
+
 QImage cross() {
-    QImage image = canvas(40, 40);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(196, 58, 50));
-    p.drawEllipse(QRectF(2, 2, 36, 36));
-    p.setPen(QPen(Qt::white, 6, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(13, 13), QPointF(27, 27));
-    p.drawLine(QPointF(27, 13), QPointF(13, 27));
-    return image;
+    return badge(QColor(196, 58, 50), [](QPainter& p) {
+        p.setPen(QPen(Qt::white, 6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(13, 13), QPointF(27, 27));
+        p.drawLine(QPointF(27, 13), QPointF(13, 27));
+    });
 }
 
 QImage pencil() {
