@@ -22,6 +22,8 @@ public:
     // What was last sent (also recorded without a bus, for the tests).
     double lastFraction() const { return fraction_; }
     bool progressVisible() const { return visible_; }
+    // How many updates were meant for the entry (sent when there is a bus).
+    int updates() const { return sent_; }
 
     // value/total clamped to 0..1.
     static double fraction(std::int64_t value, std::int64_t total);
@@ -32,6 +34,7 @@ private:
     bool available_ = false;
     double fraction_ = 0.0;
     bool visible_ = false;
+    int sent_ = 0;
 };
 
 } // namespace tarvela::ui

@@ -13,16 +13,27 @@ double TaskbarProgress::fraction(std::int64_t value, std::int64_t total) {
     return std::clamp(static_cast<double>(value) / static_cast<double>(total), 0.0, 1.0);
 }
 
+// The run reports every file; the entry is told only when what it shows changes (in steps of
+// 1/1000), so a run of a million files does not send a million bus messages.
 void TaskbarProgress::setProgress(std::int64_t value, std::int64_t total) {
-    fraction_ = fraction(value, total);
+    const double f = fraction(value, total);
+    const bool changed = !visible_ || static_cast<long>(f * 1000) != static_cast<long>(fraction_ * 1000);
+    fraction_ = f;
     visible_ = true;
-    send();
+    if (changed) {
+        ++sent_;
+        send();
+    }
 }
 
 void TaskbarProgress::stopProgress() {
+    const bool changed = visible_;
     fraction_ = 0.0;
     visible_ = false;
-    send();
+    if (changed) {
+        ++sent_;
+        send();
+    }
 }
 
 } // namespace tarvela::ui

@@ -224,6 +224,16 @@ void TestMainWindow::progressPanelAndTimer() {
     QVERIFY(w->taskbar().progressVisible());
     w->setTaskStopViewProg();
     QVERIFY(!w->taskbar().progressVisible());
+    // One update per visible change of the entry, not one per file.
+    const int before = w->taskbar().updates();
+    w->setFolderProgress(0, 100000);
+    for (int i = 1; i <= 100000; ++i)
+        w->setTaskProgress(i);
+    QCOMPARE(w->taskbar().updates() - before, 1001); // shown, then each 1/1000
+    QCOMPARE(w->taskbar().lastFraction(), 1.0);
+    w->setTaskStopViewProg();
+    w->setTaskStopViewProg();
+    QCOMPARE(w->taskbar().updates() - before, 1002);
 
     w->hideProgressPanelLater();
     QVERIFY(timer->isActive());

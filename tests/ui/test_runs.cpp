@@ -3,6 +3,7 @@
 // the run guard, and the failures that end a half.
 #include "dialog_ful_copy.h"
 #include "echo_color.h"
+#include "platform/run_lock.h"
 #include "progress_panel.h"
 #include "ui_fixture.h"
 
@@ -79,6 +80,7 @@ private slots:
     void stopButtonDuringCopy();
     void runGuardAndCloseDuringRun();
     void wrongPathMessage();
+    void profileBusyElsewhere();
     void tableFailureShownAndWindowTidied();
 };
 
@@ -344,6 +346,29 @@ void TestRuns::wrongPathMessage() {
     QCOMPARE(w->lastResult(), HalfResult::WrongPath);
     QCOMPARE(title, QStringLiteral("Ошибка"));
     QCOMPARE(text, QStringLiteral("В профиле ошибочный путь:\n\r") + QString::fromStdString(missing));
+}
+
+// Another copy of the program (or the command-line tool) runs the profile: nothing is done and the
+// user is told so.
+void TestRuns::profileBusyElsewhere() {
+    Medium medium;
+    writeFile(medium.work() + "a.txt", "a");
+    medium.writeProfiles({Medium::profile("Занят", kId, medium.work(), medium.home(), "work")});
+    std::filesystem::create_directories(medium.pathTask(kId));
+    const auto lock = platform::RunLock::tryAcquire(medium.pathTask(kId));
+    QVERIFY(lock != nullptr);
+    auto w = startWindow(medium);
+    QString text;
+    w->modalDriver().setNextAnswer([&](QDialog& d) {
+        text = dynamic_cast<QMessageBox&>(d).text();
+        d.accept();
+    });
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Busy);
+    QCOMPARE(text, QStringLiteral("Синхронизация этого профиля уже выполняется другой копией программы. Повторите позже."));
+    QCOMPARE(countLines(*w, QStringLiteral("Начало операции")), 0);
+    QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }
 
 // A table file that cannot be written ends the half; the failure is shown with the system's text
