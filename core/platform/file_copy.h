@@ -2,7 +2,8 @@
 // Copying one file the way the engine needs it: in large chunks through the kernel's copy path,
 // into a temporary file beside the destination that replaces the destination only once it is
 // complete. A stop, a full disk or a read error leaves an existing destination exactly as it was
-// and no temporary file behind.
+// and no temporary file behind. The temporary file has no name at all where the file system
+// allows it, so that even a crash leaves none.
 
 #include "platform/directory.h"
 
@@ -23,6 +24,9 @@ struct CopyOptions {
     bool bypassCache = false;
     // Last-write time of the copy; the source's own when empty.
     std::optional<FileTime> lastWrite;
+    // Write the copy as an unnamed file where the file system allows it; false always uses the
+    // named temporary file of the others (for tests of that path).
+    bool unnamedTemporary = true;
 };
 
 enum class CopyStatus {

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -335,6 +336,55 @@ TEST_F(CopierTest, CacheBypassIsChosenFrom201MiB) {
         EXPECT_EQ(copier.Flag(), c.flag);
     }
     EXPECT_FALSE(fs::exists(dir / "dest"));
+}
+
+// The platform copy with either temporary file: the unnamed one, and the named one that file
+// systems without unnamed files (FAT) get.
+TEST(CopyFile, OnlyACompleteCopyEverTakesTheDestinationsPlace) {
+    enum class End { Complete, Stopped, DiskFull };
+    TempDir dir;
+    const std::string content = pattern(1 << 20);
+    for (const bool unnamed : {true, false}) {
+        for (const bool destExists : {false, true}) {
+            for (const End end : {End::Complete, End::Stopped, End::DiskFull}) {
+                const std::string name = std::string(unnamed ? "unnamed" : "named") + (destExists ? "_over_old" : "") +
+                                         (end == End::Complete ? "" : end == End::Stopped ? "_stopped" : "_full");
+                SCOPED_TRACE(name);
+                const std::string folder = dir / name;
+                writeFile(folder + "/src", content);
+                if (destExists) writeFile(folder + "/dest", "old");
+                std::vector<std::string> duringCopy;
+                const platform::CopyProgress progress = [&](std::int64_t) {
+                    duringCopy = namesIn(folder);
+                    return end != End::Stopped;
+                };
+                platform::CopyOptions options;
+                options.unnamedTemporary = unnamed;
+                std::optional<FileSizeLimit> limit;
+                if (end == End::DiskFull) limit.emplace(64 << 10);
+                const platform::CopyResult result =
+                    platform::copyFile(folder + "/src", folder + "/dest", options, progress);
+                limit.reset();
+
+                EXPECT_EQ(result.status, end == End::Complete  ? platform::CopyStatus::Done
+                                         : end == End::Stopped ? platform::CopyStatus::Stopped
+                                                               : platform::CopyStatus::Failed);
+                if (end == End::Complete) {
+                    EXPECT_TRUE(test::readFile(folder + "/dest") == content);
+                } else if (destExists) {
+                    EXPECT_EQ(test::readFile(folder + "/dest"), "old");
+                }
+                const bool destLeft = destExists || end == End::Complete;
+                const std::vector<std::string> left = destLeft ? std::vector<std::string>{"dest", "src"}
+                                                               : std::vector<std::string>{"src"};
+                EXPECT_EQ(namesIn(folder), left) << "no temporary file left";
+                if (end != End::DiskFull) {
+                    // While the copy runs, only the named kind shows up in the folder.
+                    EXPECT_EQ(duringCopy.size(), (destExists ? 2u : 1u) + (unnamed ? 0u : 1u));
+                }
+            }
+        }
+    }
 }
 
 // Fraction of the file's pages in the page cache.

@@ -13,20 +13,35 @@
 namespace tarvela::platform {
 namespace {
 
-// The copy's temporary file in the destination's folder, named so that a leftover is recognisable.
-// Removed on destruction unless it was renamed over the destination.
+// The copy's file until it is complete. Where the file system allows it, an unnamed file in the
+// destination's folder (O_TMPFILE): while it is written it has no name, so not even a crash or a
+// kill can leave it behind, and a complete copy of a new file gets its name in one step. Elsewhere
+// (FAT) a named temporary file, recognisable by its name. Either is gone on destruction unless it
+// was published under the destination's name.
 class TempFile {
 public:
-    explicit TempFile(const std::string& destination) {
+    TempFile(const std::string& destination, bool allowUnnamed) {
         const auto slash = destination.rfind('/');
-        const std::string folder = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
-        path_ = folder + ".tarvela-XXXXXX.part";
-        fd_ = ::mkostemps(path_.data(), 5, O_CLOEXEC);
-        if (fd_ < 0) error_ = errno;
+        folder_ = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
+        if (allowUnnamed) {
+            fd_ = ::open(folder_.empty() ? "." : folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            if (fd_ >= 0) return;
+            // EISDIR: a kernel without O_TMPFILE.
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+                error_ = errno;
+                return;
+            }
+        }
+        name_ = folder_ + ".tarvela-XXXXXX.part";
+        fd_ = ::mkostemps(name_.data(), 5, O_CLOEXEC);
+        if (fd_ < 0) {
+            error_ = errno;
+            name_.clear();
+        }
     }
     ~TempFile() {
         if (fd_ >= 0) ::close(fd_);
-        if (error_ == 0 && !renamed_) ::unlink(path_.c_str());
+        if (!name_.empty()) ::unlink(name_.c_str());
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
@@ -34,20 +49,62 @@ public:
     int fd() const { return fd_; }
     int error() const { return error_; }
 
-    int closeAndRename(const std::string& destination) {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) return errno;
-        if (::rename(path_.c_str(), destination.c_str()) != 0) return errno;
-        renamed_ = true;
+    // Gives the complete copy the destination's name, replacing an existing destination at once.
+    int publish(const std::string& destination) {
+        if (name_.empty()) {
+            const int err = linkAs(destination);
+            if (err == 0) {
+                if (const int closeErr = closeFile(); closeErr != 0) {
+                    ::unlink(destination.c_str());
+                    return closeErr;
+                }
+                return 0;
+            }
+            if (err != EEXIST) return err;
+            // The destination exists: it is replaced through a named link and a rename.
+            if (const int linkErr = linkUnderTemporaryName(); linkErr != 0) return linkErr;
+        }
+        if (const int err = closeFile(); err != 0) return err;
+        if (::rename(name_.c_str(), destination.c_str()) != 0) return errno;
+        name_.clear();
         return 0;
     }
 
 private:
-    std::string path_;
+    int closeFile() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+    // Links the unnamed file under `name`: through /proc as unprivileged programs can, else
+    // through the descriptor itself (which older kernels allow only with CAP_DAC_READ_SEARCH).
+    int linkAs(const std::string& name) const {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+        const int err = errno;
+        if (err != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return err;
+        return ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+    }
+
+    int linkUnderTemporaryName() {
+        const std::string base = folder_ + ".tarvela-" + std::to_string(::getpid()) + "-" + std::to_string(fd_);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string name = base + (attempt == 0 ? "" : "-" + std::to_string(attempt)) + ".part";
+            const int err = linkAs(name);
+            if (err == 0) {
+                name_ = name;
+                return 0;
+            }
+            if (err != EEXIST) return err;
+        }
+        return EEXIST;
+    }
+
+    std::string folder_; // ending with '/', or empty for the current folder
+    std::string name_;   // the temporary file's name while it has one
     int fd_ = -1;
     int error_ = 0;
-    bool renamed_ = false;
 };
 
 CopyResult failure(int err) {
@@ -134,7 +191,7 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     if (::fstat(in.get(), &source) != 0) return failure(errno);
     if (!S_ISREG(source.st_mode)) return failure(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
 
-    TempFile temp(to);
+    TempFile temp(to, options.unnamedTemporary);
     if (temp.fd() < 0) return failure(temp.error());
     const int out = temp.fd();
     // Read-ahead only helps beyond one chunk; a small file is read by a single call.
@@ -182,7 +239,7 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     const timespec times[2] = {source.st_atim, lastWrite};
     ::futimens(out, times);
 
-    if (const int err = temp.closeAndRename(to); err != 0) return failure(err);
+    if (const int err = temp.publish(to); err != 0) return failure(err);
     return {CopyStatus::Done, 0};
 }
 
