@@ -31,7 +31,8 @@ double median(std::vector<double> v) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const long lines = argc > 1 ? std::max(1000L, std::strtol(argv[1], nullptr, 10)) : 100000L;
     constexpr long kWindow = 200; // appends measured around each point
@@ -49,15 +50,20 @@ int main(int argc, char* argv[]) {
                                  std::to_string(i) + ".txt";
         const bool isEarly = i > 100 - kWindow / 2 && i <= 100 + kWindow / 2;
         const bool isLate = i > lines - kWindow;
-        if (isEarly || isLate) pane.flush(); // measure this line alone
+        if (isEarly || isLate)
+            pane.flush(); // measure this line alone
         const auto t0 = Clock::now();
         pane.AddEchoText(text, kColors[i % 4]);
-        if (isEarly || isLate) pane.flush();
+        if (isEarly || isLate)
+            pane.flush();
         const double us = std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
-        if (isEarly) early.push_back(us);
-        if (isLate) late.push_back(us);
+        if (isEarly)
+            early.push_back(us);
+        if (isLate)
+            late.push_back(us);
         // A run lets the event loop work every ~20 ms; here every 1 000 lines, so repaints happen.
-        if (i % 1000 == 0) QApplication::processEvents();
+        if (i % 1000 == 0)
+            QApplication::processEvents();
     }
     pane.flush();
     const double total = std::chrono::duration<double>(Clock::now() - start).count();

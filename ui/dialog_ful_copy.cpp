@@ -100,6 +100,8 @@ void TFmDialogFulCopy::closeEvent(QCloseEvent* event) {
     done(MR);
 }
 
-void TFmDialogFulCopy::reject() { done(MR); }
+void TFmDialogFulCopy::reject() {
+    done(MR);
+}
 
 } // namespace tarvela::ui

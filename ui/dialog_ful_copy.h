@@ -17,9 +17,9 @@ class TFmDialogFulCopy final : public QDialog {
 public:
     explicit TFmDialogFulCopy(QWidget* parent);
 
-    bool All = false;     // RzCheckBoxAll at the last press of "Выполнить"
-    int MR = 3;           // the result of the showing
-    QString NameFolder;   // the folder the question is about, set by the caller
+    bool All = false;   // RzCheckBoxAll at the last press of "Выполнить"
+    int MR = 3;         // the result of the showing
+    QString NameFolder; // the folder the question is about, set by the caller
 
     static constexpr int kCopyAll = 1;
     static constexpr int kCopyNothing = 7;

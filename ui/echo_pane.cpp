@@ -51,12 +51,14 @@ void EchoPane::AddEchoText(std::string_view text, std::uint32_t c) {
     line.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
     line.replace(QLatin1Char('\n'), QChar::LineSeparator).replace(QLatin1Char('\r'), QChar::LineSeparator);
     pending_.push_back({std::move(line), format});
-    if (!flushTimer_->isActive()) flushTimer_->start();
+    if (!flushTimer_->isActive())
+        flushTimer_->start();
 }
 
 void EchoPane::flush() {
     flushTimer_->stop();
-    if (pending_.empty()) return;
+    if (pending_.empty())
+        return;
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);

@@ -21,7 +21,8 @@ std::uint32_t toEchoColor(const QColor& c) {
 std::uint32_t blockColor(const QTextBlock& block) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextCharFormat format = it.fragment().charFormat();
-        if (format.hasProperty(QTextFormat::ForegroundBrush)) return toEchoColor(format.foreground().color());
+        if (format.hasProperty(QTextFormat::ForegroundBrush))
+            return toEchoColor(format.foreground().color());
         return color::kBlack;
     }
     const QTextCharFormat format = block.charFormat();
@@ -35,11 +36,13 @@ void fillDocument(QTextDocument& document, std::string_view rtf) {
     QTextCursor cursor(&document);
     bool first = true;
     for (const RtfParagraph& paragraph : readRtf(rtf)) {
-        if (!first) cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        if (!first)
+            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
         first = false;
         for (const RtfRun& run : paragraph.runs) {
             QTextCharFormat format;
-            if (run.color) format.setForeground(EchoPane::toQColor(*run.color));
+            if (run.color)
+                format.setForeground(EchoPane::toQColor(*run.color));
             format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
             cursor.insertText(qs(run.text), format);
         }

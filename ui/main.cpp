@@ -12,7 +12,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("tarvela"));
     QApplication::setDesktopFileName(QStringLiteral("tarvela"));
     // The program's default look until the style set exists: the same on every desktop.
-    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(style);
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(style);
 
     tarvela::ui::TFmTarvela window(QCoreApplication::applicationDirPath().toStdString() + "/");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/tarvela.png")));

@@ -89,8 +89,12 @@ void TProgressPanel::setElided(QLabel* label, const QString& text) {
     label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
 }
 
-void TProgressPanel::setFolderLabel(const QString& path) { setElided(RzLabelNameFolder, path); }
-void TProgressPanel::setFileLabel(const QString& path) { setElided(RzLabelNameFile, path); }
+void TProgressPanel::setFolderLabel(const QString& path) {
+    setElided(RzLabelNameFolder, path);
+}
+void TProgressPanel::setFileLabel(const QString& path) {
+    setElided(RzLabelNameFile, path);
+}
 
 void TProgressPanel::resetBars() {
     ProgressBarFolder->setValue(0);

@@ -8,8 +8,12 @@
 
 namespace tarvela::ui {
 
-inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+inline QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-inline std::string utf8(const QString& s) { return s.toStdString(); }
+inline std::string utf8(const QString& s) {
+    return s.toStdString();
+}
 
 } // namespace tarvela::ui

@@ -28,11 +28,42 @@ struct GroupState {
 
 // Destinations whose content is not text of the document.
 constexpr std::array<std::string_view, 36> kSkippedDestinations = {
-    "stylesheet", "info",      "pict",     "object",    "header",    "headerl",   "headerr",  "headerf",  "footer",
-    "footerl",    "footerr",   "footerf",  "footnote",  "annotation", "xe",       "tc",       "fldinst",  "themedata",
-    "colorschememapping", "datastore", "latentstyles", "listtable", "listoverridetable", "rsidtbl", "generator",
-    "mmathPr",    "filetbl",   "revtbl",   "bkmkstart", "bkmkend",   "author",    "operator", "title",    "pntext",
-    "listtext",   "nonshppict",
+    "stylesheet",
+    "info",
+    "pict",
+    "object",
+    "header",
+    "headerl",
+    "headerr",
+    "headerf",
+    "footer",
+    "footerl",
+    "footerr",
+    "footerf",
+    "footnote",
+    "annotation",
+    "xe",
+    "tc",
+    "fldinst",
+    "themedata",
+    "colorschememapping",
+    "datastore",
+    "latentstyles",
+    "listtable",
+    "listoverridetable",
+    "rsidtbl",
+    "generator",
+    "mmathPr",
+    "filetbl",
+    "revtbl",
+    "bkmkstart",
+    "bkmkend",
+    "author",
+    "operator",
+    "title",
+    "pntext",
+    "listtext",
+    "nonshppict",
 };
 
 // Control words that stand for one character.
@@ -41,13 +72,20 @@ constexpr std::pair<std::string_view, char32_t> kSymbolWords[] = {
     {"rquote", 0x2019}, {"ldblquote", 0x201C}, {"rdblquote", 0x201D},
 };
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -68,11 +106,13 @@ public:
                 control();
             } else {
                 ++pos_;
-                if (c != '\r' && c != '\n' && c != '\0') byte(static_cast<unsigned char>(c));
+                if (c != '\r' && c != '\n' && c != '\0')
+                    byte(static_cast<unsigned char>(c));
             }
         }
         flushHighSurrogate();
-        if (paragraphs_.size() > 1 && paragraphs_.back().runs.empty()) paragraphs_.pop_back();
+        if (paragraphs_.size() > 1 && paragraphs_.back().runs.empty())
+            paragraphs_.pop_back();
         return std::move(paragraphs_);
     }
 
@@ -97,7 +137,8 @@ private:
             --overflow_;
             return;
         }
-        if (stack_.size() > 1) stack_.pop_back();
+        if (stack_.size() > 1)
+            stack_.pop_back();
     }
 
     void control() {
@@ -120,7 +161,8 @@ private:
                 ++pos_;
                 ++digits;
             }
-            if (digits > 0) byte(static_cast<unsigned char>(value));
+            if (digits > 0)
+                byte(static_cast<unsigned char>(value));
             break;
         }
         case '*':
@@ -150,7 +192,8 @@ private:
         ++pos_; // the backslash
         std::string word;
         while (pos_ < doc_.size() && isLetter(doc_[pos_])) {
-            if (word.size() < kMaxWordLength) word.push_back(doc_[pos_]);
+            if (word.size() < kMaxWordLength)
+                word.push_back(doc_[pos_]);
             ++pos_;
         }
         bool negative = false;
@@ -165,8 +208,10 @@ private:
             param = std::min<long long>(param * 10 + (doc_[pos_] - '0'), INT_MAX);
             ++pos_;
         }
-        if (negative) param = -param;
-        if (pos_ < doc_.size() && doc_[pos_] == ' ') ++pos_;
+        if (negative)
+            param = -param;
+        if (pos_ < doc_.size() && doc_[pos_] == ' ')
+            ++pos_;
         apply(word, hasParam, static_cast<long>(param));
     }
 
@@ -174,7 +219,8 @@ private:
         GroupState& s = state();
         const bool first = s.firstWord;
         s.firstWord = false;
-        if (s.destination == Destination::Skip) return;
+        if (s.destination == Destination::Skip)
+            return;
         if (first && s.ignorable) {
             s.destination = Destination::Skip;
             return;
@@ -213,7 +259,8 @@ private:
             unicode(param);
         } else {
             for (const auto& [name, cp] : kSymbolWords) {
-                if (word == name) character(cp);
+                if (word == name)
+                    character(cp);
             }
         }
     }
@@ -249,7 +296,8 @@ private:
             }
             return;
         }
-        if (s.destination != Destination::Text) return;
+        if (s.destination != Destination::Text)
+            return;
         if (skip_ > 0) {
             --skip_;
             return;
@@ -267,7 +315,8 @@ private:
     }
 
     void character(char32_t cp) {
-        if (state().destination != Destination::Text) return;
+        if (state().destination != Destination::Text)
+            return;
         flushHighSurrogate();
         std::string out;
         appendUtf8(out, cp);
@@ -296,7 +345,8 @@ private:
     }
 
     void flushHighSurrogate() {
-        if (high_ == 0) return;
+        if (high_ == 0)
+            return;
         high_ = 0;
         std::string out;
         appendUtf8(out, 0xFFFD);
@@ -344,6 +394,8 @@ std::string RtfParagraph::text() const {
     return all;
 }
 
-std::vector<RtfParagraph> readRtf(std::string_view document) { return Reader(document).read(); }
+std::vector<RtfParagraph> readRtf(std::string_view document) {
+    return Reader(document).read();
+}
 
 } // namespace tarvela::ui

@@ -31,7 +31,9 @@
 
 // The pictures are compiled into this static library; its resource initialiser must be called
 // explicitly, since nothing else pulls it into the program.
-static void initArt() { Q_INIT_RESOURCE(art); }
+static void initArt() {
+    Q_INIT_RESOURCE(art);
+}
 
 namespace tarvela::ui {
 namespace {
@@ -54,7 +56,8 @@ TFmTarvela::TFmTarvela(std::string programPath, QWidget* parent)
 }
 
 TFmTarvela::~TFmTarvela() {
-    if (busy_) QApplication::restoreOverrideCursor();
+    if (busy_)
+        QApplication::restoreOverrideCursor();
 }
 
 void TFmTarvela::FormCreate() {
@@ -94,7 +97,9 @@ bool TFmTarvela::ExistenceData() {
     return any;
 }
 
-Role TFmTarvela::role() const { return RzRadioButtonHome->isChecked() ? Role::Home : Role::Work; }
+Role TFmTarvela::role() const {
+    return RzRadioButtonHome->isChecked() ? Role::Home : Role::Work;
+}
 
 void TFmTarvela::TestState(const TProfilLine& TaskData) {
     const DirectionButtons enabled = tarvela::TestState(ProgramPath, !ProfilArray.empty(), TaskData, role());
@@ -104,11 +109,13 @@ void TFmTarvela::TestState(const TProfilLine& TaskData) {
 
 void TFmTarvela::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!running_) TestState(Task);
+    if (!running_)
+        TestState(Task);
 }
 
 void TFmTarvela::FormActivate() {
-    if (running_) return;
+    if (running_)
+        return;
     if (!ProfilArray.empty() && NProf >= 0 && NProf < RzListBoxProfile->count()) {
         const QSignalBlocker blocker(RzListBoxProfile);
         RzListBoxProfile->setCurrentRow(NProf);
@@ -124,7 +131,8 @@ void TFmTarvela::FormActivate() {
 // of the program (the log viewer). Modal dialogs and message boxes do not count.
 void TFmTarvela::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || !isActiveWindow()) return;
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
     const bool fromViewer = FmViewLog->wasActivated();
     FmViewLog->clearActivated();
     if (!shownOnce_ || fromViewer) {
@@ -134,9 +142,11 @@ void TFmTarvela::changeEvent(QEvent* event) {
 }
 
 void TFmTarvela::RzListBoxProfileClick() {
-    if (running_) return;
+    if (running_)
+        return;
     const int row = RzListBoxProfile->currentRow();
-    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size()) return;
+    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+        return;
     Task = ProfilArray[static_cast<std::size_t>(row)];
     if (Task.IdPC.bytes() == PCIdent) {
         if (Task.isWorkRole())
@@ -149,16 +159,22 @@ void TFmTarvela::RzListBoxProfileClick() {
 }
 
 void TFmTarvela::RzRadioButtonWorkClick() {
-    if (!running_) TestState(Task);
+    if (!running_)
+        TestState(Task);
 }
 
 void TFmTarvela::RzRadioButtonHomeClick() {
-    if (!running_) TestState(Task);
+    if (!running_)
+        TestState(Task);
 }
 
-void TFmTarvela::RzBtnTarvelaWorkHomeClick() { runDirection(Direction::WorkHome); }
+void TFmTarvela::RzBtnTarvelaWorkHomeClick() {
+    runDirection(Direction::WorkHome);
+}
 
-void TFmTarvela::RzBtnTarvelaHomeWorkClick() { runDirection(Direction::HomeWork); }
+void TFmTarvela::RzBtnTarvelaHomeWorkClick() {
+    runDirection(Direction::HomeWork);
+}
 
 void TFmTarvela::setRunControlsEnabled(bool enabled) {
     for (QWidget* w : std::initializer_list<QWidget*>{RzListBoxProfile, RzRadioButtonWork, RzRadioButtonHome,
@@ -170,9 +186,11 @@ void TFmTarvela::setRunControlsEnabled(bool enabled) {
 // One half, framed: a second run cannot start while this one is in progress; whatever way the
 // half ends (also a failed table or log file), the window is tidied and the buttons recomputed.
 void TFmTarvela::runDirection(Direction direction) {
-    if (running_) return;
+    if (running_)
+        return;
     const int row = RzListBoxProfile->currentRow();
-    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size()) return;
+    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+        return;
 
     running_ = true;
     setRunControlsEnabled(false);
@@ -196,12 +214,14 @@ void TFmTarvela::runDirection(Direction direction) {
     running_ = false;
     setRunControlsEnabled(true);
     ExistenceData();
-    if (direction == Direction::WorkHome) RzPanelProgress->resetBars();
+    if (direction == Direction::WorkHome)
+        RzPanelProgress->resetBars();
     RzPanelProgress->hide();
     TestState(Task);
     setBusy(false);
 
-    if (closeAfterRun_) close();
+    if (closeAfterRun_)
+        close();
 }
 
 void TFmTarvela::RzBtnStopCopyClick() {
@@ -220,10 +240,13 @@ void TFmTarvela::PopupMenuLogViewPopup() {
 
 void TFmTarvela::N1ViewLogClick() {
     const std::string path = logFileOf(ProgramPath, Task);
-    if (platform::fileExists(path)) FmViewLog->showLog(qs(path));
+    if (platform::fileExists(path))
+        FmViewLog->showLog(qs(path));
 }
 
-void TFmTarvela::AddEchoText(std::string_view text, std::uint32_t color) { RzRichEditEchoCom->AddEchoText(text, color); }
+void TFmTarvela::AddEchoText(std::string_view text, std::uint32_t color) {
+    RzRichEditEchoCom->AddEchoText(text, color);
+}
 
 void TFmTarvela::closeEvent(QCloseEvent* event) {
     if (running_) {
@@ -240,11 +263,17 @@ void TFmTarvela::closeEvent(QCloseEvent* event) {
 
 // RunHost.
 
-void TFmTarvela::echo(std::string_view text, std::uint32_t color) { AddEchoText(text, color); }
+void TFmTarvela::echo(std::string_view text, std::uint32_t color) {
+    AddEchoText(text, color);
+}
 
-void TFmTarvela::showProgressPanel(bool visible) { RzPanelProgress->setVisible(visible); }
+void TFmTarvela::showProgressPanel(bool visible) {
+    RzPanelProgress->setVisible(visible);
+}
 
-void TFmTarvela::hideProgressPanelLater() { Timer1->start(); }
+void TFmTarvela::hideProgressPanelLater() {
+    Timer1->start();
+}
 
 void TFmTarvela::setFolderProgress(std::int64_t position, std::int64_t maximum) {
     RzPanelProgress->setFolderProgress(position, maximum);
@@ -252,21 +281,29 @@ void TFmTarvela::setFolderProgress(std::int64_t position, std::int64_t maximum) 
 
 void TFmTarvela::setFileProgress(std::int64_t position, std::int64_t maximum) {
     RzPanelProgress->setFileProgress(position, maximum);
-    if (onFileProgress_) onFileProgress_();
+    if (onFileProgress_)
+        onFileProgress_();
 }
 
-void TFmTarvela::setFolderLabel(std::string_view path) { RzPanelProgress->setFolderLabel(qs(path)); }
+void TFmTarvela::setFolderLabel(std::string_view path) {
+    RzPanelProgress->setFolderLabel(qs(path));
+}
 
-void TFmTarvela::setFileLabel(std::string_view path) { RzPanelProgress->setFileLabel(qs(path)); }
+void TFmTarvela::setFileLabel(std::string_view path) {
+    RzPanelProgress->setFileLabel(qs(path));
+}
 
 void TFmTarvela::setTaskProgress(std::int64_t position) {
     TaskBarList.setProgress(position, RzPanelProgress->folderMaximum());
 }
 
-void TFmTarvela::setTaskStopViewProg() { TaskBarList.stopProgress(); }
+void TFmTarvela::setTaskStopViewProg() {
+    TaskBarList.stopProgress();
+}
 
 void TFmTarvela::setBusy(bool busy) {
-    if (busy == busy_) return;
+    if (busy == busy_)
+        return;
     busy_ = busy;
     if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -296,6 +333,8 @@ void TFmTarvela::showError(std::string_view message) {
     showErrorBox(modal_, this, QString::fromUtf8(text::kErrorTitle), qs(message));
 }
 
-void TFmTarvela::processEvents() { QCoreApplication::processEvents(); }
+void TFmTarvela::processEvents() {
+    QCoreApplication::processEvents();
+}
 
 } // namespace tarvela::ui

@@ -26,10 +26,11 @@ constexpr int kClientHeight = 562;
 constexpr int kStripWidth = 97;
 constexpr int kTopHeight = 262;
 
-QString tr8(const char* s) { return QString::fromUtf8(s); }
+QString tr8(const char* s) {
+    return QString::fromUtf8(s);
+}
 
-template <class W>
-W* named(W* widget, const char* name) {
+template <class W> W* named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }

@@ -9,7 +9,8 @@
 namespace tarvela::ui {
 
 double TaskbarProgress::fraction(std::int64_t value, std::int64_t total) {
-    if (total <= 0) return 0.0;
+    if (total <= 0)
+        return 0.0;
     return std::clamp(static_cast<double>(value) / static_cast<double>(total), 0.0, 1.0);
 }
 

@@ -20,7 +20,8 @@ constexpr const char* kInterface = "com.canonical.Unity.LauncherEntry";
 TaskbarProgress::TaskbarProgress() : available_(QDBusConnection::sessionBus().isConnected()) {}
 
 void TaskbarProgress::send() {
-    if (!available_) return;
+    if (!available_)
+        return;
     QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath), QString::fromLatin1(kInterface),
                                                      QStringLiteral("Update"));
     QVariantMap properties;

@@ -65,18 +65,21 @@ void TFmViewLog::showLog(const QString& path) {
 
 void TFmViewLog::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous()) LoadLog();
+    if (!event->spontaneous())
+        LoadLog();
 }
 
 void TFmViewLog::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) activated_ = true;
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        activated_ = true;
 }
 
 bool TFmViewLog::LoadLog() {
     RzRichEdit1->clear();
     const std::string path = utf8(NameFileLog);
-    if (NameFileLog.isEmpty() || !platform::fileExists(path)) return true;
+    if (NameFileLog.isEmpty() || !platform::fileExists(path))
+        return true;
     try {
         platform::FileReader reader(path);
         std::string content(static_cast<std::size_t>(reader.size()), '\0');
@@ -91,7 +94,8 @@ bool TFmViewLog::LoadLog() {
 }
 
 void TFmViewLog::N1SaveClick() {
-    if (NameFileLog.isEmpty()) return;
+    if (NameFileLog.isEmpty())
+        return;
     const std::string document = documentToRtf(*RzRichEdit1->document());
     try {
         platform::writeFileAtomically(utf8(NameFileLog), document.data(), document.size());
@@ -100,6 +104,8 @@ void TFmViewLog::N1SaveClick() {
     }
 }
 
-void TFmViewLog::N3Click() { close(); }
+void TFmViewLog::N3Click() {
+    close();
+}
 
 } // namespace tarvela::ui

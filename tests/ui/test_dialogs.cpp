@@ -28,8 +28,10 @@ void TestDialogs::fullCopyTexts() {
     QCOMPARE(child<QLabel>(dialog, "RzLabel1")->palette().color(QPalette::WindowText), QColor(153, 51, 102));
     QCOMPARE(child<QLabel>(dialog, "RzLabel2")->text(), QStringLiteral("Папка:"));
     QCOMPARE(child<QLabel>(dialog, "RzLabel2")->palette().color(QPalette::WindowText), QColor(128, 0, 128));
-    QCOMPARE(child<QCheckBox>(dialog, "RzCheckBoxCopyAll")->text(),
-             QStringLiteral(" Выполнить копирование всех файлов из выбранных в профиле папок \n для переноса на другой компьютер?"));
+    QCOMPARE(
+        child<QCheckBox>(dialog, "RzCheckBoxCopyAll")->text(),
+        QStringLiteral(
+            " Выполнить копирование всех файлов из выбранных в профиле папок \n для переноса на другой компьютер?"));
     QCOMPARE(child<QCheckBox>(dialog, "RzCheckBoxAll")->text(),
              QStringLiteral(" Выполнить эту операцию для всех папок указанных в профиле "));
     QCOMPARE(child<QPushButton>(dialog, "RzBitBtnOk")->text(), QStringLiteral("Выполнить"));

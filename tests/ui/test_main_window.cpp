@@ -3,15 +3,15 @@
 #include "echo_color.h"
 #include "echo_pane.h"
 #include "progress_panel.h"
-#include "view_log.h"
 #include "ui_fixture.h"
+#include "view_log.h"
 
 #include <QAction>
 #include <QDialog>
-#include <QProgressBar>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -151,8 +151,10 @@ void TestMainWindow::enablingRuleFollowsRoleAndStoreRoots() {
     const std::string task = medium.pathTask("AAAAAAAA");
     for (const Row& r : rows) {
         std::filesystem::remove_all(task);
-        if (r.w) std::filesystem::create_directories(task + "/WFiles");
-        if (r.h) std::filesystem::create_directories(task + "/HFiles");
+        if (r.w)
+            std::filesystem::create_directories(task + "/WFiles");
+        if (r.h)
+            std::filesystem::create_directories(task + "/HFiles");
         QTest::mouseClick(r.roleHome ? home : work, Qt::LeftButton);
         QVERIFY((r.roleHome ? home : work)->isChecked());
         QCOMPARE(workHome->isEnabled(), r.workHomeEnabled);

@@ -38,7 +38,8 @@ ModalDriver::Driver fullCopy(bool copyAll, bool all) {
 
 ModalDriver::Driver press(const char* button, QString* text = nullptr) {
     return [button, text](QDialog& d) {
-        if (text != nullptr) *text = child<QLabel>(d, "Message")->text();
+        if (text != nullptr)
+            *text = child<QLabel>(d, "Message")->text();
         QTest::mouseClick(child<QPushButton>(d, button), Qt::LeftButton);
     };
 }
@@ -53,7 +54,8 @@ int countLines(TFmTarvela& w, const QString& part) {
 int lineIndex(TFmTarvela& w, const QString& part) {
     const QStringList lines = echoLines(w);
     for (int i = 0; i < lines.size(); ++i)
-        if (lines[i].contains(part)) return i;
+        if (lines[i].contains(part))
+            return i;
     return -1;
 }
 
@@ -299,7 +301,8 @@ void TestRuns::runGuardAndCloseDuringRun() {
     bool acted = false;
     w->setOnFileProgress([&] {
         // Once a copy is under way (the copier also resets the bar before the run asks anything).
-        if (acted || !child<QWidget>(*w, "RzPanelProgress")->isVisible()) return;
+        if (acted || !child<QWidget>(*w, "RzPanelProgress")->isVisible())
+            return;
         acted = true;
         QVERIFY(w->running());
         QVERIFY(!child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
@@ -365,7 +368,8 @@ void TestRuns::profileBusyElsewhere() {
     });
     clickDirection(*w, true);
     QCOMPARE(w->lastResult(), HalfResult::Busy);
-    QCOMPARE(text, QStringLiteral("Синхронизация этого профиля уже выполняется другой копией программы. Повторите позже."));
+    QCOMPARE(text,
+             QStringLiteral("Синхронизация этого профиля уже выполняется другой копией программы. Повторите позже."));
     QCOMPARE(countLines(*w, QStringLiteral("Начало операции")), 0);
     QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);

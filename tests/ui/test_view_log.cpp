@@ -28,7 +28,9 @@ namespace {
 
 constexpr const char* kId = "LOGTEST1";
 
-std::string logPath(const Medium& m) { return m.pathTask(kId) + "/" + kId + ".log"; }
+std::string logPath(const Medium& m) {
+    return m.pathTask(kId) + "/" + kId + ".log";
+}
 
 std::string twoLineLog() {
     RunLog log;

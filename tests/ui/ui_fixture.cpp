@@ -13,7 +13,8 @@
 namespace tarvela::ui::test {
 
 Medium::Medium() {
-    if (!dir_.isValid()) qFatal("no temporary folder");
+    if (!dir_.isValid())
+        qFatal("no temporary folder");
     root_ = dir_.path().toStdString() + "/";
     program_ = root_ + "medium/";
     std::filesystem::create_directories(program_);
@@ -33,7 +34,9 @@ TProfilLine Medium::profile(const std::string& name, const std::string& id, cons
     return p;
 }
 
-void Medium::writeProfiles(const std::vector<TProfilLine>& profiles) const { WriteProfiles(program_, profiles); }
+void Medium::writeProfiles(const std::vector<TProfilLine>& profiles) const {
+    WriteProfiles(program_, profiles);
+}
 
 std::unique_ptr<TFmTarvela> startWindow(const Medium& medium) {
     auto window = std::make_unique<TFmTarvela>(medium.programPath());
@@ -56,7 +59,9 @@ std::string readFile(const std::string& path) {
     return s.str();
 }
 
-bool exists(const std::string& path) { return std::filesystem::exists(path); }
+bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 QStringList echoLines(TFmTarvela& window) {
     QStringList lines;
@@ -70,8 +75,12 @@ static QTextCharFormat formatOf(TFmTarvela& window, int line) {
     return block.begin().atEnd() ? block.charFormat() : block.begin().fragment().charFormat();
 }
 
-QColor echoColor(TFmTarvela& window, int line) { return formatOf(window, line).foreground().color(); }
+QColor echoColor(TFmTarvela& window, int line) {
+    return formatOf(window, line).foreground().color();
+}
 
-bool echoBold(TFmTarvela& window, int line) { return formatOf(window, line).fontWeight() == QFont::Bold; }
+bool echoBold(TFmTarvela& window, int line) {
+    return formatOf(window, line).fontWeight() == QFont::Bold;
+}
 
 } // namespace tarvela::ui::test

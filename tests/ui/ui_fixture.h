@@ -45,10 +45,10 @@ void writeFile(const std::string& path, const std::string& content);
 std::string readFile(const std::string& path);
 bool exists(const std::string& path);
 
-template <class T>
-T* child(QObject& parent, const char* name) {
+template <class T> T* child(QObject& parent, const char* name) {
     T* found = parent.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) qFatal("no control named %s", name);
+    if (found == nullptr)
+        qFatal("no control named %s", name);
     return found;
 }
 

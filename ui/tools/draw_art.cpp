@@ -33,8 +33,8 @@ void monitor(QPainter& p, QRectF r, const QColor& screen) {
     p.drawRoundedRect(body, r.width() * 0.08, r.width() * 0.08);
     p.setBrush(kInk);
     p.drawRect(QRectF(r.center().x() - r.width() * 0.08, body.bottom(), r.width() * 0.16, r.height() * 0.18));
-    p.drawRoundedRect(QRectF(r.left() + r.width() * 0.2, r.bottom() - r.height() * 0.1, r.width() * 0.6,
-                             r.height() * 0.1), 2, 2);
+    p.drawRoundedRect(
+        QRectF(r.left() + r.width() * 0.2, r.bottom() - r.height() * 0.1, r.width() * 0.6, r.height() * 0.1), 2, 2);
 }
 
 // A house: roof and walls.
@@ -49,8 +49,8 @@ void house(QPainter& p, QRectF r, const QColor& wall) {
           << QPointF(r.left(), r.top() + r.height() * 0.45);
     p.drawPolygon(shape);
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(r.center().x() - r.width() * 0.1, r.bottom() - r.height() * 0.35, r.width() * 0.2,
-                      r.height() * 0.35));
+    p.drawRect(
+        QRectF(r.center().x() - r.width() * 0.1, r.bottom() - r.height() * 0.35, r.width() * 0.2, r.height() * 0.35));
 }
 
 // A flash drive lying on its side.

@@ -9,6 +9,7 @@
 #include "view_log.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QListWidget>
@@ -16,7 +17,6 @@
 #include <QRadioButton>
 #include <QStyleFactory>
 #include <QTemporaryDir>
-#include <QCheckBox>
 
 #include <cstdio>
 #include <filesystem>
@@ -45,7 +45,8 @@ TProfilLine profile(const char* name, const char* id, const std::string& work, c
 bool save(QWidget& widget, const QDir& out, const char* name) {
     QApplication::processEvents();
     const QString path = out.filePath(QString::fromLatin1(name));
-    if (widget.grab().save(path)) return true;
+    if (widget.grab().save(path))
+        return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
 }
@@ -54,7 +55,8 @@ bool save(QWidget& widget, const QDir& out, const char* name) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(style);
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(style);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     QTemporaryDir temp;
     const std::string root = temp.path().toStdString();
@@ -93,7 +95,8 @@ int main(int argc, char* argv[]) {
     window.findChild<QRadioButton*>(QStringLiteral("RzRadioButtonHome"))->click();
     bool grabbed = false;
     window.setOnFileProgress([&] {
-        if (grabbed || !window.findChild<QWidget*>(QStringLiteral("RzPanelProgress"))->isVisible()) return;
+        if (grabbed || !window.findChild<QWidget*>(QStringLiteral("RzPanelProgress"))->isVisible())
+            return;
         grabbed = true;
         window.setFileProgress(std::int64_t{20} << 20, std::int64_t{48} << 20);
         ok = save(window, out, "main_window.png") && ok;
