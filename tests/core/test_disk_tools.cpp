@@ -18,12 +18,7 @@ namespace tarvela {
 namespace {
 
 namespace fs = std::filesystem;
-using test::EchoLine;
-using test::green;
-using test::ProgressStep;
-using test::red;
-using test::TempDir;
-using test::writeFile;
+using namespace test; // TempDir, RecordingHost and the expected lines
 
 bool present(const std::string& path) { return fs::exists(fs::symlink_status(path)); }
 
@@ -71,7 +66,7 @@ protected:
         writeFile(root + "/a.txt", "a");
         writeFile(root + "/sub/b.txt", "b");
         writeFile(root + "/sub/deeper/c", "c");
-        test::makeFolders(root + "/empty");
+        makeFolders(root + "/empty");
         fs::create_directory_symlink("../outside", root + "/link_out");
         fs::create_symlink("../../outside/keep.txt", root + "/sub/link_file");
         fs::create_symlink("nowhere", root + "/dangling");
@@ -82,19 +77,19 @@ protected:
     TempDir dir;
     std::string root;
     std::string outside;
-    test::RecordingHost host;
+    RecordingHost host;
 };
 
 TEST_F(DelDirTree, RemovesTheTreeAndNeverWhatItsLinksPointTo) {
     for (const bool showProgress : {false, true}) {
         SCOPED_TRACE(showProgress ? "with progress" : "without progress");
         if (showProgress) makeTree();
-        test::RecordingHost h;
+        RecordingHost h;
 
         EXPECT_TRUE(DelDir(root, false, showProgress, h));
 
         EXPECT_FALSE(present(root));
-        EXPECT_EQ(test::readFile(outside + "/keep.txt"), "keep");
+        EXPECT_EQ(readFile(outside + "/keep.txt"), "keep");
         EXPECT_EQ(h.lines, (std::vector<EchoLine>{green(msg::kDeletingFolder, root)}));
         if (showProgress) {
             ASSERT_EQ(h.fileProgress.size(), static_cast<std::size_t>(kEntries + 1));
@@ -112,7 +107,7 @@ TEST_F(DelDirTree, ALinkGivenAsTheFolderIsRemovedItself) {
         SCOPED_TRACE(given);
         EXPECT_TRUE(DelDir(given, false, true, host));
         EXPECT_FALSE(present(given.substr(0, given.find_last_not_of('/') + 1)));
-        EXPECT_EQ(test::readFile(outside + "/keep.txt"), "keep");
+        EXPECT_EQ(readFile(outside + "/keep.txt"), "keep");
     }
     EXPECT_TRUE(present(root + "/a.txt"));
 }
@@ -134,9 +129,9 @@ TEST_F(DelDirTree, MissingFolderCountsAsRemovedAndDotNamesAreRefused) {
 
 TEST(DelFiles, RemovesOneFileQuietlyAndReportsAFailure) {
     TempDir dir;
-    test::RecordingHost host;
+    RecordingHost host;
     writeFile(dir / "file", "x");
-    test::makeFolders(dir / "folder");
+    makeFolders(dir / "folder");
 
     EXPECT_TRUE(DelFiles(dir / "file", false, host));
     EXPECT_TRUE(DelFiles(dir / "missing", false, host));
@@ -155,7 +150,7 @@ protected:
 
     TempDir dir;
     ScopedEnv dataHome{"XDG_DATA_HOME", dir / "data"};
-    test::RecordingHost host;
+    RecordingHost host;
 };
 
 TEST_F(TrashTest, ItemsGoToTheHomeTrashWithInfoAFileManagerCanRestoreFrom) {
@@ -170,9 +165,9 @@ TEST_F(TrashTest, ItemsGoToTheHomeTrashWithInfoAFileManagerCanRestoreFrom) {
 
     const std::time_t after = std::time(nullptr);
     EXPECT_FALSE(present(dir / "docs"));
-    EXPECT_EQ(test::readFile(trash() + "/files/a b ё.txt"), "file");
-    EXPECT_EQ(test::readFile(trash() + "/files/docs/inner/x"), "x");
-    EXPECT_EQ(test::readFile(trash() + "/files/docs.2/second"), "same name again");
+    EXPECT_EQ(readFile(trash() + "/files/a b ё.txt"), "file");
+    EXPECT_EQ(readFile(trash() + "/files/docs/inner/x"), "x");
+    EXPECT_EQ(readFile(trash() + "/files/docs.2/second"), "same name again");
     EXPECT_EQ(fs::status(trash()).permissions(), fs::perms::owner_all);
 
     const std::string folder = real(dir.path());
@@ -184,7 +179,7 @@ TEST_F(TrashTest, ItemsGoToTheHomeTrashWithInfoAFileManagerCanRestoreFrom) {
     };
     for (const auto& [name, path] : expected) {
         SCOPED_TRACE(name);
-        const std::string text = test::readFile(trash() + "/info/" + name + ".trashinfo");
+        const std::string text = readFile(trash() + "/info/" + name + ".trashinfo");
         std::smatch m;
         ASSERT_TRUE(std::regex_match(text, m, info)) << text;
         EXPECT_EQ(m[1], path);
@@ -204,7 +199,7 @@ TEST_F(TrashTest, AnItemThatCannotGoToTheTrashStaysAndIsReported) {
     EXPECT_FALSE(DelFiles(dir / "folder/file", true, host));
     EXPECT_FALSE(DelDir(dir / "folder", true, false, host));
 
-    EXPECT_EQ(test::readFile(dir / "folder/file"), "x");
+    EXPECT_EQ(readFile(dir / "folder/file"), "x");
     EXPECT_EQ(host.lines, (std::vector<EchoLine>{red(msg::kFileDeleteError, dir / "folder/file"),
                                                  green(msg::kDeletingFolder, dir / "folder"),
                                                  red(msg::kFolderDeleteError, dir / "folder")}));
@@ -227,8 +222,8 @@ TEST_F(TrashTest, AnItemOnAnotherFileSystemGoesToTheTopDirectoryTrash) {
     writeFile(folder + "/" + name, "x");
 
     const bool moved = DelFiles(folder + "/" + name, true, host);
-    const std::string info = test::readFile(ownTrash + "/info/" + name + ".trashinfo");
-    const std::string kept = test::readFile(ownTrash + "/files/" + name);
+    const std::string info = readFile(ownTrash + "/info/" + name + ".trashinfo");
+    const std::string kept = readFile(ownTrash + "/files/" + name);
     const auto mode = fs::status(ownTrash).permissions();
 
     std::error_code ec;
