@@ -41,6 +41,8 @@ inline constexpr std::string_view kFilesDifferSeparator = " <==> ";
 inline constexpr std::string_view kFileAdded = "Файл добавлен: ";
 // A record of a table on the medium that would lead out of its pair folder (our own wording).
 inline constexpr std::string_view kUnacceptableTableEntry = "Недопустимая запись в таблице, пропущена: ";
+// A profile whose identifier cannot name a folder below "Task" (our own wording).
+inline constexpr std::string_view kBadProfileId = "Недопустимый идентификатор профиля: ";
 // A target reached through a symbolic link to a folder, which could lead out of the pair folder.
 inline constexpr std::string_view kOutsideFolder = "Путь ведёт за пределы папки, пропущен: ";
 

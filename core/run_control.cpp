@@ -4,6 +4,7 @@
 #include "copier.h"
 #include "echo_color.h"
 #include "errors.h"
+#include "messages.h"
 #include "platform/file_system.h"
 #include "platform/run_lock.h"
 #include "receive_half.h"
@@ -94,7 +95,7 @@ private:
 } // namespace
 
 DirectionButtons TestState(const std::string& programPath, bool anyProfile, const TProfilLine& TaskData, Role role) {
-    if (!anyProfile) return {};
+    if (!anyProfile || !isPlainStoreName(TaskData.Id.text())) return {};
     const std::string pathTask = transferStoreFolder(programPath, TaskData.Id.text());
     const bool w = platform::folderExists(storeRoot(pathTask, Side::Work));
     const bool h = platform::folderExists(storeRoot(pathTask, Side::Home));
@@ -105,6 +106,8 @@ DirectionButtons TestState(const std::string& programPath, bool anyProfile, cons
 }
 
 HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction direction, Role role) {
+    // The identifier comes from the profile file on the medium; it must name one folder below Task.
+    if (!isPlainStoreName(task.Id.text())) throw FileError(msg::kBadProfileId, task.Id.text(), 0);
     const DirectionButtons enabled = TestState(ctx.ProgramPath, true, task, role);
     if (!(direction == Direction::WorkHome ? enabled.WorkHome : enabled.HomeWork)) return HalfResult::NotEnabled;
 

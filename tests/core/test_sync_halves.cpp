@@ -262,6 +262,16 @@ TEST_F(TwoComputers, DirectionsTheRuleDoesNotEnableAreRefused) {
     EXPECT_EQ(TestState(medium, false, task, Role::Work), (DirectionButtons{false, false}));
 }
 
+TEST_F(TwoComputers, AProfileIdThatLeavesTheTaskFolderIsRefused) {
+    writeFile(work + "a.txt", "1");
+    for (const char* id : {"..", "../..", "", "a/b"}) {
+        task.Id = ShortString<8>::fromText(id);
+        EXPECT_EQ(TestState(medium, true, task, Role::Work), (DirectionButtons{false, false})) << id;
+        EXPECT_THROW(run(Direction::WorkHome, Role::Work), FileError) << id;
+    }
+    EXPECT_EQ(everythingBelow(medium), std::set<std::string>{}) << "nothing written on the medium";
+}
+
 TEST_F(TwoComputers, WrongPathAndRefusalEndTheSendingHalf) {
     task.pair(2).PathWork = ShortString<255>::fromText(dir / "missing/");
     EXPECT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::WrongPath);
