@@ -216,7 +216,10 @@ void TFmTarvela::runDirection(Direction direction) {
     ExistenceData();
     if (direction == Direction::WorkHome)
         RzPanelProgress->resetBars();
+    // The run frame tidies this itself; a failure before it began (the store folder or its lock
+    // could not be made) leaves it to this window.
     RzPanelProgress->hide();
+    TaskBarList.stopProgress();
     TestState(Task);
     setBusy(false);
 
