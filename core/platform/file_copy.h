@@ -43,7 +43,8 @@ struct CopyResult {
     bool ok() const { return status == CopyStatus::Done; }
 };
 
-// Called after each chunk with the bytes copied so far; returning false abandons the copy.
+// Called after each chunk with the bytes copied so far; returning false abandons the copy. May be
+// empty.
 using CopyProgress = std::function<bool(std::int64_t bytesDone)>;
 
 // Copies the regular file `from` (a link is followed) to `to`, replacing `to` when it exists. The

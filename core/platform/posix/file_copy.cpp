@@ -224,7 +224,7 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
             if (const int err = bypass.chunkDone(done, n); err != 0) return failure(err);
         }
         done += n;
-        if (!progress(done)) return {CopyStatus::Stopped, 0};
+        if (progress && !progress(done)) return {CopyStatus::Stopped, 0};
     }
     if (options.bypassCache) {
         if (const int err = bypass.finish(); err != 0) return failure(err);
