@@ -23,7 +23,10 @@ public:
     TempFile(const std::string& destination, bool allowUnnamed) {
         const auto slash = destination.rfind('/');
         folder_ = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
-        if (allowUnnamed) {
+        // An unnamed file is linked through /proc (as unprivileged programs can); without /proc the
+        // named kind is used. Whether /proc is there does not change while the program runs.
+        static const bool canLinkUnnamed = ::access("/proc/self/fd", X_OK) == 0;
+        if (allowUnnamed && canLinkUnnamed) {
             fd_ = ::open(folder_.empty() ? "." : folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
             if (fd_ >= 0) return;
             // EISDIR: a kernel without O_TMPFILE.
@@ -77,14 +80,10 @@ private:
         return ::close(fd) == 0 ? 0 : errno;
     }
 
-    // Links the unnamed file under `name`: through /proc as unprivileged programs can, else
-    // through the descriptor itself (which older kernels allow only with CAP_DAC_READ_SEARCH).
+    // Links the unnamed file under `name`.
     int linkAs(const std::string& name) const {
         const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-        const int err = errno;
-        if (err != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return err;
-        return ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+        return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
     }
 
     int linkUnderTemporaryName() {
