@@ -6,7 +6,7 @@
 #include "platform/file_system.h"
 #include "run_control.h"
 
-#include <deque>
+#include <string_view>
 #include <limits>
 #include <unordered_map>
 #include <vector>
@@ -16,30 +16,36 @@ namespace {
 
 constexpr std::size_t kNoMatch = std::numeric_limits<std::size_t>::max();
 
-// D's unmatched items by key, each key's items in list order, so that every lookup returns the
-// first unmatched item as a linear search from the start of D would.
+// Unmatched items of D by key: for each key a chain of its items in list order, so that every
+// lookup returns the first unmatched item, as a linear search from the start of D would. The keys
+// are views of strings that outlive the index.
 class MatchIndex {
 public:
-    MatchIndex(const TFileList& D, bool folded) : folded_(folded) {
-        for (std::size_t i = 0; i < D.count(); ++i) byKey_[keyOf(D.key(i))].push_back(i);
+    explicit MatchIndex(std::size_t itemCount) : next_(itemCount, kNoMatch) {}
+
+    // Items must be added in reverse list order (each becomes the head of its key's chain).
+    void addInReverse(std::string_view key, std::size_t item) {
+        auto [it, inserted] = head_.try_emplace(key, item);
+        if (!inserted) {
+            next_[item] = it->second;
+            it->second = item;
+        }
     }
 
-    std::size_t take(const std::string& key, const std::vector<bool>& matched) {
-        const auto it = byKey_.find(keyOf(key));
-        if (it == byKey_.end()) return kNoMatch;
-        auto& queue = it->second;
-        while (!queue.empty() && matched[queue.front()]) queue.pop_front();
-        if (queue.empty()) return kNoMatch;
-        const std::size_t index = queue.front();
-        queue.pop_front();
-        return index;
+    void reserve(std::size_t keys) { head_.reserve(keys); }
+
+    std::size_t take(std::string_view key, const std::vector<bool>& matched) {
+        const auto it = head_.find(key);
+        if (it == head_.end()) return kNoMatch;
+        std::size_t item = it->second;
+        while (item != kNoMatch && matched[item]) item = next_[item];
+        it->second = item == kNoMatch ? kNoMatch : next_[item];
+        return item;
     }
 
 private:
-    std::string keyOf(const std::string& key) const { return folded_ ? foldCase(key) : key; }
-
-    bool folded_;
-    std::unordered_map<std::string, std::deque<std::size_t>> byKey_;
+    std::unordered_map<std::string_view, std::size_t> head_;
+    std::vector<std::size_t> next_;
 };
 
 std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
@@ -53,12 +59,30 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
     std::vector<std::size_t> partner(sourceCount, kNoMatch);
     std::vector<bool> matched(D.count(), false);
 
-    // Exact names first, then the rest ignoring letter case.
-    for (const bool folded : {false, true}) {
-        MatchIndex index(D, folded);
+    // Exact names first.
+    {
+        MatchIndex exact(D.count());
+        exact.reserve(D.count());
+        for (std::size_t j = D.count(); j-- > 0;) exact.addInReverse(D.key(j), j);
+        for (std::size_t i = 0; i < sourceCount; ++i) {
+            const std::size_t j = exact.take(S.key(i), matched);
+            if (j == kNoMatch) continue;
+            partner[i] = j;
+            matched[j] = true;
+        }
+    }
+    // Then what is left, ignoring letter case; usually few entries, so only they are folded.
+    {
+        std::vector<std::string> foldedKeys(D.count());
+        MatchIndex folded(D.count());
+        for (std::size_t j = D.count(); j-- > 0;) {
+            if (matched[j]) continue;
+            foldedKeys[j] = foldCase(D.key(j));
+            folded.addInReverse(foldedKeys[j], j);
+        }
         for (std::size_t i = 0; i < sourceCount; ++i) {
             if (partner[i] != kNoMatch) continue;
-            const std::size_t j = index.take(S.key(i), matched);
+            const std::size_t j = folded.take(foldCase(S.key(i)), matched);
             if (j == kNoMatch) continue;
             partner[i] = j;
             matched[j] = true;

@@ -59,6 +59,7 @@ std::string utf8ToCp1251(std::string_view utf8, std::size_t maxChars) {
 }
 
 std::string cp1251ToUtf8(std::string_view cp1251) {
+    if (isAscii(cp1251)) return std::string(cp1251);
     std::string out;
     out.reserve(cp1251.size() * 2);
     for (char c : cp1251) appendUtf8(out, byteToCodePoint(static_cast<unsigned char>(c)));

@@ -75,13 +75,9 @@ void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::strin
     const std::size_t prefixChars = utf8CharCount(pathShab);
     const std::string prefix = utf8ToCp1251(pathShab);
     TableReader reader(pathFiles);
+    list.reserve(list.count() + static_cast<std::size_t>(reader.recordCount()));
     TNameAtribFile record;
     while (reader.next(record)) {
-        auto atrib = std::make_unique<TAtrib>();
-        atrib->FNameTmp = record.FNameTmp;
-        atrib->FileDataTime = record.FDataTime;
-        atrib->Nature = record.Nature;
-        atrib->SizeFile = record.SizeFile;
         // The field holds one byte per character, so cutting bytes cuts characters.
         const std::string& bytes = record.FName.bytes();
         const std::string_view rest =
@@ -91,6 +87,11 @@ void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::strin
             checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
             continue;
         }
+        auto atrib = std::make_unique<TAtrib>();
+        atrib->FNameTmp = std::move(record.FNameTmp);
+        atrib->FileDataTime = record.FDataTime;
+        atrib->Nature = record.Nature;
+        atrib->SizeFile = record.SizeFile;
         list.add(std::move(key), std::move(atrib));
     }
 }

@@ -35,6 +35,7 @@ public:
     std::size_t add(std::string key, std::unique_ptr<TAtrib> object);
 
     std::size_t count() const { return items_.size(); }
+    void reserve(std::size_t items) { items_.reserve(items); }
     const std::string& key(std::size_t index) const { return items_.at(index).key; }
     // The item's object, or null when it was given up.
     TAtrib* object(std::size_t index) const { return items_.at(index).object.get(); }
