@@ -11,7 +11,10 @@
 namespace tarvela {
 
 void echoTimedLine(RunHost& host, std::string_view text) {
-    host.echo("[" + longTimeText(std::chrono::system_clock::now()) + std::string(text), color::kBlue);
+    std::string line = longTimeText(std::chrono::system_clock::now());
+    line.insert(0, 1, '[');
+    line.append(text);
+    host.echo(line, color::kBlue);
 }
 
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
