@@ -14,7 +14,9 @@
 #include "table_record.h"
 #include "table_writer.h"
 
+#include <array>
 #include <optional>
+#include <unordered_set>
 
 namespace tarvela {
 namespace {
@@ -53,6 +55,7 @@ private:
 
     void scanPair(int n) {
         const std::string own = ownFolder(task_, own_, n);
+        rememberKnownEntries(n, own);
         if (own.empty()) {
             platform::removeFile(ownTable(n));
         } else if (platform::folderExists(own)) {
@@ -62,6 +65,18 @@ private:
             platform::createFolders(own);
             CreateListFiles(own, ownTable(n), ctx_.ListExcept, host_);
         }
+    }
+
+    // What this computer's folder held at its previous half, from the table that half left. An
+    // entry missing from the sender's table is removed only when it is in here: one made on this
+    // computer since then is new, not vanished on the other side, and is kept.
+    void rememberKnownEntries(int n, const std::string& own) {
+        auto& known = known_[static_cast<std::size_t>(n)];
+        known.clear();
+        if (own.empty() || !platform::fileExists(ownTable(n))) return;
+        TFileList previous;
+        CreateListOfFiles(previous, ownTable(n), own);
+        for (std::size_t i = 0; i < previous.count(); ++i) known.insert(previous.key(i));
     }
 
     std::optional<HalfResult> applyPair(int n) {
@@ -83,6 +98,18 @@ private:
         }
         host_.setFolderProgress(0, static_cast<std::int64_t>(S.count()));
 
+        // Folders that hold something new on this computer are kept with it.
+        const auto& known = known_[static_cast<std::size_t>(n)];
+        std::unordered_set<std::string> keptFolders;
+        for (std::size_t i = 0; i < S.count(); ++i) {
+            if (S.object(i)->Action != TAction::Del || known.contains(S.key(i))) continue;
+            const std::string& name = S.key(i);
+            for (auto slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
+                const std::string folder = name.substr(0, slash) + "/..";
+                if (folder != name) keptFolders.insert(folder);
+            }
+        }
+
         RootedPath rooted(own);
         DeleteAnswer answer = task_.DellConfirmat ? DeleteAnswer::Yes : DeleteAnswer::YesToAll;
         for (std::size_t i = 0; i < S.count(); ++i) {
@@ -93,7 +120,7 @@ private:
             const TAtrib& entry = *S.object(i);
             if (entry.Action == TAction::Copy) {
                 copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
-            } else if (entry.Action == TAction::Del) {
+            } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name)) {
                 answer = removeVanished(own, name, entry, rooted, answer);
             } else if (entry.Action == TAction::None && entry.Nature == kNatureFolder) {
                 makeNewFolder(own, name, rooted);
@@ -181,6 +208,7 @@ private:
     bool home_;
     Side sender_;
     std::string storeRoot_;
+    std::array<std::unordered_set<std::string>, 11> known_; // by pair number
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "run_control.h"
 #include "store_layout.h"
 #include "table_file.h"
+#include "table_writer.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -221,12 +222,31 @@ TEST_F(TwoComputers, HostileSenderTableNeverReachesOutsideThePairFolder) {
 
 TEST_F(TwoComputers, ThePairFolderItselfIsNeverRemoved) {
     writeFile(home + "x.txt", "x");
+    test::makeFolders(pathTask());
+    CreateListFiles(home, tableFile(pathTask(), Side::Home, 1), {}, host); // the home computer's last half
     // The sender's table lacks the pair folder's own entry (as a scan of a root folder would).
     writeSenderTable(pathTask(), {record(work + "y.txt", "YYYY")}, {"YYYY"});
     ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
     EXPECT_TRUE(fs::is_directory(home));
     EXPECT_FALSE(fs::exists(home + "x.txt")) << "vanished files still go";
     EXPECT_TRUE(fs::exists(home + "y.txt"));
+}
+
+TEST_F(TwoComputers, FilesMadeOnTheReceiverSinceItsLastHalfAreKept) {
+    writeFile(work + "a.txt", "1");
+    writeFile(work + "b.txt", "2");
+    firstRun();
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed); // nothing to carry yet
+    fs::remove(work + "b.txt");
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    writeFile(home + "new.txt", "made at home after its last half");
+    test::makeFolders(home + "new-folder");
+
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_FALSE(fs::exists(home + "b.txt")) << "vanished on the work computer";
+    EXPECT_EQ(readFile(home + "new.txt"), "made at home after its last half")
+        << "absent from the sender's table because the sender never saw it, not because it vanished";
+    EXPECT_TRUE(fs::is_directory(home + "new-folder"));
 }
 
 TEST_F(TwoComputers, RunsNeverOverlapOnOneMedium) {
