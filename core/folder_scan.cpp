@@ -2,6 +2,7 @@
 
 #include "date_time.h"
 #include "platform/directory.h"
+#include "platform/file_copy.h"
 #include "table_record.h"
 
 #include <algorithm>
@@ -41,6 +42,7 @@ public:
         for (const auto& e : entries) {
             host_.letEventsRun();
             if (e.kind != platform::EntryKind::File || !matchesMask(mask_, e.name)) continue;
+            if (platform::isCopyTemporaryName(e.name)) continue;
             path.append(e.name);
             visit_(path, atribOf(kNatureFile, e.mtime, e.size));
             path.resize(base);

@@ -60,10 +60,12 @@ private:
             platform::removeFile(ownTable(n));
         } else if (platform::folderExists(own)) {
             analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
-        } else {
+        } else if (makeFolders(own)) {
             // A folder new to this computer: made, and scanned empty, so that everything arrives.
-            platform::createFolders(own);
             CreateListFiles(own, ownTable(n), ctx_.ListExcept, host_);
+        } else {
+            // Something else stands where the folder should be (a file): the pair is left alone.
+            unusable_[static_cast<std::size_t>(n)] = true;
         }
     }
 
@@ -80,6 +82,7 @@ private:
     }
 
     std::optional<HalfResult> applyPair(int n) {
+        if (unusable_[static_cast<std::size_t>(n)]) return std::nullopt;
         if (!platform::fileExists(senderTable(n)) || !platform::fileExists(ownTable(n))) return std::nullopt;
         const std::string own = ownFolder(task_, own_, n);
         TFileList S;
@@ -209,6 +212,7 @@ private:
     Side sender_;
     std::string storeRoot_;
     std::array<std::unordered_set<std::string>, 11> known_; // by pair number
+    std::array<bool, 11> unusable_{};                        // pairs whose folder cannot be made
 };
 
 } // namespace

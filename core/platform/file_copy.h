@@ -11,8 +11,16 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tarvela::platform {
+
+// A copy's temporary file is named ".tarvela-....part" in the destination's folder. Where a copy
+// is cut off before its rename (power lost on a file system without unnamed files), the scan leaves
+// such names out, so that a leftover never travels as a user's file.
+inline bool isCopyTemporaryName(std::string_view name) {
+    return name.starts_with(".tarvela-") && name.ends_with(".part");
+}
 
 // Bytes copied between two progress reports (and two looks at the stop flag).
 inline constexpr std::int64_t kCopyChunk = std::int64_t{8} << 20;

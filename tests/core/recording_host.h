@@ -34,7 +34,10 @@ struct ProgressStep {
 
 class RecordingHost : public QuietRunHost {
 public:
-    void echo(std::string_view text, std::uint32_t color) override { lines.push_back({std::string(text), color}); }
+    void echo(std::string_view text, std::uint32_t color) override {
+        lines.push_back({std::string(text), color});
+        if (onEcho) onEcho(lines.back());
+    }
     bool stopRequested() const override { return stop; }
     FullCopyAnswer askFullCopy(std::string_view folder) override {
         fullCopyQuestions.emplace_back(folder);
@@ -74,6 +77,8 @@ public:
     std::vector<std::string> folderLabels;
     std::vector<std::string> fileLabels;
     std::vector<std::int64_t> taskProgress;
+    // Runs after each echo line is recorded (to change the disk at a chosen point of a run).
+    std::function<void(const EchoLine&)> onEcho;
     // Runs inside setFileProgress, as a stop button pressed while a file is copied would.
     std::function<void(std::int64_t)> onFileProgress;
 

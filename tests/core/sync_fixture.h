@@ -1,0 +1,106 @@
+#pragma once
+// Both computers on one machine for the engine's tests: a medium folder, a work folder and a home
+// folder, one profile, and the halves run through the run frame with a recording host.
+
+#include "copier.h"
+#include "recording_host.h"
+#include "run_control.h"
+#include "store_layout.h"
+#include "table_file.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+
+namespace tarvela::test {
+
+namespace fs = std::filesystem;
+
+// Every regular file below a folder, relative name -> content.
+inline std::map<std::string, std::string> contentsOf(const std::string& root) {
+    std::map<std::string, std::string> out;
+    if (!fs::exists(root)) return out;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        if (e.is_regular_file() && !e.is_symlink()) out[fs::relative(e.path(), root).string()] = readFile(e.path());
+    }
+    return out;
+}
+
+inline std::set<std::string> everythingBelow(const std::string& root) {
+    std::set<std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(root)) out.insert(e.path().string());
+    return out;
+}
+
+class TwoComputers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        makeFolders(work);
+        makeFolders(home);
+        makeFolders(medium);
+        ::setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        task.NameConf = ShortString<255>::fromText("Документы");
+        task.Id = ShortString<8>::fromText("TESTID01");
+        task.pair(1).PathWork = ShortString<255>::fromText(work);
+        task.pair(1).PathHome = ShortString<255>::fromText(home);
+        task.OperacDell = true;
+        copier.SetProgressBar(&host);
+        copier.WriteMemoResult(&host);
+    }
+
+    HalfResult run(Direction d, Role r) { return RunHalf(ctx, task, d, r); }
+
+    // The first run of the pair: the work computer stores everything, the home computer takes it.
+    void firstRun() {
+        host.fullCopyAnswers.push_back({FullCopyResult::CopyAll, true});
+        ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+        ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    }
+
+    std::string pathTask() const { return transferStoreFolder(medium, "TESTID01"); }
+    std::string storeFolder1(Side sender) const { return storeFolder(pathTask(), sender, 1); }
+
+    std::vector<std::string> redLines() const {
+        std::vector<std::string> out;
+        for (const auto& l : host.lines) {
+            if (l.color == 0x0000FF) out.push_back(l.text);
+        }
+        return out;
+    }
+
+    TempDir dir;
+    std::string medium = dir / "medium/";
+    std::string work = dir / "work/docs/";
+    std::string home = dir / "home/docs/";
+    TProfilLine task;
+    RecordingHost host;
+    TFileCopier copier;
+    SyncContext ctx{medium, {}, host, copier, {}};
+};
+
+// A hand-made table of the work computer for pair 1, with a store folder holding `stored`.
+inline void writeSenderTable(const std::string& pathTask, const std::vector<TNameAtribFile>& records,
+                      const std::vector<std::string>& stored) {
+    makeFolders(storeFolder(pathTask, Side::Work, 1));
+    TableWriter writer(tableFile(pathTask, Side::Work, 1));
+    for (const auto& r : records) writer.append(r);
+    writer.commit();
+    for (const auto& name : stored) writeFile(storeFolder(pathTask, Side::Work, 1) + name, "payload " + name);
+}
+
+inline TNameAtribFile record(const std::string& path, const std::string& storeName, std::uint8_t nature = 1) {
+    TNameAtribFile r;
+    r.Nature = nature;
+    r.FName = ShortString<255>::fromText(path);
+    r.FDataTime = 45000.5;
+    r.SizeFile = nature == 1 ? 8 : 0;
+    r.FNameTmp = ShortString<25>::fromText(storeName);
+    return r;
+}
+
+
+} // namespace tarvela::test
