@@ -13,8 +13,10 @@
 #include "progress_panel.h"
 #include "qt_text.h"
 #include "store_layout.h"
+#include "tarvela_config.h"
 #include "ui_texts.h"
 #include "view_log.h"
+#include "window_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,8 +51,12 @@ TFmTarvela::TFmTarvela(std::string programPath, QWidget* parent)
     initArt();
     setObjectName(QStringLiteral("FmTarvela"));
     setWindowTitle(QString::fromUtf8(text::kAppTitle));
+    // The default look, before any control exists.
+    StyleManager.SetStyle(QString::fromLatin1(TStyleManager::kDefaultStyle));
     buildControls();
+    move(0, 0);
     // The other windows of the program, created after the main window and kept for its whole life.
+    FmConfig = new TFmConfig(*this, this);
     FmDialogFulCopy = new TFmDialogFulCopy(this);
     FmViewLog = new TFmViewLog(modal_, this);
 }
@@ -61,6 +67,7 @@ TFmTarvela::~TFmTarvela() {
 }
 
 void TFmTarvela::FormCreate() {
+    readSettings();
     setCursor(Qt::ArrowCursor);
     AddEchoText(startLineText(std::chrono::system_clock::now()), color::kMaroon);
 
@@ -74,12 +81,7 @@ void TFmTarvela::FormCreate() {
         ProfilArray.clear();
         showErrorBox(modal_, this, windowTitle(), qs(e.what()));
     }
-    {
-        const QSignalBlocker blocker(RzListBoxProfile);
-        RzListBoxProfile->clear();
-        for (const TProfilLine& p : ProfilArray)
-            RzListBoxProfile->addItem(qs(p.NameConf.text()));
-    }
+    FillProfileList();
     Task = ProfilArray.empty() ? TProfilLine{} : ProfilArray.front();
     ListExcept = CreateListExcept(Task.LineExcept.text());
     ExistenceData();
@@ -88,6 +90,41 @@ void TFmTarvela::FormCreate() {
     // logged run: the run frame points it there).
     FileCopier.SetProgressBar(this);
     FileCopier.WriteMemoResult(this);
+    fillStyleMenu();
+}
+
+void TFmTarvela::readSettings() {
+    const WindowSettings saved = readWindowSettings();
+    // A name this build does not know leaves the default style.
+    if (!saved.style.isEmpty())
+        StyleManager.SetStyle(saved.style);
+    if (saved.position)
+        move(*saved.position);
+}
+
+void TFmTarvela::writeSettings() {
+    writeWindowSettings(StyleManager.ActiveStyleName(), pos());
+}
+
+void TFmTarvela::fillStyleMenu() {
+    PopupMenuStyleThemes->clear();
+    for (const QString& name : TStyleManager::StyleNames()) {
+        QAction* item = PopupMenuStyleThemes->addAction(name);
+        connect(item, &QAction::triggered, this, [this, item] { LoadStyle(item); });
+    }
+}
+
+void TFmTarvela::LoadStyle(QAction* Sender) {
+    if (Sender != nullptr)
+        StyleManager.SetStyle(Sender->text());
+}
+
+void TFmTarvela::FillProfileList() {
+    const QSignalBlocker blocker(RzListBoxProfile);
+    RzListBoxProfile->clear();
+    for (const TProfilLine& p : ProfilArray)
+        RzListBoxProfile->addItem(qs(p.NameConf.text()));
+    RzListBoxProfile->setCurrentRow(-1);
 }
 
 bool TFmTarvela::ExistenceData() {
@@ -116,6 +153,7 @@ void TFmTarvela::showEvent(QShowEvent* event) {
 void TFmTarvela::FormActivate() {
     if (running_)
         return;
+    const int NProf = FmConfig->NProf;
     if (!ProfilArray.empty() && NProf >= 0 && NProf < RzListBoxProfile->count()) {
         const QSignalBlocker blocker(RzListBoxProfile);
         RzListBoxProfile->setCurrentRow(NProf);
@@ -128,14 +166,16 @@ void TFmTarvela::FormActivate() {
 }
 
 // The main window becomes active: the first time, and when it comes back from a modeless window
-// of the program (the log viewer). Modal dialogs and message boxes do not count.
+// of the program (the profile editor, the log viewer). Modal dialogs and message boxes do not
+// count.
 void TFmTarvela::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::ActivationChange || !isActiveWindow())
         return;
-    const bool fromViewer = FmViewLog->wasActivated();
+    const bool fromModeless = FmViewLog->wasActivated() || FmConfig->wasActivated();
     FmViewLog->clearActivated();
-    if (!shownOnce_ || fromViewer) {
+    FmConfig->clearActivated();
+    if (!shownOnce_ || fromModeless) {
         shownOnce_ = true;
         FormActivate();
     }
@@ -156,6 +196,61 @@ void TFmTarvela::RzListBoxProfileClick() {
     }
     ListExcept = CreateListExcept(Task.LineExcept.text());
     TestState(Task);
+}
+
+void TFmTarvela::RzBitBtnAddProfilClick() {
+    // While the editor is open it keeps the profile it shows; the button only brings it up.
+    if (running_)
+        return;
+    if (!FmConfig->isVisible())
+        FmConfig->ProfNew = true;
+    FmConfig->showEditor();
+}
+
+void TFmTarvela::RzBitBtnEditConfigClick() {
+    if (running_)
+        return;
+    const int row = RzListBoxProfile->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+        return;
+    if (!FmConfig->isVisible()) {
+        FmConfig->ProfNew = false;
+        FmConfig->NProf = row;
+    }
+    FmConfig->showEditor();
+}
+
+void TFmTarvela::RzBitBtnDelProfilClick() {
+    if (running_)
+        return;
+    const int row = RzListBoxProfile->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+        return;
+    const auto index = static_cast<std::size_t>(row);
+    // An identifier that is not a plain name would name the "Task" folder itself or a folder
+    // outside it: such a profile has no store to remove.
+    const std::string id = ProfilArray[index].Id.text();
+    const std::string store = transferStoreFolder(ProgramPath, id);
+    if (isPlainStoreName(id) && platform::folderExists(store)) {
+        if (!askYesNo(modal_, this, QString::fromUtf8(text::kWarningTitle),
+                      QString::fromUtf8(text::kDeleteProfileQuestion)))
+            return;
+        DelDir(store, false, true, *this);
+    }
+    // The file is rewritten first: when that fails, the profile stays in the array and the list as
+    // it stays in the file.
+    ::tarvela::ProfilArray remaining = ProfilArray;
+    remaining.erase(remaining.begin() + row);
+    try {
+        WriteProfiles(ProgramPath, remaining);
+    } catch (const FileError& e) {
+        showErrorBox(modal_, this, windowTitle(), qs(e.what()));
+        return;
+    }
+    ProfilArray = std::move(remaining);
+    FmConfig->profileRemoved(row);
+    FillProfileList();
+    ExistenceData();
 }
 
 void TFmTarvela::RzRadioButtonWorkClick() {
@@ -181,6 +276,7 @@ void TFmTarvela::setRunControlsEnabled(bool enabled) {
                                                       RzBitBtnAddProfil, RzBitBtnDelProfil, RzBitBtnEditConfig,
                                                       RzBtnTarvelaWorkHome, RzBtnTarvelaHomeWork})
         w->setEnabled(enabled);
+    FmConfig->setRunning(!enabled);
 }
 
 // One half, framed: a second run cannot start while this one is in progress; whatever way the
@@ -260,6 +356,8 @@ void TFmTarvela::closeEvent(QCloseEvent* event) {
         }
         return;
     }
+    writeSettings();
+    FmConfig->close();
     FmViewLog->close();
     event->accept();
 }

@@ -3,15 +3,16 @@
 // echo and the progress panel. It owns the state every run works on (ProgramPath, ProfilArray,
 // Task, PCIdent, ListExcept, PathTask, StopCopy, the copier) and is the engine's RunHost.
 //
-// Only one run at a time: while a half runs, the direction buttons, the role, the profile list and
-// the profile buttons take no input, and closing the window asks whether to stop the run; the
-// window closes once the run has ended.
+// Only one run at a time: while a half runs, the direction buttons, the role, the profile list,
+// the profile buttons and the editor's save and clearing take no input, and closing the window asks
+// whether to stop the run; the window closes once the run has ended.
 
 #include "copier.h"
 #include "modal_driver.h"
 #include "profile.h"
 #include "run_control.h"
 #include "run_host.h"
+#include "style_manager.h"
 #include "sync_context.h"
 #include "taskbar_progress.h"
 
@@ -32,6 +33,7 @@ class QTimer;
 namespace tarvela::ui {
 
 class EchoPane;
+class TFmConfig;
 class TFmDialogFulCopy;
 class TFmViewLog;
 class TProgressPanel;
@@ -49,6 +51,8 @@ public:
     // Re-selects the profile line the profile editor last worked on (line 0 until there is one).
     void FormActivate();
 
+    // Refills the profile list from ProfilArray, with no line selected.
+    void FillProfileList();
     // Buttons that need at least one profile; true when there is one.
     bool ExistenceData();
     // Enables the direction buttons for the profile, the role and the store roots on the medium.
@@ -58,6 +62,9 @@ public:
 
     // Handlers of the controls.
     void RzListBoxProfileClick();
+    void RzBitBtnAddProfilClick();
+    void RzBitBtnEditConfigClick();
+    void RzBitBtnDelProfilClick();
     void RzRadioButtonWorkClick();
     void RzRadioButtonHomeClick();
     void RzBtnTarvelaWorkHomeClick();
@@ -66,6 +73,8 @@ public:
     void PopupMenuLogViewPopup();
     void N1ViewLogClick();
     void Timer1Timer();
+    // Applies the style named by the menu item that sent it.
+    void LoadStyle(QAction* Sender);
 
     // State the tests read.
     bool running() const { return running_; }
@@ -78,6 +87,9 @@ public:
     std::optional<HalfResult> lastResult() const { return lastResult_; }
     TFmDialogFulCopy& dialogFulCopy() { return *FmDialogFulCopy; }
     TFmViewLog& viewLog() { return *FmViewLog; }
+    TFmConfig& config() { return *FmConfig; }
+    TStyleManager& styleManager() { return StyleManager; }
+    const ::tarvela::ProfilArray& profiles() const { return ProfilArray; }
     ModalDriver& modalDriver() { return modal_; }
     TaskbarProgress& taskbar() { return TaskBarList; }
     EchoPane& echoPane() { return *RzRichEditEchoCom; }
@@ -111,6 +123,11 @@ private:
     void runDirection(Direction direction);
     Role role() const;
     void setRunControlsEnabled(bool enabled);
+    void readSettings();
+    void writeSettings();
+    void fillStyleMenu();
+
+    friend class TFmConfig; // the editor works on the profiles and the state of this window
 
     // State of the program and of the current run.
     std::string ProgramPath;
@@ -123,12 +140,12 @@ private:
     TFileCopier FileCopier;
     TaskbarProgress TaskBarList;
     ModalDriver modal_;
+    TStyleManager StyleManager;
 
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool busy_ = false;
     bool shownOnce_ = false;
-    int NProf = 0; // the profile editor's last profile; the editor is not part of this window yet
     std::optional<HalfResult> lastResult_;
     std::function<void()> onFileProgress_;
 
@@ -147,8 +164,11 @@ private:
     QTimer* Timer1 = nullptr;
     QMenu* PopupMenuLogView = nullptr;
     QAction* N1ViewLog = nullptr;
+    QLabel* img1 = nullptr;
+    QMenu* PopupMenuStyleThemes = nullptr;
 
     // The other windows, created after this one and kept for the whole run.
+    TFmConfig* FmConfig = nullptr;
     TFmDialogFulCopy* FmDialogFulCopy = nullptr;
     TFmViewLog* FmViewLog = nullptr;
 };

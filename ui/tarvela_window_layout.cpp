@@ -80,10 +80,10 @@ void TFmTarvela::buildControls() {
     auto* decoration = named(new QLabel(strip), "img2");
     decoration->setPixmap(QPixmap(QStringLiteral(":/art/strip.png")));
     decoration->setGeometry(0, 0, kStripWidth, 400);
-    auto* stylePicture = named(new QLabel(strip), "img1");
-    stylePicture->setPixmap(QPixmap(QStringLiteral(":/art/style.png")));
-    stylePicture->setToolTip(tr8(text::kStyleHint));
-    stylePicture->setGeometry(16, 410, 64, 64);
+    img1 = named(new QLabel(strip), "img1");
+    img1->setPixmap(QPixmap(QStringLiteral(":/art/style.png")));
+    img1->setToolTip(tr8(text::kStyleHint));
+    img1->setGeometry(16, 410, 64, 64);
     RzLblVersion = named(new QLabel(strip), "RzLblVersion");
     RzLblVersion->setToolTip(tr8(text::kAuthorHint));
     RzLblVersion->setAlignment(Qt::AlignCenter);
@@ -148,8 +148,13 @@ void TFmTarvela::buildControls() {
     PopupMenuLogView = named(new QMenu(this), "PopupMenuLogView");
     N1ViewLog = named(PopupMenuLogView->addAction(tr8(text::kViewLogItem)), "N1ViewLog");
     RzListBoxProfile->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenuStyleThemes = named(new QMenu(this), "PopupMenuStyleThemes");
+    img1->setContextMenuPolicy(Qt::CustomContextMenu);
 
     connect(RzListBoxProfile, &QListWidget::itemSelectionChanged, this, &TFmTarvela::RzListBoxProfileClick);
+    connect(RzBitBtnAddProfil, &QPushButton::clicked, this, &TFmTarvela::RzBitBtnAddProfilClick);
+    connect(RzBitBtnDelProfil, &QPushButton::clicked, this, &TFmTarvela::RzBitBtnDelProfilClick);
+    connect(RzBitBtnEditConfig, &QPushButton::clicked, this, &TFmTarvela::RzBitBtnEditConfigClick);
     connect(RzRadioButtonWork, &QRadioButton::clicked, this, &TFmTarvela::RzRadioButtonWorkClick);
     connect(RzRadioButtonHome, &QRadioButton::clicked, this, &TFmTarvela::RzRadioButtonHomeClick);
     connect(RzBtnTarvelaWorkHome, &QPushButton::clicked, this, &TFmTarvela::RzBtnTarvelaWorkHomeClick);
@@ -160,6 +165,8 @@ void TFmTarvela::buildControls() {
     connect(N1ViewLog, &QAction::triggered, this, &TFmTarvela::N1ViewLogClick);
     connect(RzListBoxProfile, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenuLogView->popup(RzListBoxProfile->viewport()->mapToGlobal(at)); });
+    connect(img1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenuStyleThemes->popup(img1->mapToGlobal(at)); });
 }
 
 } // namespace tarvela::ui

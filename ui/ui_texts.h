@@ -34,6 +34,36 @@ inline constexpr const char* kStopAndClose = "Выполняется синхр�
 inline constexpr const char* kProfileBusy =
     "Синхронизация этого профиля уже выполняется другой копией программы. Повторите позже.";
 
+// Profile list.
+inline constexpr const char* kWarningTitle = "Предупреждение";
+inline constexpr const char* kDeleteProfileQuestion = "Удалить задание и все связанные с ним файлы?";
+
+// Profile editor.
+inline constexpr const char* kConfigCaption = "Настройка профиля";
+inline constexpr const char* kGroupName = "Имя профиля";
+inline constexpr const char* kIdLabel = "ID";
+inline constexpr const char* kGroupPair = "Выбор группы папок для синронизации 1-10";
+inline constexpr const char* kPairNumber = "Группа папок №";
+inline constexpr const char* kGroupFolders = "Выберите папки расположения данных";
+inline constexpr const char* kWorkFolder = "Папка рабочая";
+inline constexpr const char* kHomeFolder = "Папка домашняя";
+inline constexpr const char* kGroupOptions = "Опции";
+inline constexpr const char* kThisComputerIs = "Этот компьютер является:";
+inline constexpr const char* kRoleWork = "  Рабочим";
+inline constexpr const char* kRoleHome = "  Домашним";
+inline constexpr const char* kExcludedFiles = "Файлы исключения";
+inline constexpr const char* kExcludedHint = "пример *.pas;*.zip;proba.bmp";
+inline constexpr const char* kOperacDel = "Удалять папки и файлы";
+inline constexpr const char* kDellBasket = "Удалять в корзину";
+inline constexpr const char* kDelConfirm = "Спросить при удалении";
+inline constexpr const char* kSaveLog = "Сохранить лог операции";
+inline constexpr const char* kClearFiles = "Очистить файлы профиля";
+inline constexpr const char* kViewProfileLog = "Просмотр лог файла профиля";
+inline constexpr const char* kSaveProfile = "Сохранить профиль";
+inline constexpr const char* kNotAllEntered = "Не все параметры введены";
+inline constexpr const char* kChooseFolder = "Выберите папку";
+inline constexpr const char* kCreateFolder = "Создать папку";
+
 // Log viewer.
 inline constexpr const char* kViewLogCaption = "Просмотр лога операций профиля";
 inline constexpr const char* kFileMenu = "Файл";

@@ -159,17 +159,28 @@ void TestRuns::deletionQuestionEachAnswer() {
     QFETCH(bool, x2Kept);
     Medium medium;
     writeFile(medium.work() + "keep.txt", "k");
-    writeFile(medium.home() + "x1.txt", "1");
-    writeFile(medium.home() + "x2.txt", "2");
+    writeFile(medium.work() + "x1.txt", "1");
+    writeFile(medium.work() + "x2.txt", "2");
     TProfilLine p = Medium::profile("Удаления", kId, medium.work(), medium.home(), "work");
     p.OperacDell = true;
     p.DellConfirmat = true;
     medium.writeProfiles({p});
     auto w = startWindow(medium);
+    // A first round carries the files home, so that the home computer's table knows them.
     w->modalDriver().setNextAnswer(fullCopy(true, false));
     clickDirection(*w, true);
     QCOMPARE(w->lastResult(), HalfResult::Completed);
+    selectRole(*w, true);
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QVERIFY(exists(medium.home() + "x1.txt") && exists(medium.home() + "x2.txt"));
 
+    // The work computer removes them; the next round asks before removing them at home.
+    std::filesystem::remove(medium.work() + "x1.txt");
+    std::filesystem::remove(medium.work() + "x2.txt");
+    selectRole(*w, false);
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
     selectRole(*w, true);
     std::vector<QString> texts(static_cast<std::size_t>(buttons.size()));
     for (qsizetype i = 0; i < buttons.size(); ++i) {

@@ -1,0 +1,506 @@
+// The profile list and the profile editor: deleting with and without a store, the editor's slider,
+// validation, saving a new and an existing profile, the dependent boxes, clearing the store, the
+// log button, and the guards: a cancelled addition, "Добавить"/"Редактировать" while the editor is
+// open, a deletion while it is open, and a run in progress.
+#include "profile_file.h"
+#include "tarvela_config.h"
+#include "ui_fixture.h"
+#include "view_log.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <filesystem>
+
+using namespace tarvela;
+using namespace tarvela::ui;
+using namespace tarvela::ui::test;
+
+namespace {
+
+ModalDriver::Driver pressYesNo(bool yes, QString* text = nullptr) {
+    return [yes, text](QDialog& d) {
+        if (text != nullptr)
+            *text = d.windowTitle() + QStringLiteral("|") + qobject_cast<QMessageBox*>(&d)->text();
+        QTest::mouseClick(child<QPushButton>(d, yes ? "Yes" : "No"), Qt::LeftButton);
+    };
+}
+
+ModalDriver::Driver acceptOk(QString* text) {
+    return [text](QDialog& d) {
+        *text = d.windowTitle() + QStringLiteral("|") + qobject_cast<QMessageBox*>(&d)->text();
+        d.accept();
+    };
+}
+
+void click(QObject& window, const char* name) {
+    QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
+}
+
+std::uintmax_t fileSize(const std::string& path) {
+    return std::filesystem::file_size(path);
+}
+
+} // namespace
+
+class TestProfiles : public QObject {
+    Q_OBJECT
+private slots:
+    void deletingAskFirstOnlyWithStore_data();
+    void deletingAskFirstOnlyWithStore();
+    void deletingTheOnlyProfileLeavesAnEmptyFile();
+    void deletingRemovesTheSelectedLineAmongEqualNames();
+    void selectingAHomeProfileSavedHere();
+    void sliderStoresAndShowsPairs();
+    void validation_data();
+    void validation();
+    void savingANewProfile();
+    void savingAnExistingProfileOnAnotherComputer();
+    void dependentCheckBoxes();
+    void cancelledAdditionLeavesNoRecord();
+    void addAndEditWhileTheEditorIsOpenKeepItsProfile();
+    void deletionWhileTheEditorIsOpenKeepsItsProfile();
+    void clearingFilesOfSavedAndUnsavedProfiles();
+    void viewLogButton();
+    void nothingChangesProfilesDuringARun();
+};
+
+void TestProfiles::deletingAskFirstOnlyWithStore_data() {
+    QTest::addColumn<bool>("store");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("no store: no question") << false << false << true;
+    QTest::newRow("store, answer yes") << true << true << true;
+    QTest::newRow("store, answer no") << true << false << false;
+}
+
+void TestProfiles::deletingAskFirstOnlyWithStore() {
+    QFETCH(bool, store);
+    QFETCH(bool, yes);
+    QFETCH(bool, deleted);
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Второй", "BBBBBBBB", medium.work(), medium.home())});
+    if (store)
+        writeFile(medium.pathTask("AAAAAAAA") + "/WFiles/Folder_1/x.txt", "x");
+    auto w = startWindow(medium);
+    QString asked;
+    if (store)
+        w->modalDriver().setNextAnswer(pressYesNo(yes, &asked));
+    click(*w, "RzBitBtnDelProfil");
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    if (store)
+        QCOMPARE(asked, QStringLiteral("Предупреждение|Удалить задание и все связанные с ним файлы?"));
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    QCOMPARE(list->count(), deleted ? 1 : 2);
+    QCOMPARE(LoadProfiles(medium.programPath()).size(), deleted ? 1u : 2u);
+    QCOMPARE(w->profiles().size(), deleted ? 1u : 2u);
+    QCOMPARE(exists(medium.pathTask("AAAAAAAA")), store && !deleted);
+    if (deleted) {
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Второй"));
+        QCOMPARE(list->currentRow(), -1);
+    }
+}
+
+void TestProfiles::deletingTheOnlyProfileLeavesAnEmptyFile() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Один", "AAAAAAAA", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnDelProfil");
+    QCOMPARE(child<QListWidget>(*w, "RzListBoxProfile")->count(), 0);
+    QVERIFY(w->profiles().empty());
+    QVERIFY(exists(medium.programPath() + "Tarvela.cfg"));
+    QCOMPARE(fileSize(medium.programPath() + "Tarvela.cfg"), 0u);
+    for (const char* name : {"RzBitBtnEditConfig", "RzBitBtnDelProfil", "RzBtnTarvelaWorkHome", "RzBtnTarvelaHomeWork"})
+        QVERIFY2(!child<QPushButton>(*w, name)->isEnabled(), name);
+    QVERIFY(child<QPushButton>(*w, "RzBitBtnAddProfil")->isEnabled());
+    // A profile whose identifier names no folder below Task never removes Task itself.
+    medium.writeProfiles({Medium::profile("Пустой Id", "", medium.work(), medium.home())});
+    writeFile(medium.programPath() + "Task/OTHER/keep.txt", "k");
+    auto again = startWindow(medium);
+    click(*again, "RzBitBtnDelProfil");
+    QCOMPARE(again->modalDriver().unexpectedDialogs(), 0);
+    QVERIFY(exists(medium.programPath() + "Task/OTHER/keep.txt"));
+    QVERIFY(again->profiles().empty());
+}
+
+void TestProfiles::deletingRemovesTheSelectedLineAmongEqualNames() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Same", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Same", "BBBBBBBB", medium.work(), medium.home()),
+                          Medium::profile("Same", "CCCCCCCC", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    child<QListWidget>(*w, "RzListBoxProfile")->setCurrentRow(1);
+    click(*w, "RzBitBtnDelProfil");
+    const ProfilArray left = LoadProfiles(medium.programPath());
+    QCOMPARE(left.size(), 2u);
+    QCOMPARE(left[0].Id.text(), std::string("AAAAAAAA"));
+    QCOMPARE(left[1].Id.text(), std::string("CCCCCCCC"));
+    QVERIFY(w->profiles() == left);
+}
+
+void TestProfiles::selectingAHomeProfileSavedHere() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Работа", "AAAAAAAA", medium.work(), medium.home(), "work"),
+                          Medium::profile("Дом", "BBBBBBBB", medium.work(), medium.home(), "home")});
+    auto w = startWindow(medium);
+    child<QListWidget>(*w, "RzListBoxProfile")->setCurrentRow(1);
+    QVERIFY(child<QRadioButton>(*w, "RzRadioButtonHome")->isChecked());
+    // Editing it shows the same role in the editor.
+    click(*w, "RzBitBtnEditConfig");
+    QVERIFY(child<QRadioButton>(w->config(), "RadioButtonPCHome")->isChecked());
+    QCOMPARE(w->config().NProf, 1);
+}
+
+void TestProfiles::sliderStoresAndShowsPairs() {
+    Medium medium;
+    TProfilLine p = Medium::profile("Пары", "AAAAAAAA", "/w1/", "/h1/");
+    p.pair(5).PathWork = ShortString<255>::fromText("/w5/");
+    p.pair(7).PathHome = ShortString<255>::fromText("/h7/");
+    medium.writeProfiles({p});
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnEditConfig");
+    TFmConfig& c = w->config();
+    QVERIFY(c.isVisible());
+    auto* slider = child<QSlider>(c, "RzTrackBarNomFolder");
+    auto* work = child<QLineEdit>(c, "EditPathWork");
+    auto* home = child<QLineEdit>(c, "EditPathHome");
+    auto* number = child<QLabel>(c, "RzLabelNomer");
+    QCOMPARE(slider->minimum(), 1);
+    QCOMPARE(slider->maximum(), 10);
+    QCOMPARE(slider->value(), 1);
+    QCOMPARE(number->text(), QStringLiteral("1"));
+    QCOMPARE(work->text(), QStringLiteral("/w1/"));
+
+    work->setText(QStringLiteral("/изменено"));
+    slider->setValue(5);
+    QCOMPARE(c.profilLine().pair(1).PathWork.text(), std::string("/изменено"));
+    QCOMPARE(number->text(), QStringLiteral("5"));
+    QCOMPARE(work->text(), QStringLiteral("/w5/"));
+    QCOMPARE(home->text(), QString());
+    slider->setValue(7);
+    QCOMPARE(home->text(), QStringLiteral("/h7/"));
+    home->setText(QStringLiteral("/не сохранится"));
+
+    // Closing saves nothing; reopening shows pair 1 of the profile as loaded, pair 7 its own.
+    click(c, "RzBitBtnCloseConfig");
+    QVERIFY(!c.isVisible());
+    QVERIFY(LoadProfiles(medium.programPath())[0] == p);
+    QVERIFY(w->profiles()[0] == p);
+    click(*w, "RzBitBtnEditConfig");
+    QCOMPARE(slider->value(), 1);
+    QCOMPARE(number->text(), QStringLiteral("1"));
+    QCOMPARE(work->text(), QStringLiteral("/w1/"));
+    slider->setValue(7);
+    QCOMPARE(home->text(), QStringLiteral("/h7/"));
+}
+
+void TestProfiles::validation_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("pair");
+    QTest::addColumn<bool>("homeSide");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("every path empty") << QStringLiteral("Имя") << 0 << false << false;
+    QTest::newRow("empty name, path set") << QString() << 1 << false << false;
+    QTest::newRow("a space is a name") << QStringLiteral(" ") << 1 << false << true;
+    QTest::newRow("work side of pair 1") << QStringLiteral("Имя") << 1 << false << true;
+    QTest::newRow("home side of pair 10") << QStringLiteral("Имя") << 10 << true << true;
+    QTest::newRow("work side of pair 4") << QStringLiteral("Имя") << 4 << false << true;
+}
+
+void TestProfiles::validation() {
+    QFETCH(QString, name);
+    QFETCH(int, pair);
+    QFETCH(bool, homeSide);
+    QFETCH(bool, accepted);
+    Medium medium;
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnAddProfil");
+    TFmConfig& c = w->config();
+    child<QLineEdit>(c, "EditProfName")->setText(name);
+    if (pair > 0) {
+        child<QSlider>(c, "RzTrackBarNomFolder")->setValue(pair);
+        child<QLineEdit>(c, homeSide ? "EditPathHome" : "EditPathWork")->setText(QStringLiteral("/папка"));
+    }
+    QString shown;
+    if (!accepted)
+        w->modalDriver().setNextAnswer(acceptOk(&shown));
+    click(c, "RzBitBtnSaveConfig");
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QCOMPARE(w->profiles().size(), accepted ? 1u : 0u);
+    QCOMPARE(exists(medium.programPath() + "Tarvela.cfg"), accepted);
+    QCOMPARE(c.isVisible(), !accepted);
+    if (!accepted) {
+        QCOMPARE(shown, QStringLiteral("Ошибка|Не все параметры введены"));
+    } else {
+        const TFolderDual& saved = w->profiles()[0].pair(static_cast<std::size_t>(pair));
+        QCOMPARE((homeSide ? saved.PathHome : saved.PathWork).text(), std::string("/папка/"));
+    }
+}
+
+void TestProfiles::savingANewProfile() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Старый", "AAAAAAAA", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnAddProfil");
+    TFmConfig& c = w->config();
+    QVERIFY(c.ProfNew);
+    QCOMPARE(c.windowTitle(), QStringLiteral("Настройка профиля"));
+    auto* id = child<QLineEdit>(c, "EditIdProf");
+    QVERIFY(id->isReadOnly());
+    QCOMPARE(id->text().size(), 8);
+    QVERIFY(child<QCheckBox>(c, "RzCheckBoxDelConfirm")->isChecked());
+    QVERIFY(!child<QCheckBox>(c, "RzCheckBoxOperacDel")->isChecked());
+    QVERIFY(child<QRadioButton>(c, "RadioButtonPCWork")->isChecked());
+    QCOMPARE(child<QLineEdit>(c, "EditFileExcept")->placeholderText(), QStringLiteral("пример *.pas;*.zip;proba.bmp"));
+
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("Новый"));
+    // The folder dialog opens at the program's folder whatever the box holds; cancel changes nothing.
+    c.folderDialog().setNextFileName(QString::fromStdString(medium.root() + "work"));
+    click(c, "ButtonPathWork");
+    QCOMPARE(c.folderDialog().lastStartFolder(), QString::fromStdString(medium.programPath()));
+    c.folderDialog().setNextFileName(QString());
+    click(c, "ButtonPathWork");
+    QCOMPARE(child<QLineEdit>(c, "EditPathWork")->text(), QString::fromStdString(medium.root() + "work"));
+    child<QSlider>(c, "RzTrackBarNomFolder")->setValue(2);
+    c.folderDialog().setNextFileName(QString::fromStdString(medium.root() + "home"));
+    click(c, "ButtonPathHome");
+    QCOMPARE(c.folderDialog().lastStartFolder(), QString::fromStdString(medium.programPath()));
+    child<QLineEdit>(c, "EditFileExcept")->setText(QStringLiteral("*.tmp;*.bak"));
+    const std::string newId = id->text().toStdString();
+    QVERIFY(c.RzBitBtnSaveConfigClick());
+
+    QVERIFY(!c.isVisible());
+    QVERIFY(!c.ProfNew);
+    const ProfilArray saved = LoadProfiles(medium.programPath());
+    QCOMPARE(saved.size(), 2u);
+    QVERIFY(saved == w->profiles());
+    const TProfilLine& p = saved[1];
+    QCOMPARE(p.NameConf.text(), std::string("Новый"));
+    QCOMPARE(p.Id.text(), newId);
+    QCOMPARE(p.IdPC.bytes(), w->pcIdent());
+    QCOMPARE(p.PC.text(), std::string("work"));
+    QCOMPARE(p.pair(1).PathWork.text(), medium.root() + "work/");
+    QCOMPARE(p.pair(1).PathHome.text(), std::string());
+    QCOMPARE(p.pair(2).PathHome.text(), medium.root() + "home/");
+    QCOMPARE(p.LineExcept.text(), std::string("*.tmp;*.bak"));
+    QVERIFY(p.DellConfirmat && !p.OperacDell && !p.DellBasket && !p.SaveLog);
+    QCOMPARE(w->listExcept(), (ExclusionList{"*.tmp", "*.bak"}));
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(1)->text(), QStringLiteral("Новый"));
+    QCOMPARE(list->currentRow(), -1);
+    // Activation selects line NProf again (0 here), not the new profile.
+    w->FormActivate();
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(w->task().Id.text(), std::string("AAAAAAAA"));
+}
+
+void TestProfiles::savingAnExistingProfileOnAnotherComputer() {
+    Medium medium;
+    TProfilLine other = Medium::profile("Чужой", "AAAAAAAA", medium.work(), medium.home(), "work");
+    other.IdPC = ShortString<25>::fromText("другой-компьютер");
+    medium.writeProfiles({Medium::profile("Первый", "FIRST001", medium.work(), medium.home()), other});
+    auto w = startWindow(medium);
+    child<QListWidget>(*w, "RzListBoxProfile")->setCurrentRow(1);
+    click(*w, "RzBitBtnEditConfig");
+    TFmConfig& c = w->config();
+    QCOMPARE(child<QLineEdit>(c, "EditIdProf")->text(), QStringLiteral("AAAAAAAA"));
+    child<QRadioButton>(c, "RadioButtonPCHome")->setChecked(true);
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("Переименован"));
+    QVERIFY(c.RzBitBtnSaveConfigClick());
+    const ProfilArray saved = LoadProfiles(medium.programPath());
+    QCOMPARE(saved.size(), 2u);
+    QCOMPARE(saved[0].NameConf.text(), std::string("Первый"));
+    QCOMPARE(saved[1].NameConf.text(), std::string("Переименован"));
+    QCOMPARE(saved[1].Id.text(), std::string("AAAAAAAA"));
+    QCOMPARE(saved[1].IdPC.bytes(), w->pcIdent());
+    QCOMPARE(saved[1].PC.text(), std::string("home"));
+    QCOMPARE(saved[1].pair(1).PathWork.text(), medium.work());
+    w->FormActivate();
+    QCOMPARE(child<QListWidget>(*w, "RzListBoxProfile")->currentRow(), 1);
+    QVERIFY(child<QRadioButton>(*w, "RzRadioButtonHome")->isChecked());
+}
+
+void TestProfiles::dependentCheckBoxes() {
+    Medium medium;
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnAddProfil");
+    TFmConfig& c = w->config();
+    auto* del = child<QCheckBox>(c, "RzCheckBoxOperacDel");
+    auto* basket = child<QCheckBox>(c, "RzCheckBoxDellBasket");
+    auto* confirm = child<QCheckBox>(c, "RzCheckBoxDelConfirm");
+    QVERIFY(!basket->isEnabled() && !confirm->isEnabled());
+    QTest::mouseClick(del, Qt::LeftButton);
+    QVERIFY(basket->isEnabled() && confirm->isEnabled());
+    basket->setChecked(true);
+    confirm->setChecked(false);
+    QTest::mouseClick(del, Qt::LeftButton);
+    QVERIFY(!basket->isEnabled() && !confirm->isEnabled());
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("П"));
+    child<QLineEdit>(c, "EditPathWork")->setText(QStringLiteral("/w"));
+    QVERIFY(c.RzBitBtnSaveConfigClick());
+    const TProfilLine& p = w->profiles()[0];
+    QVERIFY(!p.OperacDell && p.DellBasket && !p.DellConfirmat);
+}
+
+void TestProfiles::cancelledAdditionLeavesNoRecord() {
+    Medium medium;
+    const TProfilLine first = Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home());
+    medium.writeProfiles({first});
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnAddProfil");
+    click(w->config(), "RzBitBtnCloseConfig");
+    QCOMPARE(w->profiles().size(), 1u);
+    // "Редактировать" afterwards edits the selected profile, not a new one.
+    click(*w, "RzBitBtnEditConfig");
+    QVERIFY(!w->config().ProfNew);
+    QCOMPARE(child<QLineEdit>(w->config(), "EditIdProf")->text(), QStringLiteral("AAAAAAAA"));
+    QVERIFY(w->config().RzBitBtnSaveConfigClick());
+    const ProfilArray saved = LoadProfiles(medium.programPath());
+    QCOMPARE(saved.size(), 1u);
+    QCOMPARE(saved[0].Id.text(), std::string("AAAAAAAA"));
+}
+
+void TestProfiles::addAndEditWhileTheEditorIsOpenKeepItsProfile() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Второй", "BBBBBBBB", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    list->setCurrentRow(1);
+    click(*w, "RzBitBtnEditConfig");
+    TFmConfig& c = w->config();
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("Второй изменён"));
+    list->setCurrentRow(0);
+    click(*w, "RzBitBtnEditConfig");
+    click(*w, "RzBitBtnAddProfil");
+    QVERIFY(!c.ProfNew);
+    QCOMPARE(c.NProf, 1);
+    QCOMPARE(child<QLineEdit>(c, "EditProfName")->text(), QStringLiteral("Второй изменён"));
+    QVERIFY(c.RzBitBtnSaveConfigClick());
+    const ProfilArray saved = LoadProfiles(medium.programPath());
+    QCOMPARE(saved.size(), 2u);
+    QCOMPARE(saved[0].NameConf.text(), std::string("Первый"));
+    QCOMPARE(saved[1].NameConf.text(), std::string("Второй изменён"));
+    QCOMPARE(saved[1].Id.text(), std::string("BBBBBBBB"));
+}
+
+void TestProfiles::deletionWhileTheEditorIsOpenKeepsItsProfile() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Второй", "BBBBBBBB", medium.work(), medium.home()),
+                          Medium::profile("Третий", "CCCCCCCC", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    list->setCurrentRow(2);
+    click(*w, "RzBitBtnEditConfig");
+    TFmConfig& c = w->config();
+    list->setCurrentRow(0);
+    click(*w, "RzBitBtnDelProfil");
+    QVERIFY(c.isVisible());
+    QCOMPARE(c.NProf, 1);
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("Третий изменён"));
+    QVERIFY(c.RzBitBtnSaveConfigClick());
+    ProfilArray saved = LoadProfiles(medium.programPath());
+    QCOMPARE(saved.size(), 2u);
+    QCOMPARE(saved[0].NameConf.text(), std::string("Второй"));
+    QCOMPARE(saved[1].NameConf.text(), std::string("Третий изменён"));
+
+    // Deleting the profile shown closes the editor: nothing can be saved into another one.
+    list->setCurrentRow(1);
+    click(*w, "RzBitBtnEditConfig");
+    click(*w, "RzBitBtnDelProfil");
+    QVERIFY(!c.isVisible());
+    saved = LoadProfiles(medium.programPath());
+    QCOMPARE(saved.size(), 1u);
+    QCOMPARE(saved[0].NameConf.text(), std::string("Второй"));
+}
+
+void TestProfiles::clearingFilesOfSavedAndUnsavedProfiles() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home())});
+    writeFile(medium.pathTask("AAAAAAAA") + "/WTabFile_1.dat", "t");
+    auto w = startWindow(medium);
+    // A new profile has no store yet: the button removes nothing, also not the profile seen before.
+    click(*w, "RzBitBtnEditConfig");
+    click(w->config(), "RzBitBtnCloseConfig");
+    click(*w, "RzBitBtnAddProfil");
+    click(w->config(), "ButtonClearFilesProf");
+    QVERIFY(exists(medium.pathTask("AAAAAAAA") + "/WTabFile_1.dat"));
+    QVERIFY(exists(medium.programPath() + "Task"));
+    click(w->config(), "RzBitBtnCloseConfig");
+    // A saved profile loses its store, nothing else; no question is asked.
+    click(*w, "RzBitBtnEditConfig");
+    click(w->config(), "ButtonClearFilesProf");
+    QVERIFY(!exists(medium.pathTask("AAAAAAAA")));
+    QVERIFY(exists(medium.programPath() + "Task"));
+    QCOMPARE(w->profiles().size(), 1u);
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+void TestProfiles::viewLogButton() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnEditConfig");
+    click(w->config(), "ButtonViewLog");
+    QVERIFY(!w->viewLog().isVisible());
+    writeFile(medium.pathTask("AAAAAAAA") + "/AAAAAAAA.log", "{\\rtf1 строка\\par}\r\n");
+    click(w->config(), "ButtonViewLog");
+    QVERIFY(w->viewLog().isVisible());
+    QCOMPARE(w->viewLog().NameFileLog, QString::fromStdString(medium.pathTask("AAAAAAAA") + "/AAAAAAAA.log"));
+    w->viewLog().close();
+}
+
+void TestProfiles::nothingChangesProfilesDuringARun() {
+    Medium medium;
+    writeFile(medium.work() + "big.bin", std::string(std::size_t{3} << 20, 'b'));
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Второй", "BBBBBBBB", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnEditConfig");
+    TFmConfig& c = w->config();
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("во время работы"));
+    bool tried = false;
+    bool saveEnabled = true;
+    bool clearEnabled = true;
+    w->setOnFileProgress([&] {
+        if (tried)
+            return;
+        tried = true;
+        saveEnabled = child<QPushButton>(c, "RzBitBtnSaveConfig")->isEnabled();
+        clearEnabled = child<QPushButton>(c, "ButtonClearFilesProf")->isEnabled();
+        // The handlers refuse as well, whoever calls them.
+        QVERIFY(!c.RzBitBtnSaveConfigClick());
+        c.ButtonClearFilesProfClick();
+        w->RzBitBtnDelProfilClick();
+        w->RzBitBtnAddProfilClick();
+        w->RzBitBtnEditConfigClick();
+    });
+    w->modalDriver().setNextAnswer([](QDialog& d) {
+        child<QCheckBox>(d, "RzCheckBoxCopyAll")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(d, "RzBitBtnOk"), Qt::LeftButton);
+    });
+    QTest::mouseClick(child<QPushButton>(*w, "RzBtnTarvelaWorkHome"), Qt::LeftButton);
+    QVERIFY(tried);
+    QVERIFY(!saveEnabled && !clearEnabled);
+    QCOMPARE(LoadProfiles(medium.programPath()).size(), 2u);
+    QCOMPARE(LoadProfiles(medium.programPath())[0].NameConf.text(), std::string("Первый"));
+    QVERIFY(exists(medium.pathTask("AAAAAAAA") + "/WFiles"));
+    QVERIFY(!c.ProfNew);
+    // After the run the editor saves again.
+    QVERIFY(child<QPushButton>(c, "RzBitBtnSaveConfig")->isEnabled());
+    QVERIFY(c.RzBitBtnSaveConfigClick());
+    QCOMPARE(LoadProfiles(medium.programPath())[0].NameConf.text(), std::string("во время работы"));
+}
+
+QTEST_MAIN(TestProfiles)
+#include "test_profiles.moc"

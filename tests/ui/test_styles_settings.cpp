@@ -1,0 +1,241 @@
+// Window settings and visual styles: the style menu, the default style, a style applied to every
+// window, the contrast of every text colour of every named style, the settings written at close
+// and read at start-up with the position rules. The settings live in a temporary folder.
+#include "style_catalog.h"
+#include "style_manager.h"
+#include "tarvela_config.h"
+#include "ui_fixture.h"
+#include "view_log.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QSettings>
+#include <QStyle>
+
+#include <set>
+
+using namespace tarvela;
+using namespace tarvela::ui;
+using namespace tarvela::ui::test;
+
+namespace {
+
+QSettings userSettings() {
+    return QSettings(QStringLiteral("Korvane"), QStringLiteral("Tarvela"));
+}
+
+QAction* styleItem(TFmTarvela& w, const QString& name) {
+    for (QAction* a : child<QMenu>(w, "PopupMenuStyleThemes")->actions())
+        if (a->text() == name)
+            return a;
+    qFatal("no style item %s", qPrintable(name));
+}
+
+} // namespace
+
+class TestStylesSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void styleMenuHas18ItemsWindowsFirst();
+    void defaultStyleWithoutSettings();
+    void aStyleAppliesToEveryWindow();
+    void everyTextColourReads_data();
+    void everyTextColourReads();
+    void stylesAreDistinct();
+    void settingsRoundTrip();
+    void windowsLookIsStored();
+    void positionRules_data();
+    void positionRules();
+    void unknownStyleKeepsTheDefault();
+
+private:
+    QTemporaryDir settingsDir_;
+};
+
+void TestStylesSettings::init() {
+    QVERIFY(settingsDir_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
+    userSettings().clear();
+}
+
+void TestStylesSettings::styleMenuHas18ItemsWindowsFirst() {
+    Medium medium;
+    auto w = startWindow(medium);
+    const QList<QAction*> items = child<QMenu>(*w, "PopupMenuStyleThemes")->actions();
+    QCOMPARE(items.size(), 18);
+    QCOMPARE(items[0]->text(), QStringLiteral("Windows"));
+    QStringList names;
+    for (QAction* a : items) {
+        QVERIFY(!a->text().contains(QLatin1Char('&')));
+        QVERIFY(!a->isCheckable());
+        names << a->text();
+    }
+    QCOMPARE(names, TStyleManager::StyleNames());
+    for (const char* n :
+         {"Amethyst Kamri", "Aqua Graphite", "Aqua Light Slate", "Auric", "Cyan Dusk", "Golden Graphite",
+          "Iceberg Classico", "Lavender Classico", "Light", "Luna", "Metropolis UI Blue", "Obsidian", "Ruby Graphite",
+          "Sapphire Kamri", "Silver", "Slate Classico", "Smokey Quartz Kamri"})
+        QVERIFY2(names.contains(QString::fromLatin1(n)), n);
+    QCOMPARE(child<QWidget>(*w, "img1")->toolTip(), QStringLiteral("Изменить стиль оформления программы"));
+    QCOMPARE(child<QWidget>(*w, "img1")->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+void TestStylesSettings::defaultStyleWithoutSettings() {
+    Medium medium;
+    auto w = startWindow(medium);
+    QCOMPARE(w->styleManager().ActiveStyleName(), QStringLiteral("Smokey Quartz Kamri"));
+    QCOMPARE(w->pos(), QPoint(0, 0));
+}
+
+void TestStylesSettings::aStyleAppliesToEveryWindow() {
+    Medium medium;
+    auto w = startWindow(medium);
+    styleItem(*w, QStringLiteral("Obsidian"))->trigger();
+    QCOMPARE(w->styleManager().ActiveStyleName(), QStringLiteral("Obsidian"));
+    const QColor window(0x202124);
+    QCOMPARE(w->palette().color(QPalette::Window), window);
+    QCOMPARE(w->config().palette().color(QPalette::Window), window);
+    QCOMPARE(w->viewLog().palette().color(QPalette::Window), window);
+    QVERIFY(qApp->styleSheet().contains(QStringLiteral("#RzPanel1")));
+    styleItem(*w, QStringLiteral("Windows"))->trigger();
+    QCOMPARE(w->styleManager().ActiveStyleName(), QStringLiteral("Windows"));
+    QVERIFY(!qApp->styleSheet().contains(QStringLiteral("#RzPanel1")));
+    QCOMPARE(qApp->palette().color(QPalette::Window), QApplication::style()->standardPalette().color(QPalette::Window));
+    QCOMPARE(w->palette().color(QPalette::Window), QApplication::style()->standardPalette().color(QPalette::Window));
+    QCOMPARE(w->config().palette().color(QPalette::Window), w->palette().color(QPalette::Window));
+    styleItem(*w, QStringLiteral("Luna"))->trigger();
+    QCOMPARE(w->config().palette().color(QPalette::Window), QColor(0xECE9D8));
+    styleItem(*w, QStringLiteral("Windows"))->trigger();
+    // A name the manager does not know changes nothing.
+    QVERIFY(!w->styleManager().SetStyle(QStringLiteral("Nonexistent")));
+    QCOMPARE(w->styleManager().ActiveStyleName(), QStringLiteral("Windows"));
+}
+
+void TestStylesSettings::everyTextColourReads_data() {
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < static_cast<int>(styleCatalog().size()); ++i)
+        QTest::newRow(styleCatalog()[static_cast<std::size_t>(i)].name) << i;
+}
+
+// Every text colour the style uses against every background it stands on: the palette roles of
+// the controls and the colours only the style sheet uses (button shading, the strip, the paper).
+void TestStylesSettings::everyTextColourReads() {
+    QFETCH(int, index);
+    const StyleColors& s = styleCatalog()[static_cast<std::size_t>(index)];
+    const QPalette p = TStyleManager::paletteOf(s);
+    struct Pair {
+        const char* what;
+        QColor text, background;
+    };
+    std::vector<Pair> pairs;
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        pairs.push_back({"window text", p.color(g, QPalette::WindowText), p.color(g, QPalette::Window)});
+        pairs.push_back({"text on base", p.color(g, QPalette::Text), p.color(g, QPalette::Base)});
+        pairs.push_back({"text on alternate base", p.color(g, QPalette::Text), p.color(g, QPalette::AlternateBase)});
+        pairs.push_back({"hint on base", p.color(g, QPalette::PlaceholderText), p.color(g, QPalette::Base)});
+        pairs.push_back({"button text", p.color(g, QPalette::ButtonText), p.color(g, QPalette::Button)});
+        pairs.push_back({"selection", p.color(g, QPalette::HighlightedText), p.color(g, QPalette::Highlight)});
+        pairs.push_back({"tooltip", p.color(g, QPalette::ToolTipText), p.color(g, QPalette::ToolTipBase)});
+        pairs.push_back({"window text on button", p.color(g, QPalette::WindowText), p.color(g, QPalette::Button)});
+    }
+    pairs.push_back({"button text, shaded top", QColor(s.buttonText), buttonTop(s)});
+    pairs.push_back({"strip", QColor(s.stripText), QColor(s.strip)});
+    pairs.push_back({"log ink on paper", QColor(s.ink), QColor(s.paper)});
+    // The echo's own colours (maroon, blue, teal, purple, green, black) stand on the paper.
+    for (QRgb echo : {0x800000u, 0x0000FFu, 0x008080u, 0x800080u, 0x008000u, 0x000000u})
+        pairs.push_back({"echo colour on paper", QColor(echo), QColor(s.paper)});
+    for (const Pair& pair : pairs) {
+        const double ratio = contrastRatio(pair.text, pair.background);
+        QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1: %2 on %3 is %4:1")
+                                              .arg(QLatin1String(pair.what), pair.text.name(), pair.background.name(),
+                                                   QString::number(ratio, 'f', 2))));
+    }
+}
+
+void TestStylesSettings::stylesAreDistinct() {
+    std::set<std::tuple<QRgb, QRgb, QRgb, QRgb>> looks;
+    std::set<QString> sheets;
+    for (const StyleColors& s : styleCatalog()) {
+        looks.insert({s.window, s.button, s.highlight, s.strip});
+        sheets.insert(TStyleManager::styleSheetOf(s));
+    }
+    QCOMPARE(looks.size(), styleCatalog().size());
+    QCOMPARE(sheets.size(), styleCatalog().size());
+    QCOMPARE(styleCatalog().size(), 17u);
+}
+
+void TestStylesSettings::settingsRoundTrip() {
+    Medium medium;
+    {
+        auto w = startWindow(medium);
+        w->move(200, 150);
+        styleItem(*w, QStringLiteral("Obsidian"))->trigger();
+        // Only the close writes.
+        QVERIFY(!userSettings().contains(QStringLiteral("TarvelaStyle")));
+        QVERIFY(w->close());
+    }
+    QSettings s = userSettings();
+    QCOMPARE(s.value(QStringLiteral("TarvelaStyle")).toString(), QStringLiteral("Obsidian"));
+    QCOMPARE(s.value(QStringLiteral("TarvelaX")).toInt(), 200);
+    QCOMPARE(s.value(QStringLiteral("TarvelaY")).toInt(), 150);
+
+    auto again = startWindow(medium);
+    QCOMPARE(again->pos(), QPoint(200, 150));
+    QCOMPARE(again->styleManager().ActiveStyleName(), QStringLiteral("Obsidian"));
+    QCOMPARE(again->palette().color(QPalette::Window), QColor(0x202124));
+}
+
+void TestStylesSettings::windowsLookIsStored() {
+    Medium medium;
+    auto w = startWindow(medium);
+    styleItem(*w, QStringLiteral("Windows"))->trigger();
+    QVERIFY(w->close());
+    QCOMPARE(userSettings().value(QStringLiteral("TarvelaStyle")).toString(), QStringLiteral("Windows"));
+    auto again = startWindow(medium);
+    QCOMPARE(again->styleManager().ActiveStyleName(), QStringLiteral("Windows"));
+}
+
+void TestStylesSettings::positionRules_data() {
+    QTest::addColumn<QVariant>("x");
+    QTest::addColumn<QVariant>("y");
+    QTest::addColumn<QPoint>("expected");
+    const QVariant none;
+    QTest::newRow("both saved") << QVariant(300) << QVariant(40) << QPoint(300, 40);
+    QTest::newRow("x is 0") << QVariant(0) << QVariant(40) << QPoint(0, 0);
+    QTest::newRow("x left of the screen") << QVariant(-20) << QVariant(40) << QPoint(0, 0);
+    QTest::newRow("only x") << QVariant(300) << none << QPoint(0, 0);
+    QTest::newRow("only y") << none << QVariant(40) << QPoint(0, 0);
+    QTest::newRow("x not a number") << QVariant(QStringLiteral("abc")) << QVariant(40) << QPoint(0, 0);
+    QTest::newRow("y 0 is used with x") << QVariant(5) << QVariant(0) << QPoint(5, 0);
+}
+
+void TestStylesSettings::positionRules() {
+    QFETCH(QVariant, x);
+    QFETCH(QVariant, y);
+    QFETCH(QPoint, expected);
+    {
+        QSettings s = userSettings();
+        if (x.isValid())
+            s.setValue(QStringLiteral("TarvelaX"), x);
+        if (y.isValid())
+            s.setValue(QStringLiteral("TarvelaY"), y);
+    }
+    Medium medium;
+    auto w = startWindow(medium);
+    QCOMPARE(w->pos(), expected);
+    QCOMPARE(w->styleManager().ActiveStyleName(), QStringLiteral("Smokey Quartz Kamri"));
+}
+
+void TestStylesSettings::unknownStyleKeepsTheDefault() {
+    userSettings().setValue(QStringLiteral("TarvelaStyle"), QStringLiteral("Style of another build"));
+    Medium medium;
+    auto w = startWindow(medium);
+    QCOMPARE(w->styleManager().ActiveStyleName(), QStringLiteral("Smokey Quartz Kamri"));
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+QTEST_MAIN(TestStylesSettings)
+#include "test_styles_settings.moc"

@@ -1,0 +1,264 @@
+#include "tarvela_config.h"
+
+#include "disk_tools.h"
+#include "errors.h"
+#include "exclusions.h"
+#include "message_boxes.h"
+#include "messages.h"
+#include "platform/file_system.h"
+#include "profile_file.h"
+#include "qt_text.h"
+#include "random_names.h"
+#include "store_layout.h"
+#include "tarvela_window.h"
+#include "ui_texts.h"
+#include "view_log.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+namespace tarvela::ui {
+namespace {
+
+constexpr int kIdLength = 8;
+
+ShortString<255> pathField(const QString& text) {
+    return ShortString<255>::fromText(utf8(text));
+}
+
+// A folder ends with the separator; an empty path stays empty.
+void endWithSeparator(ShortString<255>& path) {
+    if (!path.empty() && path.bytes().back() != '/')
+        path = ShortString<255>::fromBytes(path.bytes() + '/');
+}
+
+} // namespace
+
+TFmConfig::TFmConfig(TFmTarvela& main, QWidget* parent)
+    : QWidget(parent, Qt::Window), FmTarvela(main), RzSelectFolderDialog1(main.modalDriver()) {
+    setObjectName(QStringLiteral("FmConfig"));
+    setWindowTitle(QString::fromUtf8(text::kConfigCaption));
+    buildControls();
+}
+
+void TFmConfig::showEditor() {
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
+    FormShow();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFmConfig::FormShow() {
+    if (ProfNew) {
+        EditProfName->clear();
+        EditPathWork->clear();
+        EditPathHome->clear();
+        EditFileExcept->clear();
+        EditIdProf->setText(qs(RandomID(kIdLength)));
+        RzCheckBoxDelConfirm->setChecked(true);
+        RzCheckBoxSaveLog->setChecked(false);
+        RzCheckBoxDellBasket->setChecked(false);
+        RzCheckBoxOperacDel->setChecked(false);
+        RadioButtonPCWork->setChecked(true);
+        for (TFolderDual& pair : ProfilLine.FolderDual)
+            pair = TFolderDual{};
+    } else {
+        const ProfilArray& profiles = FmTarvela.ProfilArray;
+        if (NProf >= 0 && static_cast<std::size_t>(NProf) < profiles.size())
+            ProfilLine = profiles[static_cast<std::size_t>(NProf)];
+        EditProfName->setText(qs(ProfilLine.NameConf.text()));
+        // The identifier names the profile's store folder below "Task": one that cannot (empty, or
+        // a hand-made one with a separator or "..") is replaced, so the save repairs the profile.
+        const std::string id = ProfilLine.Id.text();
+        EditIdProf->setText(qs(isPlainStoreName(id) ? id : RandomID(kIdLength)));
+        EditFileExcept->setText(qs(ProfilLine.LineExcept.text()));
+        RzCheckBoxOperacDel->setChecked(ProfilLine.OperacDell);
+        RzCheckBoxDellBasket->setChecked(ProfilLine.DellBasket);
+        RzCheckBoxDelConfirm->setChecked(ProfilLine.DellConfirmat);
+        RzCheckBoxSaveLog->setChecked(ProfilLine.SaveLog);
+        if (ProfilLine.IdPC.bytes() == FmTarvela.PCIdent) {
+            if (ProfilLine.isWorkRole())
+                RadioButtonPCWork->setChecked(true);
+            else
+                RadioButtonPCHome->setChecked(true);
+        }
+    }
+    RzCheckBoxOperacDelClick();
+    // Back to pair 1 without storing the boxes into the pair shown before.
+    {
+        const QSignalBlocker blocker(RzTrackBarNomFolder);
+        RzTrackBarNomFolder->setValue(1);
+    }
+    showPair(1);
+}
+
+void TFmConfig::showPair(int n) {
+    const TFolderDual& pair = ProfilLine.pair(static_cast<std::size_t>(n));
+    EditPathWork->setText(qs(pair.PathWork.text()));
+    EditPathHome->setText(qs(pair.PathHome.text()));
+    RzLabelNomer->setText(QString::number(n));
+    shownPair_ = n;
+}
+
+void TFmConfig::storeShownPair() {
+    RzTrackBarNomFolderChanging(shownPair_);
+}
+
+void TFmConfig::RzTrackBarNomFolderChanging(int leaving) {
+    TFolderDual& pair = ProfilLine.pair(static_cast<std::size_t>(leaving));
+    pair.PathWork = pathField(EditPathWork->text());
+    pair.PathHome = pathField(EditPathHome->text());
+}
+
+void TFmConfig::RzTrackBarNomFolderChange(int position) {
+    showPair(position);
+}
+
+void TFmConfig::RzCheckBoxOperacDelClick() {
+    const bool on = RzCheckBoxOperacDel->isChecked();
+    RzCheckBoxDellBasket->setEnabled(on);
+    RzCheckBoxDelConfirm->setEnabled(on);
+}
+
+void TFmConfig::choosePath(QLineEdit* box) {
+    if (const auto folder = RzSelectFolderDialog1.execute(this, qs(FmTarvela.ProgramPath)))
+        box->setText(*folder);
+}
+
+void TFmConfig::ButtonPathWorkClick() {
+    choosePath(EditPathWork);
+}
+
+void TFmConfig::ButtonPathHomeClick() {
+    choosePath(EditPathHome);
+}
+
+// The profile file can be written: opened for reading and writing, or created empty.
+bool TFmConfig::profileFileWritable() {
+    const std::string path = profileFilePath(FmTarvela.ProgramPath);
+    QFile file(qs(path));
+    if (file.open(QIODevice::ReadWrite))
+        return true;
+    showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle),
+                 qs(msg::kCannotOpenFile) + qs(path) + QStringLiteral(": ") + file.errorString());
+    return false;
+}
+
+bool TFmConfig::RzBitBtnSaveConfigClick() {
+    if (FmTarvela.running())
+        return false;
+    storeShownPair();
+
+    bool anyPath = false;
+    for (const TFolderDual& pair : ProfilLine.FolderDual)
+        anyPath = anyPath || !pair.PathWork.empty() || !pair.PathHome.empty();
+    if (!anyPath || EditProfName->text().isEmpty()) {
+        showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle),
+                     QString::fromUtf8(text::kNotAllEntered));
+        return false;
+    }
+    for (TFolderDual& pair : ProfilLine.FolderDual) {
+        endWithSeparator(pair.PathWork);
+        endWithSeparator(pair.PathHome);
+    }
+    if (!profileFileWritable())
+        return false;
+
+    ProfilLine.NameConf = ShortString<255>::fromText(utf8(EditProfName->text()));
+    ProfilLine.DellConfirmat = RzCheckBoxDelConfirm->isChecked();
+    ProfilLine.SaveLog = RzCheckBoxSaveLog->isChecked();
+    ProfilLine.DellBasket = RzCheckBoxDellBasket->isChecked();
+    ProfilLine.Id = ShortString<8>::fromText(utf8(EditIdProf->text()));
+    ProfilLine.IdPC = ShortString<25>::fromBytes(FmTarvela.PCIdent);
+    ProfilLine.PC = ShortString<4>::fromText(RadioButtonPCWork->isChecked() ? "work" : "home");
+    ProfilLine.OperacDell = RzCheckBoxOperacDel->isChecked();
+    ProfilLine.LineExcept = ShortString<255>::fromText(utf8(EditFileExcept->text()));
+
+    // A new profile is appended only now; an existing one goes back to its own entry. When the
+    // file cannot be rewritten the array is left as the file still holds it and the editor stays
+    // open, so nothing is lost and the save can be repeated.
+    ProfilArray& profiles = FmTarvela.ProfilArray;
+    const ProfilArray before = profiles;
+    if (ProfNew)
+        profiles.push_back(ProfilLine);
+    else if (NProf >= 0 && static_cast<std::size_t>(NProf) < profiles.size())
+        profiles[static_cast<std::size_t>(NProf)] = ProfilLine;
+    else
+        return false;
+    try {
+        WriteProfiles(FmTarvela.ProgramPath, profiles);
+    } catch (const FileError& e) {
+        profiles = before;
+        showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle), qs(e.what()));
+        return false;
+    }
+
+    FmTarvela.TestState(ProfilLine);
+    FmTarvela.ListExcept = CreateListExcept(ProfilLine.LineExcept.text());
+    FmTarvela.FillProfileList();
+    ProfNew = false;
+    FmTarvela.ExistenceData();
+    close();
+    FmTarvela.activateWindow();
+    return true;
+}
+
+void TFmConfig::ButtonClearFilesProfClick() {
+    // A profile not saved yet has no store; the Id of the record shown before would name another
+    // profile's store.
+    if (ProfNew || FmTarvela.running())
+        return;
+    const std::string id = ProfilLine.Id.text();
+    if (!isPlainStoreName(id))
+        return;
+    const std::string store = transferStoreFolder(FmTarvela.ProgramPath, id);
+    if (platform::folderExists(store))
+        DelDir(store, false, true, FmTarvela);
+}
+
+void TFmConfig::ButtonViewLogClick() {
+    // The log of the profile shown: a new one has none yet.
+    const std::string id = utf8(EditIdProf->text());
+    if (ProfNew || !isPlainStoreName(id))
+        return;
+    const std::string path = logFile(transferStoreFolder(FmTarvela.ProgramPath, id), id);
+    if (platform::fileExists(path))
+        FmTarvela.viewLog().showLog(qs(path));
+}
+
+void TFmConfig::RzBitBtnCloseConfigClick() {
+    close();
+}
+
+void TFmConfig::profileRemoved(int row) {
+    if (!isVisible() || ProfNew)
+        return;
+    if (row == NProf)
+        close();
+    else if (row < NProf)
+        --NProf;
+}
+
+void TFmConfig::setRunning(bool running) {
+    RzBitBtnSaveConfig->setEnabled(!running);
+    ButtonClearFilesProf->setEnabled(!running);
+}
+
+void TFmConfig::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        activated_ = true;
+}
+
+} // namespace tarvela::ui
