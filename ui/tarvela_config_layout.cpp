@@ -3,6 +3,7 @@
 #include "tarvela_config.h"
 
 #include "ui_texts.h"
+#include "widget_helpers.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -19,15 +20,6 @@ namespace tarvela::ui {
 namespace {
 
 constexpr int kPathLength = 255;
-
-QString tr8(const char* s) {
-    return QString::fromUtf8(s);
-}
-
-template <class W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QGroupBox* group(const char* title, QLayout* content) {
     auto* box = new QGroupBox(tr8(title));

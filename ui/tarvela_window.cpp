@@ -134,6 +134,13 @@ bool TFmTarvela::ExistenceData() {
     return any;
 }
 
+std::optional<std::size_t> TFmTarvela::selectedProfile() const {
+    const int row = RzListBoxProfile->currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+        return std::nullopt;
+    return static_cast<std::size_t>(row);
+}
+
 Role TFmTarvela::role() const {
     return RzRadioButtonHome->isChecked() ? Role::Home : Role::Work;
 }
@@ -158,9 +165,8 @@ void TFmTarvela::FormActivate() {
         const QSignalBlocker blocker(RzListBoxProfile);
         RzListBoxProfile->setCurrentRow(NProf);
     }
-    const int row = RzListBoxProfile->currentRow();
-    if (row >= 0 && static_cast<std::size_t>(row) < ProfilArray.size())
-        Task = ProfilArray[static_cast<std::size_t>(row)];
+    if (const auto row = selectedProfile())
+        Task = ProfilArray[*row];
     RzListBoxProfileClick();
     TestState(Task);
 }
@@ -184,10 +190,10 @@ void TFmTarvela::changeEvent(QEvent* event) {
 void TFmTarvela::RzListBoxProfileClick() {
     if (running_)
         return;
-    const int row = RzListBoxProfile->currentRow();
-    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+    const auto row = selectedProfile();
+    if (!row)
         return;
-    Task = ProfilArray[static_cast<std::size_t>(row)];
+    Task = ProfilArray[*row];
     if (Task.IdPC.bytes() == PCIdent) {
         if (Task.isWorkRole())
             RzRadioButtonWork->setChecked(true);
@@ -210,12 +216,12 @@ void TFmTarvela::RzBitBtnAddProfilClick() {
 void TFmTarvela::RzBitBtnEditConfigClick() {
     if (running_)
         return;
-    const int row = RzListBoxProfile->currentRow();
-    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+    const auto row = selectedProfile();
+    if (!row)
         return;
     if (!FmConfig->isVisible()) {
         FmConfig->ProfNew = false;
-        FmConfig->NProf = row;
+        FmConfig->NProf = static_cast<int>(*row);
     }
     FmConfig->showEditor();
 }
@@ -223,10 +229,10 @@ void TFmTarvela::RzBitBtnEditConfigClick() {
 void TFmTarvela::RzBitBtnDelProfilClick() {
     if (running_)
         return;
-    const int row = RzListBoxProfile->currentRow();
-    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+    const auto row = selectedProfile();
+    if (!row)
         return;
-    const auto index = static_cast<std::size_t>(row);
+    const std::size_t index = *row;
     // An identifier that is not a plain name would name the "Task" folder itself or a folder
     // outside it: such a profile has no store to remove.
     const std::string id = ProfilArray[index].Id.text();
@@ -240,7 +246,7 @@ void TFmTarvela::RzBitBtnDelProfilClick() {
     // The file is rewritten first: when that fails, the profile stays in the array and the list as
     // it stays in the file.
     ::tarvela::ProfilArray remaining = ProfilArray;
-    remaining.erase(remaining.begin() + row);
+    remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(index));
     try {
         WriteProfiles(ProgramPath, remaining);
     } catch (const FileError& e) {
@@ -248,7 +254,7 @@ void TFmTarvela::RzBitBtnDelProfilClick() {
         return;
     }
     ProfilArray = std::move(remaining);
-    FmConfig->profileRemoved(row);
+    FmConfig->profileRemoved(static_cast<int>(index));
     FillProfileList();
     ExistenceData();
 }
@@ -284,14 +290,14 @@ void TFmTarvela::setRunControlsEnabled(bool enabled) {
 void TFmTarvela::runDirection(Direction direction) {
     if (running_)
         return;
-    const int row = RzListBoxProfile->currentRow();
-    if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
+    const auto row = selectedProfile();
+    if (!row)
         return;
 
     running_ = true;
     setRunControlsEnabled(false);
     StopCopy = false;
-    Task = ProfilArray[static_cast<std::size_t>(row)];
+    Task = ProfilArray[*row];
     PathTask = transferStoreFolder(ProgramPath, Task.Id.text());
 
     SyncContext ctx{ProgramPath, ListExcept, *this, FileCopier, PathTask};

@@ -122,6 +122,8 @@ private:
     void buildControls();
     void runDirection(Direction direction);
     Role role() const;
+    // The ProfilArray index of the selected list line, if a line is selected.
+    std::optional<std::size_t> selectedProfile() const;
     void setRunControlsEnabled(bool enabled);
     void readSettings();
     void writeSettings();

@@ -6,6 +6,7 @@
 #include "echo_pane.h"
 #include "progress_panel.h"
 #include "ui_texts.h"
+#include "widget_helpers.h"
 
 #include <QAction>
 #include <QFrame>
@@ -25,15 +26,6 @@ constexpr int kClientWidth = 953;
 constexpr int kClientHeight = 562;
 constexpr int kStripWidth = 97;
 constexpr int kTopHeight = 262;
-
-QString tr8(const char* s) {
-    return QString::fromUtf8(s);
-}
-
-template <class W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QLabel* caption(QWidget* parent, const char* name, const char* text, QRect geometry) {
     auto* label = named(new QLabel(tr8(text), parent), name);

@@ -70,6 +70,7 @@ private slots:
     void clearingFilesOfSavedAndUnsavedProfiles();
     void viewLogButton();
     void nothingChangesProfilesDuringARun();
+    void aProfileFileThatCannotBeWrittenChangesNothing();
 };
 
 void TestProfiles::deletingAskFirstOnlyWithStore_data() {
@@ -500,6 +501,39 @@ void TestProfiles::nothingChangesProfilesDuringARun() {
     QVERIFY(child<QPushButton>(c, "RzBitBtnSaveConfig")->isEnabled());
     QVERIFY(c.RzBitBtnSaveConfigClick());
     QCOMPARE(LoadProfiles(medium.programPath())[0].NameConf.text(), std::string("во время работы"));
+}
+
+// Something that is not a file stands where the profile file belongs: the save and the deletion
+// report it, and the array and the list stay as the file was.
+void TestProfiles::aProfileFileThatCannotBeWrittenChangesNothing() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Второй", "BBBBBBBB", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    const ProfilArray before = w->profiles();
+    const std::string file = medium.programPath() + "Tarvela.cfg";
+    std::filesystem::remove(file);
+    std::filesystem::create_directories(file + "/blocked");
+
+    click(*w, "RzBitBtnEditConfig");
+    TFmConfig& c = w->config();
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("Не сохранится"));
+    QString shown;
+    w->modalDriver().setNextAnswer(acceptOk(&shown));
+    QVERIFY(!c.RzBitBtnSaveConfigClick());
+    QVERIFY(shown.startsWith(QStringLiteral("Ошибка|")));
+    QVERIFY(c.isVisible());
+    QVERIFY(w->profiles() == before);
+    click(c, "RzBitBtnCloseConfig");
+
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    list->setCurrentRow(1);
+    w->modalDriver().setNextAnswer(acceptOk(&shown));
+    click(*w, "RzBitBtnDelProfil");
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QVERIFY(!w->modalDriver().hasPendingAnswers());
+    QVERIFY(w->profiles() == before);
+    QCOMPARE(list->count(), 2);
 }
 
 QTEST_MAIN(TestProfiles)
