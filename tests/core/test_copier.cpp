@@ -1,4 +1,5 @@
 #include "copier.h"
+#include "file_size_limit.h"
 #include "messages.h"
 #include "platform/file_copy.h"
 #include "recording_host.h"
@@ -75,27 +76,7 @@ private:
     bool wasRoot_;
 };
 
-// A file-size limit on this process: writes past it fail with EFBIG, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
+using test::FileSizeLimit;
 
 class CopierTest : public ::testing::Test {
 protected:

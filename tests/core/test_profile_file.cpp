@@ -1,12 +1,11 @@
 #include "errors.h"
+#include "file_size_limit.h"
 #include "profile_file.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 namespace tarvela {
 namespace {
@@ -64,23 +63,17 @@ TEST(ProfileFile, AFailedRewriteLeavesTheOldFileWholeAndNoTemporaryFile) {
     WriteProfiles(dir.path(), {named("one")});
     const std::string before = readFile(dir / "Tarvela.cfg");
 
-    // A file-size limit below the new file's size makes the write fail with EFBIG, as a full
-    // medium would with ENOSPC. Works for root too.
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 3 * 5676 - 1;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    // A file-size limit below the new file's size makes the write fail as a full medium would.
     bool threw = false;
-    try {
-        WriteProfiles(dir.path(), {named("one"), named("two"), named("three")});
-    } catch (const FileError& e) {
-        threw = true;
-        EXPECT_NE(std::string(e.what()).find("Tarvela.cfg"), std::string::npos);
+    {
+        const test::FileSizeLimit full(3 * 5676 - 1);
+        try {
+            WriteProfiles(dir.path(), {named("one"), named("two"), named("three")});
+        } catch (const FileError& e) {
+            threw = true;
+            EXPECT_NE(std::string(e.what()).find("Tarvela.cfg"), std::string::npos);
+        }
     }
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_TRUE(threw) << "a failed write must not be reported as success";
     EXPECT_EQ(readFile(dir / "Tarvela.cfg"), before);

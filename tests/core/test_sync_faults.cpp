@@ -2,11 +2,10 @@
 // changes or vanishes between the scan and the copy, a folder where a file should go, a pair that
 // points at a file, and names with every character Linux allows. Each has a defined outcome: a
 // red line, the run goes on, nothing outside the pair folder is touched, no old file is damaged.
+#include "file_size_limit.h"
 #include "sync_fixture.h"
 #include "table_writer.h"
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace tarvela {
 namespace {
@@ -17,28 +16,7 @@ using test::TwoComputers;
 using test::writeFile;
 namespace fs = std::filesystem;
 
-// While alive, no write may make a file longer than `bytes` (EFBIG, as ENOSPC would on a full
-// disk). Works for root as well.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    void (*handler_)(int) = nullptr;
-};
+using test::FileSizeLimit;
 
 std::vector<std::string> leftoverTemporaries(const std::string& root) {
     // Temporary files of the copier and of the table and profile writers.
