@@ -71,6 +71,8 @@ private slots:
     void viewLogButton();
     void nothingChangesProfilesDuringARun();
     void aProfileFileThatCannotBeWrittenChangesNothing();
+    void anIdentifierThatNamesNoStoreIsReplaced_data();
+    void anIdentifierThatNamesNoStoreIsReplaced();
 };
 
 void TestProfiles::deletingAskFirstOnlyWithStore_data() {
@@ -534,6 +536,34 @@ void TestProfiles::aProfileFileThatCannotBeWrittenChangesNothing() {
     QVERIFY(!w->modalDriver().hasPendingAnswers());
     QVERIFY(w->profiles() == before);
     QCOMPARE(list->count(), 2);
+}
+
+void TestProfiles::anIdentifierThatNamesNoStoreIsReplaced_data() {
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("dot dot") << QStringLiteral("..") << false;
+    QTest::newRow("separator") << QStringLiteral("a/b") << false;
+    QTest::newRow("plain") << QStringLiteral("PLAIN123") << true;
+}
+
+// A hand-made profile whose identifier cannot name its store below Task gets a fresh one when it
+// is edited, so that the save repairs it.
+void TestProfiles::anIdentifierThatNamesNoStoreIsReplaced() {
+    QFETCH(QString, id);
+    QFETCH(bool, kept);
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Ручной", id.toStdString(), medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnEditConfig");
+    QVERIFY(w->config().RzBitBtnSaveConfigClick());
+    const std::string saved = LoadProfiles(medium.programPath())[0].Id.text();
+    if (kept) {
+        QCOMPARE(QString::fromStdString(saved), id);
+    } else {
+        QCOMPARE(saved.size(), 8u);
+        QVERIFY(saved.find_first_not_of("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos);
+    }
 }
 
 QTEST_MAIN(TestProfiles)

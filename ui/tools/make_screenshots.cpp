@@ -38,7 +38,7 @@ namespace {
 
 class Walk {
 public:
-    explicit Walk(QDir out) : out_(std::move(out)) {}
+    explicit Walk(QDir out) : out_(std::move(out)) { out_.mkpath(QStringLiteral(".")); }
 
     void check(bool ok, const char* what) {
         if (ok)
