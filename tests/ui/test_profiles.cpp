@@ -7,6 +7,7 @@
 #include "ui_fixture.h"
 #include "view_log.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
@@ -71,6 +72,7 @@ private slots:
     void viewLogButton();
     void nothingChangesProfilesDuringARun();
     void aProfileFileThatCannotBeWrittenChangesNothing();
+    void returningFromTheEditorReselectsItsProfile();
     void anIdentifierThatNamesNoStoreIsReplaced_data();
     void anIdentifierThatNamesNoStoreIsReplaced();
 };
@@ -536,6 +538,29 @@ void TestProfiles::aProfileFileThatCannotBeWrittenChangesNothing() {
     QVERIFY(!w->modalDriver().hasPendingAnswers());
     QVERIFY(w->profiles() == before);
     QCOMPARE(list->count(), 2);
+}
+
+// The main window becoming active after the editor selects line NProf again, even when the user
+// selected another line meanwhile.
+void TestProfiles::returningFromTheEditorReselectsItsProfile() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Второй", "BBBBBBBB", medium.work(), medium.home(), "home")});
+    auto w = startWindow(medium);
+    // The offscreen platform does not move the activation between windows by itself.
+    QApplication::setActiveWindow(w.get());
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    list->setCurrentRow(1);
+    click(*w, "RzBitBtnEditConfig");
+    QApplication::setActiveWindow(&w->config());
+    QVERIFY(w->config().isActiveWindow());
+    list->setCurrentRow(0);
+    click(w->config(), "RzBitBtnCloseConfig");
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(w->isActiveWindow());
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(w->task().Id.text(), std::string("BBBBBBBB"));
+    QVERIFY(child<QRadioButton>(*w, "RzRadioButtonHome")->isChecked());
 }
 
 void TestProfiles::anIdentifierThatNamesNoStoreIsReplaced_data() {
