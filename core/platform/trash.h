@@ -1,5 +1,5 @@
 #pragma once
-// The desktop's trash, as the freedesktop.org Trash specification lays it out, so that a file
+// The desktop's trash, laid out by the freedesktop.org trash standard, so that a file
 // manager lists what the program put there and can restore it: the home trash
 // ($XDG_DATA_HOME/Trash, by default ~/.local/share/Trash) for an item on the same file system,
 // otherwise the trash at the top of the item's own file system ($topdir/.Trash/$uid when the
