@@ -7,6 +7,8 @@
 #include "run_control.h"
 
 #include <string_view>
+#include <algorithm>
+#include <deque>
 #include <limits>
 #include <unordered_map>
 #include <vector>
@@ -71,14 +73,15 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
             matched[j] = true;
         }
     }
-    // Then what is left, ignoring letter case; usually few entries, so only they are folded.
-    {
-        std::vector<std::string> foldedKeys(D.count());
+    // Then what is left, ignoring letter case; usually little or nothing, so only that is folded.
+    const bool sourceLeft = std::find(partner.begin(), partner.end(), kNoMatch) != partner.end();
+    const bool destinationLeft = std::find(matched.begin(), matched.end(), false) != matched.end();
+    if (sourceLeft && destinationLeft) {
+        std::deque<std::string> foldedKeys; // stable storage for the index's views
         MatchIndex folded(D.count());
         for (std::size_t j = D.count(); j-- > 0;) {
             if (matched[j]) continue;
-            foldedKeys[j] = foldCase(D.key(j));
-            folded.addInReverse(foldedKeys[j], j);
+            folded.addInReverse(foldedKeys.emplace_back(foldCase(D.key(j))), j);
         }
         for (std::size_t i = 0; i < sourceCount; ++i) {
             if (partner[i] != kNoMatch) continue;
