@@ -2,8 +2,8 @@
 // and the peak memory: compare_million [COUNT]
 // One entry in 100 is newer on the source side, one in 100 exists only on either side, and the
 // destination's names differ in letter case, so every lookup takes the case-folding path.
-#include "compare_lists.h"
-#include "run_control.h"
+#include "sync/compare_lists.h"
+#include "sync/run_control.h"
 
 #include <chrono>
 #include <cstdio>

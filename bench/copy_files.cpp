@@ -3,10 +3,10 @@
 //   copy_files SOURCE_FOLDER DEST_FOLDER   every file below the folder, to the same place below
 //                                          DEST_FOLDER (its folders are made as needed)
 // Failed copies are printed on stderr, as the echo's red lines; the exit code is then 1.
-#include "copier.h"
+#include "copy/copier.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
-#include "run_host.h"
+#include "base/run_host.h"
 
 #include <cstdio>
 #include <string>

@@ -4,7 +4,7 @@
 // after every line) around the 100th line with the same around the 100 000th. A pane whose append
 // cost grows with its length would slow every long run down; the ratio should stay near 1.
 // Usage: echo_append [lines]   (offscreen platform unless QT_QPA_PLATFORM is set)
-#include "echo_color.h"
+#include "base/echo_color.h"
 #include "echo_pane.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Writes a profile file with one profile for the benchmarks: make_profile MEDIUM WORK/ HOME/
 // Pair 1 is WORK <-> HOME; vanished files are removed, without questions or trash.
-#include "profile_file.h"
+#include "records/profile_file.h"
 
 #include <cstdio>
 #include <string>

@@ -1,9 +1,9 @@
 // Scans a folder into a table file, as a sending half does:   scan_table FOLDER TABLE
 // or only walks it, counting entries, to separate the scan from the table write:
 //                                                             scan_table --scan-only FOLDER
-#include "folder_scan.h"
-#include "run_host.h"
-#include "table_writer.h"
+#include "scan/folder_scan.h"
+#include "base/run_host.h"
+#include "scan/table_writer.h"
 
 #include <cstdio>
 #include <cstring>

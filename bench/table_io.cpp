@@ -1,7 +1,7 @@
 // Writes COUNT table records and reads them back into a file list, reporting the time of each step
 // and the peak memory per entry: table_io TABLE [COUNT]
-#include "file_list.h"
-#include "table_file.h"
+#include "scan/file_list.h"
+#include "records/table_file.h"
 
 #include <chrono>
 #include <cstdio>

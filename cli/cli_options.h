@@ -2,7 +2,7 @@
 // The command line of tarvela-cli, parsed into what the commands need. Parsing never prints and
 // never exits: a bad command line comes back as an error text (exit status 2 for the caller).
 
-#include "run_control.h"
+#include "sync/run_control.h"
 
 #include <optional>
 #include <string>

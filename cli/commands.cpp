@@ -4,10 +4,10 @@
 #include "help_text.h"
 #include "platform/file_system.h"
 #include "profile_choice.h"
-#include "profile_file.h"
-#include "run_control.h"
-#include "store_layout.h"
-#include "sync_context.h"
+#include "records/profile_file.h"
+#include "sync/run_control.h"
+#include "records/store_layout.h"
+#include "sync/sync_context.h"
 #include "terminal_host.h"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 // tarvela-cli: the synchronisation engine from a terminal or a script.
 #include "commands.h"
-#include "copier.h"
-#include "disk_tools.h"
+#include "copy/copier.h"
+#include "copy/disk_tools.h"
 #include "platform/file_system.h"
 #include "stop_signal.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // Which profile of the profile file a PROFILE argument names, and which role this computer plays.
 
-#include "profile.h"
-#include "run_control.h"
+#include "records/profile.h"
+#include "sync/run_control.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "progress_line.h"
 
-#include "cp1251.h"
-#include "utf8.h"
+#include "records/cp1251.h"
+#include "records/utf8.h"
 
 #include <cstdio>
 #include <vector>

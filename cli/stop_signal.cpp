@@ -1,6 +1,6 @@
 #include "stop_signal.h"
 
-#include "copier.h"
+#include "copy/copier.h"
 
 #include <csignal>
 

@@ -1,6 +1,6 @@
 #include "terminal_host.h"
 
-#include "echo_color.h"
+#include "base/echo_color.h"
 #include "terminal_questions.h"
 
 #include <chrono>

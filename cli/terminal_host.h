@@ -4,7 +4,7 @@
 
 #include "cli_options.h"
 #include "progress_line.h"
-#include "run_host.h"
+#include "base/run_host.h"
 
 #include <atomic>
 #include <istream>

@@ -1,6 +1,6 @@
 #include "terminal_questions.h"
 
-#include "messages.h"
+#include "base/messages.h"
 
 #include <optional>
 #include <string>

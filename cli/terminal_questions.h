@@ -3,7 +3,7 @@
 // the echo), the answer is one line read from `in`. An unknown answer asks again; the end of the
 // input answers as closing the window would.
 
-#include "run_host.h"
+#include "base/run_host.h"
 
 #include <istream>
 #include <ostream>

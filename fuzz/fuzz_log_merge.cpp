@@ -1,10 +1,10 @@
 // The log file: any two documents merge into one well-formed group or not at all, the RTF reader
 // takes any bytes, and our own documents read back line for line after a merge.
-#include "cp1251.h"
+#include "records/cp1251.h"
 #include "fuzz_target.h"
 #include "rtf_reader.h"
-#include "run_log.h"
-#include "utf8.h"
+#include "log/run_log.h"
+#include "records/utf8.h"
 
 #include <string_view>
 

@@ -2,7 +2,7 @@
 // a rewrite and a reload unchanged.
 #include "fuzz_target.h"
 #include "fuzz_workspace.h"
-#include "profile_file.h"
+#include "records/profile_file.h"
 
 #include <fstream>
 

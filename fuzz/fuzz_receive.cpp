@@ -1,13 +1,13 @@
 // The comparison and the receiving half fed a hostile sender table: whatever the table says,
 // nothing outside the pair folder is written, changed or removed, and the pair folder stays.
-#include "copier.h"
-#include "errors.h"
+#include "copy/copier.h"
+#include "base/errors.h"
 #include "fuzz_target.h"
 #include "fuzz_workspace.h"
-#include "profile.h"
-#include "run_control.h"
-#include "store_layout.h"
-#include "table_file.h"
+#include "records/profile.h"
+#include "sync/run_control.h"
+#include "records/store_layout.h"
+#include "records/table_file.h"
 
 #include <filesystem>
 #include <fstream>

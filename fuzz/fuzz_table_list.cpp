@@ -1,12 +1,12 @@
 // The table file reader with CreateListOfFiles: any bytes load as whole records only, and in the
 // checked form every entry that reaches the list is safe to join to its pair folder.
-#include "file_list.h"
+#include "scan/file_list.h"
 #include "fuzz_target.h"
 #include "fuzz_workspace.h"
-#include "run_host.h"
-#include "store_layout.h"
-#include "table_entry_check.h"
-#include "table_file.h"
+#include "base/run_host.h"
+#include "records/store_layout.h"
+#include "scan/table_entry_check.h"
+#include "records/table_file.h"
 
 #include <fstream>
 

@@ -1,6 +1,6 @@
 #include "delete_question.h"
 
-#include "messages.h"
+#include "base/messages.h"
 #include "modal_driver.h"
 #include "qt_text.h"
 

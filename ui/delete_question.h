@@ -3,7 +3,7 @@
 // "Нет", "Да для всех", "Нет для всех" in that order. Made for one question and destroyed after
 // the answer. Closing it without a button (close box, Escape) is its own answer, Closed.
 
-#include "run_host.h"
+#include "base/run_host.h"
 
 #include <QDialog>
 

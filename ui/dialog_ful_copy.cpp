@@ -1,6 +1,6 @@
 #include "dialog_ful_copy.h"
 
-#include "messages.h"
+#include "base/messages.h"
 #include "qt_text.h"
 
 #include <QCheckBox>

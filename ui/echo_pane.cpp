@@ -1,6 +1,6 @@
 #include "echo_pane.h"
 
-#include "echo_color.h"
+#include "base/echo_color.h"
 #include "qt_text.h"
 
 #include <QScrollBar>

@@ -1,10 +1,10 @@
 #include "log_document.h"
 
-#include "echo_color.h"
+#include "base/echo_color.h"
 #include "echo_pane.h"
 #include "qt_text.h"
 #include "rtf_reader.h"
-#include "run_log.h"
+#include "log/run_log.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -1,6 +1,6 @@
 #include "message_boxes.h"
 
-#include "messages.h"
+#include "base/messages.h"
 #include "modal_driver.h"
 #include "qt_text.h"
 

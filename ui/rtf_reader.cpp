@@ -1,7 +1,7 @@
 #include "rtf_reader.h"
 
-#include "cp1251.h"
-#include "utf8.h"
+#include "records/cp1251.h"
+#include "records/utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -10,7 +10,7 @@
 // so a cancelled addition leaves nothing behind. While a run is in progress the save and the
 // clearing of the profile's files take no input.
 
-#include "profile.h"
+#include "records/profile.h"
 #include "select_folder_dialog.h"
 
 #include <QWidget>

@@ -7,13 +7,13 @@
 // the profile buttons and the editor's save and clearing take no input, and closing the window asks
 // whether to stop the run; the window closes once the run has ended.
 
-#include "copier.h"
+#include "copy/copier.h"
 #include "modal_driver.h"
-#include "profile.h"
-#include "run_control.h"
-#include "run_host.h"
+#include "records/profile.h"
+#include "sync/run_control.h"
+#include "base/run_host.h"
 #include "style_manager.h"
-#include "sync_context.h"
+#include "sync/sync_context.h"
 #include "taskbar_progress.h"
 
 #include <QWidget>

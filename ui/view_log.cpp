@@ -1,6 +1,6 @@
 #include "view_log.h"
 
-#include "errors.h"
+#include "base/errors.h"
 #include "log_document.h"
 #include "message_boxes.h"
 #include "platform/atomic_file.h"

@@ -1,8 +1,8 @@
 #pragma once
 // A medium, a work folder and a home folder in a fresh folder, and profiles for them.
 
-#include "profile.h"
-#include "profile_file.h"
+#include "records/profile.h"
+#include "records/profile_file.h"
 #include "temp_dir.h"
 
 #include <string>

@@ -1,9 +1,9 @@
 // The commands of tarvela-cli run in this process against a medium in a temporary folder.
 #include "cli_fixture.h"
 #include "commands.h"
-#include "copier.h"
+#include "copy/copier.h"
 #include "platform/run_lock.h"
-#include "store_layout.h"
+#include "records/store_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // A RunHost for tests: records every echo line, label and progress step, and answers the questions
 // from a script.
 
-#include "echo_color.h"
-#include "run_host.h"
+#include "base/echo_color.h"
+#include "base/run_host.h"
 
 #include <deque>
 #include <functional>

@@ -2,11 +2,11 @@
 // Both computers on one machine for the engine's tests: a medium folder, a work folder and a home
 // folder, one profile, and the halves run through the run frame with a recording host.
 
-#include "copier.h"
+#include "copy/copier.h"
 #include "recording_host.h"
-#include "run_control.h"
-#include "store_layout.h"
-#include "table_file.h"
+#include "sync/run_control.h"
+#include "records/store_layout.h"
+#include "records/table_file.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // What the other computer leaves on the medium is untrusted: hand-made tables, rounded times and
 // names that differ only in case, received through tarvela-cli.
-#include "table_file.h"
-#include "table_record.h"
+#include "records/table_file.h"
+#include "records/table_record.h"
 #include "two_computers.h"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The process killed (SIGKILL) at random points of a send and of a receive, then the half run
 // again: no user file lost or truncated, no half-written table or profile file, and the repeated
 // runs bring the two folders in step. TARVELA_KILL_POINTS sets how many points (default 24).
-#include "table_record.h"
+#include "records/table_record.h"
 #include "two_computers.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 // Whole synchronisations through tarvela-cli, one process per half, both computers on one machine.
-#include "cp1251.h"
-#include "run_log.h"
+#include "records/cp1251.h"
+#include "log/run_log.h"
 #include "two_computers.h"
 
 #include <filesystem>

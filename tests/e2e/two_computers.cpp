@@ -1,6 +1,6 @@
 #include "two_computers.h"
 
-#include "profile_file.h"
+#include "records/profile_file.h"
 
 #include <filesystem>
 

@@ -4,8 +4,8 @@
 // trash in a folder of the test (XDG_DATA_HOME).
 
 #include "child_process.h"
-#include "profile.h"
-#include "store_layout.h"
+#include "records/profile.h"
+#include "records/store_layout.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

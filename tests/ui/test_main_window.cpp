@@ -1,6 +1,6 @@
 // The main window on its own: start-up with and without profiles, the list click, the enabling
 // rule, the echo pane, the progress panel and its timer, the log menu.
-#include "echo_color.h"
+#include "base/echo_color.h"
 #include "echo_pane.h"
 #include "progress_panel.h"
 #include "ui_fixture.h"

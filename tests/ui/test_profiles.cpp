@@ -2,7 +2,7 @@
 // validation, saving a new and an existing profile, the dependent boxes, clearing the store, the
 // log button, and the guards: a cancelled addition, "Добавить"/"Редактировать" while the editor is
 // open, a deletion while it is open, and a run in progress.
-#include "profile_file.h"
+#include "records/profile_file.h"
 #include "tarvela_config.h"
 #include "ui_fixture.h"
 #include "view_log.h"

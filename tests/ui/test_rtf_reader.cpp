@@ -1,7 +1,7 @@
 // The RTF reader: what the engine's log writer and rich-text controls write, and hostile input.
-#include "echo_color.h"
+#include "base/echo_color.h"
 #include "rtf_reader.h"
-#include "run_log.h"
+#include "log/run_log.h"
 
 #include <QTest>
 

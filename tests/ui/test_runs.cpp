@@ -2,7 +2,7 @@
 // receive with their echo, the deletion question answered each way, the stop button during a copy,
 // the run guard, and the failures that end a half.
 #include "dialog_ful_copy.h"
-#include "echo_color.h"
+#include "base/echo_color.h"
 #include "platform/run_lock.h"
 #include "progress_panel.h"
 #include "ui_fixture.h"

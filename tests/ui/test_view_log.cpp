@@ -1,9 +1,9 @@
 // The log viewer: opened from the profile list's menu, loading the profile's log with its colours,
 // editing and saving it with the engine's writer (a later run extends the saved file), reloading on
 // every request, and a file that cannot be read or saved.
-#include "echo_color.h"
+#include "base/echo_color.h"
 #include "log_document.h"
-#include "run_log.h"
+#include "log/run_log.h"
 #include "ui_fixture.h"
 #include "view_log.h"
 

@@ -1,8 +1,8 @@
 #include "ui_fixture.h"
 
-#include "disk_tools.h"
+#include "copy/disk_tools.h"
 #include "echo_pane.h"
-#include "profile_file.h"
+#include "records/profile_file.h"
 
 #include <QTextBlock>
 

@@ -2,7 +2,7 @@
 // What the window tests share: a medium in a temporary folder with a work and a home folder, the
 // profiles on it, and a main window on that medium whose dialogs are answered by the test.
 
-#include "profile.h"
+#include "records/profile.h"
 #include "tarvela_window.h"
 
 #include <QString>

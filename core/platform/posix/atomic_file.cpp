@@ -1,7 +1,7 @@
 #include "platform/atomic_file.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 #include <cerrno>
 #include <fcntl.h>

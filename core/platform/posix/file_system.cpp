@@ -1,7 +1,7 @@
 #include "platform/file_system.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,0 +1,155 @@
+#include "copy/copier.h"
+
+#include "base/echo_color.h"
+#include "base/messages.h"
+#include "platform/file_copy.h"
+#include "platform/file_system.h"
+#include "records/store_layout.h"
+#include "records/table_file.h"
+
+#include <cerrno>
+#include <exception>
+
+namespace tarvela {
+namespace {
+
+std::string line(std::string_view prefix, const std::string& path) { return std::string(prefix) + path; }
+
+std::string_view failureLine(platform::CopyStatus status) {
+    switch (status) {
+    case platform::CopyStatus::SourceMissing:
+        return msg::kFileNotCopied;
+    case platform::CopyStatus::AccessDenied:
+        return msg::kFileAccessError;
+    default:
+        return msg::kFileCopyError;
+    }
+}
+
+} // namespace
+
+void TFileCopier::SetProgressBar(RunHost* AProgressBar) {
+    FProgressBar = AProgressBar;
+    if (FProgressBar != nullptr) SetPosition(0);
+}
+
+void TFileCopier::WriteMemoResult(RunHost* AMemoResult) {
+    if (AMemoResult != nullptr) FMemoResult = AMemoResult;
+}
+
+void TFileCopier::SetPosition(std::int64_t Value) {
+    if (FProgressBar != nullptr) FProgressBar->setFileProgress(Value, FMaximum);
+}
+
+void TFileCopier::reportFailure(std::string_view prefix, const std::string& source) {
+    if (FMemoResult != nullptr) FMemoResult->echo(line(prefix, source), color::kRed);
+}
+
+bool TFileCopier::Copy() {
+    if (FCopyBreak.load()) return false;
+    if (copying_) {
+        // Started again from an event run inside its own progress: refused, the running copy goes on.
+        reportFailure(msg::kFileCopyError, FSource);
+        return false;
+    }
+    copying_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{copying_};
+
+    // Events run during the copy may change the copier's fields; this copy keeps its own.
+    const std::string source = FSource;
+    const std::string dest = FDest;
+
+    std::int64_t size;
+    if (FProgressBar != nullptr) {
+        size = FileSize(source, *FProgressBar);
+        FMaximum = size < 0 ? 0 : size;
+        SetPosition(0);
+        if (size < 0) return false; // FileSize's line is the only report
+    } else {
+        // No bar to show the size on: a missing source is reported by the copy itself.
+        size = platform::querySize(source).size;
+        FMaximum = size < 0 ? 0 : size;
+    }
+    flag_ = FMaximum / (1 << 20) > 200 ? COPY_FILE_NO_BUFFERING : 0;
+
+    platform::CopyResult result;
+    try {
+        result = platform::copyFile(source, dest, {flag_ != 0, FDestTime}, [this](std::int64_t bytesDone) {
+            SetPosition(bytesDone);
+            if (FProgressBar != nullptr) FProgressBar->letEventsRun();
+            return !FCopyBreak.load();
+        });
+    } catch (const std::exception&) {
+        // Thrown by an event run from the progress: the copy was abandoned and cleaned up.
+        result = {platform::CopyStatus::Failed, 0};
+    }
+    if (result.ok()) return true;
+    reportFailure(failureLine(result.status), source);
+    return false;
+}
+
+std::int64_t FileSize(const std::string& name, RunHost& host) {
+    const platform::SizeQuery query = platform::querySize(name);
+    if (query.error == 0) return query.size;
+    host.echo(line(query.error == ENOENT ? msg::kFileNotFound : msg::kFileAccessError, name), color::kRed);
+    return -1;
+}
+
+bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std::string& ATo,
+                        std::optional<platform::FileTime> lastWrite) {
+    copier.SetSource(AFrom);
+    copier.SetDest(ATo);
+    copier.SetDestTime(lastWrite);
+    copier.SetCopyBreak(false);
+    return copier.Copy();
+}
+
+ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std::string& PathList,
+                                  const std::string& PathTarget, const std::string& PathFolder) {
+    host.echo(line(msg::kCopyingFilesFrom, PathFolder), color::kGreen);
+    host.setFolderLabel(PathFolder);
+    TableReader table(PathList);
+    const std::int64_t count = table.recordCount();
+    host.setFolderProgress(0, count);
+
+    ListCopyResult result;
+    std::int64_t position = 0;
+    bool folderReady = false;
+    TNameAtribFile record;
+    while (table.next(record)) {
+        ++position;
+        host.setFolderProgress(position, count);
+        host.setTaskProgress(position);
+        if (record.Nature != kNatureFile) continue;
+        const std::string source = record.FName.text();
+        if (host.stopRequested()) {
+            result.stopped = true;
+            break;
+        }
+        // The table may be hand-made or corrupt: its store name must not lead out of the store folder.
+        const std::string storeName = record.FNameTmp.text();
+        if (!isPlainStoreName(storeName)) {
+            host.echo(line(msg::kFileCopyError, source), color::kRed);
+            ++result.failed;
+            continue;
+        }
+        if (!folderReady) {
+            platform::createFolders(PathTarget);
+            folderReady = true;
+        }
+        host.setFileLabel(source);
+        if (CopyFileExProgress(copier, source, PathTarget + storeName)) {
+            ++result.copied;
+        } else {
+            ++result.failed;
+        }
+        host.setFileProgress(copier.ProgressMaximum(), copier.ProgressMaximum());
+    }
+    host.echo(line(msg::kCopyingFilesFrom, PathFolder) + std::string(msg::kCompletedSuffix), color::kGreen);
+    return result;
+}
+
+} // namespace tarvela

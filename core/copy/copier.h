@@ -1,0 +1,102 @@
+#pragma once
+// The file copier: every file that a run copies, into the transfer store or out of it, goes
+// through one TFileCopier owned by the front end. It copies one file at a time with progress on
+// the host's file bar, lets the host's events run while it copies (so a stop can be served),
+// abandons the file when its break flag is set and reports a failed copy as a red echo line.
+//
+// A copy never replaces its destination with anything but a complete copy: see
+// platform/file_copy.h.
+
+#include "platform/directory.h"
+#include "base/run_host.h"
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarvela {
+
+// Copies of files from this size on (201 MiB) bypass the page cache.
+inline constexpr std::int64_t kNoBufferingSize = std::int64_t{201} << 20;
+// Flag() of such a copy; 0 for the others.
+inline constexpr std::uint32_t COPY_FILE_NO_BUFFERING = 0x00001000;
+
+class IFileCopier {
+public:
+    virtual ~IFileCopier() = default;
+
+    // Copies Source to Dest, replacing an existing Dest. True only when the copy is complete and
+    // in place; a failure has been reported to the result target (when there is one).
+    virtual bool Copy() = 0;
+    // The host whose file bar shows the copy's progress and whose events run during the copy;
+    // null detaches it.
+    virtual void SetProgressBar(RunHost* AProgressBar) = 0;
+    // True abandons the copy under way at its next chunk; a copy started while it is set does
+    // nothing. Safe to call from a signal handler (one lock-free atomic store).
+    virtual void SetCopyBreak(bool ACopyBreak) = 0;
+    virtual void SetSource(const std::string& ASource) = 0;
+    virtual void SetDest(const std::string& ADest) = 0;
+    // The host that receives the red line of a failed copy. Null changes nothing: once attached,
+    // the target stays.
+    virtual void WriteMemoResult(RunHost* AMemoResult) = 0;
+    // Last-write time to give the following copies; empty (the default) keeps the source's.
+    virtual void SetDestTime(std::optional<platform::FileTime> ATime) = 0;
+    // The file bar's maximum: the size of the last copy's source.
+    virtual std::int64_t ProgressMaximum() const = 0;
+};
+
+class TFileCopier final : public IFileCopier {
+public:
+    bool Copy() override;
+    void SetProgressBar(RunHost* AProgressBar) override;
+    void SetCopyBreak(bool ACopyBreak) override { FCopyBreak.store(ACopyBreak); }
+    void SetSource(const std::string& ASource) override { FSource = ASource; }
+    void SetDest(const std::string& ADest) override { FDest = ADest; }
+    void WriteMemoResult(RunHost* AMemoResult) override;
+    void SetDestTime(std::optional<platform::FileTime> ATime) override { FDestTime = ATime; }
+    std::int64_t ProgressMaximum() const override { return FMaximum; }
+
+    // Copy flags of the last copy: 0 or COPY_FILE_NO_BUFFERING.
+    std::uint32_t Flag() const { return flag_; }
+
+private:
+    void SetPosition(std::int64_t Value);
+    void reportFailure(std::string_view prefix, const std::string& source);
+
+    std::string FSource;
+    std::string FDest;
+    RunHost* FProgressBar = nullptr;
+    std::atomic<bool> FCopyBreak{false};
+    static_assert(std::atomic<bool>::is_always_lock_free, "SetCopyBreak must be safe in a signal handler");
+    std::uint32_t flag_ = 0;
+    RunHost* FMemoResult = nullptr;
+    std::optional<platform::FileTime> FDestTime;
+    std::int64_t FMaximum = 0;
+    bool copying_ = false;
+};
+
+// The size of a file, or -1 with a red line on `host`: "file not found" when nothing is there,
+// "error of access" when the lookup itself fails.
+std::int64_t FileSize(const std::string& name, RunHost& host);
+
+// Copies one file with the front end's copier: clears the break flag first, so a stop reaches
+// later files only through the host's stop request. `lastWrite` is the copy's last-write time
+// (the sender's table time when a received file is put in place); empty keeps the source's.
+bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std::string& ATo,
+                        std::optional<platform::FileTime> lastWrite = std::nullopt);
+
+struct ListCopyResult {
+    std::int64_t copied = 0; // files now in the store folder
+    std::int64_t failed = 0; // file records that were not copied (reported in red)
+    bool stopped = false;    // the host's stop request ended the list early
+};
+
+// Copies every file of the table file PathList into the store folder PathTarget (ending with
+// '/'), each under its store name; PathFolder, the pair's folder, is only shown. Creates the store
+// folder when missing. A record whose store name is not a plain file name is reported and skipped.
+// Throws FileError when the table cannot be read or the store folder cannot be created.
+ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std::string& PathList,
+                                  const std::string& PathTarget, const std::string& PathFolder);
+
+} // namespace tarvela

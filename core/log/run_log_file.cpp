@@ -1,0 +1,99 @@
+// The profile's log file: one header, the bodies of all logged runs in order, one tail.
+#include "log/run_log.h"
+
+#include "base/errors.h"
+#include "platform/atomic_file.h"
+#include "platform/file_reader.h"
+#include "platform/file_system.h"
+#include "records/store_layout.h"
+
+namespace tarvela {
+namespace {
+
+constexpr std::string_view kDocumentStart = "{\\rtf";
+
+bool isTrailing(char c) {
+    return c == '\0' || c == '\r' || c == '\n' || c == ' ';
+}
+
+// Position of the brace that closes the document's outermost group, when the document is one
+// balanced group from its first byte to that brace followed by nothing but line ends, spaces and
+// NULs; npos otherwise. Escaped braces and backslashes ("\{", "\}", "\\") are text.
+std::size_t closingBrace(std::string_view doc) {
+    if (!doc.starts_with(kDocumentStart))
+        return std::string_view::npos;
+    std::size_t end = doc.size();
+    while (end > 0 && isTrailing(doc[end - 1]))
+        --end;
+    if (end == 0 || doc[end - 1] != '}')
+        return std::string_view::npos;
+    long depth = 0;
+    for (std::size_t i = 0; i < end; ++i) {
+        const char c = doc[i];
+        if (c == '\\') {
+            ++i;
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (--depth == 0)
+                return i == end - 1 ? i : std::string_view::npos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::string readAll(platform::FileReader& reader) {
+    std::string data(static_cast<std::size_t>(reader.size()), '\0');
+    data.resize(reader.read(data.data(), data.size()));
+    return data;
+}
+
+void writeWhole(const std::string& path, std::string_view data) {
+    platform::writeFileAtomically(path, data.data(), data.size());
+}
+
+} // namespace
+
+std::optional<std::string> mergeLogDocument(std::string_view old, std::string_view newDocument) {
+    const std::size_t close = closingBrace(old);
+    const std::size_t marker = newDocument.find(RunLog::kMarker);
+    if (close == std::string_view::npos || marker == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view appended = newDocument.substr(marker + RunLog::kMarker.size());
+    std::string merged;
+    merged.reserve(close + appended.size());
+    merged.append(old.substr(0, close));
+    merged.append(appended);
+    return merged;
+}
+
+LogFileUpdate AddLogTmpToLogFile(const RunLog& log, const std::string& pathTask, const std::string& id) {
+    if (!platform::folderExists(pathTask))
+        return LogFileUpdate::NoStoreFolder;
+    const std::string path = logFile(pathTask, id);
+    const std::string document = log.document();
+    const platform::PathKind kind = platform::pathKindNoFollow(path);
+    if (kind == platform::PathKind::Missing) {
+        writeWhole(path, document);
+        return LogFileUpdate::Created;
+    }
+    try {
+        // Only a regular file is read: a link there could lead anywhere, and what it points to must
+        // not end up in the log on the medium. Anything else is replaced (or, a folder, dropped).
+        if (kind == platform::PathKind::File) {
+            platform::FileReader reader(path);
+            if (reader.size() < kLogRestartSize) {
+                if (const auto merged = mergeLogDocument(readAll(reader), document)) {
+                    writeWhole(path, *merged);
+                    return LogFileUpdate::Extended;
+                }
+            }
+        }
+        writeWhole(path, document);
+        return LogFileUpdate::Restarted;
+    } catch (const FileError&) {
+        return LogFileUpdate::Dropped;
+    }
+}
+
+} // namespace tarvela

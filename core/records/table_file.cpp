@@ -1,0 +1,42 @@
+#include "records/table_file.h"
+
+#include <array>
+
+namespace tarvela {
+namespace {
+
+constexpr std::size_t kRecordsPerRead = 4096;
+
+} // namespace
+
+TableReader::TableReader(const std::string& path)
+    : reader_(path), count_(reader_.size() / static_cast<std::int64_t>(TNameAtribFile::kSize)) {}
+
+bool TableReader::next(TNameAtribFile& record) {
+    if (read_ >= count_) return false;
+    if (bufferPos_ >= buffer_.size()) {
+        const auto remaining = static_cast<std::size_t>(count_ - read_);
+        const std::size_t records = remaining < kRecordsPerRead ? remaining : kRecordsPerRead;
+        buffer_.resize(records * TNameAtribFile::kSize);
+        const std::size_t got = reader_.read(buffer_.data(), buffer_.size());
+        // The file shrank since it was measured: keep the whole records that did arrive.
+        buffer_.resize(got - got % TNameAtribFile::kSize);
+        bufferPos_ = 0;
+        if (buffer_.empty()) {
+            count_ = read_;
+            return false;
+        }
+    }
+    record = decodeTableRecord(ConstBytes(buffer_).subspan(bufferPos_, TNameAtribFile::kSize));
+    bufferPos_ += TNameAtribFile::kSize;
+    ++read_;
+    return true;
+}
+
+void TableWriter::append(const TNameAtribFile& record) {
+    std::array<unsigned char, TNameAtribFile::kSize> bytes{};
+    encodeTableRecord(record, bytes);
+    writer_.write(bytes.data(), bytes.size());
+}
+
+} // namespace tarvela

@@ -1,0 +1,99 @@
+#include "scan/file_list.h"
+
+#include "scan/case_fold.h"
+#include "records/cp1251.h"
+#include "base/echo_color.h"
+#include "base/messages.h"
+#include "base/run_host.h"
+#include "records/store_layout.h"
+#include "scan/table_entry_check.h"
+#include "records/table_file.h"
+
+namespace tarvela {
+
+std::string_view actionText(TAction action) {
+    switch (action) {
+    case TAction::Copy: return "copy";
+    case TAction::Skip: return "skip";
+    case TAction::Del: return "del";
+    case TAction::None: break;
+    }
+    return "";
+}
+
+std::size_t TFileList::add(std::string key, std::unique_ptr<TAtrib> object) {
+    const std::size_t index = items_.size();
+    if (indexed_) {
+        foldedIndex_.try_emplace(foldCase(key), index);
+        exactIndex_.try_emplace(key, index);
+    }
+    items_.push_back({std::move(key), std::move(object)});
+    return index;
+}
+
+void TFileList::erase(std::size_t index) {
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+    indexed_ = false;
+    foldedIndex_.clear();
+    exactIndex_.clear();
+}
+
+void TFileList::rebuildIndexes() const {
+    foldedIndex_.clear();
+    exactIndex_.clear();
+    foldedIndex_.reserve(items_.size());
+    exactIndex_.reserve(items_.size());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        foldedIndex_.try_emplace(foldCase(items_[i].key), i);
+        exactIndex_.try_emplace(items_[i].key, i);
+    }
+    indexed_ = true;
+}
+
+std::ptrdiff_t TFileList::indexOf(std::string_view key) const {
+    if (!indexed_) rebuildIndexes();
+    const auto it = foldedIndex_.find(foldCase(key));
+    return it == foldedIndex_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+}
+
+std::ptrdiff_t TFileList::indexOfExact(std::string_view key) const {
+    if (!indexed_) rebuildIndexes();
+    const auto it = exactIndex_.find(std::string(key));
+    return it == exactIndex_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+}
+
+namespace {
+
+bool acceptable(const TNameAtribFile& record, const std::string& prefix, std::string_view key) {
+    return record.FName.bytes().starts_with(prefix) && isAcceptableRelativeName(key, record.Nature) &&
+           isPlainStoreName(record.FNameTmp.bytes()) && record.SizeFile >= 0;
+}
+
+} // namespace
+
+void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked) {
+    const std::size_t prefixChars = utf8CharCount(pathShab);
+    const std::string prefix = utf8ToCp1251(pathShab);
+    TableReader reader(pathFiles);
+    list.reserve(list.count() + static_cast<std::size_t>(reader.recordCount()));
+    TNameAtribFile record;
+    while (reader.next(record)) {
+        // The field holds one byte per character, so cutting bytes cuts characters.
+        const std::string& bytes = record.FName.bytes();
+        const std::string_view rest =
+            prefixChars < bytes.size() ? std::string_view(bytes).substr(prefixChars) : std::string_view{};
+        std::string key = cp1251ToUtf8(rest);
+        if (checked != nullptr && !acceptable(record, prefix, key)) {
+            checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
+            continue;
+        }
+        auto atrib = std::make_unique<TAtrib>();
+        atrib->FNameTmp = std::move(record.FNameTmp);
+        atrib->FileDataTime = record.FDataTime;
+        atrib->Nature = record.Nature;
+        atrib->SizeFile = record.SizeFile;
+        list.add(std::move(key), std::move(atrib));
+    }
+}
+
+} // namespace tarvela

@@ -1,0 +1,83 @@
+#pragma once
+// A table in memory: an ordered list of relative names, each owning one TAtrib with the record's
+// data and the action that the comparison decides. Never sorted; a key may occur twice; lookups
+// ignore letter case (Latin and Cyrillic alike) and return the first match in list order. They are
+// indexed by folded key, so a lookup costs the same in a list of ten entries or of a million.
+
+#include "records/short_string.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tarvela {
+
+enum class TAction : std::uint8_t { None, Copy, Skip, Del };
+
+// "", "copy", "skip", "del".
+std::string_view actionText(TAction action);
+
+struct TAtrib {
+    ShortString<25> FNameTmp;  // store name from the table; empty for entries made by a scan
+    std::uint8_t Nature = 0;   // 1 = file, 0 = folder
+    double FileDataTime = 0;   // last-write time, local date-time number
+    std::int64_t SizeFile = 0; // bytes; 0 for folders
+    TAction Action = TAction::None;
+};
+
+class TFileList {
+public:
+    // Appends an item at the end; returns its index.
+    std::size_t add(std::string key, std::unique_ptr<TAtrib> object);
+
+    std::size_t count() const { return items_.size(); }
+    void reserve(std::size_t items) { items_.reserve(items); }
+    const std::string& key(std::size_t index) const { return items_.at(index).key; }
+    // The item's object, or null when it was given up.
+    TAtrib* object(std::size_t index) const { return items_.at(index).object.get(); }
+
+    // Gives the item's object up without destroying it (it moves to whoever takes it); the item
+    // stays with a null object.
+    std::unique_ptr<TAtrib> releaseObject(std::size_t index) { return std::move(items_.at(index).object); }
+
+    // Removes the item (and destroys its object), shifting later items down by one.
+    void erase(std::size_t index);
+
+    // Index of the first item whose key equals `key` ignoring letter case; -1 when none.
+    std::ptrdiff_t indexOf(std::string_view key) const;
+    // Index of the first item whose key equals `key` byte for byte; -1 when none.
+    std::ptrdiff_t indexOfExact(std::string_view key) const;
+
+private:
+    struct Item {
+        std::string key;
+        std::unique_ptr<TAtrib> object;
+    };
+
+    void rebuildIndexes() const;
+
+    std::vector<Item> items_;
+    // Built on the first lookup, kept up to date by add() and rebuilt after an erase().
+    mutable std::unordered_map<std::string, std::size_t> foldedIndex_;
+    mutable std::unordered_map<std::string, std::size_t> exactIndex_;
+    mutable bool indexed_ = false;
+};
+
+class RunHost;
+
+// Loads the table file `pathFiles` into `list`: each record becomes an item whose key is the
+// record's path without its first n characters, n being the length of pathShab (the folder of the
+// pair on the side that wrote the table, ending with '/'). Throws FileError when the file cannot
+// be read; items read before the failure stay in the list.
+//
+// With `checked` set, a record that could lead a path out of its pair folder is refused with a red
+// line on it instead: a path that does not begin with pathShab, an unacceptable relative name or
+// store name (table_entry_check.h, store_layout.h), or a negative size.
+void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                       RunHost* checked = nullptr);
+
+} // namespace tarvela

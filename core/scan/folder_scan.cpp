@@ -1,0 +1,113 @@
+#include "scan/folder_scan.h"
+
+#include "records/date_time.h"
+#include "platform/directory.h"
+#include "platform/file_copy.h"
+#include "records/table_record.h"
+
+#include <algorithm>
+#include <fnmatch.h>
+
+namespace tarvela {
+namespace {
+
+bool matchesMask(std::string_view mask, const std::string& name) {
+    if (mask == "*.*" || mask == "*") return true;
+    return ::fnmatch(std::string(mask).c_str(), name.c_str(), FNM_PERIOD) == 0;
+}
+
+TAtrib atribOf(std::uint8_t nature, platform::FileTime mtime, std::int64_t size) {
+    TAtrib a;
+    a.Nature = nature;
+    a.FileDataTime = fileTimeToDateTime(mtime);
+    a.SizeFile = size;
+    return a;
+}
+
+std::vector<platform::DirEntry> sortedEntries(const platform::Directory& dir) {
+    auto entries = dir.entries();
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return entries;
+}
+
+bool isHiddenFolder(const std::string& name) { return !name.empty() && name.front() == '.'; }
+
+class Walker {
+public:
+    Walker(std::string_view mask, RunHost& host, const ScanVisitor& visit) : mask_(mask), host_(host), visit_(visit) {}
+
+    // `path` holds the folder with its trailing '/'; it is extended for each entry and restored.
+    void files(const std::vector<platform::DirEntry>& entries, std::string& path) {
+        const std::size_t base = path.size();
+        for (const auto& e : entries) {
+            host_.letEventsRun();
+            if (e.kind != platform::EntryKind::File || !matchesMask(mask_, e.name)) continue;
+            if (platform::isCopyTemporaryName(e.name)) continue;
+            path.append(e.name);
+            visit_(path, atribOf(kNatureFile, e.mtime, e.size));
+            path.resize(base);
+        }
+    }
+
+    // One folder of the full listing: its files, its folder entry when it has a parent, then each
+    // visible subfolder recursively.
+    void walk(const platform::Directory& dir, std::string& path) {
+        const auto entries = sortedEntries(dir);
+        files(entries, path);
+        const std::size_t base = path.size();
+        if (path != "/") {
+            path.append("..");
+            visit_(path, atribOf(kNatureFolder, dir.mtime(), 0));
+            path.resize(base);
+        }
+        for (const auto& e : entries) {
+            host_.letEventsRun();
+            if (e.kind != platform::EntryKind::Folder || isHiddenFolder(e.name)) continue;
+            if (auto child = dir.openChild(e.name)) {
+                path.append(e.name).push_back('/');
+                walk(*child, path);
+                path.resize(base);
+            }
+        }
+    }
+
+private:
+    std::string_view mask_;
+    RunHost& host_;
+    const ScanVisitor& visit_;
+};
+
+ScanVisitor appendTo(ScanList& list) {
+    return [&list](const std::string& path, const TAtrib& atrib) { list.push_back({path, atrib}); };
+}
+
+} // namespace
+
+void ScanFile(const std::string& folder, std::string_view mask, ScanList& list, RunHost& host) {
+    const auto dir = platform::Directory::open(folder);
+    if (!dir) return;
+    const ScanVisitor visit = appendTo(list);
+    std::string path = folder;
+    Walker(mask, host, visit).files(sortedEntries(*dir), path);
+}
+
+void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_t scanMode, RunHost& host) {
+    ScanDiskVisit(std::move(folder), std::move(mask), scanMode, host, appendTo(list));
+}
+
+void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode, RunHost& host,
+                   const ScanVisitor& visit) {
+    if (folder.empty()) return;
+    if (mask.empty()) mask = "*.*";
+    if (folder.back() != '/') folder.push_back('/');
+    const auto dir = platform::Directory::open(folder);
+    if (!dir) return;
+    Walker walker(mask, host, visit);
+    if (scanMode == 2) {
+        walker.files(sortedEntries(*dir), folder);
+    } else if (scanMode == 0) {
+        walker.walk(*dir, folder);
+    }
+}
+
+} // namespace tarvela

@@ -1,0 +1,21 @@
+#pragma once
+// CreateListFiles: scans a folder of a pair and writes its table file.
+
+#include "scan/exclusions.h"
+#include "base/run_host.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tarvela {
+
+inline constexpr std::size_t kMaxPathChars = 255;
+
+// Scans pathFolder (ending with '/') and replaces the table file nameFiles with one record per
+// entry, in scan order, leaving out what `exclusions` names. A path longer than 255 characters
+// gets a red echo line and is left out. Returns the sum of SizeFile over the records written.
+// The table is replaced atomically; a failure throws FileError and leaves the old table whole.
+std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
+                             const ExclusionList& exclusions, RunHost& host);
+
+} // namespace tarvela

@@ -1,0 +1,37 @@
+#include "sync/half_lines.h"
+
+#include "log/clock_text.h"
+#include "sync/compare_lists.h"
+#include "base/echo_color.h"
+#include "base/messages.h"
+#include "sync/run_control.h"
+
+#include <chrono>
+
+namespace tarvela {
+
+void echoTimedLine(RunHost& host, std::string_view text) {
+    std::string line = longTimeText(std::chrono::system_clock::now());
+    line.insert(0, 1, '[');
+    line.append(text);
+    host.echo(line, color::kBlue);
+}
+
+std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
+                           const std::string& storeRoot, RunHost& host) {
+    const Side dest = otherSide(source);
+    TFileList D;
+    CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    CreateListOfFiles(D, tableFile(pathTask, dest, n), ownFolder(task, dest, n), &host);
+    const TFolderDual& folders = task.pair(static_cast<std::size_t>(n));
+    const ComparePair pair{folders.PathWork.text(), folders.PathHome.text(),
+                           source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot};
+    return CompareListsOfFiles(S, std::move(D), pair, host);
+}
+
+std::string wrongPathMessage(const std::string& folder) {
+    // A line feed and a carriage return, in that order, between the text and the path.
+    return std::string(msg::kWrongPathInProfile) + "\n\r" + folder;
+}
+
+} // namespace tarvela

@@ -1,0 +1,34 @@
+#pragma once
+// Lines and small steps that both halves share.
+
+#include "scan/file_list.h"
+#include "records/profile.h"
+#include "base/run_host.h"
+#include "records/store_layout.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarvela {
+
+// "[" + the time + text: the blue start and end lines of a half.
+void echoTimedLine(RunHost& host, std::string_view text);
+
+// The folders of pair n (1..10) from the point of view of `own`.
+inline std::string ownFolder(const TProfilLine& task, Side own, int n) {
+    const TFolderDual& pair = task.pair(static_cast<std::size_t>(n));
+    return (own == Side::Work ? pair.PathWork : pair.PathHome).text();
+}
+inline std::string otherFolder(const TProfilLine& task, Side own, int n) { return ownFolder(task, otherSide(own), n); }
+
+// Loads the tables of pair n of the source side (S) and of the other side, and compares them
+// into S (CompareListsOfFiles). storeRoot: the sending half's store root, empty when receiving.
+// Returns the byte sum of the files to copy.
+std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
+                           const std::string& storeRoot, RunHost& host);
+
+// The message box text of a folder of the profile that does not exist.
+std::string wrongPathMessage(const std::string& folder);
+
+} // namespace tarvela

@@ -1,0 +1,189 @@
+#include "sync/send_half.h"
+
+#include "copy/copier.h"
+#include "copy/disk_tools.h"
+#include "base/echo_color.h"
+#include "sync/half_lines.h"
+#include "base/messages.h"
+#include "platform/file_copy.h"
+#include "platform/file_system.h"
+#include "records/store_layout.h"
+#include "records/table_file.h"
+#include "scan/table_writer.h"
+
+#include <optional>
+
+namespace tarvela {
+namespace {
+
+// One run of a sending half. `own` is this computer's side; the differences between the work and
+// the home procedure are tested on it where they occur.
+class SendingHalf {
+public:
+    SendingHalf(SyncContext& ctx, const TProfilLine& task, Side own)
+        : ctx_(ctx), host_(ctx.host), task_(task), own_(own), work_(own == Side::Work),
+          storeRoot_(storeRoot(ctx.PathTask, own)) {}
+
+    HalfResult run() {
+        echoTimedLine(host_, work_ ? msg::kStartWorkHomeOnWork : msg::kStartHomeWorkOnHome);
+        if (platform::folderExists(storeRoot_) && !DelDir(storeRoot_, false, true, host_)) {
+            return HalfResult::StoreRemovalFailed;
+        }
+        platform::createFolders(ctx_.PathTask);
+        for (int n = 1; n <= 10; ++n) {
+            const std::string own = ownFolder(task_, own_, n);
+            if (!own.empty() && !platform::folderExists(own)) {
+                host_.showError(wrongPathMessage(own));
+                return HalfResult::WrongPath;
+            }
+        }
+        if (!work_) host_.setBusy(true);
+        for (int n = 1; n <= 10; ++n) {
+            if (const auto early = scanPair(n)) return *early;
+        }
+        for (int n = 1; n <= 10; ++n) {
+            if (const auto early = comparePair(n)) return *early;
+        }
+        host_.setBusy(false);
+        // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
+        platform::syncFileSystem(ctx_.PathTask);
+        echoTimedLine(host_, work_ ? msg::kEndWorkHomeOnWork : msg::kEndHomeWorkOnHome);
+        host_.hideProgressPanelLater();
+        return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
+    }
+
+private:
+    std::string ownTable(int n) const { return tableFile(ctx_.PathTask, own_, n); }
+    std::string otherTable(int n) const { return tableFile(ctx_.PathTask, otherSide(own_), n); }
+
+    std::int64_t analyse(const std::string& folder, int n) {
+        host_.echo(std::string(msg::kAnalysis) + folder, color::kTeal);
+        if (work_) host_.setBusy(true);
+        const std::int64_t total = CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_);
+        if (work_) host_.setBusy(false);
+        return total;
+    }
+
+    // The scan pass of one pair: a fresh own table, or the first-run step when the other computer
+    // has never written its table of the pair.
+    std::optional<HalfResult> scanPair(int n) {
+        const std::string own = ownFolder(task_, own_, n);
+        if (!own.empty()) {
+            const bool firstRun = !platform::fileExists(otherTable(n));
+            if (work_) {
+                if (firstRun) return firstRunStep(own, n, 0);
+                analyse(own, n);
+            } else {
+                const std::int64_t total = analyse(own, n);
+                if (total == 0) {
+                    host_.echo(std::string(msg::kFolderPrefix) + own + std::string(msg::kFolderEmptySuffix),
+                               color::kBlack);
+                    return std::nullopt;
+                }
+                if (firstRun) {
+                    if (const auto early = firstRunStep(own, n, total)) return early;
+                }
+            }
+        } else {
+            platform::removeFile(ownTable(n));
+        }
+        if (otherFolder(task_, own_, n).empty()) platform::removeFile(otherTable(n));
+        return std::nullopt;
+    }
+
+    // The full-copy question for a pair without the other computer's table. On the home computer
+    // the folder is already scanned (`total` is its byte total).
+    std::optional<HalfResult> firstRunStep(const std::string& own, int n, std::int64_t total) {
+        if (!answerForAll_) {
+            answer_ = host_.askFullCopy(own);
+            if (work_ && answer_.result == FullCopyResult::Refused) return HalfResult::Refused;
+            answerForAll_ = answer_.all;
+        }
+        if (answer_.result != FullCopyResult::CopyAll) {
+            if (work_) analyse(own, n);
+            return std::nullopt;
+        }
+        const std::string storeFolderN = storeFolder(ctx_.PathTask, own_, n);
+        if (work_) {
+            platform::createFolders(storeRoot_);
+            total = analyse(own, n);
+        }
+        // The home computer checks the space on the medium too before it copies a whole folder.
+        if (!ChekDiskSize(ctx_.PathTask, total)) return notEnoughSpace();
+        host_.showProgressPanel(true);
+        platform::createFolders(storeFolderN);
+        CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
+        host_.hideProgressPanelLater();
+        if (host_.stopRequested()) return HalfResult::Stopped;
+        return std::nullopt;
+    }
+
+    HalfResult notEnoughSpace() {
+        host_.showError(msg::kNotEnoughSpace);
+        host_.showProgressPanel(false);
+        host_.setBusy(false);
+        return HalfResult::NotEnoughSpace;
+    }
+
+    // The compare pass of one pair: every new or newer own file goes into the store folder.
+    std::optional<HalfResult> comparePair(int n) {
+        if (!platform::fileExists(ownTable(n)) || !platform::fileExists(otherTable(n))) return std::nullopt;
+        if (!work_ && TableReader(ownTable(n)).recordCount() < 2) return std::nullopt;
+        const std::string own = ownFolder(task_, own_, n);
+        TFileList S;
+        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_);
+
+        if (work_ && !ChekDiskSize(ctx_.PathTask, sum)) return notEnoughSpace();
+        if (sum > 0) {
+            host_.showProgressPanel(true);
+            host_.echo(std::string(msg::kCopyingFilesFrom) + own, work_ ? color::kBlack : color::kGreen);
+        }
+        host_.setFolderProgress(0, static_cast<std::int64_t>(S.count()));
+        if (!work_) {
+            if (!ChekDiskSize(ctx_.PathTask, sum)) return notEnoughSpace();
+            host_.setBusy(false);
+        }
+
+        const std::string storeFolderN = storeFolder(ctx_.PathTask, own_, n);
+        bool storeFolderReady = false;
+        for (std::size_t i = 0; i < S.count(); ++i) {
+            if (host_.stopRequested()) break;
+            host_.setFolderProgress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(S.count()));
+            if (work_) host_.setTaskProgress(static_cast<std::int64_t>(i + 1));
+            const TAtrib& entry = *S.object(i);
+            if (entry.Action != TAction::Copy) continue;
+            const std::string source = own + S.key(i);
+            host_.setFileLabel(source);
+            if (!storeFolderReady) {
+                platform::createFolders(storeFolderN);
+                storeFolderReady = true;
+            }
+            if (platform::fileExists(source)) {
+                CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text());
+            } else {
+                host_.echo(std::string(msg::kFileMissing) + source, color::kRed);
+            }
+        }
+        host_.setFileLabel("");
+        host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
+        if (work_ && sum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
+        return std::nullopt;
+    }
+
+    SyncContext& ctx_;
+    RunHost& host_;
+    const TProfilLine& task_;
+    Side own_;
+    bool work_;
+    std::string storeRoot_;
+    FullCopyAnswer answer_;
+    bool answerForAll_ = false;
+};
+
+} // namespace
+
+HalfResult RunWorkHome_Work(SyncContext& ctx, const TProfilLine& task) { return SendingHalf(ctx, task, Side::Work).run(); }
+
+HalfResult RunHomeWork_Home(SyncContext& ctx, const TProfilLine& task) { return SendingHalf(ctx, task, Side::Home).run(); }
+
+} // namespace tarvela

@@ -1,0 +1,296 @@
+// The run's RTF log and the profile's log file that collects the runs.
+#include "base/echo_color.h"
+#include "base/errors.h"
+#include "log/run_log.h"
+#include "records/store_layout.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <iterator>
+#include <vector>
+
+namespace tarvela {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+
+std::size_t count(std::string_view text, std::string_view what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string_view::npos; at = text.find(what, at + what.size()))
+        ++n;
+    return n;
+}
+
+std::string afterMarker(const std::string& doc) {
+    return doc.substr(doc.find(RunLog::kMarker) + RunLog::kMarker.size());
+}
+
+// What an RTF reader needs of a document: one group from the first byte to the closing brace of
+// the tail, a backslash always starting a control word, a control symbol or a \'hh escape, and the
+// document's bytes never 8-bit outside \'hh (the file is 7-bit clean apart from the tail's NUL).
+::testing::AssertionResult wellFormed(const std::string& doc) {
+    if (!doc.starts_with("{\\rtf1"))
+        return ::testing::AssertionFailure() << "no {\\rtf1";
+    if (!doc.ends_with(RunLog::kTail))
+        return ::testing::AssertionFailure() << "no tail";
+    const std::size_t end = doc.size() - RunLog::kTail.size() + 1; // just past the closing brace
+    long depth = 0;
+    for (std::size_t i = 0; i < end; ++i) {
+        const auto c = static_cast<unsigned char>(doc[i]);
+        if (c >= 0x80)
+            return ::testing::AssertionFailure() << "8-bit byte at " << i;
+        if (c == '\\') {
+            const char n = i + 1 < end ? doc[i + 1] : '\0';
+            if (n == '\'') {
+                if (i + 3 >= end || !std::isxdigit(static_cast<unsigned char>(doc[i + 2])) ||
+                    !std::isxdigit(static_cast<unsigned char>(doc[i + 3]))) {
+                    return ::testing::AssertionFailure() << "bad \\' at " << i;
+                }
+                i += 3;
+            } else if (n == '\\' || n == '{' || n == '}') {
+                ++i;
+            } else if (!std::isalpha(static_cast<unsigned char>(n))) {
+                return ::testing::AssertionFailure() << "bad control at " << i;
+            }
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (--depth == 0 && i != end - 1)
+                return ::testing::AssertionFailure() << "group closed at " << i;
+            if (depth < 0)
+                return ::testing::AssertionFailure() << "unbalanced at " << i;
+        }
+    }
+    if (depth != 0)
+        return ::testing::AssertionFailure() << "depth " << depth << " at the end";
+    return ::testing::AssertionSuccess();
+}
+
+// The colour table's entries (index 0 is the automatic colour).
+std::vector<std::string> colorTable(const std::string& doc) {
+    const std::string start = "{\\colortbl ";
+    const auto from = doc.find(start) + start.size();
+    const auto to = doc.find('}', from);
+    std::vector<std::string> out;
+    std::size_t at = from;
+    for (auto semi = doc.find(';', at); semi < to; semi = doc.find(';', at)) {
+        out.push_back(doc.substr(at, semi - at));
+        at = semi + 1;
+    }
+    return out;
+}
+
+TEST(RunLog, DocumentIsHeaderMarkerOneParagraphPerLineAndFourByteTail) {
+    RunLog log;
+    log.AddLogText("first", color::kMaroon);
+    log.AddLogText("second", color::kGreen);
+    const std::string doc = log.document();
+
+    EXPECT_TRUE(doc.starts_with("{\\rtf1\\ansi\\ansicpg1251"));
+    EXPECT_NE(doc.find("{\\fonttbl{\\f0\\fnil\\fcharset204 Tahoma;}}"), std::string::npos);
+    EXPECT_EQ(count(doc, RunLog::kMarker), 1u);
+    EXPECT_EQ(RunLog::kTail.size(), 4u);
+    EXPECT_NE(RunLog::kTail.find('}'), std::string_view::npos);
+    EXPECT_TRUE(doc.ends_with(RunLog::kTail));
+    EXPECT_EQ(count(afterMarker(doc), "\\par\r\n"), 2u);
+    EXPECT_LT(doc.find("first"), doc.find("second"));
+    EXPECT_TRUE(wellFormed(doc));
+    EXPECT_TRUE(wellFormed(RunLog().document()));
+
+    // Every document carries the same header, whatever its lines: merged bodies keep their colours.
+    RunLog other;
+    other.AddLogText("x", color::kRed);
+    EXPECT_EQ(doc.substr(0, doc.find(RunLog::kMarker)),
+              other.document().substr(0, other.document().find(RunLog::kMarker)));
+}
+
+TEST(RunLog, EachColourOfTheEchoPointsAtItsOwnEntryAndOnlyRedIsBold) {
+    struct Case {
+        std::uint32_t color;
+        const char* rgb;
+        bool bold;
+    };
+    const Case cases[] = {
+        {color::kMaroon, "\\red128\\green0\\blue0", false}, {color::kBlue, "\\red0\\green0\\blue255", false},
+        {color::kTeal, "\\red0\\green128\\blue128", false}, {color::kPurple, "\\red128\\green0\\blue128", false},
+        {color::kGreen, "\\red0\\green128\\blue0", false},  {color::kRed, "\\red255\\green0\\blue0", true},
+        {color::kBlack, "\\red0\\green0\\blue0", false},    {color::kNone, "\\red0\\green0\\blue0", false},
+        {0x123456, "\\red0\\green0\\blue0", false}, // outside the palette: black
+    };
+    for (const Case& c : cases) {
+        RunLog log;
+        log.AddLogText("line", c.color);
+        const std::string doc = log.document();
+        const std::string body = afterMarker(doc);
+        const auto cf = body.find("\\cf");
+        ASSERT_NE(cf, std::string::npos);
+        const std::size_t index = std::stoul(body.substr(cf + 3));
+        const auto table = colorTable(doc);
+        ASSERT_LT(index, table.size()) << std::hex << c.color;
+        EXPECT_EQ(table[index], c.rgb) << std::hex << c.color;
+        EXPECT_NE(body.find(c.bold ? "\\b line\\par" : "\\b0 line\\par"), std::string::npos)
+            << std::hex << c.color << body;
+    }
+}
+
+TEST(RunLog, TextIsWrittenInTheCodePageWithEscapes) {
+    struct Case {
+        const char* text;
+        const char* rtf;
+    };
+    const Case cases[] = {
+        {"C:\\{a}", "C:\\\\\\{a\\}"},
+        {"Файл ё", "\\'d4\\'e0\\'e9\\'eb \\'b8"},
+        {"€ №", "\\'88 \\'b9"},
+        {"is it?", "is it?"},
+        {"日本", "\\u26085?\\u26412?"},
+        {"😀", "\\u-10179?\\u-8704?"}, // outside the BMP: a surrogate pair
+        {"a\xff", "a\\u-3?"},         // a byte of no UTF-8 sequence: the replacement character
+        {"a\tb\r\nc\nd", "a\\tab b\\line c\\line d"},
+        {"\x01", "\\'01"},
+    };
+    for (const Case& c : cases) {
+        RunLog log;
+        log.AddLogText(c.text, color::kBlack);
+        const std::string doc = log.document();
+        EXPECT_NE(doc.find(std::string(" ") + c.rtf + "\\par\r\n"), std::string::npos) << c.text << "\n" << doc;
+        EXPECT_TRUE(wellFormed(doc)) << c.text;
+    }
+}
+
+class LogFile : public ::testing::Test {
+protected:
+    void SetUp() override { test::makeFolders(pathTask); }
+
+    LogFileUpdate add(const RunLog& log) { return AddLogTmpToLogFile(log, pathTask, id); }
+
+    static RunLog logOf(std::initializer_list<const char*> lines) {
+        RunLog log;
+        for (const char* line : lines)
+            log.AddLogText(line, color::kGreen);
+        return log;
+    }
+
+    test::TempDir dir;
+    std::string id = "AB12CD34";
+    std::string pathTask = transferStoreFolder(dir.path(), id);
+    std::string path = logFile(pathTask, id);
+};
+
+TEST_F(LogFile, TwoRunsGiveOneHeaderTwoBodiesAndOneTail) {
+    const RunLog first = logOf({"run one"});
+    const RunLog second = logOf({"run two", "Файл добавлен: ж"});
+    ASSERT_EQ(add(first), LogFileUpdate::Created);
+    EXPECT_EQ(readFile(path), first.document());
+
+    ASSERT_EQ(add(second), LogFileUpdate::Extended);
+    const std::string merged = readFile(path);
+    EXPECT_EQ(merged.size(), first.document().size() - 4 + afterMarker(second.document()).size());
+    EXPECT_EQ(count(merged, "{\\rtf1"), 1u);
+    EXPECT_EQ(count(merged, RunLog::kMarker), 1u);
+    EXPECT_EQ(count(merged, RunLog::kTail), 1u);
+    EXPECT_LT(merged.find("run one"), merged.find("run two"));
+    EXPECT_TRUE(wellFormed(merged));
+    EXPECT_EQ(std::distance(fs::directory_iterator(pathTask), fs::directory_iterator()), 1)
+        << "a temporary file stayed";
+}
+
+TEST_F(LogFile, RestartsFromThirteenMegabytesAndExtendsBelow) {
+    const RunLog run = logOf({"new run"});
+    // A document of exactly the given size: one group padded with text, then the classic tail.
+    auto documentOf = [](std::int64_t size) {
+        const std::string head = "{\\rtf1 ";
+        const std::string tail = std::string(RunLog::kTail);
+        return head + std::string(static_cast<std::size_t>(size) - head.size() - tail.size(), 'x') + tail;
+    };
+
+    writeFile(path, documentOf(kLogRestartSize));
+    EXPECT_EQ(add(run), LogFileUpdate::Restarted);
+    EXPECT_EQ(readFile(path), run.document());
+
+    writeFile(path, documentOf(kLogRestartSize - 1));
+    EXPECT_EQ(add(run), LogFileUpdate::Extended);
+    EXPECT_EQ(fs::file_size(path),
+              static_cast<std::uintmax_t>(kLogRestartSize - 1 - 4) + afterMarker(run.document()).size());
+    EXPECT_TRUE(readFile(path).ends_with(RunLog::kTail));
+}
+
+TEST_F(LogFile, ExtendsADocumentOfTheClassicRichTextControl) {
+    const std::string classic =
+        std::string("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fnil\\fcharset204 "
+                    "Tahoma;}}\r\n{\\colortbl ;\\red128\\green0\\blue0;}\r\n"
+                    "\\viewkind4\\uc1\\pard\\cf1\\f0\\fs20 old line\\par\r\n}\r\n") +
+        '\0';
+    ASSERT_TRUE(classic.ends_with(RunLog::kTail));
+    writeFile(path, classic);
+    const RunLog run = logOf({"new line"});
+    ASSERT_EQ(add(run), LogFileUpdate::Extended);
+    const std::string merged = readFile(path);
+    EXPECT_EQ(merged, classic.substr(0, classic.size() - 4) + afterMarker(run.document()));
+    EXPECT_TRUE(wellFormed(merged));
+}
+
+TEST_F(LogFile, ExistingFileThatIsNoDocumentToExtendIsStartedAfresh) {
+    const RunLog run = logOf({"new"});
+    struct Case {
+        std::string old;
+        bool extended;
+    };
+    const Case cases[] = {
+        {"{\\rtf1 a}", true},     // no tail at all: the brace is kept whole
+        {"{\\rtf1 a}\r\n", true}, // a tail that lost its NUL
+        {"plain text\r\n", false},
+        {"", false},
+        {"{\\rtf1 unclosed\r\n", false},
+        {"{\\rtf1 a}}\r\n", false},          // one brace too many
+        {"{\\rtf1 a}{\\rtf1 b}\r\n", false}, // two documents
+        {"{\\rtf1 a\\}", false},             // the last brace is text
+        {"{\\rtf1 a}xyz", false},            // text after the document
+    };
+    for (const Case& c : cases) {
+        writeFile(path, c.old);
+        EXPECT_EQ(add(run), c.extended ? LogFileUpdate::Extended : LogFileUpdate::Restarted) << c.old;
+        const std::string now = readFile(path);
+        EXPECT_TRUE(wellFormed(now)) << c.old << "\n" << now;
+        const std::string expected = c.extended ? "{\\rtf1 a" + afterMarker(run.document()) : run.document();
+        EXPECT_EQ(now, expected) << c.old;
+    }
+}
+
+TEST_F(LogFile, NoStoreFolderWritesNothing) {
+    fs::remove_all(pathTask);
+    EXPECT_EQ(add(logOf({"x"})), LogFileUpdate::NoStoreFolder);
+    EXPECT_FALSE(fs::exists(pathTask));
+}
+
+TEST_F(LogFile, FailureToCreateThrowsFailureWithAnExistingOneDropsTheRun) {
+    // A name the system cannot create (its temporary sibling is longer than a file name may be).
+    id = std::string(246, 'L');
+    EXPECT_THROW(AddLogTmpToLogFile(logOf({"x"}), pathTask, id), FileError);
+    EXPECT_FALSE(fs::exists(logFile(pathTask, id)));
+
+    id = "AB12CD34";
+    test::makeFolders(path + "/inside"); // a folder where the log should be
+    EXPECT_EQ(add(logOf({"x"})), LogFileUpdate::Dropped);
+    EXPECT_TRUE(fs::is_directory(path + "/inside"));
+}
+
+TEST_F(LogFile, LinkInPlaceOfTheLogIsReplacedNotFollowed) {
+    const std::string outside = dir / "outside.rtf";
+    const RunLog old = logOf({"secret"});
+    writeFile(outside, old.document());
+    fs::create_symlink(outside, path);
+    const RunLog run = logOf({"new"});
+    EXPECT_EQ(add(run), LogFileUpdate::Restarted);
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(readFile(path), run.document());
+    EXPECT_EQ(readFile(outside), old.document());
+}
+
+} // namespace
+} // namespace tarvela

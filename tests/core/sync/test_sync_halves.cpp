@@ -1,0 +1,243 @@
+// The halves of a synchronisation driven through the run frame, both computers on one machine:
+// a medium folder, a work folder and a home folder.
+#include "copy/copier.h"
+#include "base/errors.h"
+#include "platform/run_lock.h"
+#include "recording_host.h"
+#include "sync/run_control.h"
+#include "records/store_layout.h"
+#include "records/table_file.h"
+#include "scan/table_writer.h"
+#include "sync_fixture.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+namespace tarvela {
+namespace {
+
+using test::TwoComputers;
+using test::contentsOf;
+using test::everythingBelow;
+using test::writeSenderTable;
+using test::record;
+
+using test::readFile;
+using test::writeFile;
+namespace fs = std::filesystem;
+
+TEST_F(TwoComputers, FirstRunCarriesEverythingThenNothingTravelsAgain) {
+    writeFile(work + "a.txt", "alpha");
+    writeFile(work + "sub/Отчёт.doc", "report");
+    test::makeFolders(work + "empty");
+    test::setMtime(work + "a.txt", {1700000000, 123456789});
+
+    host.fullCopyAnswers.push_back({FullCopyResult::CopyAll, true});
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    EXPECT_EQ(contentsOf(storeFolder1(Side::Work)).size(), 2u);
+    EXPECT_EQ(TestState(medium, true, task, Role::Home), (DirectionButtons{true, true}));
+    EXPECT_EQ(TestState(medium, true, task, Role::Work), (DirectionButtons{true, false}));
+
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_EQ(contentsOf(home), contentsOf(work));
+    EXPECT_TRUE(fs::is_directory(home + "empty")) << "an empty folder arrives too";
+    EXPECT_EQ(test::mtimeOf(home + "a.txt"), (platform::FileTime{1700000000, 123000000}))
+        << "the sender's recorded time, to the millisecond";
+    EXPECT_FALSE(fs::exists(pathTask() + "/WFiles"));
+    EXPECT_EQ(TestState(medium, true, task, Role::Home), (DirectionButtons{false, true}));
+
+    // Nothing changed: the home computer's send finds nothing to carry and leaves no store root.
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    EXPECT_FALSE(fs::exists(pathTask() + "/HFiles"));
+    EXPECT_TRUE(fs::is_directory(work + "empty")) << "the round trip keeps the empty folder";
+    EXPECT_TRUE(redLines().empty());
+}
+
+TEST_F(TwoComputers, ChangesDeletionsAndTrashTravelBack) {
+    writeFile(work + "keep.txt", "1");
+    writeFile(work + "change.txt", "old");
+    writeFile(work + "gone.txt", "bye");
+    writeFile(work + "old/inner.txt", "x");
+    firstRun();
+
+    writeFile(home + "change.txt", "new");
+    test::setMtime(home + "change.txt", {2000000000, 0});
+    writeFile(home + "added.txt", "hello");
+    fs::remove(home + "gone.txt");
+    fs::remove_all(home + "old");
+    task.DellBasket = true;
+
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    EXPECT_EQ(contentsOf(storeFolder1(Side::Home)).size(), 2u);
+    ASSERT_EQ(run(Direction::HomeWork, Role::Work), HalfResult::Completed);
+    EXPECT_EQ(contentsOf(work), contentsOf(home));
+    EXPECT_FALSE(fs::exists(work + "old"));
+    const auto trashed = contentsOf(dir / "xdg/Trash/files");
+    EXPECT_EQ(trashed.count("gone.txt"), 1u) << "removed into the trash, where it can be restored";
+    EXPECT_EQ(trashed.count("inner.txt"), 1u) << "a vanished folder's files go first, then the folder";
+    EXPECT_TRUE(fs::is_directory(dir / "xdg/Trash/files/old"));
+}
+
+TEST_F(TwoComputers, DeletionQuestionClosedKeepsEverything) {
+    writeFile(work + "a.txt", "1");
+    writeFile(work + "b.txt", "2");
+    writeFile(work + "c.txt", "3"); // the home computer does not send from a folder with no bytes
+    firstRun();
+    fs::remove(home + "a.txt");
+    fs::remove(home + "b.txt");
+    task.DellConfirmat = true;
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::HomeWork, Role::Work), HalfResult::Completed); // no answers: closed
+    EXPECT_EQ(host.deleteQuestions, std::vector<std::string>{work + "a.txt"});
+    EXPECT_TRUE(fs::exists(work + "a.txt"));
+    EXPECT_TRUE(fs::exists(work + "b.txt"));
+}
+
+TEST_F(TwoComputers, NamesDifferingOnlyInCaseKeepTheirOwnContent) {
+    writeFile(work + "a.txt", "lower");
+    writeFile(work + "A.txt", "upper");
+    firstRun();
+    EXPECT_EQ(readFile(home + "a.txt"), "lower");
+    EXPECT_EQ(readFile(home + "A.txt"), "upper");
+}
+
+TEST_F(TwoComputers, StoreTimesRoundedByTheMediumDoNotMakeFilesTravelAgain) {
+    writeFile(work + "a.txt", "1");
+    test::setMtime(work + "a.txt", {1700000001, 999000000});
+    host.fullCopyAnswers.push_back({FullCopyResult::CopyAll, true});
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    for (const auto& e : fs::directory_iterator(storeFolder1(Side::Work))) {
+        test::setMtime(e.path(), {1700000000, 0}); // a FAT medium keeps even seconds
+    }
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    EXPECT_FALSE(fs::exists(pathTask() + "/HFiles")) << "nothing differs, so nothing is pending";
+}
+
+TEST_F(TwoComputers, HostileSenderTableNeverReachesOutsideThePairFolder) {
+    writeFile(dir / "outside/secret.txt", "secret");
+    test::makeFolders(dir / "outside/target");
+    fs::create_symlink(dir / "outside/target", home + "link");
+    const auto before = everythingBelow(dir / "outside");
+
+    writeSenderTable(pathTask(),
+                     {
+                         record(work + "..", "AAAAAAAAAAAA.", 0),
+                         record(work + "../../outside/escape.txt", "ESCAPE"),
+                         record(dir / "outside/secret.txt", "ABSOLUTE"),
+                         record(work + "ok.txt", "../../../outside/evil"),
+                         record(work + "/abs.txt", "ABS2"),
+                         record(work + "link/through.txt", "THROUGH"),
+                         record(work + "sub/../../up.txt", "UP"),
+                         record(work + "fine.txt", "FINE"),
+                     },
+                     {"ESCAPE", "ABSOLUTE", "ABS2", "THROUGH", "UP", "FINE"});
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+
+    EXPECT_EQ(everythingBelow(dir / "outside"), before);
+    EXPECT_EQ(readFile(dir / "outside/secret.txt"), "secret");
+    EXPECT_EQ(readFile(home + "fine.txt"), "payload FINE");
+    EXPECT_EQ(redLines().size(), 6u) << "one red line for each refused entry";
+    EXPECT_FALSE(fs::exists(dir / "home/up.txt"));
+}
+
+TEST_F(TwoComputers, ThePairFolderItselfIsNeverRemoved) {
+    writeFile(home + "x.txt", "x");
+    test::makeFolders(pathTask());
+    CreateListFiles(home, tableFile(pathTask(), Side::Home, 1), {}, host); // the home computer's last half
+    // The sender's table lacks the pair folder's own entry (as a scan of a root folder would).
+    writeSenderTable(pathTask(), {record(work + "y.txt", "YYYY")}, {"YYYY"});
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_TRUE(fs::is_directory(home));
+    EXPECT_FALSE(fs::exists(home + "x.txt")) << "vanished files still go";
+    EXPECT_TRUE(fs::exists(home + "y.txt"));
+}
+
+TEST_F(TwoComputers, FilesMadeOnTheReceiverSinceItsLastHalfAreKept) {
+    writeFile(work + "a.txt", "1");
+    writeFile(work + "b.txt", "2");
+    firstRun();
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed); // nothing to carry yet
+    fs::remove(work + "b.txt");
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    writeFile(home + "new.txt", "made at home after its last half");
+    test::makeFolders(home + "new-folder");
+
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_FALSE(fs::exists(home + "b.txt")) << "vanished on the work computer";
+    EXPECT_EQ(readFile(home + "new.txt"), "made at home after its last half")
+        << "absent from the sender's table because the sender never saw it, not because it vanished";
+    EXPECT_TRUE(fs::is_directory(home + "new-folder"));
+}
+
+TEST_F(TwoComputers, RunsNeverOverlapOnOneMedium) {
+    writeFile(work + "a.txt", "1");
+    test::makeFolders(pathTask());
+    {
+        const auto held = platform::RunLock::tryAcquire(pathTask());
+        ASSERT_NE(held, nullptr);
+        EXPECT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Busy);
+        EXPECT_TRUE(host.lines.empty());
+    }
+    host.fullCopyAnswers.push_back({FullCopyResult::CopyAll, true});
+    EXPECT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+}
+
+TEST_F(TwoComputers, ATableThatCannotBeWrittenEndsTheHalfAsAnError) {
+    writeFile(work + "a.txt", "1");
+    host.fullCopyAnswers.push_back({FullCopyResult::CopyAll, true});
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    test::makeFolders(pathTask() + "/HTabFile_1.dat"); // a folder where the table should go
+    EXPECT_THROW(run(Direction::WorkHome, Role::Home), FileError);
+    EXPECT_TRUE(fs::is_directory(pathTask() + "/HTabFile_1.dat"));
+    for (const auto& e : fs::directory_iterator(pathTask())) {
+        EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
+    }
+    EXPECT_NE(platform::RunLock::tryAcquire(pathTask()), nullptr) << "the lock is released";
+    EXPECT_TRUE(fs::exists(pathTask() + "/WFiles")) << "the store stays for another try";
+}
+
+TEST_F(TwoComputers, DirectionsTheRuleDoesNotEnableAreRefused) {
+    EXPECT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::NotEnabled);
+    EXPECT_EQ(run(Direction::HomeWork, Role::Work), HalfResult::NotEnabled);
+    EXPECT_EQ(TestState(medium, false, task, Role::Work), (DirectionButtons{false, false}));
+}
+
+TEST_F(TwoComputers, AProfileIdThatLeavesTheTaskFolderIsRefused) {
+    writeFile(work + "a.txt", "1");
+    for (const char* id : {"..", "../..", "", "a/b"}) {
+        task.Id = ShortString<8>::fromText(id);
+        EXPECT_EQ(TestState(medium, true, task, Role::Work), (DirectionButtons{false, false})) << id;
+        EXPECT_THROW(run(Direction::WorkHome, Role::Work), FileError) << id;
+    }
+    EXPECT_EQ(everythingBelow(medium), std::set<std::string>{}) << "nothing written on the medium";
+}
+
+TEST_F(TwoComputers, WrongPathAndRefusalEndTheSendingHalf) {
+    task.pair(2).PathWork = ShortString<255>::fromText(dir / "missing/");
+    EXPECT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::WrongPath);
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0], "В профиле ошибочный путь:\n\r" + dir / "missing/");
+
+    task.pair(2).PathWork = {};
+    host.fullCopyAnswers.push_back({FullCopyResult::Refused, false});
+    EXPECT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Refused);
+    EXPECT_FALSE(fs::exists(pathTask() + "/WFiles"));
+}
+
+TEST_F(TwoComputers, StopEndsTheCopiesButTheHalfStillEnds) {
+    writeFile(work + "a.txt", "1");
+    firstRun();
+    writeFile(home + "b.txt", "2");
+    host.stop = true;
+    EXPECT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Stopped);
+    EXPECT_TRUE(contentsOf(storeFolder1(Side::Home)).empty());
+    EXPECT_TRUE(host.lines.back().text.ends_with("]  Конец операции: домашний=>рабочий. Тип: Домашний компьютер"));
+}
+
+} // namespace
+} // namespace tarvela
