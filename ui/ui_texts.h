@@ -1,7 +1,7 @@
 #pragma once
 // Every Russian text that the windows show (captions, hints, menus, message boxes), exactly as the
 // program shows them. The engine's own texts (echo lines, the questions' wording) are in
-// core/messages.h. UTF-8.
+// core/base/messages.h. UTF-8.
 
 namespace tarvela::ui::text {
 
