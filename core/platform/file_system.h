@@ -15,6 +15,10 @@ void createFolders(const std::string& path);
 enum class PathKind { Missing, File, Folder, Link, Other };
 PathKind pathKindNoFollow(const std::string& path);
 
+// Opens the file for reading and writing, creating it empty when it is missing, and closes it again
+// without changing it: proof that it can be written. Throws FileError when it cannot.
+void openForWriting(const std::string& path);
+
 // Removes one file; false when it could not (a missing file counts as removed).
 bool removeFile(const std::string& path);
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,12 @@ namespace tarvela::platform {
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void openForWriting(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) throw FileError(msg::kCannotOpenFile, path, errno);
+    ::close(fd);
 }
 
 bool folderExists(const std::string& path) {
