@@ -10,7 +10,7 @@
 
 namespace tarvela::cli {
 
-enum class Command { None, List, Id, State, Run };
+enum class Command { None, List, Id, State, Run, Profile, Log };
 
 // The answer to the full-copy question: Unset asks on a terminal and refuses without one.
 enum class FullCopyChoice { Unset, All, None, Refuse, Ask };
@@ -27,6 +27,8 @@ struct CliOptions {
     FullCopyChoice fullCopy = FullCopyChoice::Unset;
     DeleteChoice deleteChoice = DeleteChoice::Unset;
     bool noColor = false;
+    // The arguments after "profile" or "log": those commands parse their own (profile_options.h).
+    std::vector<std::string> rest;
 };
 
 struct ParsedCommandLine {
