@@ -4,6 +4,7 @@
 #include "cli_fixture.h"
 #include "copy/disk_tools.h"
 #include "log/run_log.h"
+#include "log_command.h"
 #include "platform/run_lock.h"
 #include "records/store_layout.h"
 
@@ -271,6 +272,20 @@ TEST_F(CliProfiles, LogPrintsOneLinePerEchoLine) {
     EXPECT_EQ(log.exitCode, 0) << log.err;
     EXPECT_EQ(log.out, "Старт программы. Сейчас\nОшибка копирования файла: /w/a\\x1b[2Jb\nдве\\nстроки\nвторой запуск\n")
         << "plain text through a pipe, with control characters made visible";
+}
+
+TEST(LogLines, OnATerminalEachLineKeepsItsEchoColour) {
+    RunLog log;
+    log.AddLogText("старт", 0x000080);
+    log.AddLogText("ошибка", 0x0000FF);
+    log.AddLogText("заметка", 0x000000);
+    log.AddLogText("готово", 0x008000);
+    EXPECT_EQ(cli::logLines(log.document(), true),
+              "\033[31mстарт\033[0m\n\033[1;91mошибка\033[0m\nзаметка\n\033[32mготово\033[0m\n");
+    EXPECT_EQ(cli::logLines(log.document(), false), "старт\nошибка\nзаметка\nготово\n");
+    // A log edited elsewhere: a bold run of another colour stays bold.
+    EXPECT_EQ(cli::logLines("{\\rtf1{\\colortbl ;\\red0\\green128\\blue0;}\\cf1\\b x\\b0 y\\par}", true),
+              "\033[32m\033[1mx\033[0m\033[32my\033[0m\n");
 }
 
 TEST_F(CliProfiles, EveryCommandHasItsHelp) {
