@@ -85,8 +85,7 @@ std::string logLines(std::string_view rtf, bool color) {
     return out;
 }
 
-int runLogCommand(const std::vector<std::string>& rest, const std::optional<std::string>& medium,
-                  CliEnvironment& env) {
+int runLogCommand(const std::vector<std::string>& rest, const std::optional<std::string>& medium, CliEnvironment& env) {
     const ParsedLogCommand parsed = parseLogCommand(rest);
     if (!parsed.error.empty())
         return usage(env.err, parsed.error);
@@ -106,8 +105,8 @@ int runLogCommand(const std::vector<std::string>& rest, const std::optional<std:
     const std::string id = profiles[choice.index].Id.text();
     const std::string path = isPlainStoreName(id) ? logFile(transferStoreFolder(programPath, id), id) : std::string();
     if (path.empty() || !platform::fileExists(path)) {
-        env.err << kTool << "the profile keeps no log yet"
-                << (path.empty() ? std::string() : " (no file " + path + ")") << '\n';
+        env.err << kTool << "the profile keeps no log yet" << (path.empty() ? std::string() : " (no file " + path + ")")
+                << '\n';
         return kExitEndedEarly;
     }
     const bool color = env.stdoutIsTerminal && !o.noColor && !env.noColor;

@@ -11,8 +11,7 @@
 namespace tarvela::cli {
 
 // `rest` holds the arguments after "log"; `medium` is a --medium given before the command.
-int runLogCommand(const std::vector<std::string>& rest, const std::optional<std::string>& medium,
-                  CliEnvironment& env);
+int runLogCommand(const std::vector<std::string>& rest, const std::optional<std::string>& medium, CliEnvironment& env);
 
 // The paragraphs of an RTF log as lines: with `color`, each run in its ANSI colour (bold runs bold).
 // Control characters become visible escapes ("\n" for a line break inside an echo line, "\xHH"

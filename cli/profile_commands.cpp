@@ -5,8 +5,8 @@
 #include "copy/disk_tools.h"
 #include "platform/file_system.h"
 #include "profile_choice.h"
-#include "profile_options.h"
 #include "profile_help_text.h"
+#include "profile_options.h"
 #include "profile_view.h"
 #include "program_path.h"
 #include "records/cp1251.h"
@@ -88,8 +88,8 @@ public:
     }
 
     int set() {
-        if (!o_.name && o_.pairs.empty() && !o_.exclude && !o_.role && !o_.deleteOption && !o_.trash &&
-            !o_.confirm && !o_.log)
+        if (!o_.name && o_.pairs.empty() && !o_.exclude && !o_.role && !o_.deleteOption && !o_.trash && !o_.confirm &&
+            !o_.log)
             return usage(env_.err, "profile set needs something to change");
         ProfilArray profiles;
         const auto index = choose(profiles);
@@ -129,7 +129,8 @@ public:
         if (o_.keepStore)
             return kExitDone;
         if (!isPlainStoreName(id)) {
-            env_.err << kTool << "the profile's Id '" << id << "' names no store folder of its own; nothing else removed\n";
+            env_.err << kTool << "the profile's Id '" << id
+                     << "' names no store folder of its own; nothing else removed\n";
             return kExitDone;
         }
         return removeStore(id, "the profile was removed, but its store could not be removed completely");
@@ -199,8 +200,8 @@ private:
                     continue;
                 if (!(*text)->empty()) {
                     if (const FolderTextProblem problem = checkFolderText(**text); problem != FolderTextProblem::None)
-                        return std::string(side) + " folder '" + **text + "' of pair " +
-                               std::to_string(change.number) + " " + folderProblemText(problem);
+                        return std::string(side) + " folder '" + **text + "' of pair " + std::to_string(change.number) +
+                               " " + folderProblemText(problem);
                 }
                 *field = ShortString<255>::fromText(**text);
             }

@@ -80,9 +80,9 @@ private:
 
     bool allowed(const std::string& name, bool here) {
         if (!here) {
-            error_ = o_.action == ProfileAction::None ? "option " + name + " belongs after add, show, set, remove or clear"
-                                                      : "option " + name + " is not an option of profile " +
-                                                            profileActionWord(o_.action);
+            error_ = o_.action == ProfileAction::None
+                         ? "option " + name + " belongs after add, show, set, remove or clear"
+                         : "option " + name + " is not an option of profile " + profileActionWord(o_.action);
         }
         return here;
     }

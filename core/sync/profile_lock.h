@@ -10,8 +10,8 @@
 namespace tarvela {
 
 struct ProfileChangeLock {
-    bool busy = false;                         // a run of the profile holds its store
-    std::unique_ptr<platform::RunLock> held;   // null when the profile has no store folder yet
+    bool busy = false;                       // a run of the profile holds its store
+    std::unique_ptr<platform::RunLock> held; // null when the profile has no store folder yet
 };
 
 // Takes the run lock of the profile's transfer store folder for the time of a change. A profile

@@ -88,8 +88,8 @@ TEST_F(CliProfiles, ShowPrintsEveryFieldAsTextOrJson) {
                             "exclude: *.tmp\ndelete: off\ntrash: off\nconfirm: on\nlog: on\n");
     const auto json = cli({"profile", "show", "#0", "--json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(json.out, "{\"index\":0,\"id\":\"" + id + "\",\"name\":\"Доку\\\"менты\",\"role\":\"work\",\"saved_on\":\"" +
-                            thisPc +
+    EXPECT_EQ(json.out, "{\"index\":0,\"id\":\"" + id +
+                            "\",\"name\":\"Доку\\\"менты\",\"role\":\"work\",\"saved_on\":\"" + thisPc +
                             "\",\"pairs\":[{\"pair\":1,\"work\":\"/w/a/\",\"home\":\"/h/a/\"},"
                             "{\"pair\":10,\"work\":\"/w/z/\",\"home\":\"\"}],\"exclude\":\"*.tmp\","
                             "\"delete\":false,\"trash\":false,\"confirm\":true,\"log\":true}\n");
@@ -148,7 +148,8 @@ TEST_F(CliProfiles, ErrorsLeaveTheProfileFileAsItWas) {
         {{"profile", "clear", "Видео"}, "'Видео'"},
         {{"log", "Видео"}, "'Видео'"},
         // invalid folder text
-        {{"profile", "add", "X", "--work", "relative/docs"}, "'relative/docs' of pair 1 is not an absolute folder path"},
+        {{"profile", "add", "X", "--work", "relative/docs"},
+         "'relative/docs' of pair 1 is not an absolute folder path"},
         {{"profile", "add", "X", "--work", "/a\nb"}, "control character"},
         {{"profile", "add", "X", "--home", "/mnt/日本"}, "Windows-1251"},
         {{"profile", "set", "#0", "--pair", "4", "--home", tooLong}, "255 bytes"},
@@ -190,10 +191,10 @@ TEST_F(CliProfiles, AProfileFileThatCannotBeWrittenChangesNothing) {
     pc.save({pc.profile("AB12CD34", "Документы")});
     const std::string before = cfg();
     fs::permissions(pc.medium + "Tarvela.cfg", fs::perms::owner_read | fs::perms::group_read);
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"profile", "set", "#0", "--log", "on",
-                                                                          "--role", "work"},
-                                                 {"profile", "remove", "#0"},
-                                                 {"profile", "add", "Y", "--work", "/w"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"profile", "set", "#0", "--log", "on", "--role", "work"},
+          {"profile", "remove", "#0"},
+          {"profile", "add", "Y", "--work", "/w"}}) {
         const auto r = cli(args);
         EXPECT_EQ(r.exitCode, 3) << ::testing::PrintToString(args) << r.err;
         EXPECT_NE(r.err.find("Не удалось открыть файл"), std::string::npos) << r.err;
@@ -270,7 +271,8 @@ TEST_F(CliProfiles, LogPrintsOneLinePerEchoLine) {
 
     const auto log = cli({"log", "Документы"});
     EXPECT_EQ(log.exitCode, 0) << log.err;
-    EXPECT_EQ(log.out, "Старт программы. Сейчас\nОшибка копирования файла: /w/a\\x1b[2Jb\nдве\\nстроки\nвторой запуск\n")
+    EXPECT_EQ(log.out,
+              "Старт программы. Сейчас\nОшибка копирования файла: /w/a\\x1b[2Jb\nдве\\nстроки\nвторой запуск\n")
         << "plain text through a pipe, with control characters made visible";
 }
 
@@ -290,9 +292,15 @@ TEST(LogLines, OnATerminalEachLineKeepsItsEchoColour) {
 
 TEST_F(CliProfiles, EveryCommandHasItsHelp) {
     const std::vector<std::vector<std::string>> cases = {
-        {"profile", "--help"}, {"profile", "add", "--help"},    {"profile", "show", "--help"},
-        {"profile", "set", "--help"}, {"profile", "remove", "--help"}, {"profile", "clear", "--help"},
-        {"log", "--help"},     {"--help", "profile"},           {"--help", "log"},
+        {"profile", "--help"},
+        {"profile", "add", "--help"},
+        {"profile", "show", "--help"},
+        {"profile", "set", "--help"},
+        {"profile", "remove", "--help"},
+        {"profile", "clear", "--help"},
+        {"log", "--help"},
+        {"--help", "profile"},
+        {"--help", "log"},
     };
     std::vector<std::string> texts;
     for (const auto& args : cases) {

@@ -32,8 +32,9 @@ TEST_F(E2ECliOnly, ACycleFromTheEmptyMediumOnWithCommandsOnly) {
     ASSERT_EQ(out.size(), 9u) << out;
     const std::string id = out.substr(0, 8);
     EXPECT_EQ(ok({"list"}).substr(0, 11), "0\t" + id + "\t");
-    EXPECT_NE(ok({"profile", "show", id, "--json"}).find("\"delete\":true,\"trash\":false,\"confirm\":false,\"log\":true"),
-              std::string::npos);
+    EXPECT_NE(
+        ok({"profile", "show", id, "--json"}).find("\"delete\":true,\"trash\":false,\"confirm\":false,\"log\":true"),
+        std::string::npos);
     EXPECT_EQ(ok({"state", id, "--role", "work"}), "work-home\n");
 
     ok({"run", id, "--role", "work", "--direction", "work-home", "--full-copy", "all"});

@@ -52,12 +52,25 @@ void TestCliProfileInEditor::opensIdenticallyInTheEditor() {
     Medium medium;
     const QString work = QString::fromStdString(medium.work());
     const QString home = QString::fromStdString(medium.home());
-    QStringList args = {QStringLiteral("profile"), QStringLiteral("add"), QStringLiteral("Рабочие документы"),
-                        QStringLiteral("--work"), work + QStringLiteral("Документы"), QStringLiteral("--home"),
-                        home + QStringLiteral("Документы"), QStringLiteral("--pair"), QStringLiteral("4"),
-                        QStringLiteral("--home"), QStringLiteral("/mnt/архив"), QStringLiteral("--pair"),
-                        QStringLiteral("10"), QStringLiteral("--work"), QStringLiteral("/srv/десять"),
-                        QStringLiteral("--exclude"), QStringLiteral("*.tmp;*.bak"), QStringLiteral("--role"), role};
+    QStringList args = {QStringLiteral("profile"),
+                        QStringLiteral("add"),
+                        QStringLiteral("Рабочие документы"),
+                        QStringLiteral("--work"),
+                        work + QStringLiteral("Документы"),
+                        QStringLiteral("--home"),
+                        home + QStringLiteral("Документы"),
+                        QStringLiteral("--pair"),
+                        QStringLiteral("4"),
+                        QStringLiteral("--home"),
+                        QStringLiteral("/mnt/архив"),
+                        QStringLiteral("--pair"),
+                        QStringLiteral("10"),
+                        QStringLiteral("--work"),
+                        QStringLiteral("/srv/десять"),
+                        QStringLiteral("--exclude"),
+                        QStringLiteral("*.tmp;*.bak"),
+                        QStringLiteral("--role"),
+                        role};
     if (options) {
         args << QStringLiteral("--delete") << QStringLiteral("on") << QStringLiteral("--trash") << QStringLiteral("on")
              << QStringLiteral("--confirm") << QStringLiteral("off") << QStringLiteral("--log") << QStringLiteral("on");
