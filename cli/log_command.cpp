@@ -102,11 +102,13 @@ int runLogCommand(const std::vector<std::string>& rest, const std::optional<std:
     const ProfileChoice choice = chooseProfile(profiles, o.profile);
     if (!choice.error.empty())
         return usage(env.err, choice.error);
-    const std::string id = profiles[choice.index].Id.text();
+    const TProfilLine& profile = profiles[choice.index];
+    const std::string id = profile.Id.text();
     const std::string path = isPlainStoreName(id) ? logFile(transferStoreFolder(programPath, id), id) : std::string();
     if (path.empty() || !platform::fileExists(path)) {
-        env.err << kTool << "the profile keeps no log yet" << (path.empty() ? std::string() : " (no file " + path + ")")
-                << '\n';
+        env.err << kTool
+                << (profile.SaveLog ? "the profile has no log yet" : "the profile keeps no log (its log option is off)")
+                << (path.empty() ? std::string() : " (no file " + path + ")") << '\n';
         return kExitEndedEarly;
     }
     const bool color = env.stdoutIsTerminal && !o.noColor && !env.noColor;

@@ -23,8 +23,10 @@ namespace {
 
 constexpr std::string_view kTool = "tarvela-cli: ";
 
-int usage(std::ostream& err, const std::string& message) {
-    err << kTool << message << "\nTry 'tarvela-cli profile --help'.\n";
+int usage(std::ostream& err, const std::string& message, ProfileAction action = ProfileAction::None) {
+    const std::string command =
+        action == ProfileAction::None ? "profile" : std::string("profile ") + profileActionWord(action);
+    err << kTool << message << "\nTry 'tarvela-cli " << command << " --help'.\n";
     return kExitUsage;
 }
 
@@ -60,6 +62,8 @@ class ProfileCommands {
 public:
     ProfileCommands(const ProfileOptions& o, CliEnvironment& env, std::string programPath)
         : o_(o), env_(env), programPath_(std::move(programPath)) {}
+
+    int usage(std::ostream& err, const std::string& message) const { return cli::usage(err, message, o_.action); }
 
     int add() {
         ProfilArray profiles = LoadProfiles(programPath_);
@@ -285,7 +289,7 @@ int runProfileCommand(const std::vector<std::string>& rest, const std::optional<
                       CliEnvironment& env) {
     const ParsedProfileCommand parsed = parseProfileCommand(rest);
     if (!parsed.error.empty())
-        return usage(env.err, parsed.error);
+        return usage(env.err, parsed.error, parsed.options.action);
     const ProfileOptions& o = parsed.options;
     if (o.help) {
         env.out << profileHelpText(o.action);

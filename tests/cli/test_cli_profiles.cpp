@@ -174,6 +174,8 @@ TEST_F(CliProfiles, ErrorsLeaveTheProfileFileAsItWas) {
         EXPECT_EQ(r.out, "") << ::testing::PrintToString(args);
     }
     EXPECT_EQ(cfg(), before);
+    EXPECT_NE(cli({"profile", "add", "X"}).err.find("Try 'tarvela-cli profile add --help'."), std::string::npos)
+        << "the hint names the action's own help";
 }
 
 TEST_F(CliProfiles, AProfileFileThatCannotBeWrittenChangesNothing) {
@@ -256,7 +258,7 @@ TEST_F(CliProfiles, LogPrintsOneLinePerEchoLine) {
     pc.save({pc.profile("AB12CD34", "Документы")});
     const auto none = cli({"log", "#0"});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_NE(none.err.find("keeps no log"), std::string::npos) << none.err;
+    EXPECT_NE(none.err.find("keeps no log (its log option is off)"), std::string::npos) << none.err;
 
     RunLog run;
     run.AddLogText("Старт программы. Сейчас", 0x000080);
