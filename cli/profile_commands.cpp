@@ -100,6 +100,10 @@ public:
         if (!index)
             return kExitUsage;
         TProfilLine p = profiles[*index];
+        // As in the editor: an Id that cannot name a store folder of its own (empty, hand-made with
+        // a separator or "..") is replaced, so the save repairs the profile.
+        if (!isPlainStoreName(p.Id.text()))
+            p.Id = ShortString<8>::fromText(freshId(profiles));
         if (o_.name)
             p.NameConf = ShortString<255>::fromText(*o_.name);
         if (const std::string error = applyChanges(p, o_.name ? &*o_.name : nullptr); !error.empty())

@@ -136,6 +136,17 @@ TEST_F(CliProfiles, SetOnTheOtherComputerNeedsTheRoleAndMakesThisComputerTheSave
     EXPECT_FALSE(LoadProfiles(pc.medium)[0].isWorkRole());
 }
 
+TEST_F(CliProfiles, SetRepairsAnIdThatNamesNoStoreOfItsOwn) {
+    for (const char* bad : {"", "..", "a/b", "."}) {
+        pc.save({pc.profile(bad, "Документы", "work", thisPc)});
+        const auto r = cli({"profile", "set", "Документы", "--log", "on"});
+        ASSERT_EQ(r.exitCode, 0) << bad << r.err;
+        const std::string id = LoadProfiles(pc.medium)[0].Id.text();
+        EXPECT_EQ(id.size(), 8u) << bad;
+        EXPECT_TRUE(isPlainStoreName(id)) << bad;
+    }
+}
+
 TEST_F(CliProfiles, ErrorsLeaveTheProfileFileAsItWas) {
     pc.save({pc.profile("AB12CD34", "Документы")});
     const std::string before = cfg();
