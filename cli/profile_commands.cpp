@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "copy/disk_tools.h"
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "profile_choice.h"
 #include "profile_help_text.h"
@@ -66,14 +67,19 @@ public:
     int usage(std::ostream& err, const std::string& message) const { return cli::usage(err, message, o_.action); }
 
     int add() {
-        ProfilArray profiles = LoadProfiles(programPath_);
         TProfilLine p;
         // The editor's defaults for a new profile: ask before each removal, the work role.
         p.DellConfirmat = true;
-        p.Id = ShortString<8>::fromText(freshId(profiles));
         p.NameConf = ShortString<255>::fromText(o_.profile);
         if (const std::string error = applyChanges(p, &o_.profile); !error.empty())
             return usage(env_.err, error);
+        if (const int status = checkInput(p); status != kExitDone)
+            return status;
+        // The file exists from here on, so that the lock has something to hold.
+        ensureProfileFileWritable(programPath_);
+        const auto fileLock = lockProfileFile();
+        ProfilArray profiles = LoadProfiles(programPath_);
+        p.Id = ShortString<8>::fromText(freshId(profiles));
         if (const int status = save(profiles, p, o_.role.value_or(Role::Work), profiles.size()); status != kExitDone)
             return status;
         warnAboutSameName(profiles, profiles.size() - 1);
@@ -95,6 +101,7 @@ public:
         if (!o_.name && o_.pairs.empty() && !o_.exclude && !o_.role && !o_.deleteOption && !o_.trash && !o_.confirm &&
             !o_.log)
             return usage(env_.err, "profile set needs something to change");
+        const auto fileLock = lockProfileFile();
         ProfilArray profiles;
         const auto index = choose(profiles);
         if (!index)
@@ -121,6 +128,7 @@ public:
     }
 
     int remove() {
+        const auto fileLock = lockProfileFile();
         ProfilArray profiles;
         const auto index = choose(profiles);
         if (!index)
@@ -173,6 +181,12 @@ private:
             return std::nullopt;
         }
         return choice.index;
+    }
+
+    // Two commands that change the profile file at once would each rewrite it from what they read:
+    // the lock makes the second read what the first wrote.
+    std::unique_ptr<platform::FileLock> lockProfileFile() const {
+        return platform::FileLock::lockExisting(profileFilePath(programPath_));
     }
 
     int busy() {
@@ -232,7 +246,7 @@ private:
 
     // The editor's save: check, end the folders with '/', prove the file writable, stamp this
     // computer and rewrite the file atomically. `index` past the end appends.
-    int save(ProfilArray& profiles, TProfilLine& p, Role role, std::size_t index) {
+    int checkInput(const TProfilLine& p) const {
         switch (checkProfileInput(p.NameConf.text(), p)) {
         case ProfileProblem::NoName:
             return usage(env_.err, "a profile needs a name");
@@ -241,6 +255,12 @@ private:
         case ProfileProblem::None:
             break;
         }
+        return kExitDone;
+    }
+
+    int save(ProfilArray& profiles, TProfilLine& p, Role role, std::size_t index) {
+        if (const int status = checkInput(p); status != kExitDone)
+            return status;
         endFoldersWithSeparator(p);
         ensureProfileFileWritable(programPath_);
         stampSavingComputer(p, ShortString<25>::fromText(env_.pcIdent).bytes(), role == Role::Work);

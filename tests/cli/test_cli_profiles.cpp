@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <set>
 #include <unistd.h>
 
 namespace tarvela {
@@ -213,6 +215,30 @@ TEST_F(CliProfiles, AProfileFileThatCannotBeWrittenChangesNothing) {
         EXPECT_NE(r.err.find("Не удалось открыть файл"), std::string::npos) << r.err;
     }
     EXPECT_EQ(cfg(), before);
+}
+
+TEST_F(CliProfiles, CommandsAtTheSameTimeLoseNoProfile) {
+    add({"Первый", "--work", "/w/0"});
+    std::vector<std::unique_ptr<test::ChildProcess>> children;
+    for (int i = 1; i <= 12; ++i) {
+        children.push_back(std::make_unique<test::ChildProcess>(
+            std::vector<std::string>{TARVELA_CLI_PATH, "--medium", pc.medium, "profile", "add", "p" + std::to_string(i),
+                                     "--work", "/w/" + std::to_string(i)},
+            std::vector<std::string>{}));
+    }
+    // One more changes the first profile meanwhile.
+    children.push_back(std::make_unique<test::ChildProcess>(
+        std::vector<std::string>{TARVELA_CLI_PATH, "--medium", pc.medium, "profile", "set", "Первый", "--log", "on"},
+        std::vector<std::string>{}));
+    for (auto& child : children)
+        EXPECT_EQ(child->finish().exitCode, 0);
+    const ProfilArray profiles = LoadProfiles(pc.medium);
+    ASSERT_EQ(profiles.size(), 13u);
+    EXPECT_TRUE(profiles[0].SaveLog);
+    std::set<std::string> ids;
+    for (const TProfilLine& p : profiles)
+        ids.insert(p.Id.text());
+    EXPECT_EQ(ids.size(), 13u);
 }
 
 TEST_F(CliProfiles, ABusyProfileIsNeitherChangedNorRemovedNorCleared) {
