@@ -50,7 +50,8 @@ Profiles loadProfiles(const std::string& programPath) {
 
 class Commands {
 public:
-    Commands(const CliOptions& o, CliEnvironment& env) : o_(o), env_(env), programPath_(programPathOf(o.medium, env.executableFolder)) {}
+    Commands(const CliOptions& o, CliEnvironment& env)
+        : o_(o), env_(env), programPath_(programPathOf(o.medium, env.executableFolder)) {}
 
     int list() {
         const Profiles p = loadProfiles(programPath_);
