@@ -7,9 +7,13 @@ namespace tarvela::cli {
 std::string programPathOf(const std::optional<std::string>& medium, const std::string& executableFolder) {
     if (!medium)
         return executableFolder;
-    std::string path = std::filesystem::absolute(*medium).lexically_normal().string();
-    if (!path.ends_with('/'))
-        path += '/';
+    // Through UTF-8 both ways: on Windows a narrow path would go through the ANSI code page.
+    const std::u8string given(medium->begin(), medium->end());
+    const std::u8string absolute = std::filesystem::absolute(std::filesystem::path(given)).lexically_normal().u8string();
+    std::string path(absolute.begin(), absolute.end());
+    constexpr auto kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+    if (!path.ends_with('/') && !path.ends_with(kSeparator))
+        path += kSeparator;
     return path;
 }
 

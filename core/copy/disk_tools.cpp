@@ -84,7 +84,19 @@ bool ChekDiskSize(const std::string& folder, std::int64_t SizeFiles) {
     return available >= 0 && available >= SizeFiles;
 }
 
+// The serial's upper and lower halves in upper-case hexadecimal.
+std::string volumeSerialText(std::uint32_t serial) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        if (shift == 12) text += '-';
+        text += kDigits[(serial >> shift) & 0xF];
+    }
+    return text;
+}
+
 std::string GetHDSerNo() {
+    if (const auto serial = platform::systemVolumeSerial()) return volumeSerialText(*serial);
     for (const std::string& path : platform::machineIdFiles()) {
         std::string id = GetHDSerNo(path);
         if (id != kNoIdentity) return id;

@@ -27,10 +27,13 @@ bool ChekDiskSize(const std::string& folder, std::int64_t SizeFiles);
 
 inline constexpr std::string_view kNoIdentity = "None";
 
-// This computer's identity: the first eight hexadecimal digits of the system's machine id as
-// XXXX-XXXX in upper case (stable for the life of the installation), "None" when it cannot be read.
+// This computer's identity as XXXX-XXXX in upper case (stable for the life of the installation):
+// on Windows the serial of the system volume, elsewhere the first eight hexadecimal digits of the
+// system's machine id; "None" when it cannot be read.
 std::string GetHDSerNo();
 // The same from a given machine id file.
 std::string GetHDSerNo(const std::string& machineIdPath);
+// A volume serial as the computer's identity: "1A2B-3C4D" for 0x1A2B3C4D.
+std::string volumeSerialText(std::uint32_t serial);
 
 } // namespace tarvela

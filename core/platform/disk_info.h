@@ -2,6 +2,7 @@
 // What the engine asks of the system about disks and about this computer.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,5 +15,9 @@ std::int64_t availableBytes(const std::string& path);
 // The files that may hold this computer's machine id (a stable identity made at installation, as
 // hexadecimal text on the first line), the authoritative one first.
 std::vector<std::string> machineIdFiles();
+
+// The serial number of the volume that holds the operating system, where the system identifies a
+// computer by it (Windows); empty elsewhere.
+std::optional<std::uint32_t> systemVolumeSerial();
 
 } // namespace tarvela::platform

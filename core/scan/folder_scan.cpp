@@ -4,16 +4,16 @@
 #include "platform/directory.h"
 #include "platform/file_copy.h"
 #include "records/table_record.h"
+#include "scan/name_mask.h"
 
 #include <algorithm>
-#include <fnmatch.h>
 
 namespace tarvela {
 namespace {
 
 bool matchesMask(std::string_view mask, const std::string& name) {
     if (mask == "*.*" || mask == "*") return true;
-    return ::fnmatch(std::string(mask).c_str(), name.c_str(), FNM_PERIOD) == 0;
+    return nameMatchesMask(mask, name);
 }
 
 TAtrib atribOf(std::uint8_t nature, platform::FileTime mtime, std::int64_t size) {

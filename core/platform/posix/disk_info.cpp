@@ -16,4 +16,9 @@ std::vector<std::string> machineIdFiles() {
     return {"/etc/machine-id", "/var/lib/dbus/machine-id"};
 }
 
+std::optional<std::uint32_t> systemVolumeSerial() {
+    // Linux identifies the installation by its machine id instead.
+    return std::nullopt;
+}
+
 } // namespace tarvela::platform

@@ -1,0 +1,162 @@
+#include "platform/file_copy.h"
+
+#include "platform/win32/wide_path.h"
+
+#include <cerrno>
+#include <random>
+
+namespace tarvela::platform {
+namespace {
+
+using win32::Handle;
+
+// From this size the copy bypasses the system cache (the engine's threshold for its huge files).
+constexpr std::int64_t kNoBufferingFrom = 210763776;
+
+CopyResult failure(DWORD error) {
+    const int err = win32::errnoOf(error);
+    if (err == EACCES) return {CopyStatus::AccessDenied, err};
+    return {CopyStatus::Failed, err};
+}
+
+// The copy's named temporary file in the destination's folder; removed on destruction unless it
+// was published under the destination's name. (Windows has no unnamed files.)
+class TempName {
+public:
+    explicit TempName(const std::string& destination) {
+        const auto slash = destination.find_last_of("/\\");
+        const std::string folder = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
+        std::random_device rd;
+        name_ = folder + ".tarvela-" + std::to_string(rd() % 100000000) + ".part";
+        wide_ = win32::widePath(name_);
+    }
+    ~TempName() {
+        if (!published_) {
+            ::SetFileAttributesW(wide_.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(wide_.c_str());
+        }
+    }
+    TempName(const TempName&) = delete;
+    TempName& operator=(const TempName&) = delete;
+
+    const std::wstring& wide() const { return wide_; }
+    void published() { published_ = true; }
+
+private:
+    std::string name_;
+    std::wstring wide_;
+    bool published_ = false;
+};
+
+struct ProgressState {
+    const CopyProgress* progress;
+    std::int64_t reported = 0;
+    BOOL cancel = FALSE;
+    bool stopped = false;
+};
+
+// Reports every kCopyChunk bytes (and the end) to the engine; its "stop" cancels the copy, and
+// CopyFileExW then removes the partial file itself.
+DWORD CALLBACK onProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
+                          HANDLE, HANDLE, LPVOID data) {
+    auto* state = static_cast<ProgressState*>(data);
+    if (!*state->progress) return PROGRESS_CONTINUE;
+    if (done.QuadPart - state->reported < kCopyChunk && done.QuadPart < total.QuadPart) return PROGRESS_CONTINUE;
+    if (done.QuadPart == state->reported) return PROGRESS_CONTINUE; // nothing new (or an empty file)
+    state->reported = done.QuadPart;
+    if (!(*state->progress)(done.QuadPart)) {
+        state->stopped = true;
+        return PROGRESS_CANCEL;
+    }
+    return PROGRESS_CONTINUE;
+}
+
+// Sets the copy's last-write time and writes it (with its data) to the device before it gets the
+// destination's name, so the name never stands for a copy that a power loss could leave half
+// written. CopyFileExW keeps the source's attributes (read-only among them), which do not stop this:
+// the handle asks only for write access to data and attributes.
+DWORD finishTemp(const std::wstring& temp, const std::optional<FileTime>& lastWrite) {
+    DWORD attributes = ::GetFileAttributesW(temp.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) ::SetFileAttributesW(temp.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    {
+        const Handle h(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+        if (!h.valid()) return ::GetLastError();
+        if (lastWrite) {
+            const FILETIME ft = win32::filetimeOf(*lastWrite);
+            ::SetFileTime(h.get(), nullptr, nullptr, &ft); // FAT keeps 2-second steps; not a failure
+        }
+        if (!::FlushFileBuffers(h.get())) return ::GetLastError();
+    }
+    if (readOnly) ::SetFileAttributesW(temp.c_str(), attributes);
+    return 0;
+}
+
+// Replaces the destination by the complete copy in one step; a read-only destination too, as on
+// Linux, where only the folder's permission counts.
+DWORD publish(const std::wstring& temp, const std::wstring& destination) {
+    constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (::MoveFileExW(temp.c_str(), destination.c_str(), kFlags)) return 0;
+    DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesW(destination.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        ::SetFileAttributesW(destination.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+        if (::MoveFileExW(temp.c_str(), destination.c_str(), kFlags)) return 0;
+        error = ::GetLastError();
+        ::SetFileAttributesW(destination.c_str(), attributes);
+    }
+    return error;
+}
+
+} // namespace
+
+CopyResult copyFile(const std::string& from, const std::string& to, const CopyOptions& options,
+                    const CopyProgress& progress) {
+    const std::wstring source = win32::widePath(from);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {CopyStatus::SourceMissing, ENOENT};
+        return failure(error);
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {CopyStatus::Failed, EISDIR};
+    const auto size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                                data.nFileSizeLow);
+
+    TempName temp(to);
+    ProgressState state{&progress};
+    DWORD flags = COPY_FILE_FAIL_IF_EXISTS;
+    if (options.bypassCache || size >= kNoBufferingFrom) flags |= COPY_FILE_NO_BUFFERING;
+    if (!::CopyFileExW(source.c_str(), temp.wide().c_str(), onProgress, &state, &state.cancel, flags)) {
+        const DWORD error = ::GetLastError();
+        if (state.stopped || error == ERROR_REQUEST_ABORTED) return {CopyStatus::Stopped, 0};
+        if (error == ERROR_FILE_NOT_FOUND) return {CopyStatus::SourceMissing, ENOENT};
+        return failure(error);
+    }
+    const std::optional<FileTime> lastWrite =
+        options.lastWrite ? options.lastWrite : std::optional<FileTime>(win32::fileTimeOf(data.ftLastWriteTime));
+    if (const DWORD error = finishTemp(temp.wide(), lastWrite); error != 0) return failure(error);
+    if (const DWORD error = publish(temp.wide(), win32::widePath(to)); error != 0) return failure(error);
+    temp.published();
+    return {CopyStatus::Done, 0};
+}
+
+SizeQuery querySize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(win32::widePath(path).c_str(), GetFileExInfoStandard, &data))
+        return {-1, win32::errnoOf(::GetLastError())};
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {0, 0};
+    return {static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow), 0};
+}
+
+bool syncFileSystem(const std::string& path) {
+    // Each copy was flushed before it took its name (flushing a whole volume needs an
+    // administrator on Windows), so nothing of the run's copies is left in the cache: only the
+    // folder must still be there.
+    const DWORD attributes = ::GetFileAttributesW(win32::widePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace tarvela::platform
