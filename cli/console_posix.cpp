@@ -11,7 +11,8 @@ ConsoleFacts prepareConsole() {
     facts.stdoutIsTerminal = ::isatty(STDOUT_FILENO) == 1;
     facts.stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
     winsize size{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 20) facts.width = size.ws_col;
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 20)
+        facts.width = size.ws_col;
     return facts;
 }
 

@@ -17,8 +17,10 @@ bool isConsole(HANDLE h) {
 // cannot, and the text then goes out plain.
 bool enableColourSequences(HANDLE h) {
     DWORD mode = 0;
-    if (!::GetConsoleMode(h, &mode)) return false;
-    if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) return true;
+    if (!::GetConsoleMode(h, &mode))
+        return false;
+    if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING)
+        return true;
     return ::SetConsoleMode(h, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
@@ -35,12 +37,15 @@ ConsoleFacts prepareConsole() {
     // The engine's texts are UTF-8: the console shows them as such, and answers typed in arrive so.
     ::SetConsoleOutputCP(CP_UTF8);
     ::SetConsoleCP(CP_UTF8);
-    if (facts.stdoutIsTerminal && !enableColourSequences(out)) facts.understandsColour = false;
-    if (facts.stderrIsTerminal && !enableColourSequences(err)) facts.understandsColour = false;
+    if (facts.stdoutIsTerminal && !enableColourSequences(out))
+        facts.understandsColour = false;
+    if (facts.stderrIsTerminal && !enableColourSequences(err))
+        facts.understandsColour = false;
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (facts.stderrIsTerminal && ::GetConsoleScreenBufferInfo(err, &info)) {
         const int columns = info.srWindow.Right - info.srWindow.Left + 1;
-        if (columns > 20) facts.width = static_cast<std::size_t>(columns);
+        if (columns > 20)
+            facts.width = static_cast<std::size_t>(columns);
     }
     return facts;
 }

@@ -8,6 +8,7 @@
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     args.reserve(static_cast<std::size_t>(argc));
-    for (int i = 1; i < argc; ++i) args.push_back(tarvela::platform::win32::utf8Of(argv[i]));
+    for (int i = 1; i < argc; ++i)
+        args.push_back(tarvela::platform::win32::utf8Of(argv[i]));
     return tarvela::cli::processMain(args);
 }

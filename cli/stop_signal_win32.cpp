@@ -18,12 +18,16 @@ static_assert(std::atomic<IFileCopier*>::is_always_lock_free);
 // Ctrl-C, Ctrl-Break and closing the console window stop the run like the stop button. A second
 // Ctrl-C is left to the system, which ends the process at once for a user who does not want to wait.
 BOOL WINAPI onConsoleControl(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
-    if (stopRequested.exchange(true) && event != CTRL_CLOSE_EVENT) return FALSE;
-    if (IFileCopier* copier = stoppedCopier.load()) copier->SetCopyBreak(true);
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    if (stopRequested.exchange(true) && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    if (IFileCopier* copier = stoppedCopier.load())
+        copier->SetCopyBreak(true);
     // A closed window ends the process when this handler returns: give the run the few seconds the
     // system allows to stop at its next check and write its end line.
-    if (event == CTRL_CLOSE_EVENT) ::Sleep(4500);
+    if (event == CTRL_CLOSE_EVENT)
+        ::Sleep(4500);
     return TRUE;
 }
 
@@ -40,6 +44,8 @@ StopSignal::~StopSignal() {
     stoppedCopier.store(nullptr);
 }
 
-const std::atomic<bool>& StopSignal::flag() const { return stopRequested; }
+const std::atomic<bool>& StopSignal::flag() const {
+    return stopRequested;
+}
 
 } // namespace tarvela::cli

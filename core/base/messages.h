@@ -43,6 +43,9 @@ inline constexpr std::string_view kFileAdded = "Файл добавлен: ";
 inline constexpr std::string_view kUnacceptableTableEntry = "Недопустимая запись в таблице, пропущена: ";
 // A profile whose identifier cannot name a folder below "Task" (our own wording).
 inline constexpr std::string_view kBadProfileId = "Недопустимый идентификатор профиля: ";
+// A table entry whose name this computer's file system cannot hold, written by the other system
+// (Windows refuses <>:"|?* and more); our own wording.
+inline constexpr std::string_view kNameNotHoldable = "Имя недопустимо в этой системе, пропущено: ";
 // A target reached through a symbolic link to a folder, which could lead out of the pair folder.
 inline constexpr std::string_view kOutsideFolder = "Путь ведёт за пределы папки, пропущен: ";
 

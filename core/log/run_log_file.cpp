@@ -81,9 +81,15 @@ LogFileUpdate AddLogTmpToLogFile(const RunLog& log, const std::string& pathTask,
         // Only a regular file is read: a link there could lead anywhere, and what it points to must
         // not end up in the log on the medium. Anything else is replaced (or, a folder, dropped).
         if (kind == platform::PathKind::File) {
-            platform::FileReader reader(path);
-            if (reader.size() < kLogRestartSize) {
-                if (const auto merged = mergeLogDocument(readAll(reader), document)) {
+            // The old file is closed before it is replaced: Windows renames over no open file.
+            std::optional<std::string> old;
+            {
+                platform::FileReader reader(path);
+                if (reader.size() < kLogRestartSize)
+                    old = readAll(reader);
+            }
+            if (old) {
+                if (const auto merged = mergeLogDocument(*old, document)) {
                     writeWhole(path, *merged);
                     return LogFileUpdate::Extended;
                 }

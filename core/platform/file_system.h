@@ -2,6 +2,7 @@
 // Small questions and changes of the file system that the engine needs by path.
 
 #include <string>
+#include <string_view>
 
 namespace tarvela::platform {
 
@@ -22,7 +23,17 @@ void openForWriting(const std::string& path);
 // Removes one file; false when it could not (a missing file counts as removed).
 bool removeFile(const std::string& path);
 
-// The folder that holds the running executable, ending with '/'.
+// The folder that holds the running executable, ending with the separator.
 std::string executableFolder();
+
+// The separator this system writes between folders ('/' on POSIX, '\' on Windows); either is
+// understood by every call here.
+char pathSeparator();
+
+// Whether this system's file systems can hold every name of the relative path (folders separated by
+// '/'). POSIX holds any name a table may carry; Windows refuses <>:"|?* and '\', control
+// characters, a name ending with a dot or a space, and the device names CON, PRN, AUX, NUL,
+// COM1-COM9 and LPT1-LPT9 (with any extension).
+bool canHoldName(std::string_view relative);
 
 } // namespace tarvela::platform

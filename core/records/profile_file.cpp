@@ -6,16 +6,14 @@
 #include "records/store_layout.h"
 
 #include <array>
-#include <cerrno>
-#include <sys/stat.h>
 #include <vector>
 
 namespace tarvela {
 
 ProfilArray LoadProfiles(const std::string& programPath) {
     const std::string path = profileFilePath(programPath);
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) return {};
+    if (platform::pathKindNoFollow(path) == platform::PathKind::Missing)
+        return {};
 
     platform::FileReader reader(path);
     ProfilArray profiles;

@@ -2,15 +2,21 @@
 
 #include "platform/file_system.h"
 #include "records/cp1251.h"
+#include "records/path_form.h"
 #include "records/random_names.h"
 #include "records/store_layout.h"
 
 namespace tarvela {
 namespace {
 
+// A Windows folder text ends with '\' (or the '/' Windows also takes), any other with '/'.
 void endWithSeparator(ShortString<255>& path) {
-    if (!path.empty() && path.bytes().back() != '/')
-        path = ShortString<255>::fromBytes(path.bytes() + '/');
+    if (path.empty())
+        return;
+    const char last = path.bytes().back();
+    const char separator = separatorOf(path.bytes());
+    if (last != '/' && last != separator)
+        path = ShortString<255>::fromBytes(path.bytes() + separator);
 }
 
 bool isDriveLetter(char c) {

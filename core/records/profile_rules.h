@@ -25,7 +25,8 @@ bool hasAnyFolder(const TProfilLine& profile);
 // The name as typed (spaces count as text) and the profile's folders.
 ProfileProblem checkProfileInput(std::string_view name, const TProfilLine& profile);
 
-// Appends '/' to every non-empty folder that does not end with one. A folder that already holds
+// Appends the separator ('\' to a Windows folder text, '/' to others) to every non-empty folder
+// that does not end with one. A folder that already holds
 // 255 bytes has no room for it and stays as it is.
 void endFoldersWithSeparator(TProfilLine& profile);
 

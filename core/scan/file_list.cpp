@@ -1,13 +1,15 @@
 #include "scan/file_list.h"
 
-#include "scan/case_fold.h"
-#include "records/cp1251.h"
 #include "base/echo_color.h"
 #include "base/messages.h"
 #include "base/run_host.h"
+#include "platform/file_system.h"
+#include "records/cp1251.h"
+#include "records/path_form.h"
 #include "records/store_layout.h"
-#include "scan/table_entry_check.h"
 #include "records/table_file.h"
+#include "scan/case_fold.h"
+#include "scan/table_entry_check.h"
 
 namespace tarvela {
 
@@ -69,6 +71,13 @@ bool acceptable(const TNameAtribFile& record, const std::string& prefix, std::st
            isPlainStoreName(record.FNameTmp.bytes()) && record.SizeFile >= 0;
 }
 
+// The entry's name without the "/.." of a folder entry.
+std::string_view entryName(std::string_view key) {
+    if (key == "..")
+        return {};
+    return key.ends_with("/..") ? key.substr(0, key.size() - 3) : key;
+}
+
 } // namespace
 
 void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked) {
@@ -83,8 +92,15 @@ void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::strin
         const std::string_view rest =
             prefixChars < bytes.size() ? std::string_view(bytes).substr(prefixChars) : std::string_view{};
         std::string key = cp1251ToUtf8(rest);
+        toEngineForm(key, pathShab);
         if (checked != nullptr && !acceptable(record, prefix, key)) {
             checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
+            continue;
+        }
+        // A name this computer's file system cannot hold (written by the other system) is left out
+        // whole: it stays on the other computer and nothing here changes for it.
+        if (checked != nullptr && !platform::canHoldName(entryName(key))) {
+            checked->echo(std::string(msg::kNameNotHoldable) + record.FName.text(), color::kRed);
             continue;
         }
         auto atrib = std::make_unique<TAtrib>();

@@ -1,8 +1,9 @@
 #include "scan/folder_scan.h"
 
-#include "records/date_time.h"
 #include "platform/directory.h"
 #include "platform/file_copy.h"
+#include "platform/file_system.h"
+#include "records/date_time.h"
 #include "records/table_record.h"
 #include "scan/name_mask.h"
 
@@ -34,7 +35,8 @@ bool isHiddenFolder(const std::string& name) { return !name.empty() && name.fron
 
 class Walker {
 public:
-    Walker(std::string_view mask, RunHost& host, const ScanVisitor& visit) : mask_(mask), host_(host), visit_(visit) {}
+    Walker(std::string_view mask, RunHost& host, const ScanVisitor& visit)
+        : mask_(mask), host_(host), visit_(visit), separator_(platform::pathSeparator()) {}
 
     // `path` holds the folder with its trailing '/'; it is extended for each entry and restored.
     void files(const std::vector<platform::DirEntry>& entries, std::string& path) {
@@ -64,7 +66,7 @@ public:
             host_.letEventsRun();
             if (e.kind != platform::EntryKind::Folder || isHiddenFolder(e.name)) continue;
             if (auto child = dir.openChild(e.name)) {
-                path.append(e.name).push_back('/');
+                path.append(e.name).push_back(separator_);
                 walk(*child, path);
                 path.resize(base);
             }
@@ -75,6 +77,7 @@ private:
     std::string_view mask_;
     RunHost& host_;
     const ScanVisitor& visit_;
+    char separator_; // this system's: the table is written in its form
 };
 
 ScanVisitor appendTo(ScanList& list) {
@@ -99,7 +102,8 @@ void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode,
                    const ScanVisitor& visit) {
     if (folder.empty()) return;
     if (mask.empty()) mask = "*.*";
-    if (folder.back() != '/') folder.push_back('/');
+    if (folder.back() != '/' && folder.back() != platform::pathSeparator())
+        folder.push_back(platform::pathSeparator());
     const auto dir = platform::Directory::open(folder);
     if (!dir) return;
     Walker walker(mask, host, visit);

@@ -18,15 +18,18 @@ bool setHolds(std::string_view mask, std::size_t i, char c, std::size_t& end) {
     while (i < mask.size() && (first || mask[i] != ']')) {
         first = false;
         char low = mask[i];
-        if (low == '\\' && i + 1 < mask.size()) low = mask[++i];
+        if (low == '\\' && i + 1 < mask.size())
+            low = mask[++i];
         char high = low;
         if (i + 2 < mask.size() && mask[i + 1] == '-' && mask[i + 2] != ']') {
             high = mask[i + 2];
-            if (high == '\\' && i + 3 < mask.size()) high = mask[++i + 2];
+            if (high == '\\' && i + 3 < mask.size())
+                high = mask[++i + 2];
             i += 2;
         }
         const auto u = static_cast<unsigned char>(c);
-        if (static_cast<unsigned char>(low) <= u && u <= static_cast<unsigned char>(high)) found = true;
+        if (static_cast<unsigned char>(low) <= u && u <= static_cast<unsigned char>(high))
+            found = true;
         ++i;
     }
     if (i >= mask.size()) {
@@ -63,17 +66,20 @@ bool nameMatchesMask(std::string_view mask, std::string_view name) {
                 const bool holds = setHolds(mask, m + 1, name[n], end);
                 if (end == std::string_view::npos) {
                     advanced = name[n] == '[';
-                    if (advanced) ++m;
+                    if (advanced)
+                        ++m;
                 } else if (holds) {
                     advanced = true;
                     m = end;
                 }
             } else if (p == '\\' && m + 1 < mask.size()) {
                 advanced = mask[m + 1] == name[n];
-                if (advanced) m += 2;
+                if (advanced)
+                    m += 2;
             } else {
                 advanced = p == name[n];
-                if (advanced) ++m;
+                if (advanced)
+                    ++m;
             }
         }
         if (advanced) {
@@ -85,7 +91,8 @@ bool nameMatchesMask(std::string_view mask, std::string_view name) {
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == '*') ++m;
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
     return m == mask.size();
 }
 

@@ -1,18 +1,19 @@
 #include "sync/receive_half.h"
 
-#include "copy/copier.h"
-#include "records/date_time.h"
-#include "copy/disk_tools.h"
 #include "base/echo_color.h"
 #include "base/errors.h"
-#include "sync/half_lines.h"
 #include "base/messages.h"
+#include "copy/copier.h"
+#include "copy/disk_tools.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
-#include "sync/rooted_path.h"
+#include "records/date_time.h"
+#include "records/path_form.h"
 #include "records/store_layout.h"
 #include "records/table_record.h"
 #include "scan/table_writer.h"
+#include "sync/half_lines.h"
+#include "sync/rooted_path.h"
 
 #include <array>
 #include <optional>
@@ -21,7 +22,11 @@
 namespace tarvela {
 namespace {
 
-std::string parentOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+// The folder that holds the path; either separator counts where the system takes both (Windows).
+std::string parentOf(const std::string& path) {
+    const char separators[] = {'/', platform::pathSeparator(), '\0'};
+    return path.substr(0, path.find_last_of(separators));
+}
 
 // One run of a receiving half. `own` is this computer's side (the destination).
 class ReceivingHalf {
@@ -113,6 +118,13 @@ private:
             }
         }
 
+        // A Windows sender never held a name Windows cannot hold: its absence there is no deletion.
+        const bool senderOnWindows = isWindowsFolderText(ownFolder(task_, sender_, n));
+        const auto senderCouldHold = [&](std::string_view name) {
+            return !senderOnWindows ||
+                   windowsCanHoldName(name.ends_with("/..") ? name.substr(0, name.size() - 3) : name);
+        };
+
         RootedPath rooted(own);
         DeleteAnswer answer = task_.DellConfirmat ? DeleteAnswer::Yes : DeleteAnswer::YesToAll;
         for (std::size_t i = 0; i < S.count(); ++i) {
@@ -123,7 +135,8 @@ private:
             const TAtrib& entry = *S.object(i);
             if (entry.Action == TAction::Copy) {
                 copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
-            } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name)) {
+            } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name) &&
+                       senderCouldHold(name)) {
                 answer = removeVanished(own, name, entry, rooted, answer);
             } else if (entry.Action == TAction::None && entry.Nature == kNatureFolder) {
                 makeNewFolder(own, name, rooted);

@@ -113,7 +113,7 @@ TEST_F(Cli, StateFollowsTheStoreRootsAndTheRole) {
         {false, false, nullptr, "home-work\n"}, // saved here as home
     };
     for (const Case& c : cases) {
-        std::filesystem::remove_all(pathTask());
+        std::filesystem::remove_all(test::fsPath(pathTask()));
         if (c.w)
             test::makeFolders(storeRoot(pathTask(), Side::Work));
         if (c.h)
@@ -162,14 +162,14 @@ TEST_F(Cli, RunEndingsGiveTheirExitStatus) {
     EXPECT_NE(out.str().find("Конец операции: рабочий=>домашний"), std::string::npos) << out.str();
 
     // A table that cannot be written is a file failure, not an early end.
-    std::filesystem::remove(tableFile(pathTask(), Side::Work, 1));
+    std::filesystem::remove(test::fsPath(tableFile(pathTask(), Side::Work, 1)));
     test::makeFolders(tableFile(pathTask(), Side::Work, 1) + "/blocked");
     EXPECT_EQ(run(with({"--full-copy", "all"})), kExitFileFailure);
     EXPECT_NE(err.str().find("WTabFile_1.dat"), std::string::npos) << err.str();
-    std::filesystem::remove_all(tableFile(pathTask(), Side::Work, 1));
+    std::filesystem::remove_all(test::fsPath(tableFile(pathTask(), Side::Work, 1)));
 
     // A folder of the profile that does not exist.
-    std::filesystem::remove_all(pc.work);
+    std::filesystem::remove_all(test::fsPath(pc.work));
     EXPECT_EQ(run(with({"--full-copy", "all"})), kExitEndedEarly);
     EXPECT_NE(err.str().find("В профиле ошибочный путь:"), std::string::npos) << err.str();
 }
@@ -190,7 +190,7 @@ TEST_F(Cli, EchoIsColouredOnlyOnATerminalWithoutNoColor) {
         {false, false, false, false},
     };
     for (const Case& c : cases) {
-        std::filesystem::remove_all(pathTask());
+        std::filesystem::remove_all(test::fsPath(pathTask()));
         env.stdoutIsTerminal = c.terminal;
         env.noColor = c.noColorEnv;
         std::vector<std::string> args = {"run",         "#0",        "--role",      "work",
@@ -213,7 +213,7 @@ TEST_F(Cli, ProgressGoesToStderrOnlyOnATerminal) {
     pc.save({pc.profile("AB12CD34", "Документы")});
     writeFile(pc.work + "a.txt", std::string(1000, 'a'));
     for (const bool terminal : {false, true}) {
-        std::filesystem::remove_all(pathTask());
+        std::filesystem::remove_all(test::fsPath(pathTask()));
         env.stderrIsTerminal = terminal;
         ASSERT_EQ(run({"run", "#0", "--role", "work", "--direction", "work-home", "--full-copy", "all"}), kExitDone);
         if (terminal) {

@@ -23,16 +23,19 @@ namespace fs = std::filesystem;
 // Every regular file below a folder, relative name -> content.
 inline std::map<std::string, std::string> contentsOf(const std::string& root) {
     std::map<std::string, std::string> out;
-    if (!fs::exists(root)) return out;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        if (e.is_regular_file() && !e.is_symlink()) out[fs::relative(e.path(), root).string()] = readFile(e.path());
+    if (!fs::exists(fsPath(root)))
+        return out;
+    for (const auto& e : fs::recursive_directory_iterator(fsPath(root))) {
+        if (e.is_regular_file() && !e.is_symlink())
+            out[utf8Of(fs::relative(e.path(), fsPath(root)))] = readFile(utf8Of(e.path()));
     }
     return out;
 }
 
 inline std::set<std::string> everythingBelow(const std::string& root) {
     std::set<std::string> out;
-    for (const auto& e : fs::recursive_directory_iterator(root)) out.insert(e.path().string());
+    for (const auto& e : fs::recursive_directory_iterator(fsPath(root)))
+        out.insert(utf8Of(e.path()));
     return out;
 }
 
@@ -42,7 +45,7 @@ protected:
         makeFolders(work);
         makeFolders(home);
         makeFolders(medium);
-        ::setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        setEnvironment("XDG_DATA_HOME", dir / "xdg");
         task.NameConf = ShortString<255>::fromText("Документы");
         task.Id = ShortString<8>::fromText("TESTID01");
         task.pair(1).PathWork = ShortString<255>::fromText(work);

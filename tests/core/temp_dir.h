@@ -4,6 +4,7 @@
 
 #include "platform/directory.h"
 
+#include <filesystem>
 #include <string>
 
 namespace tarvela::test {
@@ -29,5 +30,24 @@ std::string readFile(const std::string& path);
 void makeFolders(const std::string& path);
 void setMtime(const std::string& path, platform::FileTime time);
 platform::FileTime mtimeOf(const std::string& path);
+
+// A UTF-8 path as a std::filesystem path and back (generic form, '/' between names). On Windows a
+// plain std::string would be read in the ANSI code page.
+std::filesystem::path fsPath(const std::string& utf8);
+std::string utf8Of(const std::filesystem::path& path);
+
+// Sets or removes an environment variable of this process.
+void setEnvironment(const std::string& name, const std::string& value);
+void unsetEnvironment(const std::string& name);
+
+#ifdef _WIN32
+// Where a std::filesystem path stands for a UTF-8 string (it converts to one implicitly on Linux).
+inline std::string readFile(const std::filesystem::path& path) {
+    return readFile(utf8Of(path));
+}
+inline void setMtime(const std::filesystem::path& path, platform::FileTime time) {
+    setMtime(utf8Of(path), time);
+}
+#endif
 
 } // namespace tarvela::test

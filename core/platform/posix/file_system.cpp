@@ -61,4 +61,13 @@ std::string executableFolder() {
     return path.substr(0, path.rfind('/') + 1);
 }
 
+char pathSeparator() {
+    return '/';
+}
+
+bool canHoldName(std::string_view) {
+    // Every byte but '/' and NUL, which a relative name from a checked table never has inside a name.
+    return true;
+}
+
 } // namespace tarvela::platform

@@ -16,14 +16,16 @@ constexpr std::size_t kBufferSize = 1 << 20;
 DWORD replaceTarget(const std::string& temp, const std::string& target) {
     const std::wstring from = win32::widePath(temp);
     const std::wstring to = win32::widePath(target);
-    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
     DWORD error = ::GetLastError();
     // A read-only target is replaced as on Linux, where only the folder's permission counts.
     const DWORD attributes = ::GetFileAttributesW(to.c_str());
     if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY) &&
         ::SetFileAttributesW(to.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
-        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
         error = ::GetLastError();
         ::SetFileAttributesW(to.c_str(), attributes);
     }
@@ -45,11 +47,14 @@ AtomicFileWriter::AtomicFileWriter(std::string targetPath) : target_(std::move(t
         }
         error = ::GetLastError();
     }
-    if (fd_ < 0) throw FileError(msg::kCannotWriteFile, target_, win32::errnoOf(error));
+    if (fd_ < 0)
+        throw FileError(msg::kCannotWriteFile, target_, win32::errnoOf(error));
     buffer_.reserve(kBufferSize);
 }
 
-AtomicFileWriter::~AtomicFileWriter() { discard(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    discard();
+}
 
 void AtomicFileWriter::discard() noexcept {
     if (fd_ >= 0) {
@@ -61,7 +66,8 @@ void AtomicFileWriter::discard() noexcept {
 
 void AtomicFileWriter::write(const void* data, std::size_t size) {
     const char* p = static_cast<const char*>(data);
-    if (buffer_.size() + size > kBufferSize) flushBuffer();
+    if (buffer_.size() + size > kBufferSize)
+        flushBuffer();
     if (size >= kBufferSize) {
         buffer_.assign(p, size);
         flushBuffer();
@@ -87,7 +93,8 @@ void AtomicFileWriter::flushBuffer() {
 }
 
 void AtomicFileWriter::commit() {
-    if (fd_ < 0) throw FileError(msg::kCannotWriteFile, target_, EBADF);
+    if (fd_ < 0)
+        throw FileError(msg::kCannotWriteFile, target_, EBADF);
     flushBuffer();
     if (!::FlushFileBuffers(win32::handleOf(fd_))) {
         const int err = win32::errnoOf(::GetLastError());

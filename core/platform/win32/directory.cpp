@@ -13,11 +13,15 @@ HANDLE openFolder(const std::wstring& path, bool followLink) {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     Handle h(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, win32::kShareAll, nullptr,
                            OPEN_EXISTING, flags, nullptr));
-    if (!h.valid()) return INVALID_HANDLE_VALUE;
+    if (!h.valid())
+        return INVALID_HANDLE_VALUE;
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(h.get(), &info)) return INVALID_HANDLE_VALUE;
-    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return INVALID_HANDLE_VALUE;
-    if (!followLink && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return INVALID_HANDLE_VALUE;
+    if (!::GetFileInformationByHandle(h.get(), &info))
+        return INVALID_HANDLE_VALUE;
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return INVALID_HANDLE_VALUE;
+    if (!followLink && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return INVALID_HANDLE_VALUE;
     return h.release();
 }
 
@@ -27,7 +31,8 @@ std::wstring pathOf(HANDLE folder) {
     for (;;) {
         const DWORD n = ::GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()),
                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) return {};
+        if (n == 0)
+            return {};
         if (n < path.size()) {
             path.resize(n);
             return path;
@@ -37,17 +42,23 @@ std::wstring pathOf(HANDLE folder) {
 }
 
 // The open folder as the descriptor a Directory keeps; -1 when it could not be opened.
-int adopt(HANDLE h) { return h == INVALID_HANDLE_VALUE ? -1 : win32::descriptorOf(h); }
+int adopt(HANDLE h) {
+    return h == INVALID_HANDLE_VALUE ? -1 : win32::descriptorOf(h);
+}
 
-bool isLinkTag(DWORD tag) { return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT; }
+bool isLinkTag(DWORD tag) {
+    return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
 
 // A link to a file is described by its target; nothing when the target is missing.
 bool describeLinkTarget(const std::wstring& path, DirEntry& entry) {
     const Handle h(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, win32::kShareAll, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.valid()) return false;
+    if (!h.valid())
+        return false;
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(h.get(), &info)) return false;
+    if (!::GetFileInformationByHandle(h.get(), &info))
+        return false;
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         entry.kind = EntryKind::FolderLink;
         return true;
@@ -62,33 +73,41 @@ bool describeLinkTarget(const std::wstring& path, DirEntry& entry) {
 
 std::unique_ptr<Directory> Directory::open(const std::string& path) {
     const int fd = adopt(openFolder(win32::widePath(path), true));
-    if (fd < 0) return nullptr;
+    if (fd < 0)
+        return nullptr;
     return std::unique_ptr<Directory>(new Directory(fd));
 }
 
-Directory::~Directory() { win32::closeDescriptor(fd_); }
+Directory::~Directory() {
+    win32::closeDescriptor(fd_);
+}
 
 std::unique_ptr<Directory> Directory::openChild(const std::string& name) const {
     const std::wstring parent = pathOf(win32::handleOf(fd_));
-    if (parent.empty()) return nullptr;
+    if (parent.empty())
+        return nullptr;
     const int fd = adopt(openFolder(parent + L"\\" + win32::wideOf(name), false));
-    if (fd < 0) return nullptr;
+    if (fd < 0)
+        return nullptr;
     return std::unique_ptr<Directory>(new Directory(fd));
 }
 
 std::vector<DirEntry> Directory::entries() const {
     std::vector<DirEntry> result;
     const std::wstring folder = pathOf(win32::handleOf(fd_));
-    if (folder.empty()) return result;
+    if (folder.empty())
+        return result;
     // Basic information (no short 8.3 names to fill in) and large fetches: one system call brings
     // many entries, with the size, time and attributes of each, so no per-file query is needed.
     WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) return result; // unreadable, or gone meanwhile
+    HANDLE find = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE)
+        return result; // unreadable, or gone meanwhile
     do {
         const std::wstring_view name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
+        if (name == L"." || name == L"..")
+            continue;
         DirEntry entry;
         entry.name = win32::utf8Of(name);
         const DWORD attributes = data.dwFileAttributes;
@@ -109,8 +128,8 @@ std::vector<DirEntry> Directory::entries() const {
         } else {
             entry.kind = EntryKind::File;
             entry.mtime = win32::fileTimeOf(data.ftLastWriteTime);
-            entry.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
-                                                   data.nFileSizeLow);
+            entry.size =
+                static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
         }
         result.push_back(std::move(entry));
     } while (::FindNextFileW(find, &data));
@@ -120,7 +139,8 @@ std::vector<DirEntry> Directory::entries() const {
 
 FileTime Directory::mtime() const {
     FILE_BASIC_INFO info{};
-    if (!::GetFileInformationByHandleEx(win32::handleOf(fd_), FileBasicInfo, &info, sizeof info)) return {};
+    if (!::GetFileInformationByHandleEx(win32::handleOf(fd_), FileBasicInfo, &info, sizeof info))
+        return {};
     FILETIME ft{static_cast<DWORD>(info.LastWriteTime.QuadPart & 0xFFFFFFFF),
                 static_cast<DWORD>(static_cast<unsigned long long>(info.LastWriteTime.QuadPart) >> 32)};
     return win32::fileTimeOf(ft);

@@ -7,8 +7,10 @@ namespace tarvela::platform {
 std::int64_t availableBytes(const std::string& path) {
     ULARGE_INTEGER available{};
     std::wstring folder = win32::widePath(path);
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return -1;
+    if (!folder.empty() && folder.back() != L'\\')
+        folder += L'\\';
+    if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
+        return -1;
     return static_cast<std::int64_t>(available.QuadPart);
 }
 
@@ -20,10 +22,12 @@ std::vector<std::string> machineIdFiles() {
 std::optional<std::uint32_t> systemVolumeSerial() {
     wchar_t windows[MAX_PATH] = {};
     const UINT n = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
-    if (n < 3 || n >= MAX_PATH || windows[1] != L':') return std::nullopt;
+    if (n < 3 || n >= MAX_PATH || windows[1] != L':')
+        return std::nullopt;
     const wchar_t root[] = {windows[0], L':', L'\\', L'\0'};
     DWORD serial = 0;
-    if (!::GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) return std::nullopt;
+    if (!::GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        return std::nullopt;
     return static_cast<std::uint32_t>(serial);
 }
 

@@ -15,7 +15,8 @@ constexpr std::int64_t kNoBufferingFrom = 210763776;
 
 CopyResult failure(DWORD error) {
     const int err = win32::errnoOf(error);
-    if (err == EACCES) return {CopyStatus::AccessDenied, err};
+    if (err == EACCES)
+        return {CopyStatus::AccessDenied, err};
     return {CopyStatus::Failed, err};
 }
 
@@ -57,12 +58,15 @@ struct ProgressState {
 
 // Reports every kCopyChunk bytes (and the end) to the engine; its "stop" cancels the copy, and
 // CopyFileExW then removes the partial file itself.
-DWORD CALLBACK onProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
-                          HANDLE, HANDLE, LPVOID data) {
+DWORD CALLBACK onProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
+                          HANDLE, LPVOID data) {
     auto* state = static_cast<ProgressState*>(data);
-    if (!*state->progress) return PROGRESS_CONTINUE;
-    if (done.QuadPart - state->reported < kCopyChunk && done.QuadPart < total.QuadPart) return PROGRESS_CONTINUE;
-    if (done.QuadPart == state->reported) return PROGRESS_CONTINUE; // nothing new (or an empty file)
+    if (!*state->progress)
+        return PROGRESS_CONTINUE;
+    if (done.QuadPart - state->reported < kCopyChunk && done.QuadPart < total.QuadPart)
+        return PROGRESS_CONTINUE;
+    if (done.QuadPart == state->reported)
+        return PROGRESS_CONTINUE; // nothing new (or an empty file)
     state->reported = done.QuadPart;
     if (!(*state->progress)(done.QuadPart)) {
         state->stopped = true;
@@ -78,18 +82,22 @@ DWORD CALLBACK onProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER
 DWORD finishTemp(const std::wstring& temp, const std::optional<FileTime>& lastWrite) {
     DWORD attributes = ::GetFileAttributesW(temp.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (readOnly) ::SetFileAttributesW(temp.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    if (readOnly)
+        ::SetFileAttributesW(temp.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     {
-        const Handle h(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-        if (!h.valid()) return ::GetLastError();
+        const Handle h(
+            ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.valid())
+            return ::GetLastError();
         if (lastWrite) {
             const FILETIME ft = win32::filetimeOf(*lastWrite);
             ::SetFileTime(h.get(), nullptr, nullptr, &ft); // FAT keeps 2-second steps; not a failure
         }
-        if (!::FlushFileBuffers(h.get())) return ::GetLastError();
+        if (!::FlushFileBuffers(h.get()))
+            return ::GetLastError();
     }
-    if (readOnly) ::SetFileAttributesW(temp.c_str(), attributes);
+    if (readOnly)
+        ::SetFileAttributesW(temp.c_str(), attributes);
     return 0;
 }
 
@@ -97,13 +105,15 @@ DWORD finishTemp(const std::wstring& temp, const std::optional<FileTime>& lastWr
 // Linux, where only the folder's permission counts.
 DWORD publish(const std::wstring& temp, const std::wstring& destination) {
     constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (::MoveFileExW(temp.c_str(), destination.c_str(), kFlags)) return 0;
+    if (::MoveFileExW(temp.c_str(), destination.c_str(), kFlags))
+        return 0;
     DWORD error = ::GetLastError();
     const DWORD attributes = ::GetFileAttributesW(destination.c_str());
     if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
         ::SetFileAttributesW(destination.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
-        if (::MoveFileExW(temp.c_str(), destination.c_str(), kFlags)) return 0;
+        if (::MoveFileExW(temp.c_str(), destination.c_str(), kFlags))
+            return 0;
         error = ::GetLastError();
         ::SetFileAttributesW(destination.c_str(), attributes);
     }
@@ -118,27 +128,39 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data)) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {CopyStatus::SourceMissing, ENOENT};
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return {CopyStatus::SourceMissing, ENOENT};
         return failure(error);
     }
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {CopyStatus::Failed, EISDIR};
-    const auto size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
-                                                data.nFileSizeLow);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {CopyStatus::Failed, EISDIR};
+    const auto size =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 
     TempName temp(to);
     ProgressState state{&progress};
     DWORD flags = COPY_FILE_FAIL_IF_EXISTS;
-    if (options.bypassCache || size >= kNoBufferingFrom) flags |= COPY_FILE_NO_BUFFERING;
+    if (options.bypassCache || size >= kNoBufferingFrom)
+        flags |= COPY_FILE_NO_BUFFERING;
     if (!::CopyFileExW(source.c_str(), temp.wide().c_str(), onProgress, &state, &state.cancel, flags)) {
         const DWORD error = ::GetLastError();
-        if (state.stopped || error == ERROR_REQUEST_ABORTED) return {CopyStatus::Stopped, 0};
-        if (error == ERROR_FILE_NOT_FOUND) return {CopyStatus::SourceMissing, ENOENT};
+        if (state.stopped || error == ERROR_REQUEST_ABORTED)
+            return {CopyStatus::Stopped, 0};
+        if (error == ERROR_FILE_NOT_FOUND)
+            return {CopyStatus::SourceMissing, ENOENT};
         return failure(error);
     }
+    // Where CopyFileExW calls no progress routine (Wine's does not), the engine still hears of the
+    // end, and a stop asked for meanwhile still keeps the old destination.
+    if (progress && state.reported < size && !progress(size))
+        return {CopyStatus::Stopped, 0};
+
     const std::optional<FileTime> lastWrite =
         options.lastWrite ? options.lastWrite : std::optional<FileTime>(win32::fileTimeOf(data.ftLastWriteTime));
-    if (const DWORD error = finishTemp(temp.wide(), lastWrite); error != 0) return failure(error);
-    if (const DWORD error = publish(temp.wide(), win32::widePath(to)); error != 0) return failure(error);
+    if (const DWORD error = finishTemp(temp.wide(), lastWrite); error != 0)
+        return failure(error);
+    if (const DWORD error = publish(temp.wide(), win32::widePath(to)); error != 0)
+        return failure(error);
     temp.published();
     return {CopyStatus::Done, 0};
 }
@@ -147,7 +169,8 @@ SizeQuery querySize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(win32::widePath(path).c_str(), GetFileExInfoStandard, &data))
         return {-1, win32::errnoOf(::GetLastError())};
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {0, 0};
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {0, 0};
     return {static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow), 0};
 }
 

@@ -19,13 +19,17 @@ FileReader::FileReader(std::string path) : path_(std::move(path)) {
         throw FileError(msg::kCannotOpenFile, path_, folder ? EISDIR : win32::errnoOf(error));
     }
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(h.get(), &size)) throw FileError(msg::kCannotReadFile, path_, win32::errnoOf(::GetLastError()));
+    if (!::GetFileSizeEx(h.get(), &size))
+        throw FileError(msg::kCannotReadFile, path_, win32::errnoOf(::GetLastError()));
     size_ = size.QuadPart;
     fd_ = win32::descriptorOf(h.release());
-    if (fd_ < 0) throw FileError(msg::kCannotOpenFile, path_, EMFILE);
+    if (fd_ < 0)
+        throw FileError(msg::kCannotOpenFile, path_, EMFILE);
 }
 
-FileReader::~FileReader() { win32::closeDescriptor(fd_); }
+FileReader::~FileReader() {
+    win32::closeDescriptor(fd_);
+}
 
 std::size_t FileReader::read(void* data, std::size_t size) {
     char* p = static_cast<char*>(data);
@@ -35,7 +39,8 @@ std::size_t FileReader::read(void* data, std::size_t size) {
         DWORD got = 0;
         if (!::ReadFile(win32::handleOf(fd_), p + done, want, &got, nullptr))
             throw FileError(msg::kCannotReadFile, path_, win32::errnoOf(::GetLastError()));
-        if (got == 0) break;
+        if (got == 0)
+            break;
         done += got;
     }
     return done;

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "platform/win32/wide_path.h"
+#include "records/path_form.h"
 
 #include <cerrno>
 
@@ -12,11 +13,13 @@ namespace {
 // Attributes of what the path names, a link followed; INVALID_FILE_ATTRIBUTES when nothing is there.
 DWORD attributesFollowed(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return attributes;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return attributes;
     const win32::Handle h(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, win32::kShareAll, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!h.valid() || !::GetFileInformationByHandle(h.get(), &info)) return INVALID_FILE_ATTRIBUTES;
+    if (!h.valid() || !::GetFileInformationByHandle(h.get(), &info))
+        return INVALID_FILE_ATTRIBUTES;
     return info.dwFileAttributes;
 }
 
@@ -24,7 +27,9 @@ bool isFolderAttribute(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 
 } // namespace
 
@@ -33,29 +38,36 @@ bool fileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
-bool folderExists(const std::string& path) { return isFolderAttribute(attributesFollowed(win32::widePath(path))); }
+bool folderExists(const std::string& path) {
+    return isFolderAttribute(attributesFollowed(win32::widePath(path)));
+}
 
 void createFolders(const std::string& path) {
-    if (path.empty() || folderExists(path)) return;
+    if (path.empty() || folderExists(path))
+        return;
     // Create each missing component from the top down; a drive ("C:") or a server share
     // ("\\server\share") at the start is not a folder to create.
     std::size_t pos = 0;
     if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
         pos = path.find_first_of("/\\", 2);
-        if (pos != std::string::npos) pos = path.find_first_of("/\\", pos + 1);
+        if (pos != std::string::npos)
+            pos = path.find_first_of("/\\", pos + 1);
     } else if (path.size() >= 2 && path[1] == ':') {
         pos = 2;
     }
     while (pos != std::string::npos) {
         pos = path.find_first_of("/\\", pos + 1);
         const std::string part = path.substr(0, pos);
-        if (part.empty() || folderExists(part)) continue;
+        if (part.empty() || folderExists(part))
+            continue;
         if (!::CreateDirectoryW(win32::widePath(part).c_str(), nullptr)) {
             const DWORD error = ::GetLastError();
-            if (error != ERROR_ALREADY_EXISTS) throw FileError(msg::kCannotCreateFolder, path, win32::errnoOf(error));
+            if (error != ERROR_ALREADY_EXISTS)
+                throw FileError(msg::kCannotCreateFolder, path, win32::errnoOf(error));
         }
     }
-    if (!folderExists(path)) throw FileError(msg::kCannotCreateFolder, path, ENOTDIR);
+    if (!folderExists(path))
+        throw FileError(msg::kCannotCreateFolder, path, ENOTDIR);
 }
 
 PathKind pathKindNoFollow(const std::string& path) {
@@ -64,21 +76,26 @@ PathKind pathKindNoFollow(const std::string& path) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing : PathKind::Other;
     }
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Link;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return PathKind::Link;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return PathKind::Folder;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)
+        return PathKind::Other;
     return PathKind::File;
 }
 
 void openForWriting(const std::string& path) {
     const win32::Handle h(::CreateFileW(win32::widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, win32::kShareAll,
                                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.valid()) throw FileError(msg::kCannotOpenFile, path, win32::errnoOf(::GetLastError()));
+    if (!h.valid())
+        throw FileError(msg::kCannotOpenFile, path, win32::errnoOf(::GetLastError()));
 }
 
 bool removeFile(const std::string& path) {
     const std::wstring wide = win32::widePath(path);
-    if (::DeleteFileW(wide.c_str())) return true;
+    if (::DeleteFileW(wide.c_str()))
+        return true;
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -87,7 +104,8 @@ std::string executableFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return ".\\";
+        if (n == 0)
+            return ".\\";
         if (n < path.size()) {
             path.resize(n);
             break;
@@ -95,6 +113,14 @@ std::string executableFolder() {
         path.resize(path.size() * 2);
     }
     return win32::utf8Of(path.substr(0, path.rfind(L'\\') + 1));
+}
+
+char pathSeparator() {
+    return '\\';
+}
+
+bool canHoldName(std::string_view relative) {
+    return windowsCanHoldName(relative);
 }
 
 } // namespace tarvela::platform

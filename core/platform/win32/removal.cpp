@@ -13,15 +13,16 @@ bool isRealFolder(DWORD attributes) {
 }
 
 // Calls visit(path, attributes) for every entry of the folder but "." and "..".
-template <typename Visit>
-DWORD forEachEntry(const std::wstring& folder, Visit visit) {
+template <typename Visit> DWORD forEachEntry(const std::wstring& folder, Visit visit) {
     WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) return ::GetLastError();
+    HANDLE find = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE)
+        return ::GetLastError();
     do {
         const std::wstring_view name = data.cFileName;
-        if (name != L"." && name != L"..") visit(folder + L"\\" + std::wstring(name), data.dwFileAttributes);
+        if (name != L"." && name != L"..")
+            visit(folder + L"\\" + std::wstring(name), data.dwFileAttributes);
     } while (::FindNextFileW(find, &data));
     ::FindClose(find);
     return 0;
@@ -39,11 +40,13 @@ std::int64_t countBelow(const std::wstring& folder) {
 DWORD removeOne(const std::wstring& path, DWORD attributes) {
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const auto remove = [&] { return folder ? ::RemoveDirectoryW(path.c_str()) : ::DeleteFileW(path.c_str()); };
-    if (remove()) return 0;
+    if (remove())
+        return 0;
     DWORD error = ::GetLastError();
     if (error == ERROR_ACCESS_DENIED && (attributes & FILE_ATTRIBUTE_READONLY) &&
         ::SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
-        if (remove()) return 0;
+        if (remove())
+            return 0;
         error = ::GetLastError();
         ::SetFileAttributesW(path.c_str(), attributes);
     }
@@ -56,9 +59,8 @@ public:
 
     void remove(const std::wstring& path, DWORD attributes) {
         if (isRealFolder(attributes)) {
-            const DWORD error = forEachEntry(path, [&](const std::wstring& child, DWORD childAttributes) {
-                remove(child, childAttributes);
-            });
+            const DWORD error = forEachEntry(
+                path, [&](const std::wstring& child, DWORD childAttributes) { remove(child, childAttributes); });
             if (error != 0 && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
                 error != ERROR_NO_MORE_FILES) {
                 note(error);
@@ -76,7 +78,8 @@ public:
 
 private:
     void note(DWORD error) {
-        if (firstError_ == 0) firstError_ = win32::errnoOf(error);
+        if (firstError_ == 0)
+            firstError_ = win32::errnoOf(error);
     }
 
     const std::function<void()>& removed_;
@@ -86,7 +89,8 @@ private:
 // The path without trailing separators.
 std::wstring trimmed(const std::string& path) {
     std::wstring p = win32::widePath(path);
-    while (p.size() > 1 && p.back() == L'\\') p.pop_back();
+    while (p.size() > 1 && p.back() == L'\\')
+        p.pop_back();
     return p;
 }
 
@@ -101,7 +105,8 @@ bool removable(const std::wstring& path) {
 std::int64_t countTree(const std::string& path) {
     const std::wstring p = trimmed(path);
     const DWORD attributes = ::GetFileAttributesW(p.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
     return isRealFolder(attributes) ? countBelow(p) : 1;
 }
 
@@ -110,7 +115,8 @@ std::int64_t countTree(const std::string& path) {
 // entered.
 int removeTree(const std::string& path, const std::function<void()>& removed) {
     const std::wstring p = trimmed(path);
-    if (!removable(p)) return EINVAL;
+    if (!removable(p))
+        return EINVAL;
     const DWORD attributes = ::GetFileAttributesW(p.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();

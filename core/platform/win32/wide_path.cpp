@@ -16,7 +16,8 @@ constexpr std::size_t kShortPathLimit = MAX_PATH - 20;
 } // namespace
 
 std::wstring wideOf(std::string_view utf8) {
-    if (utf8.empty()) return {};
+    if (utf8.empty())
+        return {};
     const int size = static_cast<int>(utf8.size());
     const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
@@ -25,7 +26,8 @@ std::wstring wideOf(std::string_view utf8) {
 }
 
 std::string utf8Of(std::wstring_view wide) {
-    if (wide.empty()) return {};
+    if (wide.empty())
+        return {};
     const int size = static_cast<int>(wide.size());
     const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(n), '\0');
@@ -36,16 +38,21 @@ std::string utf8Of(std::wstring_view wide) {
 std::wstring widePath(std::string_view utf8) {
     std::wstring path = wideOf(utf8);
     for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    if (path.size() < kShortPathLimit || path.starts_with(L"\\\\?\\")) return path;
+        if (c == L'/')
+            c = L'\\';
+    if (path.size() < kShortPathLimit || path.starts_with(L"\\\\?\\"))
+        return path;
     // Resolve ".", ".." and a relative start, which "\\?\" paths do not get.
     const DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
+    if (n == 0)
+        return path;
     std::wstring full(n, L'\0');
     const DWORD got = ::GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    if (got == 0 || got >= n) return path;
+    if (got == 0 || got >= n)
+        return path;
     full.resize(got);
-    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2); // \\server\share\...
+    if (full.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + full.substr(2); // \\server\share\...
     return L"\\\\?\\" + full;
 }
 
@@ -92,8 +99,8 @@ int errnoOf(DWORD error) {
 }
 
 FileTime fileTimeOf(const FILETIME& ft) {
-    const long long ticks = static_cast<long long>((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) |
-                                                   ft.dwLowDateTime);
+    const long long ticks =
+        static_cast<long long>((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
     long long seconds = ticks / kTicksPerSecond;
     long long rest = ticks % kTicksPerSecond;
     return {seconds - kEpochDifference, static_cast<std::int32_t>(rest * 100)};
@@ -107,14 +114,18 @@ FILETIME filetimeOf(const FileTime& t) {
 
 int descriptorOf(HANDLE h) {
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), 0);
-    if (fd < 0) ::CloseHandle(h);
+    if (fd < 0)
+        ::CloseHandle(h);
     return fd;
 }
 
-HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
+HANDLE handleOf(int fd) {
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+}
 
 void closeDescriptor(int fd) {
-    if (fd >= 0) ::_close(fd);
+    if (fd >= 0)
+        ::_close(fd);
 }
 
 } // namespace tarvela::platform::win32

@@ -32,7 +32,8 @@ class Handle {
 public:
     explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
     ~Handle() {
-        if (valid()) ::CloseHandle(h_);
+        if (valid())
+            ::CloseHandle(h_);
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;

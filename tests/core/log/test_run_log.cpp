@@ -281,6 +281,9 @@ TEST_F(LogFile, FailureToCreateThrowsFailureWithAnExistingOneDropsTheRun) {
 }
 
 TEST_F(LogFile, LinkInPlaceOfTheLogIsReplacedNotFollowed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a symbolic link, which mingw-w64's std::filesystem cannot make";
+#endif
     const std::string outside = dir / "outside.rtf";
     const RunLog old = logOf({"secret"});
     writeFile(outside, old.document());

@@ -1,6 +1,8 @@
 #include "base/errors.h"
-#include "scan/file_list.h"
+#include "platform/file_system.h"
+#include "recording_host.h"
 #include "records/table_file.h"
+#include "scan/file_list.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +44,36 @@ TEST(CreateListOfFiles, KeysAreRelativeToThePairFolder) {
     TFileList longer;
     CreateListOfFiles(longer, dir / "T.dat", "/w/Папка1/");
     EXPECT_EQ(longer.key(0), ".txt") << "the prefix is cut by its length alone";
+}
+
+TEST(CreateListOfFiles, EachSidesTableIsReadInItsOwnForm) {
+    TempDir dir;
+    // Written on Windows: '\\' separates folders below a Windows folder text.
+    writeTable(dir / "W.dat",
+               {{"C:\\Документы\\a.txt", 1}, {"C:\\Документы\\Папка\\b.txt", 2}, {"C:\\Документы\\Папка\\..", 0}});
+    TFileList windows;
+    test::RecordingHost host;
+    CreateListOfFiles(windows, dir / "W.dat", "C:\\Документы\\", &host);
+    ASSERT_EQ(windows.count(), 3u);
+    EXPECT_EQ(windows.key(1), "Папка/b.txt");
+    EXPECT_EQ(windows.key(2), "Папка/..");
+    // Written on Linux: a '\\' is part of a name there.
+    writeTable(dir / "L.dat", {{"/home/u/docs/back\\slash.txt", 1}, {"/home/u/docs/sub/c.txt", 2}});
+    TFileList linux;
+    CreateListOfFiles(linux, dir / "L.dat", "/home/u/docs/", &host);
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < linux.count(); ++i)
+        keys.push_back(linux.key(i));
+    if (platform::canHoldName("back\\slash.txt")) {
+        EXPECT_EQ(keys, (std::vector<std::string>{"back\\slash.txt", "sub/c.txt"}));
+        EXPECT_TRUE(host.lines.empty());
+    } else {
+        // Windows cannot hold it: one red line, and the entry is left out.
+        EXPECT_EQ(keys, std::vector<std::string>{"sub/c.txt"});
+        ASSERT_EQ(host.lines.size(), 1u);
+        EXPECT_EQ(host.lines[0].text, "Имя недопустимо в этой системе, пропущено: /home/u/docs/back\\slash.txt");
+        EXPECT_EQ(host.lines[0].color, 0x0000FFu);
+    }
 }
 
 TEST(CreateListOfFiles, EmptyAndTruncatedTables) {

@@ -76,6 +76,11 @@ TEST_F(TwoComputers, ChangesDeletionsAndTrashTravelBack) {
     ASSERT_EQ(run(Direction::HomeWork, Role::Work), HalfResult::Completed);
     EXPECT_EQ(contentsOf(work), contentsOf(home));
     EXPECT_FALSE(fs::exists(work + "old"));
+#ifdef _WIN32
+    // The recycle bin keeps its items where the system wants them (Wine: in the Linux user's
+    // trash); gone from the work folder is what can be seen here.
+    return;
+#endif
     const auto trashed = contentsOf(dir / "xdg/Trash/files");
     EXPECT_EQ(trashed.count("gone.txt"), 1u) << "removed into the trash, where it can be restored";
     EXPECT_EQ(trashed.count("inner.txt"), 1u) << "a vanished folder's files go first, then the folder";
@@ -98,6 +103,9 @@ TEST_F(TwoComputers, DeletionQuestionClosedKeepsEverything) {
 }
 
 TEST_F(TwoComputers, NamesDifferingOnlyInCaseKeepTheirOwnContent) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows folders are case-insensitive: such two names cannot share a folder";
+#endif
     writeFile(work + "a.txt", "lower");
     writeFile(work + "A.txt", "upper");
     firstRun();
@@ -119,6 +127,9 @@ TEST_F(TwoComputers, StoreTimesRoundedByTheMediumDoNotMakeFilesTravelAgain) {
 }
 
 TEST_F(TwoComputers, HostileSenderTableNeverReachesOutsideThePairFolder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a symbolic link, which mingw-w64's std::filesystem cannot make";
+#endif
     writeFile(dir / "outside/secret.txt", "secret");
     test::makeFolders(dir / "outside/target");
     fs::create_symlink(dir / "outside/target", home + "link");

@@ -1,0 +1,27 @@
+#pragma once
+// The two forms of a folder text in a profile: a Windows one ("C:\Users\...\", "\\server\share\")
+// and a POSIX one ("/home/..."). One medium serves a Windows and a Linux computer, each writing its
+// tables with its own separator; the folder text of the side that wrote a table tells which form
+// its paths have. Inside the engine a relative name always separates its folders with '/'.
+
+#include <string>
+#include <string_view>
+
+namespace tarvela {
+
+// A drive path ("C:\", "C:/") or a network path ("\\server\...").
+bool isWindowsFolderText(std::string_view folder);
+
+// The separator of paths below the folder: '\' for a Windows folder text, '/' otherwise.
+char separatorOf(std::string_view folder);
+
+// A relative name as written below `folder` turned into the engine's form: in a Windows form '\'
+// separates folders; in a POSIX form it is an ordinary character of a name and stays.
+void toEngineForm(std::string& relative, std::string_view folder);
+
+// Whether Windows can hold every name of the relative path (folders separated by '/'): it refuses
+// <>:"|?* and '\\', control characters, a name ending with a dot or a space, and the device names
+// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9 (with any extension, in any case).
+bool windowsCanHoldName(std::string_view relative);
+
+} // namespace tarvela

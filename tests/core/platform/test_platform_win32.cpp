@@ -1,0 +1,265 @@
+// The Windows platform layer against the real Win32 calls (run under Wine on the build machines).
+#include "copy/disk_tools.h"
+#include "platform/atomic_file.h"
+#include "platform/directory.h"
+#include "platform/disk_info.h"
+#include "platform/file_copy.h"
+#include "platform/file_lock.h"
+#include "platform/file_system.h"
+#include "platform/local_time.h"
+#include "platform/removal.h"
+#include "platform/run_lock.h"
+#include "platform/trash.h"
+#include "platform/win32/wide_path.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <regex>
+
+namespace tarvela::platform {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+std::map<std::string, DirEntry> entriesOf(const Directory& dir) {
+    std::map<std::string, DirEntry> out;
+    for (DirEntry& e : dir.entries())
+        out[e.name] = e;
+    return out;
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (auto dir = Directory::open(folder))
+        for (const DirEntry& e : dir->entries())
+            names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void makeReadOnly(const std::string& path) {
+    ASSERT_TRUE(::SetFileAttributesW(win32::widePath(path).c_str(), FILE_ATTRIBUTE_READONLY));
+}
+
+// A folder chain deeper than the classic 260-character limit.
+std::string deepFolder(const TempDir& dir) {
+    std::string path = dir.path();
+    while (path.size() < 320)
+        path += "каталог-с-длинным-именем/";
+    return path;
+}
+
+TEST(Win32Paths, Utf8InsideUtf16OutsideAndLongPathsGetThePrefix) {
+    EXPECT_EQ(win32::utf8Of(win32::wideOf("Документы/Отчёт ✓.txt")), "Документы/Отчёт ✓.txt");
+    EXPECT_EQ(win32::widePath("C:/Users/a/b.txt"), L"C:\\Users\\a\\b.txt");
+    const std::wstring longPath = win32::widePath("C:/" + std::string(300, 'x') + "/../y.txt");
+    EXPECT_EQ(longPath, L"\\\\?\\C:\\y.txt") << "made absolute and resolved before the prefix";
+    EXPECT_EQ(win32::fileTimeOf(win32::filetimeOf({1700000000, 123456700})), (FileTime{1700000000, 123456700}));
+}
+
+TEST(Win32Names, NamesWindowsCannotHoldAreKnown) {
+    const char* refused[] = {"a<b",  "a>b",    "a:b", "a\"b",    "a|b", "a?b",  "a*b",      "a\\b",        "tab\there",
+                             "dot.", "space ", "CON", "con.txt", "Nul", "COM1", "lpt9.doc", "ok/AUX/x.txt"};
+    for (const char* name : refused)
+        EXPECT_FALSE(canHoldName(name)) << name;
+    const char* held[] = {"Отчёт.doc", "a.b.c", ".hidden", "COM10", "CONSOLE", "LPT0", "sub/dir/file.txt", ""};
+    for (const char* name : held)
+        EXPECT_TRUE(canHoldName(name)) << name;
+    EXPECT_EQ(pathSeparator(), '\\');
+}
+
+TEST(Win32Directory, ListsUnicodeNamesSizesTimesAndFolders) {
+    TempDir dir;
+    writeFile(dir / "Отчёт.txt", "12345");
+    test::setMtime(dir / "Отчёт.txt", {1700000000, 500000000});
+    test::makeFolders(dir / "Папка");
+    writeFile(dir / "Папка/вложенный.bin", "x");
+
+    auto root = Directory::open(dir.path());
+    ASSERT_TRUE(root);
+    const auto entries = entriesOf(*root);
+    ASSERT_EQ(entries.size(), 2u);
+    const DirEntry& file = entries.at("Отчёт.txt");
+    EXPECT_EQ(file.kind, EntryKind::File);
+    EXPECT_EQ(file.size, 5);
+    EXPECT_EQ(file.mtime, (FileTime{1700000000, 500000000}));
+    EXPECT_EQ(entries.at("Папка").kind, EntryKind::Folder);
+
+    auto child = root->openChild("Папка");
+    ASSERT_TRUE(child);
+    EXPECT_EQ(entriesOf(*child).count("вложенный.bin"), 1u);
+    EXPECT_FALSE(root->openChild("Отчёт.txt")) << "a file is no folder";
+    EXPECT_FALSE(root->openChild("missing"));
+    EXPECT_FALSE(Directory::open(dir / "missing"));
+}
+
+TEST(Win32Directory, FoldersBeyondTheClassicPathLimitWork) {
+    TempDir dir;
+    const std::string deep = deepFolder(dir);
+    ASSERT_GT(deep.size(), 260u);
+    createFolders(deep);
+    EXPECT_TRUE(folderExists(deep));
+    writeFileAtomically(deep + "файл.txt", "long", 4);
+    EXPECT_TRUE(fileExists(deep + "файл.txt"));
+    EXPECT_EQ(namesIn(deep), std::vector<std::string>{"файл.txt"});
+    ASSERT_TRUE(copyFile(deep + "файл.txt", deep + "копия.txt", {}, {}).ok());
+    EXPECT_EQ(querySize(deep + "копия.txt").size, 4);
+    EXPECT_EQ(removeTree(dir / "каталог-с-длинным-именем", {}), 0);
+    EXPECT_FALSE(folderExists(dir / "каталог-с-длинным-именем"));
+}
+
+TEST(Win32FileSystem, KindsOfPathsAndTheProgramFolder) {
+    TempDir dir;
+    writeFile(dir / "f.txt", "x");
+    EXPECT_EQ(pathKindNoFollow(dir / "f.txt"), PathKind::File);
+    EXPECT_EQ(pathKindNoFollow(dir.path()), PathKind::Folder);
+    EXPECT_EQ(pathKindNoFollow(dir / "none"), PathKind::Missing);
+    EXPECT_EQ(pathKindNoFollow(dir / "none/deeper"), PathKind::Missing);
+    EXPECT_TRUE(removeFile(dir / "f.txt"));
+    EXPECT_TRUE(removeFile(dir / "f.txt")) << "a missing file counts as removed";
+    openForWriting(dir / "new.txt");
+    EXPECT_TRUE(fileExists(dir / "new.txt"));
+    const std::string exe = executableFolder();
+    EXPECT_TRUE(exe.ends_with('\\')) << exe;
+    EXPECT_TRUE(folderExists(exe));
+    EXPECT_GT(availableBytes(dir.path()), 0);
+    EXPECT_EQ(availableBytes(dir / "none/deeper"), -1);
+}
+
+TEST(Win32Copy, TheCopyGetsTheRecordedTimeAndReplacesEvenAReadOnlyDestination) {
+    TempDir dir;
+    writeFile(dir / "from.txt", "new content");
+    writeFile(dir / "to.txt", "old");
+    makeReadOnly(dir / "to.txt");
+    const FileTime recorded{1600000000, 0};
+    int reports = 0;
+    const CopyResult r = copyFile(dir / "from.txt", dir / "to.txt", {.bypassCache = false, .lastWrite = recorded},
+                                  [&](std::int64_t done) {
+                                      ++reports;
+                                      EXPECT_EQ(done, 11);
+                                      return true;
+                                  });
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(readFile(dir / "to.txt"), "new content");
+    EXPECT_EQ(test::mtimeOf(dir / "to.txt"), recorded);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"from.txt", "to.txt"})) << "no temporary file left";
+    EXPECT_EQ(copyFile(dir / "none.txt", dir / "x.txt", {}, {}).status, CopyStatus::SourceMissing);
+}
+
+TEST(Win32Copy, AStoppedCopyLeavesTheOldDestinationAndNoTemporaryFile) {
+    TempDir dir;
+    writeFile(dir / "big.bin", std::string(3 * kCopyChunk, 'b'));
+    writeFile(dir / "to.bin", "old");
+    std::int64_t lastReport = 0;
+    const CopyResult r = copyFile(dir / "big.bin", dir / "to.bin", {}, [&](std::int64_t done) {
+        lastReport = done;
+        return done < kCopyChunk; // stop after the first chunk or so
+    });
+    EXPECT_EQ(r.status, CopyStatus::Stopped);
+    // Wine's CopyFileExW calls no progress routine: the one report comes when the data is copied,
+    // and the stop then still keeps the old destination. Windows reports each chunk.
+    EXPECT_GE(lastReport, kCopyChunk);
+    EXPECT_TRUE(readFile(dir / "to.bin") == "old");
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"big.bin", "to.bin"}));
+}
+
+TEST(Win32Copy, ACopyWithoutTheCacheArrivesWhole) {
+    TempDir dir;
+    std::string data(kCopyChunk + 12345, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 7);
+    writeFile(dir / "big.bin", data);
+    ASSERT_TRUE(copyFile(dir / "big.bin", dir / "copy.bin", {.bypassCache = true, .lastWrite = {}}, {}).ok());
+    EXPECT_TRUE(readFile(dir / "copy.bin") == data);
+}
+
+TEST(Win32AtomicFile, CommitReplacesAndAnAbandonedWriterLeavesTheOldFile) {
+    TempDir dir;
+    writeFile(dir / "Tarvela.cfg", "old");
+    {
+        AtomicFileWriter writer(dir / "Tarvela.cfg");
+        writer.write("half", 4);
+    }
+    EXPECT_EQ(readFile(dir / "Tarvela.cfg"), "old");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"Tarvela.cfg"});
+    {
+        // The profile file is rewritten while its lock is held on the old version.
+        auto lock = FileLock::lockExisting(dir / "Tarvela.cfg");
+        ASSERT_TRUE(lock);
+        writeFileAtomically(dir / "Tarvela.cfg", "new", 3);
+    }
+    EXPECT_EQ(readFile(dir / "Tarvela.cfg"), "new");
+    EXPECT_FALSE(FileLock::lockExisting(dir / "missing.cfg"));
+}
+
+TEST(Win32RunLock, OneHolderAtATimeEvenWithinOneProcess) {
+    TempDir dir;
+    auto first = RunLock::tryAcquire(dir.path());
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(RunLock::tryAcquire(dir.path()));
+    first.reset();
+    EXPECT_TRUE(RunLock::tryAcquire(dir.path()));
+}
+
+TEST(Win32Removal, RemovesATreeWithReadOnlyFilesAndCountsIt) {
+    TempDir dir;
+    writeFile(dir / "tree/a.txt", "a");
+    writeFile(dir / "tree/sub/b.txt", "b");
+    makeReadOnly(dir / "tree/sub/b.txt");
+    EXPECT_EQ(countTree(dir / "tree"), 4);
+    int removed = 0;
+    EXPECT_EQ(removeTree(dir / "tree/", [&] { ++removed; }), 0);
+    EXPECT_EQ(removed, 4);
+    EXPECT_FALSE(folderExists(dir / "tree"));
+    EXPECT_EQ(removeTree(dir / "tree", {}), 0) << "nothing there is nothing to fail";
+    EXPECT_NE(removeTree("C:\\", {}), 0);
+    EXPECT_NE(removeTree(dir / "..", {}), 0);
+}
+
+TEST(Win32Trash, AnItemGoesToTheRecycleBin) {
+    // Wine's recycle bin is the desktop's trash of the Linux user running it.
+    TempDir dir;
+    writeFile(dir / "удалить.txt", "x");
+    writeFile(dir / "folder/inner.txt", "x");
+    EXPECT_EQ(moveToTrash(dir / "удалить.txt"), 0);
+    EXPECT_EQ(moveToTrash(dir / "folder/"), 0);
+    EXPECT_FALSE(fileExists(dir / "удалить.txt"));
+    EXPECT_FALSE(folderExists(dir / "folder"));
+    EXPECT_EQ(moveToTrash(dir / "never-there.txt"), 0);
+}
+
+TEST(Win32Identity, TheSystemVolumeSerialAsXXXXDashXXXX) {
+    EXPECT_EQ(volumeSerialText(0x1A2B3C4D), "1A2B-3C4D");
+    EXPECT_EQ(volumeSerialText(0x0000000F), "0000-000F");
+    DWORD serial = 0;
+    ASSERT_TRUE(::GetVolumeInformationW(L"C:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(GetHDSerNo(), volumeSerialText(serial));
+    EXPECT_TRUE(std::regex_match(GetHDSerNo(), std::regex("[0-9A-F]{4}-[0-9A-F]{4}")));
+}
+
+TEST(Win32LocalTime, TheOffsetIsTheOneInForceAtTheInstant) {
+    DYNAMIC_TIME_ZONE_INFORMATION zone{};
+    ASSERT_NE(::GetDynamicTimeZoneInformation(&zone), TIME_ZONE_ID_INVALID);
+    const std::int64_t january = 1705320000; // 2024-01-15 12:00 UTC
+    const std::int64_t july = 1721044800;    // 2024-07-15 12:00 UTC
+    if (zone.DaylightDate.wMonth == 0) {
+        // A zone without daylight saving: one offset all year.
+        EXPECT_EQ(utcOffsetAt(january), utcOffsetAt(july));
+        EXPECT_EQ(utcOffsetAt(january), -60 * (zone.Bias + zone.StandardBias));
+        return;
+    }
+    const bool north = zone.DaylightDate.wMonth < zone.StandardDate.wMonth;
+    const std::int64_t winter = north ? january : july;
+    const std::int64_t summer = north ? july : january;
+    EXPECT_EQ(utcOffsetAt(winter), -60 * (zone.Bias + zone.StandardBias));
+    EXPECT_EQ(utcOffsetAt(summer), -60 * (zone.Bias + zone.DaylightBias));
+}
+
+} // namespace
+} // namespace tarvela::platform

@@ -1,0 +1,106 @@
+// A Windows work computer and a Linux home computer on one medium: tarvela-cli.exe under Wine plays
+// the work computer (its folder reached through Wine's drive Z:, which maps the Linux root), the
+// Linux tarvela-cli the home computer. Runs where scripts/build-windows --test names the Windows
+// program in TARVELA_WINDOWS_CLI; skipped elsewhere.
+#include "records/cp1251.h"
+#include "records/table_file.h"
+#include "two_computers.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace tarvela::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The Linux path as Wine's drive Z: shows it: "Z:\tmp\...\".
+std::string onDriveZ(std::string path) {
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + path;
+}
+
+class MixedPair : public TwoComputersCli {
+protected:
+    void SetUp() override {
+        const char* exe = std::getenv("TARVELA_WINDOWS_CLI");
+        if (exe == nullptr || *exe == '\0')
+            GTEST_SKIP() << "TARVELA_WINDOWS_CLI names no tarvela-cli.exe (see scripts/build-windows --test)";
+        windowsCli_ = exe;
+        task.pair(1).PathWork = ShortString<255>::fromText(windowsWork);
+        save();
+    }
+
+    // tarvela-cli.exe --medium Z:\...\medium\ args... under Wine.
+    ChildResult windows(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {"/usr/bin/wine", windowsCli_, "--medium", onDriveZ(medium)};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runChild(argv, {}, {"WINEDEBUG=-all", "NO_COLOR"});
+    }
+
+    ChildResult windowsHalf(const std::string& direction, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> args = {"run", "#0", "--role", "work", "--direction", direction};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return windows(args);
+    }
+
+    static void expectDone(const ChildResult& r) {
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_NE(r.out.find("]  Конец операции: "), std::string::npos) << r.out << r.err;
+    }
+
+    // The raw bytes of a table (its paths are Windows-1251 text).
+    std::string tableBytes(Side side) const { return readFile(tableFile(pathTask(), side, 1)); }
+
+    std::string windowsWork = onDriveZ(work);
+    std::string windowsCli_;
+};
+
+TEST_F(MixedPair, WindowsWorkAndLinuxHomeKeepOneFolderInStep) {
+    writeFile(work + "a.txt", "alpha");
+    writeFile(work + "Папка/Отчёт.doc", "report");
+    makeFolders(work + "пустая");
+
+    // The first full copy, from Windows to Linux.
+    expectDone(windowsHalf("work-home", {"--full-copy", "all"}));
+    EXPECT_NE(tableBytes(Side::Work).find(utf8ToCp1251("\\Папка\\Отчёт.doc")), std::string::npos)
+        << "the Windows computer writes its table with its own separator";
+    halfDone("work-home", "home");
+    EXPECT_EQ(treeOf(home), treeOf(work));
+    EXPECT_NE(tableBytes(Side::Home).find(utf8ToCp1251("/Папка/Отчёт.doc")), std::string::npos);
+
+    // Changes at home, and names Windows cannot hold, travel to Windows.
+    writeFile(home + "a.txt", "alpha at home");
+    setMtime(home + "a.txt", {2000000000, 0});
+    writeFile(home + "Папка/новый.txt", "new");
+    const std::vector<std::string> unholdable = {"вопрос?.txt", "a:b.txt", "точка.", "CON.txt", "back\\slash.txt"};
+    for (const auto& name : unholdable)
+        writeFile(home + name, "linux only");
+    halfDone("home-work", "home");
+    const ChildResult receive = windowsHalf("home-work");
+    expectDone(receive);
+    EXPECT_EQ(readFile(work + "a.txt"), "alpha at home") << receive.out;
+    EXPECT_EQ(readFile(work + "Папка/новый.txt"), "new");
+    for (const auto& name : unholdable) {
+        EXPECT_FALSE(fs::exists(work + name)) << name;
+        EXPECT_EQ(occurrences(receive.out, name), 1u) << "one red line for " << name << "\n" << receive.out;
+        EXPECT_TRUE(fs::exists(home + name)) << "stays on the sender: " << name;
+    }
+
+    // A deletion at work and a new file at work travel to Linux; the names Linux alone can hold stay.
+    fs::remove(work + "Папка/новый.txt");
+    writeFile(work + "с работы.txt", "from work");
+    setMtime(work + "с работы.txt", {2000000200, 0});
+    expectDone(windowsHalf("work-home"));
+    halfDone("work-home", "home");
+    EXPECT_FALSE(fs::exists(home + "Папка/новый.txt"));
+    EXPECT_EQ(readFile(home + "с работы.txt"), "from work");
+    EXPECT_EQ(readFile(home + "a.txt"), "alpha at home");
+    for (const auto& name : unholdable)
+        EXPECT_TRUE(fs::exists(home + name)) << "never arrived, so never deleted: " << name;
+}
+
+} // namespace
+} // namespace tarvela::test
