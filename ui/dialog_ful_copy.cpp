@@ -32,9 +32,10 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 TFmDialogFulCopy::TFmDialogFulCopy(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FmDialogFulCopy"));
-    // No title text, only the close box.
+    // No title text, only the close box. An empty title would let the platform put the program's
+    // name in the title bar; a single space shows as nothing.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString());
+    setWindowTitle(QStringLiteral(" "));
     setModal(true);
     setFixedSize(kWidth, kHeight);
 

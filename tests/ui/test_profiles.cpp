@@ -74,6 +74,7 @@ private slots:
     void nothingChangesProfilesDuringARun();
     void aProfileFileThatCannotBeWrittenChangesNothing();
     void returningFromTheEditorReselectsItsProfile();
+    void enterSavesAndEscapeClosesTheEditor();
     void anIdentifierThatNamesNoStoreIsReplaced_data();
     void anIdentifierThatNamesNoStoreIsReplaced();
 };
@@ -639,6 +640,39 @@ void TestProfiles::anIdentifierThatNamesNoStoreIsReplaced() {
         QCOMPARE(saved.size(), 8u);
         QVERIFY(saved.find_first_not_of("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos);
     }
+}
+
+// The keys users expect of such a window: Enter saves, Escape closes without saving; Enter on a
+// focused button presses that button.
+void TestProfiles::enterSavesAndEscapeClosesTheEditor() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Было", "AAAAAAAA", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    TFmConfig& editor = w->config();
+    auto* name = child<QLineEdit>(editor, "EditProfName");
+
+    click(*w, "RzBitBtnEditConfig");
+    QVERIFY(editor.isVisible());
+    name->setText(QStringLiteral("Отменено"));
+    QTest::keyClick(name, Qt::Key_Escape);
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(LoadProfiles(medium.programPath()).front().NameConf.text(), std::string("Было"));
+
+    click(*w, "RzBitBtnEditConfig");
+    name->setText(QStringLiteral("Стало"));
+    QTest::keyClick(name, Qt::Key_Return);
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(LoadProfiles(medium.programPath()).front().NameConf.text(), std::string("Стало"));
+
+    // Enter on the focused "Закрыть" closes rather than saves.
+    click(*w, "RzBitBtnEditConfig");
+    name->setText(QStringLiteral("Не сохранять"));
+    auto* closeButton = child<QPushButton>(editor, "RzBitBtnCloseConfig");
+    closeButton->setFocus();
+    QTest::keyClick(closeButton, Qt::Key_Return);
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(LoadProfiles(medium.programPath()).front().NameConf.text(), std::string("Стало"));
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }
 
 QTEST_MAIN(TestProfiles)

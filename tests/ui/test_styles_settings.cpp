@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
+#include <QPushButton>
 #include <QMenu>
 #include <QSettings>
 #include <QStyle>
@@ -49,6 +51,8 @@ private slots:
     void positionRules_data();
     void positionRules();
     void unknownStyleKeepsTheDefault();
+    void theEditorFitsItsControlsInEveryStyle_data();
+    void theEditorFitsItsControlsInEveryStyle();
 
 private:
     QTemporaryDir settingsDir_;
@@ -235,6 +239,48 @@ void TestStylesSettings::unknownStyleKeepsTheDefault() {
     auto w = startWindow(medium);
     QCOMPARE(w->styleManager().ActiveStyleName(), QStringLiteral("Smokey Quartz Kamri"));
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+void TestStylesSettings::theEditorFitsItsControlsInEveryStyle_data() {
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("chosen");
+    const QStringList names = TStyleManager::StyleNames();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString next = names[(i + 1) % names.size()];
+        QTest::newRow(qPrintable(names[i] + QStringLiteral(", then ") + next)) << names[i] << next;
+    }
+}
+
+// The editor's fixed size holds every control at its full height, whatever style was saved and
+// whatever style is chosen while it is open: no bottom button is cut off.
+void TestStylesSettings::theEditorFitsItsControlsInEveryStyle() {
+    QFETCH(QString, saved);
+    QFETCH(QString, chosen);
+    userSettings().setValue(QStringLiteral("TarvelaStyle"), saved);
+    Medium medium;
+    auto w = startWindow(medium);
+    QCOMPARE(w->styleManager().ActiveStyleName(), saved);
+    TFmConfig& editor = w->config();
+    auto fits = [&editor](const QString& style) {
+        const QRect inside = editor.rect();
+        for (QWidget* c : editor.findChildren<QWidget*>()) {
+            // The groups and what stands in them (not the inner parts of composite controls).
+            const bool laidOut = c->parentWidget() == &editor || qobject_cast<QGroupBox*>(c->parentWidget()) != nullptr;
+            if (!laidOut || !c->isVisibleTo(&editor))
+                continue;
+            const QRect at(c->mapTo(&editor, QPoint(0, 0)), c->size());
+            const QString what = style + QStringLiteral(": ") + c->objectName() + QLatin1Char(' ') +
+                                 QString::fromLatin1(c->metaObject()->className());
+            QVERIFY2(inside.contains(at), qPrintable(what + QStringLiteral(" stands outside the window")));
+            QVERIFY2(c->height() >= c->minimumSizeHint().height(), qPrintable(what + QStringLiteral(" is squeezed")));
+        }
+    };
+    QTest::mouseClick(child<QPushButton>(*w, "RzBitBtnAddProfil"), Qt::LeftButton);
+    QVERIFY(editor.isVisible());
+    fits(saved);
+    styleItem(*w, chosen)->trigger();
+    QCoreApplication::processEvents();
+    fits(chosen);
 }
 
 QTEST_MAIN(TestStylesSettings)
