@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -30,6 +31,8 @@
 #include <QTimer>
 
 #include <chrono>
+#include <exception>
+#include <thread>
 
 // The pictures are compiled into this static library; its resource initialiser must be called
 // explicitly, since nothing else pulls it into the program.
@@ -460,6 +463,28 @@ DeleteAnswer TFmTarvela::askDelete(std::string_view path) {
 void TFmTarvela::showError(std::string_view message) {
     RzRichEditEchoCom->flush();
     showErrorBox(modal_, this, QString::fromUtf8(text::kErrorTitle), qs(message));
+}
+
+// The call runs on a thread of its own while this window's events keep running (the end line is
+// painted, the stop and close buttons answer), with the busy cursor shown.
+void TFmTarvela::runLongCall(const std::function<void()>& call) {
+    const bool wasBusy = busy_;
+    setBusy(true);
+    QEventLoop waiting;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            call();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec();
+    worker.join();
+    setBusy(wasBusy);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TFmTarvela::processEvents() {

@@ -19,7 +19,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <stdexcept>
+#include <thread>
 #include <string_view>
 
 using namespace tarvela;
@@ -83,6 +87,7 @@ private slots:
     void fullCopyQuestionOnWork_data();
     void fullCopyQuestionOnWork();
     void stopButtonDuringCopy();
+    void longCallKeepsTheWindowAnswering();
     void panelStaysThroughEveryPairsFullCopy_data();
     void panelStaysThroughEveryPairsFullCopy();
     void runGuardAndCloseDuringRun();
@@ -313,6 +318,33 @@ void TestRuns::stopButtonDuringCopy() {
 
 // A first run of three pairs copies each pair in full: the panel, and its stop button, stay for the
 // whole half even when a pair's copy outlasts the one-second hide asked for after the pair before.
+// Flushing the medium at the end of a half may take seconds: the window's events keep running
+// meanwhile (a timer fires, the stop button answers), with the busy cursor shown; a failure of the
+// call reaches the caller.
+void TestRuns::longCallKeepsTheWindowAnswering() {
+    Medium medium;
+    auto w = startWindow(medium);
+    std::atomic<bool> answered{false};
+    bool busyMeanwhile = false;
+    QTimer::singleShot(30, w.get(), [&] {
+        busyMeanwhile = QApplication::overrideCursor() != nullptr &&
+                        QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        QTest::mouseClick(child<QToolButton>(*w, "RzBtnStopCopy"), Qt::LeftButton);
+        answered = true;
+    });
+    w->runLongCall([&] {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!answered && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    });
+    QVERIFY(answered);
+    QVERIFY(busyMeanwhile);
+    QVERIFY(w->stopCopy());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, w->runLongCall([] { throw std::runtime_error("сбой"); }));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
 void TestRuns::panelStaysThroughEveryPairsFullCopy_data() {
     QTest::addColumn<bool>("home");
     QTest::newRow("work computer sends") << false;
