@@ -80,7 +80,7 @@ QString TStyleManager::styleSheetOf(const StyleColors& s) {
     QString sheet = QStringLiteral(
         "QPushButton { color: %1; border: 1px solid %2; border-radius: %3px; padding: 3px 4px;"
         " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %4, stop:1 %5); }"
-        "QPushButton:hover { border-color: %6; }"
+        "QPushButton:default, QPushButton:hover { border-color: %6; }"
         "QPushButton:pressed { background: %5; }"
         "QPushButton:disabled { color: %13; }"
         "QLineEdit, QListWidget, QTextEdit, QPlainTextEdit { border: 1px solid %2; border-radius: %7px; }"
