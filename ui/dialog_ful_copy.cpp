@@ -83,8 +83,8 @@ void TFmDialogFulCopy::showEvent(QShowEvent* event) {
 
 void TFmDialogFulCopy::colourLabels() {
     const QColor window = palette().color(QPalette::Window);
-    for (auto [label, fixed] : {std::pair{RzLabel1, kTitleColor}, std::pair{RzLabel2, kPurple},
-                                std::pair{RzLabelNameFolder, kPurple}}) {
+    for (auto [label, fixed] :
+         {std::pair{RzLabel1, kTitleColor}, std::pair{RzLabel2, kPurple}, std::pair{RzLabelNameFolder, kPurple}}) {
         QPalette p = label->palette();
         p.setColor(QPalette::WindowText, readableOn(fixed, window));
         label->setPalette(p);

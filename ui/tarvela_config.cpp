@@ -18,8 +18,8 @@
 #include <QEvent>
 #include <QFile>
 #include <QKeyEvent>
-#include <QLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>

@@ -10,15 +10,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
-#include <QLabel>
-#include <QPushButton>
 
 using namespace tarvela::ui;
 using namespace tarvela::ui::test;

@@ -23,8 +23,8 @@
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
-#include <thread>
 #include <string_view>
+#include <thread>
 
 using namespace tarvela;
 using namespace tarvela::ui;
@@ -327,8 +327,8 @@ void TestRuns::longCallKeepsTheWindowAnswering() {
     std::atomic<bool> answered{false};
     bool busyMeanwhile = false;
     QTimer::singleShot(30, w.get(), [&] {
-        busyMeanwhile = QApplication::overrideCursor() != nullptr &&
-                        QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        busyMeanwhile =
+            QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         QTest::mouseClick(child<QToolButton>(*w, "RzBtnStopCopy"), Qt::LeftButton);
         answered = true;
     });

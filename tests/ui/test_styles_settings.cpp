@@ -12,13 +12,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
-#include <QRadioButton>
-#include <QSlider>
 #include <QGroupBox>
-#include <QPushButton>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
+#include <QSlider>
 #include <QStyle>
 
 #include <algorithm>
@@ -178,8 +178,8 @@ void TestStylesSettings::everyTextColourReads() {
              qPrintable(QStringLiteral("disabled caption %1 on %2 is %3:1, enabled %4:1")
                             .arg(disabled.name(), button.name(), QString::number(disabledRatio, 'f', 2),
                                  QString::number(enabledRatio, 'f', 2))));
-    QVERIFY(TStyleManager::styleSheetOf(s).contains(QStringLiteral("QPushButton:disabled { color: %1; }")
-                                                         .arg(disabled.name())));
+    QVERIFY(TStyleManager::styleSheetOf(s).contains(
+        QStringLiteral("QPushButton:disabled { color: %1; }").arg(disabled.name())));
 }
 
 void TestStylesSettings::indicatorsAndQuestionTextsRead_data() {
@@ -231,8 +231,9 @@ void TestStylesSettings::indicatorsAndQuestionTextsRead() {
                                       std::tuple{"slider groove", static_cast<QWidget*>(slider),
                                                  QRect(0, 0, slider->width() / 2, slider->height())}}) {
         const double ratio = strongestContrast(*widget, area, window);
-        QVERIFY2(ratio >= 3.0, qPrintable(QStringLiteral("%1 stands at %2:1 on %3")
-                                              .arg(QLatin1String(what), QString::number(ratio, 'f', 2), window.name())));
+        QVERIFY2(ratio >= 3.0,
+                 qPrintable(QStringLiteral("%1 stands at %2:1 on %3")
+                                .arg(QLatin1String(what), QString::number(ratio, 'f', 2), window.name())));
     }
 
     TFmDialogFulCopy question(nullptr);

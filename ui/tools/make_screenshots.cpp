@@ -21,17 +21,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QPixmap>
-#include <QScreen>
-#include <QWindow>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <cstdio>
 #include <filesystem>
@@ -78,8 +78,7 @@ private:
     static void settle(QWidget& window) {
         QElapsedTimer waited;
         waited.start();
-        while (waited.elapsed() < 3000 &&
-               (window.windowHandle() == nullptr || !window.windowHandle()->isExposed()))
+        while (waited.elapsed() < 3000 && (window.windowHandle() == nullptr || !window.windowHandle()->isExposed()))
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         while (waited.elapsed() < 3400)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
