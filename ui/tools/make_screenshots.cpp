@@ -4,9 +4,9 @@
 // the work computer starts again and must find its style and place. Every step is checked; the
 // exit status is 0 only when the whole walk went as expected.
 //
-// Pictures: the profile editor and the full-copy question (in a dark style), the main window during
-// a copy, the deletion question and the profile deletion question (in another dark style), the log
-// viewer, and the main window in three styles.
+// Pictures: the profile editor, its folder dialog and the full-copy question (in a dark style), the
+// main window during a copy, the deletion question and the profile deletion question (in another
+// dark style), the log viewer, and the main window in three styles.
 // Usage (under an X server such as Xvfb): tarvela_make_screenshots <folder>
 #include "qt_translations.h"
 #include "style_manager.h"
@@ -157,6 +157,16 @@ int main(int argc, char* argv[]) {
         ui::TFmConfig& editor = w->config();
         walk.check(editor.isVisible(), "the editor opens");
         find<QLineEdit>(editor, "EditProfName")->setText(QStringLiteral("Документы и фото"));
+        // The folder dialog itself, once, closed with "Закрыть".
+        w->modalDriver().setNextAnswer([&](QDialog& d) {
+            walk.check(d.findChild<QPushButton*>(QStringLiteral("CreateFolderButton")) != nullptr &&
+                           d.findChild<QPushButton*>(QStringLiteral("DeleteButton")) != nullptr,
+                       "the folder dialog has its two buttons");
+            walk.picture(d, "folder_dialog.png");
+            d.reject();
+        });
+        find<QPushButton>(editor, "ButtonPathWork")->click();
+        walk.check(find<QLineEdit>(editor, "EditPathWork")->text().isEmpty(), "closing the folder dialog chose nothing");
         editor.folderDialog().setNextFileName(QString::fromStdString(workDocs));
         find<QPushButton>(editor, "ButtonPathWork")->click();
         find<QLineEdit>(editor, "EditPathHome")->setText(QString::fromStdString(homeDocs));
