@@ -130,7 +130,7 @@ private:
             }
         }
         // The copies must be on the disk before the store that holds their only other copy goes.
-        if (sum > 0) platform::syncFileSystem(own);
+        if (sum > 0) host_.runLongCall([&own] { platform::syncFileSystem(own); });
         if (sum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());

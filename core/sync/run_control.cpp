@@ -39,6 +39,7 @@ public:
     FullCopyAnswer askFullCopy(std::string_view folder) override { return inner_.askFullCopy(folder); }
     DeleteAnswer askDelete(std::string_view path) override { return inner_.askDelete(path); }
     void showError(std::string_view message) override { inner_.showError(message); }
+    void runLongCall(const std::function<void()>& call) override { inner_.runLongCall(call); }
 
 protected:
     void processEvents() override { inner_.letEventsRun(); }

@@ -46,7 +46,7 @@ public:
         }
         host_.setBusy(false);
         // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
-        platform::syncFileSystem(ctx_.PathTask);
+        host_.runLongCall([this] { platform::syncFileSystem(ctx_.PathTask); });
         echoTimedLine(host_, work_ ? msg::kEndWorkHomeOnWork : msg::kEndHomeWorkOnHome);
         host_.hideProgressPanelLater();
         return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
