@@ -96,5 +96,25 @@ TEST_F(E2ELostFiles, AStoppedReceiveKeepsTheStoreAndARepeatAppliesTheRest) {
     EXPECT_FALSE(pending(Side::Work));
 }
 
+TEST_F(E2ELostFiles, ExclusionsCountCharactersNotBytes) {
+    work = dir / "work/жена/";
+    task.pair(1).PathWork = ShortString<255>::fromText(work);
+    save();
+    for (const char* name : {"a.txt", "sub/b.pas", "sub/c.txt"}) writeFile(work + name, name);
+    firstRun();
+    const auto before = treeOf(home);
+
+    // One character excludes nothing, however many bytes it takes: it must not empty the table of a
+    // folder whose path holds it.
+    task.LineExcept = ShortString<255>::fromText("ж");
+    save();
+    writeFile(work + "d.txt", "d");
+    halfDone("work-home", "work");
+    halfDone("work-home", "home", {"--delete", "yes"});
+    auto expected = before;
+    expected["d.txt"] = "d";
+    EXPECT_EQ(treeOf(home), expected);
+}
+
 } // namespace
 } // namespace tarvela::test
