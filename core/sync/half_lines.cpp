@@ -20,10 +20,11 @@ void echoTimedLine(RunHost& host, std::string_view text) {
 }
 
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
-                           const std::string& storeRoot, RunHost& host) {
+                           const std::string& storeRoot, RunHost& host, TableLoad* sourceLoad) {
     const Side dest = otherSide(source);
     TFileList D;
-    CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    const TableLoad load = CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    if (sourceLoad != nullptr) *sourceLoad = load;
     CreateListOfFiles(D, tableFile(pathTask, dest, n), ownFolder(task, dest, n), &host);
     const TFolderDual& folders = task.pair(static_cast<std::size_t>(n));
     const ComparePair pair{folders.PathWork.text(), folders.PathHome.text(),

@@ -10,7 +10,9 @@
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "sync/rooted_path.h"
+#include "sync/sender_table_trust.h"
 #include "records/store_layout.h"
+#include "records/table_check.h"
 #include "records/table_record.h"
 #include "scan/table_writer.h"
 
@@ -36,9 +38,10 @@ public:
         for (int n = 1; n <= 10; ++n) {
             if (const auto early = applyPair(n)) return *early;
         }
-        // A stopped receive keeps the store: repeating it applies the rest.
+        // A stopped receive keeps the store: repeating it applies the rest. So does one that found a
+        // sender's table it could not trust.
         const bool stopped = host_.stopRequested();
-        if (!stopped && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+        if (!stopped && !keepStore_ && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
         echoTimedLine(host_, home_ ? msg::kEndWorkHomeOnHome : msg::kEndHomeWorkOnWork);
         host_.hideProgressPanelLater();
         return stopped ? HalfResult::Stopped : HalfResult::Completed;
@@ -59,7 +62,7 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         rememberKnownEntries(n, own);
         if (own.empty()) {
-            platform::removeFile(ownTable(n));
+            removeTableFile(ownTable(n));
         } else if (platform::folderExists(own)) {
             analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
         } else if (makeFolders(own)) {
@@ -83,12 +86,29 @@ private:
         for (std::size_t i = 0; i < previous.count(); ++i) known.insert(previous.key(i));
     }
 
+    // Whether this receive may remove the entry `name` of pair n on this computer: never when the
+    // sender's table of the pair is damaged, nor below a folder that the sender's scan could not
+    // read (sender_table_trust.h).
+    bool deletionsAllowed(int n, std::string_view name) const {
+        return holds_[static_cast<std::size_t>(n)].allowsRemoval(name);
+    }
+
     std::optional<HalfResult> applyPair(int n) {
         if (unusable_[static_cast<std::size_t>(n)]) return std::nullopt;
-        if (!platform::fileExists(senderTable(n)) || !platform::fileExists(ownTable(n))) return std::nullopt;
+        const SenderTableKind senderKind = senderTableKind(senderTable(n));
+        if (senderKind == SenderTableKind::Missing || !platform::fileExists(ownTable(n))) return std::nullopt;
+        if (senderKind == SenderTableKind::NotAFile) {
+            host_.echo(std::string(msg::kTableNotAFile) + senderTable(n), color::kRed);
+            keepStore_ = true;
+            return std::nullopt;
+        }
         const std::string own = ownFolder(task_, own_, n);
         TFileList S;
-        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, sender_, {}, host_);
+        TableLoad senderLoad;
+        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, sender_, {}, host_, &senderLoad);
+        DeletionHold& hold = holds_[static_cast<std::size_t>(n)];
+        hold = judgeSenderTable(senderTable(n), senderLoad, own, host_);
+        if (hold.damaged) keepStore_ = true;
 
         if (!ChekDiskSize(own, sum)) {
             host_.showError(msg::kNotEnoughSpace);
@@ -125,7 +145,8 @@ private:
             const TAtrib& entry = *S.object(i);
             if (entry.Action == TAction::Copy) {
                 copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
-            } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name)) {
+            } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name) &&
+                       deletionsAllowed(n, name)) {
                 answer = removeVanished(own, name, entry, rooted, answer);
             } else if (entry.Action == TAction::None && entry.Nature == kNatureFolder) {
                 makeNewFolder(own, name, rooted);
@@ -219,6 +240,8 @@ private:
     std::string storeRoot_;
     std::array<std::unordered_set<std::string>, 11> known_; // by pair number
     std::array<bool, 11> unusable_{};                        // pairs whose folder cannot be made
+    std::array<DeletionHold, 11> holds_;                     // by pair number: removals the sender's table allows
+    bool keepStore_ = false;                                 // a sender's table could not be trusted
 };
 
 } // namespace
