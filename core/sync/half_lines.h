@@ -15,10 +15,11 @@ namespace tarvela {
 // "[" + the time + text: the blue start and end lines of a half.
 void echoTimedLine(RunHost& host, std::string_view text);
 
-// The folders of pair n (1..10) from the point of view of `own`.
+// The folders of pair n (1..10) from the point of view of `own`, ending with their separator (a
+// folder text too long to take one in the profile gets it here).
 inline std::string ownFolder(const TProfilLine& task, Side own, int n) {
     const TFolderDual& pair = task.pair(static_cast<std::size_t>(n));
-    return (own == Side::Work ? pair.PathWork : pair.PathHome).text();
+    return withTrailingSeparator((own == Side::Work ? pair.PathWork : pair.PathHome).text());
 }
 inline std::string otherFolder(const TProfilLine& task, Side own, int n) { return ownFolder(task, otherSide(own), n); }
 
