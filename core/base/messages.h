@@ -9,6 +9,10 @@ namespace tarvela::msg {
 // Folder scan and table files.
 inline constexpr std::string_view kPathTooLong = "Ошибка! Уменьшите длину пути\\имени файла: ";
 
+// A file or folder whose name the table's code page cannot hold: left out of the table rather than
+// written under a lossy name that could collide with a real one (our own wording).
+inline constexpr std::string_view kNameNotInCodePage = "Имя не может быть записано в таблицу, пропущено: ";
+
 // A folder the scan could not read, or not wholly (our own wording).
 inline constexpr std::string_view kFolderUnreadable = "Ошибка чтения папки: ";
 

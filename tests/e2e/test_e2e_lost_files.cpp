@@ -132,5 +132,20 @@ TEST_F(E2ELostFiles, APairFolderWithoutItsSeparatorIsStillTheFolder) {
         << "nothing is written beside the pair folder";
 }
 
+TEST_F(E2ELostFiles, ANameTheTableCannotHoldStaysOutAndNeverReplacesAnother) {
+    writeFile(work + "a?.txt", "the real one");
+    writeFile(work + "a☃.txt", "snowman");
+    writeFile(work + "папка☃/x.txt", "x");
+    writeFile(work + "папка☃/y.txt", "y");
+    const ChildResult sent = half("work-home", "work", {"--full-copy", "all"});
+    ASSERT_EQ(sent.exitCode, 0) << sent.out << sent.err;
+    const std::string line = "Имя не может быть записано в таблицу, пропущено: ";
+    EXPECT_EQ(occurrences(sent.out, line), 2u) << sent.out;
+    EXPECT_NE(sent.out.find(line + work + "a☃.txt"), std::string::npos) << sent.out;
+    EXPECT_NE(sent.out.find(line + work + "папка☃\n"), std::string::npos) << sent.out;
+    halfDone("work-home", "home");
+    EXPECT_EQ(treeOf(home), (std::map<std::string, std::string>{{"a?.txt", "the real one"}}));
+}
+
 } // namespace
 } // namespace tarvela::test
