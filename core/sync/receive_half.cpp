@@ -13,6 +13,7 @@
 #include "sync/sender_table_trust.h"
 #include "records/store_layout.h"
 #include "records/table_check.h"
+#include "records/cp1251.h"
 #include "records/table_record.h"
 #include "scan/table_writer.h"
 
@@ -165,12 +166,26 @@ private:
         return std::nullopt;
     }
 
+    // Whether this computer's table can hold the entry `name` below `own` once it is in place: its
+    // path, and the folder entry of the folder that holds it (one character longer for a name of
+    // one character). An entry that the table cannot hold would drop out of it and look deleted to
+    // the other computer.
+    static bool fitsInOwnTable(const std::string& own, const std::string& name) {
+        const auto slash = name.rfind('/');
+        const std::string folderEntry = own + (slash == std::string::npos ? "" : name.substr(0, slash + 1)) + "..";
+        return utf8CharCount(own + name) <= kMaxPathChars && utf8CharCount(folderEntry) <= kMaxPathChars;
+    }
+
     void copyIn(const std::string& storeFile, const std::string& own, const std::string& name, const TAtrib& entry,
                 RootedPath& rooted) {
         const std::string dest = own + name;
         host_.setFileLabel(dest);
         if (!rooted.parentsStayInside(name)) {
             host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+            return;
+        }
+        if (!fitsInOwnTable(own, name)) {
+            host_.echo(std::string(msg::kPathTooLong) + dest, color::kRed);
             return;
         }
         if (!platform::fileExists(storeFile)) {
@@ -189,6 +204,10 @@ private:
         const std::string folder = own + name.substr(0, name.size() - 3); // without "/.."
         if (!rooted.parentsStayInside(name)) {
             host_.echo(std::string(msg::kOutsideFolder) + folder, color::kRed);
+            return;
+        }
+        if (!fitsInOwnTable(own, name)) {
+            host_.echo(std::string(msg::kPathTooLong) + folder, color::kRed);
             return;
         }
         makeFolders(folder);

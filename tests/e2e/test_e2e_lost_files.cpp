@@ -147,5 +147,20 @@ TEST_F(E2ELostFiles, ANameTheTableCannotHoldStaysOutAndNeverReplacesAnother) {
     EXPECT_EQ(treeOf(home), (std::map<std::string, std::string>{{"a?.txt", "the real one"}}));
 }
 
+TEST_F(E2ELostFiles, ADestinationPathTooLongForTheTableIsNotCopied) {
+    home = dir / "home/" + std::string(200, 'h') + "/";
+    task.pair(1).PathHome = ShortString<255>::fromText(home);
+    save();
+    const std::string longName = "sub/" + std::string(60, 'n') + ".txt"; // fits at work, not at home
+    writeFile(work + "a.txt", "a");
+    writeFile(work + longName, "long");
+    halfDone("work-home", "work", {"--full-copy", "all"});
+    const ChildResult received = half("work-home", "home");
+    EXPECT_NE(received.out.find("Ошибка! Уменьшите длину пути\\имени файла: " + home + longName), std::string::npos)
+        << received.out;
+    EXPECT_EQ(treeOf(home), (std::map<std::string, std::string>{{"a.txt", "a"}, {"sub/", ""}}))
+        << "a copy the table could not list would look deleted to the work computer";
+}
+
 } // namespace
 } // namespace tarvela::test
