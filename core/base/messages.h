@@ -74,6 +74,11 @@ inline constexpr std::string_view kTableRefusedRecords =
 inline constexpr std::string_view kFolderNotReadOnSender =
     "Папка не прочитана на другом компьютере, удаления в ней не выполняются: ";
 
+// A stored copy whose size is not the one its table record gives: cut short on the medium (our own
+// wording); the stored file's path follows.
+inline constexpr std::string_view kStoredCopyWrongSize =
+    "Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: ";
+
 // The device did not take the copies just made (our own wording); the system's text follows.
 inline constexpr std::string_view kFlushFailed = "Ошибка записи на диск, данные не сохранены: ";
 

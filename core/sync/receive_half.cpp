@@ -192,6 +192,12 @@ private:
             host_.echo(std::string(msg::kFileMissing) + storeFile, color::kRed);
             return;
         }
+        // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due
+        // and travels again with the next send.
+        if (platform::querySize(storeFile).size != entry.SizeFile) {
+            host_.echo(std::string(msg::kStoredCopyWrongSize) + storeFile, color::kRed);
+            return;
+        }
         if (!makeFolders(parentOf(dest))) return;
         // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
         // two seconds) must not make the file travel again.

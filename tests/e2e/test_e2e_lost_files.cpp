@@ -162,5 +162,27 @@ TEST_F(E2ELostFiles, ADestinationPathTooLongForTheTableIsNotCopied) {
         << "a copy the table could not list would look deleted to the work computer";
 }
 
+TEST_F(E2ELostFiles, AStoredCopyCutShortIsNotInstalledAndTravelsAgain) {
+    writeFile(work + "a.txt", "version 1");
+    firstRun();
+    writeFile(work + "a.txt", "version 2, longer");
+    setMtime(work + "a.txt", {2000000000, 0});
+    halfDone("work-home", "work");
+    ASSERT_EQ(storedFiles(Side::Work), 1u);
+    std::string stored;
+    for (const auto& e : fs::directory_iterator(storeFolder(pathTask(), Side::Work, 1))) stored = e.path().string();
+    fs::resize_file(stored, 4); // the drive pulled while the copy was written
+
+    const ChildResult r = half("work-home", "home");
+    EXPECT_NE(r.out.find("Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: " + stored),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readFile(home + "a.txt"), "version 1");
+
+    halfDone("work-home", "work");
+    halfDone("work-home", "home");
+    EXPECT_EQ(readFile(home + "a.txt"), "version 2, longer");
+}
+
 } // namespace
 } // namespace tarvela::test
