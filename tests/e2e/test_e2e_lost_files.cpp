@@ -1,6 +1,7 @@
 // Faults that would lose the user's files, each pinned through tarvela-cli: a device that loses
 // the copies, a stopped receive, exclusions with non-ASCII letters, and what a receive does with
 // entries the halves could not carry faithfully.
+#include "log/run_log.h"
 #include "two_computers.h"
 
 #include <csignal>
@@ -182,6 +183,47 @@ TEST_F(E2ELostFiles, AStoredCopyCutShortIsNotInstalledAndTravelsAgain) {
     halfDone("work-home", "work");
     halfDone("work-home", "home");
     EXPECT_EQ(readFile(home + "a.txt"), "version 2, longer");
+}
+
+TEST_F(E2ELostFiles, ALogThatCannotBeExtendedIsKeptBesideTheNewOne) {
+    task.SaveLog = true;
+    save();
+    writeFile(work + "a.txt", "a");
+    const std::string log = logFile(pathTask(), task.Id.text());
+    const std::string old = "{\\rtf1 earlier runs, and an unbalanced { brace";
+    writeFile(log, old);
+    halfDone("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(readFile(pathTask() + "/" + task.Id.text() + "-1.log"), old) << "earlier runs are never discarded";
+    EXPECT_TRUE(readFile(log).ends_with(RunLog::kTail));
+}
+
+// A medium that fills up: the half fails writing its table and the log cannot be created either.
+TEST_F(E2ELostFiles, WhenAHalfAndItsLogFailBothFailuresAreReported) {
+    if (::getuid() != 0) GTEST_SKIP() << "needs root to mount a small tmpfs";
+    medium = dir / "small-medium/";
+    makeFolders(medium);
+    if (std::system(("mount -t tmpfs -o size=256k tmpfs '" + medium + "' >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { (void)std::system(("umount '" + at + "' >/dev/null 2>&1").c_str()); }
+    } unmount{medium};
+    save();
+    writeFile(work + "a.txt", "a");
+    halfDone("work-home", "work", {"--full-copy", "all"});
+    task.SaveLog = true; // the log starts with the receive, so the merge must create its file
+    save();
+    try {
+        writeFile(medium + "filler", std::string(1 << 20, 'f')); // more than the medium holds
+    } catch (const std::runtime_error&) {
+        // full, as intended
+    }
+
+    const ChildResult r = half("work-home", "home");
+    EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+    EXPECT_NE(r.err.find("HTabFile_1.dat"), std::string::npos) << "the half's own failure: " << r.err;
+    EXPECT_NE(r.err.find(task.Id.text() + ".log"), std::string::npos) << "and the log's: " << r.err;
+    EXPECT_TRUE(pending(Side::Work));
 }
 
 } // namespace
