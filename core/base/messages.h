@@ -9,6 +9,13 @@ namespace tarvela::msg {
 // Folder scan and table files.
 inline constexpr std::string_view kPathTooLong = "Ошибка! Уменьшите длину пути\\имени файла: ";
 
+// A file or folder whose name the table's code page cannot hold: left out of the table rather than
+// written under a lossy name that could collide with a real one (our own wording).
+inline constexpr std::string_view kNameNotInCodePage = "Имя не может быть записано в таблицу, пропущено: ";
+
+// A folder the scan could not read, or not wholly (our own wording).
+inline constexpr std::string_view kFolderUnreadable = "Ошибка чтения папки: ";
+
 // Copier.
 inline constexpr std::string_view kFileNotFound = "Файл не найден: ";
 inline constexpr std::string_view kFileAccessError = "Ошибка доступа к файлу: ";
@@ -54,6 +61,26 @@ inline constexpr std::string_view kStartWorkHomeOnHome = "]  Начало опе
 inline constexpr std::string_view kEndWorkHomeOnHome = "]  Конец операции: рабочий=>домашний. Тип: Домашний компьютер";
 inline constexpr std::string_view kStartHomeWorkOnWork = "]  Начало операции: домашний=>рабочий. Тип: Рабочий компьютер";
 inline constexpr std::string_view kEndHomeWorkOnWork = "]  Конец операции: домашний=>рабочий. Тип: Рабочий компьютер";
+
+// The sender's table of a pair that a receive cannot trust (our own wording); its path follows.
+inline constexpr std::string_view kTableNotAFile = "Таблица другого компьютера не является файлом, пара пропущена: ";
+inline constexpr std::string_view kTableCut = "Таблица другого компьютера обрезана, удаления в паре не выполняются: ";
+inline constexpr std::string_view kTableCheckMismatch =
+    "Таблица другого компьютера не совпадает со своим контрольным файлом, удаления в паре не выполняются: ";
+inline constexpr std::string_view kTableEmpty = "Таблица другого компьютера пуста, удаления в паре не выполняются: ";
+inline constexpr std::string_view kTableRefusedRecords =
+    "В таблице другого компьютера есть недопустимые записи, удаления в паре не выполняются: ";
+// A folder the sender could not read; this computer's folder of that name follows.
+inline constexpr std::string_view kFolderNotReadOnSender =
+    "Папка не прочитана на другом компьютере, удаления в ней не выполняются: ";
+
+// A stored copy whose size is not the one its table record gives: cut short on the medium (our own
+// wording); the stored file's path follows.
+inline constexpr std::string_view kStoredCopyWrongSize =
+    "Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: ";
+
+// The device did not take the copies just made (our own wording); the system's text follows.
+inline constexpr std::string_view kFlushFailed = "Ошибка записи на диск, данные не сохранены: ";
 
 // The deletion question.
 inline constexpr std::string_view kAttention = "Внимание";

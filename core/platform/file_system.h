@@ -22,6 +22,10 @@ void openForWriting(const std::string& path);
 // Removes one file; false when it could not (a missing file counts as removed).
 bool removeFile(const std::string& path);
 
+// Gives a file another name in the same file system, replacing nothing: false when `to` exists or
+// the rename failed.
+bool renameWithoutReplacing(const std::string& from, const std::string& to);
+
 // The folder that holds the running executable, ending with '/'.
 std::string executableFolder();
 

@@ -4,9 +4,11 @@
 #include "sync/compare_lists.h"
 #include "base/echo_color.h"
 #include "base/messages.h"
+#include "platform/file_copy.h"
 #include "sync/run_control.h"
 
 #include <chrono>
+#include <cstring>
 
 namespace tarvela {
 
@@ -18,15 +20,25 @@ void echoTimedLine(RunHost& host, std::string_view text) {
 }
 
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
-                           const std::string& storeRoot, RunHost& host) {
+                           const std::string& storeRoot, RunHost& host, TableLoad* sourceLoad) {
     const Side dest = otherSide(source);
     TFileList D;
-    CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    const TableLoad load = CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    if (sourceLoad != nullptr) *sourceLoad = load;
     CreateListOfFiles(D, tableFile(pathTask, dest, n), ownFolder(task, dest, n), &host);
-    const TFolderDual& folders = task.pair(static_cast<std::size_t>(n));
-    const ComparePair pair{folders.PathWork.text(), folders.PathHome.text(),
+    const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot};
     return CompareListsOfFiles(S, std::move(D), pair, host);
+}
+
+bool flushToDevice(RunHost& host, const std::string& folder) {
+    int error = 0;
+    bool flushed = false;
+    // Flushing a slow drive takes seconds: the front end may run it off its window's thread.
+    host.runLongCall([&] { flushed = platform::syncFileSystem(folder, &error); });
+    if (flushed) return true;
+    host.echo(std::string(msg::kFlushFailed) + folder + ": " + std::strerror(error), color::kRed);
+    return false;
 }
 
 std::string wrongPathMessage(const std::string& folder) {

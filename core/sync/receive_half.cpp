@@ -10,7 +10,10 @@
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "sync/rooted_path.h"
+#include "sync/sender_table_trust.h"
 #include "records/store_layout.h"
+#include "records/table_check.h"
+#include "records/cp1251.h"
 #include "records/table_record.h"
 #include "scan/table_writer.h"
 
@@ -36,10 +39,13 @@ public:
         for (int n = 1; n <= 10; ++n) {
             if (const auto early = applyPair(n)) return *early;
         }
-        if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+        // A stopped receive keeps the store: repeating it applies the rest. So does one that found a
+        // sender's table it could not trust.
+        const bool stopped = host_.stopRequested();
+        if (!stopped && !keepStore_ && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
         echoTimedLine(host_, home_ ? msg::kEndWorkHomeOnHome : msg::kEndHomeWorkOnWork);
         host_.hideProgressPanelLater();
-        return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
+        return stopped ? HalfResult::Stopped : HalfResult::Completed;
     }
 
 private:
@@ -57,7 +63,7 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         rememberKnownEntries(n, own);
         if (own.empty()) {
-            platform::removeFile(ownTable(n));
+            removeTableFile(ownTable(n));
         } else if (platform::folderExists(own)) {
             analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
         } else if (makeFolders(own)) {
@@ -81,12 +87,29 @@ private:
         for (std::size_t i = 0; i < previous.count(); ++i) known.insert(previous.key(i));
     }
 
+    // Whether this receive may remove the entry `name` of pair n on this computer: never when the
+    // sender's table of the pair is damaged, nor below a folder that the sender's scan could not
+    // read (sender_table_trust.h).
+    bool deletionsAllowed(int n, std::string_view name) const {
+        return holds_[static_cast<std::size_t>(n)].allowsRemoval(name);
+    }
+
     std::optional<HalfResult> applyPair(int n) {
         if (unusable_[static_cast<std::size_t>(n)]) return std::nullopt;
-        if (!platform::fileExists(senderTable(n)) || !platform::fileExists(ownTable(n))) return std::nullopt;
+        const SenderTableKind senderKind = senderTableKind(senderTable(n));
+        if (senderKind == SenderTableKind::Missing || !platform::fileExists(ownTable(n))) return std::nullopt;
+        if (senderKind == SenderTableKind::NotAFile) {
+            host_.echo(std::string(msg::kTableNotAFile) + senderTable(n), color::kRed);
+            keepStore_ = true;
+            return std::nullopt;
+        }
         const std::string own = ownFolder(task_, own_, n);
         TFileList S;
-        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, sender_, {}, host_);
+        TableLoad senderLoad;
+        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, sender_, {}, host_, &senderLoad);
+        DeletionHold& hold = holds_[static_cast<std::size_t>(n)];
+        hold = judgeSenderTable(senderTable(n), senderLoad, own, host_);
+        if (hold.damaged) keepStore_ = true;
 
         if (!ChekDiskSize(own, sum)) {
             host_.showError(msg::kNotEnoughSpace);
@@ -123,19 +146,34 @@ private:
             const TAtrib& entry = *S.object(i);
             if (entry.Action == TAction::Copy) {
                 copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
-            } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name)) {
+            } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name) &&
+                       deletionsAllowed(n, name)) {
                 answer = removeVanished(own, name, entry, rooted, answer);
             } else if (entry.Action == TAction::None && entry.Nature == kNatureFolder) {
                 makeNewFolder(own, name, rooted);
             }
         }
-        // The copies must be on the disk before the store that holds their only other copy goes.
-        if (sum > 0) host_.runLongCall([&own] { platform::syncFileSystem(own); });
+        // The copies must be on the disk before the store that holds their only other copy goes; a
+        // device that lost them fails the half and the store stays for another try.
+        if (sum > 0 && !flushToDevice(host_, own)) {
+            host_.showProgressPanel(false);
+            return HalfResult::FlushFailed;
+        }
         if (sum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         analyse(own, n, msg::kAnalysis);
         return std::nullopt;
+    }
+
+    // Whether this computer's table can hold the entry `name` below `own` once it is in place: its
+    // path, and the folder entry of the folder that holds it (one character longer for a name of
+    // one character). An entry that the table cannot hold would drop out of it and look deleted to
+    // the other computer.
+    static bool fitsInOwnTable(const std::string& own, const std::string& name) {
+        const auto slash = name.rfind('/');
+        const std::string folderEntry = own + (slash == std::string::npos ? "" : name.substr(0, slash + 1)) + "..";
+        return utf8CharCount(own + name) <= kMaxPathChars && utf8CharCount(folderEntry) <= kMaxPathChars;
     }
 
     void copyIn(const std::string& storeFile, const std::string& own, const std::string& name, const TAtrib& entry,
@@ -146,8 +184,18 @@ private:
             host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
             return;
         }
+        if (!fitsInOwnTable(own, name)) {
+            host_.echo(std::string(msg::kPathTooLong) + dest, color::kRed);
+            return;
+        }
         if (!platform::fileExists(storeFile)) {
             host_.echo(std::string(msg::kFileMissing) + storeFile, color::kRed);
+            return;
+        }
+        // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due
+        // and travels again with the next send.
+        if (platform::querySize(storeFile).size != entry.SizeFile) {
+            host_.echo(std::string(msg::kStoredCopyWrongSize) + storeFile, color::kRed);
             return;
         }
         if (!makeFolders(parentOf(dest))) return;
@@ -162,6 +210,10 @@ private:
         const std::string folder = own + name.substr(0, name.size() - 3); // without "/.."
         if (!rooted.parentsStayInside(name)) {
             host_.echo(std::string(msg::kOutsideFolder) + folder, color::kRed);
+            return;
+        }
+        if (!fitsInOwnTable(own, name)) {
+            host_.echo(std::string(msg::kPathTooLong) + folder, color::kRed);
             return;
         }
         makeFolders(folder);
@@ -213,6 +265,8 @@ private:
     std::string storeRoot_;
     std::array<std::unordered_set<std::string>, 11> known_; // by pair number
     std::array<bool, 11> unusable_{};                        // pairs whose folder cannot be made
+    std::array<DeletionHold, 11> holds_;                     // by pair number: removals the sender's table allows
+    bool keepStore_ = false;                                 // a sender's table could not be trusted
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "records/store_layout.h"
+#include "records/table_check.h"
 #include "records/table_file.h"
 #include "scan/table_writer.h"
 
@@ -46,7 +47,11 @@ public:
         }
         host_.setBusy(false);
         // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
-        host_.runLongCall([this] { platform::syncFileSystem(ctx_.PathTask); });
+        // A batch the medium may have lost is not offered to the other computer.
+        if (!flushToDevice(host_, ctx_.PathTask)) {
+            if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+            return HalfResult::FlushFailed;
+        }
         echoTimedLine(host_, work_ ? msg::kEndWorkHomeOnWork : msg::kEndHomeWorkOnHome);
         host_.hideProgressPanelLater();
         return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
@@ -85,9 +90,9 @@ private:
                 }
             }
         } else {
-            platform::removeFile(ownTable(n));
+            removeTableFile(ownTable(n));
         }
-        if (otherFolder(task_, own_, n).empty()) platform::removeFile(otherTable(n));
+        if (otherFolder(task_, own_, n).empty()) removeTableFile(otherTable(n));
         return std::nullopt;
     }
 

@@ -53,6 +53,13 @@ PathKind pathKindNoFollow(const std::string& path) {
 
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
+bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+    // The medium (FAT, exFAT) has neither hard links nor a reliable no-replace flag; the files this
+    // renames live in a store folder that the run holds locked.
+    if (pathKindNoFollow(to) != PathKind::Missing) return false;
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 std::string executableFolder() {
     char buf[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
