@@ -18,6 +18,12 @@ inline constexpr std::string_view kCopyingFilesFrom = "Копирование ф
 inline constexpr std::string_view kCopyingFilesTo = "Копирование файлов в ";
 inline constexpr std::string_view kCompletedSuffix = " завершено";
 inline constexpr std::string_view kCopyingFilesCompleted = "Копирование файлов завершено";
+// Copier failures named by their cause (our own wording): the disk is full; the folder went away
+// with its disk (the medium was pulled); a file over the 4 GiB limit of FAT32.
+inline constexpr std::string_view kDiskFull = "Нет места на диске, копирование прекращено: ";
+inline constexpr std::string_view kFolderUnreachable = "Папка недоступна (носитель отключён?): ";
+inline constexpr std::string_view kFileTooBigForFileSystem =
+    "Файл больше 4 ГБ, файловая система назначения (FAT32) его не примет: ";
 
 // Disk helpers.
 inline constexpr std::string_view kDeletingFolder = "Удаления папки: ";
@@ -55,6 +61,9 @@ inline constexpr std::string_view kEndWorkHomeOnHome = "]  Конец опера
 inline constexpr std::string_view kStartHomeWorkOnWork = "]  Начало операции: домашний=>рабочий. Тип: Рабочий компьютер";
 inline constexpr std::string_view kEndHomeWorkOnWork = "]  Конец операции: домашний=>рабочий. Тип: Рабочий компьютер";
 
+// The last line of a half that reached its end with failures: how many items failed (our own wording).
+inline constexpr std::string_view kCompletedWithFailures = "Операция завершена с ошибками, не выполнено: ";
+
 // The deletion question.
 inline constexpr std::string_view kAttention = "Внимание";
 inline constexpr std::string_view kDeleteQuestion = "Удалить: ";
@@ -77,5 +86,10 @@ inline constexpr std::string_view kCannotOpenFile = "Не удалось отк�
 inline constexpr std::string_view kCannotReadFile = "Не удалось прочитать файл ";
 inline constexpr std::string_view kCannotWriteFile = "Не удалось записать файл ";
 inline constexpr std::string_view kCannotCreateFolder = "Не удалось создать папку ";
+// A file of the medium (profile, table, log, stored copy, run lock) that is a link, a folder or a
+// device: it is neither followed nor read.
+// A medium that may only be read: no half can run from it.
+inline constexpr std::string_view kReadOnlyMedium = "Носитель доступен только для чтения: ";
+inline constexpr std::string_view kNotRegularFile = "Не обычный файл (ссылка, папка или устройство): ";
 
 } // namespace tarvela::msg

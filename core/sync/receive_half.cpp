@@ -122,7 +122,9 @@ private:
             const std::string& name = S.key(i);
             const TAtrib& entry = *S.object(i);
             if (entry.Action == TAction::Copy) {
-                copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
+                // This computer's disk filled up or went away: the store stays for another try.
+                const DiskTrouble t = copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
+                if (t == DiskTrouble::DestinationFull || t == DiskTrouble::DestinationGone) return HalfResult::DiskFailed;
             } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name)) {
                 answer = removeVanished(own, name, entry, rooted, answer);
             } else if (entry.Action == TAction::None && entry.Nature == kNatureFolder) {
@@ -138,22 +140,36 @@ private:
         return std::nullopt;
     }
 
-    void copyIn(const std::string& storeFile, const std::string& own, const std::string& name, const TAtrib& entry,
+    // Puts one stored file in place; the disk trouble of its copy, if any.
+    DiskTrouble copyIn(const std::string& storeFile, const std::string& own, const std::string& name, const TAtrib& entry,
                 RootedPath& rooted) {
         const std::string dest = own + name;
         host_.setFileLabel(dest);
         if (!rooted.parentsStayInside(name)) {
             host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
-            return;
+            return DiskTrouble::None;
         }
         if (!platform::fileExists(storeFile)) {
+            if (!platform::folderExists(ctx_.PathTask)) mediumGone();
             host_.echo(std::string(msg::kFileMissing) + storeFile, color::kRed);
-            return;
+            return DiskTrouble::None;
         }
-        if (!makeFolders(parentOf(dest))) return;
+        if (!makeFolders(parentOf(dest))) return DiskTrouble::None;
         // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
-        // two seconds) must not make the file travel again.
-        CopyFileExProgress(ctx_.FileCopier, storeFile, dest, dateTimeToFileTime(entry.FileDataTime));
+        // two seconds) must not make the file travel again. A link on the medium is not followed.
+        if (CopyFileExProgress(ctx_.FileCopier, storeFile, dest, dateTimeToFileTime(entry.FileDataTime),
+                               CopySource::Medium)) {
+            return DiskTrouble::None;
+        }
+        const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
+        if (trouble == DiskTrouble::SourceGone) throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
+        return trouble;
+    }
+
+    // The medium went away under the half: one red line, and the half ends as a failed table would.
+    [[noreturn]] void mediumGone() {
+        host_.echo(std::string(msg::kFolderUnreachable) + ctx_.PathTask, color::kRed);
+        throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
     }
 
     // A folder that only the sender has arrives even when it is empty; otherwise the next run the

@@ -112,8 +112,9 @@ private:
         if (!ChekDiskSize(ctx_.PathTask, total)) return notEnoughSpace();
         host_.showProgressPanel(true);
         platform::createFolders(storeFolderN);
-        CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
+        const ListCopyResult copied = CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
         host_.hideProgressPanelLater();
+        if (copied.trouble != DiskTrouble::None) return HalfResult::DiskFailed;
         if (host_.stopRequested()) return HalfResult::Stopped;
         return std::nullopt;
     }
@@ -159,7 +160,11 @@ private:
                 storeFolderReady = true;
             }
             if (platform::fileExists(source)) {
-                CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text());
+                // The medium filled up or was pulled: one line said so, and no further copy can work.
+                if (!CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text()) &&
+                    ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
+                    return HalfResult::DiskFailed;
+                }
             } else {
                 host_.echo(std::string(msg::kFileMissing) + source, color::kRed);
             }

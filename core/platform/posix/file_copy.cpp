@@ -180,15 +180,18 @@ private:
 
 CopyResult copyFile(const std::string& from, const std::string& to, const CopyOptions& options,
                     const CopyProgress& progress) {
-    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // O_NONBLOCK: a FIFO standing at the source must not hang the open; a regular file ignores it.
+    const int noFollow = options.followSourceLink ? 0 : O_NOFOLLOW;
+    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | noFollow));
     if (in.get() < 0) {
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR) return {CopyStatus::SourceMissing, err};
+        if (err == ELOOP && !options.followSourceLink) return {CopyStatus::NotRegular, err};
         return failure(err);
     }
     struct stat source {};
     if (::fstat(in.get(), &source) != 0) return failure(errno);
-    if (!S_ISREG(source.st_mode)) return failure(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
+    if (!S_ISREG(source.st_mode)) return {CopyStatus::NotRegular, S_ISDIR(source.st_mode) ? EISDIR : EINVAL};
 
     TempFile temp(to, options.unnamedTemporary);
     if (temp.fd() < 0) return failure(temp.error());
@@ -242,9 +245,10 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     return {CopyStatus::Done, 0};
 }
 
-SizeQuery querySize(const std::string& path) {
+SizeQuery querySize(const std::string& path, bool followLink) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {-1, errno == ENOTDIR ? ENOENT : errno};
+    const int rc = followLink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    if (rc != 0) return {-1, errno == ENOTDIR ? ENOENT : errno};
     return {S_ISREG(st.st_mode) ? st.st_size : 0, 0};
 }
 
