@@ -42,6 +42,8 @@ inline constexpr std::string_view kFolderPrefix = "Папка ";
 inline constexpr std::string_view kFolderEmptySuffix = " пуста. Конец анализа";
 inline constexpr std::string_view kNotEnoughSpace = "На диске не достаточно свободного места для выполнения операций";
 inline constexpr std::string_view kFileMissing = "Отсутствует файл: ";
+// A disk that reports no size at all: its free space cannot be checked (our own wording).
+inline constexpr std::string_view kFreeSpaceUnknown = "Свободное место на диске неизвестно, проверка пропущена: ";
 inline constexpr std::string_view kFilesDiffer = "Файлы отличаются: ";
 inline constexpr std::string_view kFilesDifferSeparator = " <==> ";
 inline constexpr std::string_view kFileAdded = "Файл добавлен: ";

@@ -1,6 +1,8 @@
 #include "sync/half_lines.h"
 
+#include "copy/disk_tools.h"
 #include "log/clock_text.h"
+#include "records/table_record.h"
 #include "sync/compare_lists.h"
 #include "base/echo_color.h"
 #include "base/messages.h"
@@ -27,6 +29,28 @@ std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TPro
     const ComparePair pair{folders.PathWork.text(), folders.PathHome.text(),
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot};
     return CompareListsOfFiles(S, std::move(D), pair, host);
+}
+
+std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit) {
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < S.count(); ++i) {
+        const TAtrib& entry = *S.object(i);
+        if (entry.Action == TAction::Copy && entry.Nature == kNatureFile) total += SpaceTaken(entry.SizeFile, unit);
+    }
+    return total;
+}
+
+bool enoughSpaceFor(RunHost& host, const std::string& folder, std::int64_t need) {
+    switch (CheckFreeSpace(folder, need)) {
+    case FreeSpace::Enough:
+        return true;
+    case FreeSpace::Unknown:
+        host.echo(std::string(msg::kFreeSpaceUnknown) + folder, color::kBlack);
+        return true;
+    case FreeSpace::TooLittle:
+        break;
+    }
+    return false;
 }
 
 std::string wrongPathMessage(const std::string& folder) {

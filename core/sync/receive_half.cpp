@@ -88,7 +88,7 @@ private:
         TFileList S;
         const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, sender_, {}, host_);
 
-        if (!ChekDiskSize(own, sum)) {
+        if (!enoughSpaceFor(host_, own, spaceTakenByCopies(S, AllocationUnit(own)))) {
             host_.showError(msg::kNotEnoughSpace);
             host_.showProgressPanel(false);
             return HalfResult::NotEnoughSpace;
