@@ -53,6 +53,8 @@ inline constexpr std::string_view kUnacceptableTableEntry = "Недопусти�
 inline constexpr std::string_view kBadProfileId = "Недопустимый идентификатор профиля: ";
 // A target reached through a symbolic link to a folder, which could lead out of the pair folder.
 inline constexpr std::string_view kOutsideFolder = "Путь ведёт за пределы папки, пропущен: ";
+// A file (or anything but a folder) stands where a folder of the target's path must go.
+inline constexpr std::string_view kFileInPlaceOfFolder = "На месте папки стоит файл, пропущен: ";
 
 inline constexpr std::string_view kStartWorkHomeOnWork = "]  Начало операции: рабочий=>домашний. Тип: Рабочий компьютер";
 inline constexpr std::string_view kEndWorkHomeOnWork = "]  Конец операции: рабочий=>домашний. Тип: Рабочий компьютер";

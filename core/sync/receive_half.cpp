@@ -146,7 +146,7 @@ private:
         const std::string dest = own + name;
         host_.setFileLabel(dest);
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+            host_.echo(std::string(rooted.refusal()) + dest, color::kRed);
             return DiskTrouble::None;
         }
         if (!platform::fileExists(storeFile)) {
@@ -177,7 +177,7 @@ private:
     void makeNewFolder(const std::string& own, const std::string& name, RootedPath& rooted) {
         const std::string folder = own + name.substr(0, name.size() - 3); // without "/.."
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + folder, color::kRed);
+            host_.echo(std::string(rooted.refusal()) + folder, color::kRed);
             return;
         }
         makeFolders(folder);
@@ -206,7 +206,7 @@ private:
         }
         if (answer == DeleteAnswer::No || answer == DeleteAnswer::NoToAll) return answer;
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+            host_.echo(std::string(rooted.refusal()) + dest, color::kRed);
             return answer;
         }
         if (entry.Nature == kNatureFile) {

@@ -113,6 +113,20 @@ TEST_F(E2EDisks, FullMediumStopsTheSendWithOneLine) {
     EXPECT_EQ(r.out.find("]  Конец операции: "), std::string::npos) << "the half ends early";
 }
 
+TEST_F(E2EDisks, ReadOnlyMediumIsNamedAsSuch) {
+    const auto mount = MountedMedium::tmpfsWithInodes(medium, 1000);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root to mount tmpfs";
+    save();
+    writeFile(work + "a.txt", "a");
+    makeFolders(pathTask());
+    ASSERT_TRUE(shell("mount -o remount,ro '" + medium + "'"));
+    const ChildResult r = half("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+    EXPECT_NE(r.err.find(std::string(msg::kReadOnlyMedium) + pathTask()), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(".tarvela-run.lock"), std::string::npos) << "no internal file is named";
+}
+
 // Starts a half that copies many files, waits until `copied` says it is copying, takes the medium's
 // store away as a pulled drive would, and lets the half go on.
 ChildResult pullMediumDuring(const std::string& pathTask, const std::vector<std::string>& argv,

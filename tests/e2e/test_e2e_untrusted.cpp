@@ -137,6 +137,19 @@ TEST_F(E2EUntrusted, ExitStatusFourWhenItemsFailedAndZeroForNoticesOnly) {
     EXPECT_EQ(quiet.out.find(msg::kCompletedWithFailures), std::string::npos);
 }
 
+TEST_F(E2EUntrusted, AFileWhereAFolderMustGoIsNamedAsSuch) {
+    writeFile(work + "a.txt", "a");
+    firstRun();
+    writeFile(work + "sub/x.txt", "x");
+    writeFile(home + "sub", "a file of the home computer");
+    halfDone("work-home", "work");
+    const ChildResult r = half("work-home", "home");
+    EXPECT_EQ(r.exitCode, 4) << r.out << r.err;
+    EXPECT_NE(r.out.find(std::string(msg::kFileInPlaceOfFolder) + home + "sub/x.txt"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(msg::kOutsideFolder), std::string::npos) << r.out;
+    EXPECT_EQ(readFile(home + "sub"), "a file of the home computer");
+}
+
 TEST_F(E2EUntrusted, EchoReachesAPipeLineByLineSoAKilledRunKeepsIt) {
     writeFile(work + "a.txt", "a");
     ChildProcess child({TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "work", "--direction", "work-home",

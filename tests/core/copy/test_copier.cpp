@@ -196,6 +196,25 @@ TEST_F(CopierTest, FullDiskKeepsTheOldDestinationAndLeavesNoTemporaryFile) {
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"dest", "src"}));
 }
 
+TEST_F(CopierTest, AFileOverTheFat32LimitThatCannotBeWrittenSaysSo) {
+    // A sparse source one byte over 4 GiB; the destination refuses to grow past 64 KiB (EFBIG, as a
+    // FAT32 drive refuses a file of 4 GiB or more).
+    const std::string source = dir / "huge.bin";
+    writeFile(source, "");
+    std::error_code ec;
+    fs::resize_file(source, std::uintmax_t{1} << 32, ec);
+    if (ec) GTEST_SKIP() << "no sparse file of 4 GiB here";
+    bool copied = true;
+    {
+        const FileSizeLimit limit(64 << 10);
+        copied = CopyFileExProgress(copier, source, dir / "dest");
+    }
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(host.lines, (std::vector<EchoLine>{red(msg::kFileTooBigForFileSystem, source)}));
+    EXPECT_EQ(copier.LastDiskTrouble(), DiskTrouble::None) << "smaller files still fit";
+    EXPECT_FALSE(fs::exists(dir / "dest"));
+}
+
 TEST_F(CopierTest, FailuresWriteOneRedLineChosenByTheirCause) {
     writeFile(dir / "file", "data");
     test::makeFolders(dir / "folder");
