@@ -22,6 +22,11 @@ inline bool isCopyTemporaryName(std::string_view name) {
     return name.starts_with(".tarvela-") && name.ends_with(".part");
 }
 
+// Whether such a temporary is a leftover: its name carries the process that wrote it
+// (".tarvela-PID-....part"), and that process is gone. A name without one is from an older
+// version and a leftover too. A scan removes leftovers where it finds them.
+bool isLeftoverCopyTemporary(std::string_view name);
+
 // Bytes copied between two progress reports (and two looks at the stop flag).
 inline constexpr std::int64_t kCopyChunk = std::int64_t{8} << 20;
 

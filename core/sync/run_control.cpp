@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "base/visible_text.h"
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 #include "platform/run_lock.h"
 #include "sync/receive_half.h"
@@ -130,6 +131,8 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
     platform::createFolders(ctx.PathTask);
     const auto lock = platform::RunLock::tryAcquire(ctx.PathTask);
     if (!lock) return HalfResult::Busy;
+    // Table and log temporaries of a run that was killed before it could replace its files.
+    platform::removeAtomicLeftovers(ctx.PathTask);
 
     RunHost& frontEnd = ctx.host;
     const CleanUp cleanUp(frontEnd);

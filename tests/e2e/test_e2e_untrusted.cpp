@@ -8,6 +8,8 @@
 
 #include <csignal>
 #include <filesystem>
+#include <limits>
+#include <unistd.h>
 
 namespace tarvela::test {
 namespace {
@@ -148,6 +150,31 @@ TEST_F(E2EUntrusted, AFileWhereAFolderMustGoIsNamedAsSuch) {
     EXPECT_NE(r.out.find(std::string(msg::kFileInPlaceOfFolder) + home + "sub/x.txt"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find(msg::kOutsideFolder), std::string::npos) << r.out;
     EXPECT_EQ(readFile(home + "sub"), "a file of the home computer");
+}
+
+TEST_F(E2EUntrusted, LeftoversOfKilledCopiesAndTableWritesAreRemovedByTheNextHalf) {
+    writeFile(work + "a.txt", "a");
+    firstRun();
+    // A copy temporary of a process that is gone (and one of an older version without a process),
+    // and one of a live process, which must stay; a table temporary of a killed write.
+    const std::string dead = work + "d/.tarvela-" + std::to_string(std::numeric_limits<int>::max()) + "-Ab12Cd.part";
+    const std::string old = work + ".tarvela-Ab12Cd.part";
+    const std::string live = work + ".tarvela-" + std::to_string(::getpid()) + "-Xy34Zw.part";
+    for (const auto& path : {dead, old, live})
+        writeFile(path, std::string(1000, 'p'));
+    const std::string table = tableFile(pathTask(), Side::Work, 1);
+    writeFile(table + ".tmp123456", "half a table");
+    writeFile(pathTask() + "/notes.tmp.txt", "not ours to remove");
+
+    const ChildResult r = half("work-home", "work");
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_TRUE(fs::exists(live)) << "a copy under way in a living process is left alone";
+    EXPECT_FALSE(fs::exists(table + ".tmp123456"));
+    EXPECT_TRUE(fs::exists(table));
+    EXPECT_TRUE(fs::exists(pathTask() + "/notes.tmp.txt"));
+    EXPECT_EQ(r.out.find(".part"), std::string::npos) << "a temporary never travels" << r.out;
 }
 
 TEST_F(E2EUntrusted, EchoReachesAPipeLineByLineSoAKilledRunKeepsIt) {

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <csignal>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -35,7 +37,8 @@ public:
                 return;
             }
         }
-        name_ = folder_ + ".tarvela-XXXXXX.part";
+        // The process in the name tells a later scan whether the file is a leftover.
+        name_ = folder_ + ".tarvela-" + std::to_string(::getpid()) + "-XXXXXX.part";
         fd_ = ::mkostemps(name_.data(), 5, O_CLOEXEC);
         if (fd_ < 0) {
             error_ = errno;
@@ -243,6 +246,21 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
 
     if (const int err = temp.publish(to); err != 0) return failure(err);
     return {CopyStatus::Done, 0};
+}
+
+bool isLeftoverCopyTemporary(std::string_view name) {
+    if (!isCopyTemporaryName(name)) return false;
+    std::string_view rest = name.substr(std::string_view(".tarvela-").size());
+    const auto dash = rest.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash > 10) return true;
+    long long pid = 0;
+    for (const char c : rest.substr(0, dash)) {
+        if (c < '0' || c > '9') return true;
+        pid = pid * 10 + (c - '0');
+    }
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return true;
+    // Alive (EPERM: alive, but another user's): not a leftover.
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 SizeQuery querySize(const std::string& path, bool followLink) {
