@@ -1,6 +1,7 @@
 // The run's RTF log and the profile's log file that collects the runs.
 #include "base/echo_color.h"
 #include "base/errors.h"
+#include "log/rtf_colors.h"
 #include "log/run_log.h"
 #include "records/store_layout.h"
 #include "temp_dir.h"
@@ -215,8 +216,10 @@ TEST_F(LogFile, RestartsFromThirteenMegabytesAndExtendsBelow) {
 
     writeFile(path, documentOf(kLogRestartSize - 1));
     EXPECT_EQ(add(run), LogFileUpdate::Extended);
-    EXPECT_EQ(fs::file_size(path),
-              static_cast<std::uintmax_t>(kLogRestartSize - 1 - 4) + afterMarker(run.document()).size());
+    // The padded document has no colour table: one is made for the colour the run uses.
+    const std::string table = "{\\colortbl;\\red0\\green128\\blue0;}";
+    EXPECT_EQ(fs::file_size(path), static_cast<std::uintmax_t>(kLogRestartSize - 1 - 4) + table.size() +
+                                       afterMarker(run.document()).size());
     EXPECT_TRUE(readFile(path).ends_with(RunLog::kTail));
 }
 
@@ -231,8 +234,39 @@ TEST_F(LogFile, ExtendsADocumentOfTheClassicRichTextControl) {
     const RunLog run = logOf({"new line"});
     ASSERT_EQ(add(run), LogFileUpdate::Extended);
     const std::string merged = readFile(path);
-    EXPECT_EQ(merged, classic.substr(0, classic.size() - 4) + afterMarker(run.document()));
+    // Its table lacks the run's green: added at its end, and the run's lines refer to it there.
+    std::string expected = classic.substr(0, classic.size() - 4) + afterMarker(run.document());
+    expected.replace(expected.find("\\blue0;}"), 8, "\\blue0;\\red0\\green128\\blue0;}");
+    expected.replace(expected.find("\\cf6"), 4, "\\cf2");
+    EXPECT_EQ(merged, expected);
     EXPECT_TRUE(wellFormed(merged));
+}
+
+TEST_F(LogFile, MergedRunKeepsItsColoursInTheTableOfAnotherWriter) {
+    // A log saved by a rich-text control: its own colour order, a colour of its own, no automatic
+    // entry, and our marker gone.
+    const std::string foreign =
+        std::string("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset204 Tahoma;}}\r\n"
+                    "{\\colortbl\\red0\\green128\\blue0;\\red1\\green2\\blue3;\\red0\\green0\\blue255;}\r\n"
+                    "\\pard\\cf2 blue line\\par\r\n\\cf0 green \\\\cf1 text\\par\r\n}\r\n") +
+        '\0';
+    writeFile(path, foreign);
+    RunLog run;
+    run.AddLogText("blue", color::kBlue);
+    run.AddLogText("red \\cf3 text", color::kRed);
+    run.AddLogText("green", color::kGreen);
+    ASSERT_EQ(add(run), LogFileUpdate::Extended);
+    const std::string merged = readFile(path);
+    EXPECT_TRUE(wellFormed(merged));
+    const auto table = findColorTable(merged);
+    ASSERT_TRUE(table && table->begin != std::string_view::npos);
+    const std::vector<RtfColor> expectedTable = {
+        {false, 0, 128, 0}, {false, 1, 2, 3}, {false, 0, 0, 255}, {false, 255, 0, 0}};
+    EXPECT_EQ(table->colors, expectedTable) << "the run's missing colours are added, the others found";
+    const std::string body = merged.substr(merged.find("blue line"));
+    EXPECT_NE(body.find("\\cf2\\b0 blue\\par"), std::string::npos) << body;
+    EXPECT_NE(body.find("\\cf3\\b red \\\\cf3 text\\par"), std::string::npos) << "text is not a colour\n" << body;
+    EXPECT_NE(body.find("\\cf0\\b0 green\\par"), std::string::npos) << body;
 }
 
 TEST_F(LogFile, ExistingFileThatIsNoDocumentToExtendIsStartedAfresh) {
@@ -257,8 +291,11 @@ TEST_F(LogFile, ExistingFileThatIsNoDocumentToExtendIsStartedAfresh) {
         EXPECT_EQ(add(run), c.extended ? LogFileUpdate::Extended : LogFileUpdate::Restarted) << c.old;
         const std::string now = readFile(path);
         EXPECT_TRUE(wellFormed(now)) << c.old << "\n" << now;
-        const std::string expected = c.extended ? "{\\rtf1 a" + afterMarker(run.document()) : run.document();
-        EXPECT_EQ(now, expected) << c.old;
+        const std::string expected =
+            c.extended ? "{\\rtf1 {\\colortbl;\\red0\\green128\\blue0;}a" + afterMarker(run.document()) : run.document();
+        std::string remapped = expected;
+        if (c.extended) remapped.replace(remapped.find("\\cf6"), 4, "\\cf1");
+        EXPECT_EQ(now, remapped) << c.old;
     }
 }
 
