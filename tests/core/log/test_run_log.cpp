@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <optional>
 #include <filesystem>
 #include <iterator>
 #include <vector>
@@ -53,8 +55,8 @@ std::string afterMarker(const std::string& doc) {
                     return ::testing::AssertionFailure() << "bad \\' at " << i;
                 }
                 i += 3;
-            } else if (n == '\\' || n == '{' || n == '}') {
-                ++i;
+            } else if (n == '\\' || n == '{' || n == '}' || n == '*' || n == '~' || n == '-' || n == '_') {
+                ++i; // escaped characters and the control symbols rich-text controls write
             } else if (!std::isalpha(static_cast<unsigned char>(n))) {
                 return ::testing::AssertionFailure() << "bad control at " << i;
             }
@@ -240,6 +242,43 @@ TEST_F(LogFile, ExtendsADocumentOfTheClassicRichTextControl) {
     expected.replace(expected.find("\\cf6"), 4, "\\cf2");
     EXPECT_EQ(merged, expected);
     EXPECT_TRUE(wellFormed(merged));
+}
+
+// The colour that the last \cfN before `at` selects in the document's table.
+std::optional<RtfColor> colourAt(const std::string& doc, std::size_t at) {
+    const auto table = findColorTable(doc);
+    const auto cf = doc.rfind("\\cf", at);
+    if (!table || cf == std::string::npos) return std::nullopt;
+    const std::size_t index = std::stoul(doc.substr(cf + 3));
+    if (index >= table->colors.size()) return std::nullopt;
+    return table->colors[index];
+}
+
+TEST_F(LogFile, ExtendsALogSavedByWordPadWithTheRunsOwnColours) {
+    const std::string saved = readFile(TARVELA_FIXTURES "/log_saved_by_wordpad.rtf");
+    const auto before = findColorTable(saved);
+    ASSERT_TRUE(before && before->begin != std::string::npos);
+    writeFile(path, saved);
+    RunLog run;
+    const std::pair<const char*, std::uint32_t> lines[] = {{"blue start", color::kBlue},   {"teal analysis", color::kTeal},
+                                                            {"green progress", color::kGreen}, {"red failure", color::kRed},
+                                                            {"black notice", color::kBlack}, {"maroon start", color::kMaroon}};
+    for (const auto& [text, c] : lines) run.AddLogText(text, c);
+    ASSERT_EQ(add(run), LogFileUpdate::Extended);
+
+    const std::string merged = readFile(path);
+    EXPECT_TRUE(wellFormed(merged));
+    EXPECT_LT(merged.find("Edited in WordPad"), merged.find("blue start")) << "the edited document is kept whole";
+    const auto after = findColorTable(merged);
+    ASSERT_TRUE(after);
+    ASSERT_GE(after->colors.size(), before->colors.size());
+    EXPECT_TRUE(std::equal(before->colors.begin(), before->colors.end(), after->colors.begin()))
+        << "the document's own colours keep their numbers";
+    for (const auto& [text, c] : lines) {
+        const auto at = merged.find(text);
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(colourAt(merged, at), (RtfColor{false, color::red(c), color::green(c), color::blue(c)})) << text;
+    }
 }
 
 TEST_F(LogFile, MergedRunKeepsItsColoursInTheTableOfAnotherWriter) {
