@@ -50,6 +50,17 @@ public:
         m.mounted_ = shell("mount.exfat-fuse -o nonempty '" + m.loop_ + "' '" + medium + "'");
         return m;
     }
+    // FAT32 through fusefat, which reports no size at all (0 blocks in total).
+    static MountedMedium fat32(const std::string& medium, const std::string& image, int megabytes) {
+        MountedMedium m(medium);
+        if (::geteuid() != 0 || !fs::exists("/dev/fuse") || !shell("command -v fusefat") ||
+            !shell("command -v mkfs.vfat"))
+            return m;
+        if (!shell("truncate -s " + std::to_string(megabytes) + "M '" + image + "' && mkfs.vfat -F 32 '" + image + "'"))
+            return m;
+        m.mounted_ = shell("fusefat -o rw+,nonempty '" + image + "' '" + medium + "'");
+        return m;
+    }
     MountedMedium(MountedMedium&& other) noexcept
         : medium_(std::move(other.medium_)), loop_(std::move(other.loop_)), mounted_(other.mounted_) {
         other.mounted_ = false;
@@ -96,6 +107,18 @@ TEST_F(E2EDisks, FreeSpaceCheckCountsWholeClustersOfTheMedium) {
     const ChildResult fits = half("work-home", "work", {"--full-copy", "all"});
     EXPECT_EQ(fits.exitCode, 0) << fits.out << fits.err;
     EXPECT_EQ(storedFiles(Side::Work), 120u);
+}
+
+TEST_F(E2EDisks, MediumThatTellsNoSizeIsUnknownNotFull) {
+    const auto mount = MountedMedium::fat32(medium, dir / "fat32.img", 40);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root, FUSE, fusefat and dosfstools";
+    save();
+    writeFile(work + "a.txt", "a");
+    const ChildResult r = half("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(std::string(msg::kFreeSpaceUnknown) + pathTask()), std::string::npos) << r.out;
+    EXPECT_EQ(storedFiles(Side::Work), 1u);
 }
 
 TEST_F(E2EDisks, FullMediumStopsTheSendWithOneLine) {

@@ -3,6 +3,9 @@
 #include "rtf_reader.h"
 #include "log/run_log.h"
 
+#include <fstream>
+#include <iterator>
+
 #include <QTest>
 
 #include <random>
@@ -19,6 +22,7 @@ private slots:
     void skipsIgnorableAndNonTextDestinations();
     void survivesHostileInput();
     void survivesRandomBytes();
+    void readsARunMergedIntoALogSavedByWordPad();
 };
 
 void TestRtfReader::readsTheEngineLog() {
@@ -130,6 +134,31 @@ void TestRtfReader::survivesRandomBytes() {
                         QByteArray::fromStdString(run.text));
         }
     }
+}
+
+// A log that WordPad (Wine's RichEdit) saved, extended by a run: the viewer shows the old lines and
+// the run's lines, each in its own colour.
+void TestRtfReader::readsARunMergedIntoALogSavedByWordPad() {
+    std::ifstream in(TARVELA_FIXTURES "/log_saved_by_wordpad.rtf", std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    QVERIFY(!saved.empty());
+    RunLog run;
+    run.AddLogText("Анализ: /дом/", color::kTeal);
+    run.AddLogText("Копирование файлов завершено", color::kGreen);
+    run.AddLogText("Отсутствует файл: x", color::kRed);
+    const auto merged = mergeLogDocument(saved, run.document());
+    QVERIFY(merged.has_value());
+    const std::vector<RtfParagraph> p = readRtf(*merged);
+    QVERIFY(p.size() >= 3);
+    QCOMPARE(QString::fromStdString(p[0].text()), QStringLiteral("Старт программы. Сейчас 10 декабря 2026 г - четверг. Время: 14:00:00."));
+    QCOMPARE(p[0].runs[0].color, std::optional<std::uint32_t>(color::kMaroon));
+    const std::size_t n = p.size();
+    QCOMPARE(QString::fromStdString(p[n - 3].text()), QStringLiteral("Анализ: /дом/"));
+    QCOMPARE(p[n - 3].runs[0].color, std::optional<std::uint32_t>(color::kTeal));
+    QCOMPARE(p[n - 2].runs[0].color, std::optional<std::uint32_t>(color::kGreen));
+    QCOMPARE(QString::fromStdString(p[n - 1].text()), QStringLiteral("Отсутствует файл: x"));
+    QCOMPARE(p[n - 1].runs[0].color, std::optional<std::uint32_t>(color::kRed));
+    QVERIFY(p[n - 1].runs[0].bold);
 }
 
 QTEST_MAIN(TestRtfReader)
