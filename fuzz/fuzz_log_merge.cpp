@@ -101,7 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto merged = tarvela::mergeLogDocument(old, fresh)) {
         FUZZ_CHECK(!oursInShape(fresh) || oneGroup(*merged));
         // The run is appended whole; only its colour numbers may be translated into the old table.
-        const std::string_view run = fresh.substr(fresh.find(tarvela::RunLog::kMarker) + tarvela::RunLog::kMarker.size());
+        const std::string_view run =
+            fresh.substr(fresh.find(tarvela::RunLog::kMarker) + tarvela::RunLog::kMarker.size());
         FUZZ_CHECK(withoutColorNumbers(*merged).ends_with(withoutColorNumbers(run)));
     }
 

@@ -7,7 +7,8 @@ constexpr char kHex[] = "0123456789abcdef";
 
 void appendHex(std::string& out, std::string_view prefix, unsigned value, int digits) {
     out += prefix;
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out.push_back(kHex[(value >> shift) & 0xF]);
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out.push_back(kHex[(value >> shift) & 0xF]);
 }
 
 } // namespace

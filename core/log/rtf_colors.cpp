@@ -8,8 +8,12 @@ namespace {
 constexpr std::string_view kColorTable = "{\\colortbl";
 constexpr std::string_view kFontTable = "{\\fonttbl";
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // One control word at text[i] == '\\': its name, its numeric parameter and where it ends (past the
 // one space that may delimit it).
@@ -22,13 +26,16 @@ struct ControlWord {
 ControlWord readControlWord(std::string_view text, std::size_t i) {
     ControlWord w;
     std::size_t j = i + 1;
-    while (j < text.size() && isLetter(text[j])) ++j;
+    while (j < text.size() && isLetter(text[j]))
+        ++j;
     w.name = text.substr(i + 1, j - i - 1);
     const std::size_t digits = j;
-    if (j < text.size() && text[j] == '-') ++j;
+    if (j < text.size() && text[j] == '-')
+        ++j;
     const std::size_t numberStart = j;
     long value = 0;
-    while (j < text.size() && isDigit(text[j]) && j - numberStart < 9) value = value * 10 + (text[j++] - '0');
+    while (j < text.size() && isDigit(text[j]) && j - numberStart < 9)
+        value = value * 10 + (text[j++] - '0');
     if (j > numberStart) {
         w.parameter = text[digits] == '-' ? -value : value;
     } else {
@@ -41,13 +48,17 @@ ControlWord readControlWord(std::string_view text, std::size_t i) {
 RtfColor parseEntry(std::string_view entry) {
     RtfColor c;
     for (std::size_t i = 0; i < entry.size(); ++i) {
-        if (entry[i] != '\\') continue;
+        if (entry[i] != '\\')
+            continue;
         const ControlWord w = readControlWord(entry, i);
         if (w.parameter) {
             const auto v = static_cast<unsigned>(*w.parameter) & 0xFF;
-            if (w.name == "red") c.red = v, c.automatic = false;
-            if (w.name == "green") c.green = v, c.automatic = false;
-            if (w.name == "blue") c.blue = v, c.automatic = false;
+            if (w.name == "red")
+                c.red = v, c.automatic = false;
+            if (w.name == "green")
+                c.green = v, c.automatic = false;
+            if (w.name == "blue")
+                c.blue = v, c.automatic = false;
         }
         i = w.end - 1;
     }
@@ -55,7 +66,8 @@ RtfColor parseEntry(std::string_view entry) {
 }
 
 std::string entryText(const RtfColor& c) {
-    if (c.automatic) return ";";
+    if (c.automatic)
+        return ";";
     return "\\red" + std::to_string(c.red) + "\\green" + std::to_string(c.green) + "\\blue" + std::to_string(c.blue) +
            ";";
 }
@@ -79,10 +91,12 @@ std::size_t groupEnd(std::string_view text, std::size_t open) {
 // control words that open the document.
 std::size_t colorTablePlace(std::string_view document) {
     if (const auto fonts = document.find(kFontTable); fonts != std::string_view::npos) {
-        if (const auto end = groupEnd(document, fonts); end != std::string_view::npos) return end;
+        if (const auto end = groupEnd(document, fonts); end != std::string_view::npos)
+            return end;
     }
     std::size_t i = 1; // past the document's '{'
-    while (i < document.size() && document[i] == '\\') i = readControlWord(document, i).end;
+    while (i < document.size() && document[i] == '\\')
+        i = readControlWord(document, i).end;
     return i;
 }
 
@@ -90,9 +104,11 @@ std::size_t colorTablePlace(std::string_view document) {
 
 std::optional<RtfColorTable> findColorTable(std::string_view document) {
     const auto begin = document.find(kColorTable);
-    if (begin == std::string_view::npos) return RtfColorTable{};
+    if (begin == std::string_view::npos)
+        return RtfColorTable{};
     const auto close = document.find('}', begin);
-    if (close == std::string_view::npos) return std::nullopt;
+    if (close == std::string_view::npos)
+        return std::nullopt;
     RtfColorTable table;
     table.begin = begin;
     table.end = close + 1;
@@ -107,7 +123,8 @@ std::optional<RtfColorTable> findColorTable(std::string_view document) {
 std::vector<std::size_t> mergeColorTable(std::string& document, const std::vector<RtfColor>& wanted,
                                          const std::vector<bool>& used) {
     auto table = findColorTable(document);
-    if (!table) table = RtfColorTable{};
+    if (!table)
+        table = RtfColorTable{};
     std::vector<RtfColor> colors = table->colors;
     std::string added;
     // A new table starts with the automatic colour, as rich-text writers make theirs.
@@ -123,7 +140,8 @@ std::vector<std::size_t> mergeColorTable(std::string& document, const std::vecto
             continue;
         }
         std::size_t index = 0;
-        while (index < colors.size() && !(colors[index] == c)) ++index;
+        while (index < colors.size() && !(colors[index] == c))
+            ++index;
         if (index == colors.size()) {
             colors.push_back(c);
             added += entryText(c);
@@ -141,7 +159,8 @@ std::vector<std::size_t> mergeColorTable(std::string& document, const std::vecto
 std::vector<bool> colorsUsed(std::string_view fragment, std::size_t count) {
     std::vector<bool> used(count, false);
     for (std::size_t i = 0; i < fragment.size(); ++i) {
-        if (fragment[i] != '\\') continue;
+        if (fragment[i] != '\\')
+            continue;
         if (i + 1 < fragment.size() && !isLetter(fragment[i + 1])) {
             ++i;
             continue;
@@ -176,7 +195,8 @@ std::string remapColors(std::string_view fragment, const std::vector<std::size_t
             out += "\\";
             out += w.name;
             out += std::to_string(map[static_cast<std::size_t>(*w.parameter)]);
-            if (w.end > 0 && fragment[w.end - 1] == ' ') out.push_back(' ');
+            if (w.end > 0 && fragment[w.end - 1] == ' ')
+                out.push_back(' ');
         } else {
             out.append(fragment.substr(i, w.end - i));
         }

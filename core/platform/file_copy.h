@@ -64,10 +64,10 @@ struct CopyResult {
 // empty.
 using CopyProgress = std::function<bool(std::int64_t bytesDone)>;
 
-// Copies the regular file `from` (a link is followed unless the options say not) to `to`, replacing `to` when it exists. The
-// copy gets the source's permission bits and last-access time and the last-write time of the
-// options; where the destination's file system cannot hold them (FAT) that is not a failure.
-// Small copies are not flushed to the device one by one: see syncFileSystem.
+// Copies the regular file `from` (a link is followed unless the options say not) to `to`,
+// replacing `to` when it exists. The copy gets the source's permission bits and last-access time
+// and the last-write time of the options; where the destination's file system cannot hold them
+// (FAT) that is not a failure. Small copies are not flushed to the device one by one: see syncFileSystem.
 CopyResult copyFile(const std::string& from, const std::string& to, const CopyOptions& options,
                     const CopyProgress& progress);
 

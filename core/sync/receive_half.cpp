@@ -124,7 +124,9 @@ private:
             if (entry.Action == TAction::Copy) {
                 // This computer's disk filled up or went away: the store stays for another try.
                 const DiskTrouble t = copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
-                if (t == DiskTrouble::DestinationFull || t == DiskTrouble::DestinationGone) return HalfResult::DiskFailed;
+                if (t == DiskTrouble::DestinationFull || t == DiskTrouble::DestinationGone) {
+                    return HalfResult::DiskFailed;
+                }
             } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name)) {
                 answer = removeVanished(own, name, entry, rooted, answer);
             } else if (entry.Action == TAction::None && entry.Nature == kNatureFolder) {
@@ -141,8 +143,8 @@ private:
     }
 
     // Puts one stored file in place; the disk trouble of its copy, if any.
-    DiskTrouble copyIn(const std::string& storeFile, const std::string& own, const std::string& name, const TAtrib& entry,
-                RootedPath& rooted) {
+    DiskTrouble copyIn(const std::string& storeFile, const std::string& own, const std::string& name,
+                       const TAtrib& entry, RootedPath& rooted) {
         const std::string dest = own + name;
         host_.setFileLabel(dest);
         if (!rooted.parentsStayInside(name)) {

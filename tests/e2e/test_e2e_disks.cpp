@@ -16,7 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+bool shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 // A file system mounted over the medium folder for the life of the object.
 class MountedMedium {
@@ -26,14 +28,16 @@ public:
     static MountedMedium tmpfsWithInodes(const std::string& medium, int inodes) {
         MountedMedium m(medium);
         if (::geteuid() == 0)
-            m.mounted_ = shell("mount -t tmpfs -o size=64m,nr_inodes=" + std::to_string(inodes) + " tmpfs '" + medium + "'");
+            m.mounted_ =
+                shell("mount -t tmpfs -o size=64m,nr_inodes=" + std::to_string(inodes) + " tmpfs '" + medium + "'");
         return m;
     }
     static MountedMedium exfat(const std::string& medium, const std::string& image, int megabytes) {
         MountedMedium m(medium);
         if (::geteuid() != 0 || !fs::exists("/dev/fuse") || !shell("command -v mkfs.exfat mount.exfat-fuse losetup"))
             return m;
-        if (!shell("truncate -s " + std::to_string(megabytes) + "M '" + image + "' && mkfs.exfat -c 32K '" + image + "'"))
+        if (!shell("truncate -s " + std::to_string(megabytes) + "M '" + image + "' && mkfs.exfat -c 32K '" + image +
+                   "'"))
             return m;
         char loop[64] = {};
         FILE* p = ::popen(("losetup -f --show '" + image + "' 2>/dev/null").c_str(), "r");
@@ -86,7 +90,9 @@ private:
 
 using E2EDisks = TwoComputersCli;
 
-std::string numbered(int i) { return "f" + std::to_string(i) + ".txt"; }
+std::string numbered(int i) {
+    return "f" + std::to_string(i) + ".txt";
+}
 
 TEST_F(E2EDisks, FreeSpaceCheckCountsWholeClustersOfTheMedium) {
     const auto mount = MountedMedium::exfat(medium, dir / "exfat.img", 8);
@@ -202,8 +208,8 @@ TEST_F(E2EDisks, PulledMediumEndsTheReceiveWithOneLineAndExit3) {
     halfDone("work-home", "work");
     bool tooLate = false;
     const ChildResult r = pullMediumDuring(
-        pathTask(), {TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "home", "--direction", "work-home"}, "",
-        [&] { return fs::exists(home + numbered(0)) || fs::exists(home + numbered(1999)); }, tooLate);
+        pathTask(), {TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "home", "--direction", "work-home"},
+        "", [&] { return fs::exists(home + numbered(0)) || fs::exists(home + numbered(1999)); }, tooLate);
     if (tooLate)
         GTEST_SKIP() << "the copies were done before the medium could be pulled";
     EXPECT_EQ(r.exitCode, 3) << r.out << r.err;

@@ -20,7 +20,8 @@ using E2EUntrusted = TwoComputersCli;
 
 std::string lastLine(const std::string& text) {
     std::string t = text;
-    while (!t.empty() && t.back() == '\n') t.pop_back();
+    while (!t.empty() && t.back() == '\n')
+        t.pop_back();
     const auto at = t.rfind('\n');
     return at == std::string::npos ? t : t.substr(at + 1);
 }
@@ -29,7 +30,8 @@ std::string lastLine(const std::string& text) {
 std::vector<std::string> storedPaths(const std::string& root) {
     std::vector<std::string> paths;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
-        if (e.is_regular_file()) paths.push_back(e.path().string());
+        if (e.is_regular_file())
+            paths.push_back(e.path().string());
     }
     return paths;
 }
@@ -121,7 +123,8 @@ TEST_F(E2EUntrusted, ExitStatusFourWhenItemsFailedAndZeroForNoticesOnly) {
         setMtime(work + name, {2000000000, 0});
     }
     halfDone("work-home", "work");
-    for (const auto& path : storedPaths(storeRoot(pathTask(), Side::Work))) fs::remove(path);
+    for (const auto& path : storedPaths(storeRoot(pathTask(), Side::Work)))
+        fs::remove(path);
 
     const ChildResult r = half("work-home", "home");
     EXPECT_EQ(r.exitCode, 4) << r.out << r.err;

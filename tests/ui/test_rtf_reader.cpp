@@ -150,7 +150,8 @@ void TestRtfReader::readsARunMergedIntoALogSavedByWordPad() {
     QVERIFY(merged.has_value());
     const std::vector<RtfParagraph> p = readRtf(*merged);
     QVERIFY(p.size() >= 3);
-    QCOMPARE(QString::fromStdString(p[0].text()), QStringLiteral("Старт программы. Сейчас 10 декабря 2026 г - четверг. Время: 14:00:00."));
+    QCOMPARE(QString::fromStdString(p[0].text()),
+             QStringLiteral("Старт программы. Сейчас 10 декабря 2026 г - четверг. Время: 14:00:00."));
     QCOMPARE(p[0].runs[0].color, std::optional<std::uint32_t>(color::kMaroon));
     const std::size_t n = p.size();
     QCOMPARE(QString::fromStdString(p[n - 3].text()), QStringLiteral("Анализ: /дом/"));

@@ -10,9 +10,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 namespace tarvela {
@@ -220,8 +220,8 @@ TEST_F(LogFile, RestartsFromThirteenMegabytesAndExtendsBelow) {
     EXPECT_EQ(add(run), LogFileUpdate::Extended);
     // The padded document has no colour table: one is made for the colour the run uses.
     const std::string table = "{\\colortbl;\\red0\\green128\\blue0;}";
-    EXPECT_EQ(fs::file_size(path), static_cast<std::uintmax_t>(kLogRestartSize - 1 - 4) + table.size() +
-                                       afterMarker(run.document()).size());
+    EXPECT_EQ(fs::file_size(path),
+              static_cast<std::uintmax_t>(kLogRestartSize - 1 - 4) + table.size() + afterMarker(run.document()).size());
     EXPECT_TRUE(readFile(path).ends_with(RunLog::kTail));
 }
 
@@ -248,9 +248,11 @@ TEST_F(LogFile, ExtendsADocumentOfTheClassicRichTextControl) {
 std::optional<RtfColor> colourAt(const std::string& doc, std::size_t at) {
     const auto table = findColorTable(doc);
     const auto cf = doc.rfind("\\cf", at);
-    if (!table || cf == std::string::npos) return std::nullopt;
+    if (!table || cf == std::string::npos)
+        return std::nullopt;
     const std::size_t index = std::stoul(doc.substr(cf + 3));
-    if (index >= table->colors.size()) return std::nullopt;
+    if (index >= table->colors.size())
+        return std::nullopt;
     return table->colors[index];
 }
 
@@ -260,10 +262,11 @@ TEST_F(LogFile, ExtendsALogSavedByWordPadWithTheRunsOwnColours) {
     ASSERT_TRUE(before && before->begin != std::string::npos);
     writeFile(path, saved);
     RunLog run;
-    const std::pair<const char*, std::uint32_t> lines[] = {{"blue start", color::kBlue},   {"teal analysis", color::kTeal},
-                                                            {"green progress", color::kGreen}, {"red failure", color::kRed},
-                                                            {"black notice", color::kBlack}, {"maroon start", color::kMaroon}};
-    for (const auto& [text, c] : lines) run.AddLogText(text, c);
+    const std::pair<const char*, std::uint32_t> lines[] = {
+        {"blue start", color::kBlue}, {"teal analysis", color::kTeal}, {"green progress", color::kGreen},
+        {"red failure", color::kRed}, {"black notice", color::kBlack}, {"maroon start", color::kMaroon}};
+    for (const auto& [text, c] : lines)
+        run.AddLogText(text, c);
     ASSERT_EQ(add(run), LogFileUpdate::Extended);
 
     const std::string merged = readFile(path);
@@ -331,9 +334,11 @@ TEST_F(LogFile, ExistingFileThatIsNoDocumentToExtendIsStartedAfresh) {
         const std::string now = readFile(path);
         EXPECT_TRUE(wellFormed(now)) << c.old << "\n" << now;
         const std::string expected =
-            c.extended ? "{\\rtf1 {\\colortbl;\\red0\\green128\\blue0;}a" + afterMarker(run.document()) : run.document();
+            c.extended ? "{\\rtf1 {\\colortbl;\\red0\\green128\\blue0;}a" + afterMarker(run.document())
+                       : run.document();
         std::string remapped = expected;
-        if (c.extended) remapped.replace(remapped.find("\\cf6"), 4, "\\cf1");
+        if (c.extended)
+            remapped.replace(remapped.find("\\cf6"), 4, "\\cf1");
         EXPECT_EQ(now, remapped) << c.old;
     }
 }
