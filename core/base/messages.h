@@ -92,6 +92,8 @@ inline constexpr std::string_view kCannotWriteFile = "Не удалось зап
 inline constexpr std::string_view kCannotCreateFolder = "Не удалось создать папку ";
 // A file of the medium (profile, table, log, stored copy, run lock) that is a link, a folder or a
 // device: it is neither followed nor read.
+// A folder of the transfer store that is a symbolic link: it could lead anywhere, so it is not used.
+inline constexpr std::string_view kLinkOnMedium = "Ссылка вместо папки на носителе, не используется: ";
 // A medium that may only be read: no half can run from it.
 inline constexpr std::string_view kReadOnlyMedium = "Носитель доступен только для чтения: ";
 inline constexpr std::string_view kNotRegularFile = "Не обычный файл (ссылка, папка или устройство): ";

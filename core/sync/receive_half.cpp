@@ -94,6 +94,9 @@ private:
             return HalfResult::NotEnoughSpace;
         }
         const std::string storeFolderN = storeFolder(ctx_.PathTask, sender_, n);
+        // A store folder that is a link could hand over any file of this computer: not used.
+        storeLink_ = platform::linkBelow(ctx_.PathTask, storeFolderN);
+        if (!storeLink_.empty()) host_.echo(std::string(msg::kLinkOnMedium) + storeLink_, color::kRed);
         if (sum > 0) {
             host_.showProgressPanel(true);
             host_.echo(home_ ? std::string(msg::kCopyingFilesTo) + own : std::string(msg::kCopyingFilesFrom) + storeFolderN,
@@ -151,6 +154,7 @@ private:
             host_.echo(std::string(rooted.refusal()) + dest, color::kRed);
             return DiskTrouble::None;
         }
+        if (!storeLink_.empty()) return DiskTrouble::None; // said once for the pair
         if (!platform::fileExists(storeFile)) {
             if (!platform::folderExists(ctx_.PathTask)) mediumGone();
             host_.echo(std::string(msg::kFileMissing) + storeFile, color::kRed);
@@ -231,6 +235,7 @@ private:
     std::string storeRoot_;
     std::array<std::unordered_set<std::string>, 11> known_; // by pair number
     std::array<bool, 11> unusable_{};                        // pairs whose folder cannot be made
+    std::string storeLink_; // the link on the way to the current pair's store folder, if any
 };
 
 } // namespace

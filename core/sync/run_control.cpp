@@ -127,6 +127,11 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
     // The run keeps the exclusions of the profile it was started for.
     ctx.ListExcept = CreateListExcept(task.LineExcept.text());
 
+    // "Task" and the profile's folder on the medium must be real folders: through a link, tables,
+    // stored copies and the lock would be written anywhere.
+    if (const std::string link = platform::linkBelow(ctx.ProgramPath, ctx.PathTask); !link.empty()) {
+        throw FileError(msg::kLinkOnMedium, link, 0);
+    }
     // The lock lives in the profile's store folder; a sending half creates that folder anyway.
     platform::createFolders(ctx.PathTask);
     const auto lock = platform::RunLock::tryAcquire(ctx.PathTask);

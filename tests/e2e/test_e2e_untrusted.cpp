@@ -55,6 +55,37 @@ TEST_F(E2EUntrusted, StoredCopyThatIsALinkIsRefusedAndNamedByItsDestination) {
     EXPECT_EQ(lastLine(r.out), std::string(msg::kCompletedWithFailures) + "1");
 }
 
+TEST_F(E2EUntrusted, StoreFoldersThatAreLinksAreNotUsed) {
+    writeFile(work + "a.txt", "v1");
+    firstRun();
+    writeFile(work + "a.txt", "v2, changed on work");
+    setMtime(work + "a.txt", {2000000000, 0});
+    halfDone("work-home", "work");
+    // The store folder of pair 1 replaced by a link to a folder of this computer that holds a file
+    // under the stored copy's name.
+    const std::string store = storeFolder(pathTask(), Side::Work, 1);
+    const auto stored = storedPaths(storeRoot(pathTask(), Side::Work));
+    ASSERT_EQ(stored.size(), 1u);
+    const std::string secret = dir / ("outside/" + fs::path(stored[0]).filename().string());
+    writeFile(secret, "secret of this computer");
+    fs::remove_all(store);
+    fs::create_symlink(dir / "outside", store.substr(0, store.size() - 1));
+
+    const ChildResult r = half("work-home", "home");
+    EXPECT_EQ(r.exitCode, 4) << r.out << r.err;
+    EXPECT_EQ(readFile(home + "a.txt"), "v1");
+    EXPECT_EQ(occurrences(r.out, msg::kLinkOnMedium.data()), 1u) << r.out;
+    EXPECT_EQ(readFile(secret), "secret of this computer") << "removing the store removes the link only";
+
+    // The profile's folder itself as a link: nothing is written through it.
+    fs::rename(pathTask(), dir / "elsewhere");
+    fs::create_symlink(dir / "elsewhere", pathTask());
+    const ChildResult linked = half("home-work", "home", {"--full-copy", "all"});
+    EXPECT_EQ(linked.exitCode, 3) << linked.out << linked.err;
+    EXPECT_NE(linked.err.find(std::string(msg::kLinkOnMedium) + pathTask()), std::string::npos) << linked.err;
+    EXPECT_FALSE(fs::exists(dir / "elsewhere/HFiles"));
+}
+
 TEST_F(E2EUntrusted, TablesAndTheProfileFileAreReadOnlyWhenTheyAreRegularFiles) {
     writeFile(work + "a.txt", "a");
     halfDone("work-home", "work", {"--full-copy", "all"});
