@@ -111,12 +111,15 @@ private:
         hold = judgeSenderTable(senderTable(n), senderLoad, own, host_);
         if (hold.damaged) keepStore_ = true;
 
-        if (!ChekDiskSize(own, sum)) {
+        if (!enoughSpaceFor(host_, own, spaceTakenByCopies(S, AllocationUnit(own)))) {
             host_.showError(msg::kNotEnoughSpace);
             host_.showProgressPanel(false);
             return HalfResult::NotEnoughSpace;
         }
         const std::string storeFolderN = storeFolder(ctx_.PathTask, sender_, n);
+        // A store folder that is a link could hand over any file of this computer: not used.
+        storeLink_ = platform::linkBelow(ctx_.PathTask, storeFolderN);
+        if (!storeLink_.empty()) host_.echo(std::string(msg::kLinkOnMedium) + storeLink_, color::kRed);
         if (sum > 0) {
             host_.showProgressPanel(true);
             host_.echo(home_ ? std::string(msg::kCopyingFilesTo) + own : std::string(msg::kCopyingFilesFrom) + storeFolderN,
@@ -145,7 +148,11 @@ private:
             const std::string& name = S.key(i);
             const TAtrib& entry = *S.object(i);
             if (entry.Action == TAction::Copy) {
-                copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
+                // This computer's disk filled up or went away: the store stays for another try.
+                const DiskTrouble t = copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
+                if (t == DiskTrouble::DestinationFull || t == DiskTrouble::DestinationGone) {
+                    return HalfResult::DiskFailed;
+                }
             } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name) &&
                        deletionsAllowed(n, name)) {
                 answer = removeVanished(own, name, entry, rooted, answer);
@@ -176,32 +183,47 @@ private:
         return utf8CharCount(own + name) <= kMaxPathChars && utf8CharCount(folderEntry) <= kMaxPathChars;
     }
 
-    void copyIn(const std::string& storeFile, const std::string& own, const std::string& name, const TAtrib& entry,
-                RootedPath& rooted) {
+    // Puts one stored file in place; the disk trouble of its copy, if any.
+    DiskTrouble copyIn(const std::string& storeFile, const std::string& own, const std::string& name,
+                       const TAtrib& entry, RootedPath& rooted) {
         const std::string dest = own + name;
         host_.setFileLabel(dest);
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
-            return;
+            host_.echo(std::string(rooted.refusal()) + dest, color::kRed);
+            return DiskTrouble::None;
         }
         if (!fitsInOwnTable(own, name)) {
             host_.echo(std::string(msg::kPathTooLong) + dest, color::kRed);
-            return;
+            return DiskTrouble::None;
         }
+        if (!storeLink_.empty()) return DiskTrouble::None; // said once for the pair
         if (!platform::fileExists(storeFile)) {
+            if (!platform::folderExists(ctx_.PathTask)) mediumGone();
             host_.echo(std::string(msg::kFileMissing) + storeFile, color::kRed);
-            return;
+            return DiskTrouble::None;
         }
         // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due
         // and travels again with the next send.
         if (platform::querySize(storeFile).size != entry.SizeFile) {
-            host_.echo(std::string(msg::kStoredCopyWrongSize) + storeFile, color::kRed);
-            return;
+            host_.echo(std::string(msg::kStoredCopyWrongSize) + dest, color::kRed);
+            return DiskTrouble::None;
         }
-        if (!makeFolders(parentOf(dest))) return;
+        if (!makeFolders(parentOf(dest))) return DiskTrouble::None;
         // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
-        // two seconds) must not make the file travel again.
-        CopyFileExProgress(ctx_.FileCopier, storeFile, dest, dateTimeToFileTime(entry.FileDataTime));
+        // two seconds) must not make the file travel again. A link on the medium is not followed.
+        if (CopyFileExProgress(ctx_.FileCopier, storeFile, dest, dateTimeToFileTime(entry.FileDataTime),
+                               CopySource::Medium)) {
+            return DiskTrouble::None;
+        }
+        const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
+        if (trouble == DiskTrouble::SourceGone) throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
+        return trouble;
+    }
+
+    // The medium went away under the half: one red line, and the half ends as a failed table would.
+    [[noreturn]] void mediumGone() {
+        host_.echo(std::string(msg::kFolderUnreachable) + ctx_.PathTask, color::kRed);
+        throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
     }
 
     // A folder that only the sender has arrives even when it is empty; otherwise the next run the
@@ -209,7 +231,7 @@ private:
     void makeNewFolder(const std::string& own, const std::string& name, RootedPath& rooted) {
         const std::string folder = own + name.substr(0, name.size() - 3); // without "/.."
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + folder, color::kRed);
+            host_.echo(std::string(rooted.refusal()) + folder, color::kRed);
             return;
         }
         if (!fitsInOwnTable(own, name)) {
@@ -242,7 +264,7 @@ private:
         }
         if (answer == DeleteAnswer::No || answer == DeleteAnswer::NoToAll) return answer;
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+            host_.echo(std::string(rooted.refusal()) + dest, color::kRed);
             return answer;
         }
         if (entry.Nature == kNatureFile) {
@@ -267,6 +289,7 @@ private:
     std::array<bool, 11> unusable_{};                        // pairs whose folder cannot be made
     std::array<DeletionHold, 11> holds_;                     // by pair number: removals the sender's table allows
     bool keepStore_ = false;                                 // a sender's table could not be trusted
+    std::string storeLink_; // the link on the way to the current pair's store folder, if any
 };
 
 } // namespace

@@ -175,7 +175,7 @@ TEST_F(E2ELostFiles, AStoredCopyCutShortIsNotInstalledAndTravelsAgain) {
     fs::resize_file(stored, 4); // the drive pulled while the copy was written
 
     const ChildResult r = half("work-home", "home");
-    EXPECT_NE(r.out.find("Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: " + stored),
+    EXPECT_NE(r.out.find("Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: " + home + "a.txt"),
               std::string::npos)
         << r.out;
     EXPECT_EQ(readFile(home + "a.txt"), "version 1");
