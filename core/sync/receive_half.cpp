@@ -204,7 +204,9 @@ private:
         }
         // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due
         // and travels again with the next send.
-        if (platform::querySize(storeFile).size != entry.SizeFile) {
+        // (A stored file that is not a regular file is refused by the copy itself, naming the file.)
+        if (platform::pathKindNoFollow(storeFile) == platform::PathKind::File &&
+            platform::querySize(storeFile).size != entry.SizeFile) {
             host_.echo(std::string(msg::kStoredCopyWrongSize) + dest, color::kRed);
             return DiskTrouble::None;
         }
