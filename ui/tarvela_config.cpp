@@ -15,7 +15,9 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -44,9 +46,42 @@ void TFmConfig::showEditor() {
         return;
     }
     FormShow();
+    fitToContents();
     show();
     raise();
     activateWindow();
+}
+
+// The editor has a fixed size; it is taken from the controls as the current style draws them (the
+// saved style is applied after the editor was made, and the user may choose another while it is
+// open), so that no control is cut off.
+void TFmConfig::fitToContents() {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    for (QWidget* c : findChildren<QWidget*>())
+        c->ensurePolished();
+    layout()->invalidate();
+    layout()->activate();
+    setFixedSize(layout()->totalSizeHint().expandedTo(layout()->totalMinimumSize()));
+}
+
+// Enter saves, as the window's main button; on a focused push button it presses that button.
+// Escape closes without saving.
+void TFmConfig::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused != nullptr && focused->isEnabled())
+            focused->click();
+        else if (RzBitBtnSaveConfig->isEnabled())
+            RzBitBtnSaveConfigClick();
+        return;
+    case Qt::Key_Escape:
+        RzBitBtnCloseConfigClick();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void TFmConfig::FormShow() {
@@ -242,6 +277,17 @@ void TFmConfig::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         activated_ = true;
+    // A new style reaches the controls one by one: the size is taken once all have it.
+    if (event->type() == QEvent::StyleChange && !fitPending_) {
+        fitPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                fitPending_ = false;
+                fitToContents();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 } // namespace tarvela::ui

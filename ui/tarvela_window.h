@@ -111,6 +111,7 @@ public:
     FullCopyAnswer askFullCopy(std::string_view folder) override;
     DeleteAnswer askDelete(std::string_view path) override;
     void showError(std::string_view message) override;
+    void runLongCall(const std::function<void()>& call) override;
 
 protected:
     void processEvents() override;

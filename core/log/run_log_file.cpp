@@ -2,6 +2,7 @@
 #include "log/run_log.h"
 
 #include "base/errors.h"
+#include "log/rtf_colors.h"
 #include "platform/atomic_file.h"
 #include "platform/file_reader.h"
 #include "platform/file_system.h"
@@ -52,6 +53,19 @@ void writeWhole(const std::string& path, std::string_view data) {
     platform::writeFileAtomically(path, data.data(), data.size());
 }
 
+// Moves a log that cannot be extended (too long, or not a document we can extend) to the first free
+// name "<Id>-<n>.log" beside it, so that starting the log afresh never discards earlier runs. False
+// when it could not be moved.
+bool keepAside(const std::string& path) {
+    const std::string stem = path.substr(0, path.size() - 4); // without ".log"
+    for (int n = 1; n < 10000; ++n) {
+        const std::string aside = stem + "-" + std::to_string(n) + ".log";
+        if (platform::pathKindNoFollow(aside) != platform::PathKind::Missing) continue;
+        return platform::renameWithoutReplacing(path, aside);
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<std::string> mergeLogDocument(std::string_view old, std::string_view newDocument) {
@@ -60,10 +74,17 @@ std::optional<std::string> mergeLogDocument(std::string_view old, std::string_vi
     if (close == std::string_view::npos || marker == std::string_view::npos)
         return std::nullopt;
     const std::string_view appended = newDocument.substr(marker + RunLog::kMarker.size());
+    const auto ours = findColorTable(newDocument.substr(0, marker));
+    if (!ours)
+        return std::nullopt;
     std::string merged;
-    merged.reserve(close + appended.size());
+    merged.reserve(close + appended.size() + 256);
     merged.append(old.substr(0, close));
-    merged.append(appended);
+    // The run's colour indexes refer to its own table; the document keeps the table of whichever
+    // writer made it (ours, or a rich-text control that saved it since), so they are translated.
+    const std::vector<std::size_t> map =
+        mergeColorTable(merged, ours->colors, colorsUsed(appended, ours->colors.size()));
+    merged.append(remapColors(appended, map));
     return merged;
 }
 
@@ -85,8 +106,7 @@ LogFileUpdate AddLogTmpToLogFile(const RunLog& log, const std::string& pathTask,
             std::optional<std::string> old;
             {
                 platform::FileReader reader(path);
-                if (reader.size() < kLogRestartSize)
-                    old = readAll(reader);
+                if (reader.size() < kLogRestartSize) old = readAll(reader);
             }
             if (old) {
                 if (const auto merged = mergeLogDocument(*old, document)) {
@@ -94,6 +114,7 @@ LogFileUpdate AddLogTmpToLogFile(const RunLog& log, const std::string& pathTask,
                     return LogFileUpdate::Extended;
                 }
             }
+            if (!keepAside(path)) return LogFileUpdate::Dropped;
         }
         writeWhole(path, document);
         return LogFileUpdate::Restarted;

@@ -1,5 +1,6 @@
 #include "records/random_names.h"
 
+#include "records/path_form.h"
 #include "records/utf8.h"
 
 #include <cstdint>
@@ -45,7 +46,9 @@ std::string RandomNameFile(std::string_view prefix, std::size_t length) {
 std::string RandomID(std::size_t length) { return randomText({}, length, kIdAlphabet); }
 
 std::string_view fileExtension(std::string_view path) {
-    const auto slash = path.rfind('/');
+    // Either separator: a Windows computer's paths use '\\', and on Linux an extension holding one
+    // could not be a store name anyway.
+    const auto slash = path.find_last_of("/\\");
     const std::string_view last = slash == std::string_view::npos ? path : path.substr(slash + 1);
     const auto dot = last.rfind('.');
     return dot == std::string_view::npos ? std::string_view{} : last.substr(dot);
@@ -64,6 +67,11 @@ std::string makeStoreName(std::string_view path) {
         begin = decoder.position();
         ++chars;
     }
+    // The medium (FAT, exFAT) and a Windows computer must hold the store name of a file: an
+    // extension they cannot ("a.", "a.b:c") is left out. (A folder's entry, "..", is never stored.)
+    const auto slash = path.find_last_of("/\\");
+    const bool folderEntry = path.substr(slash == std::string_view::npos ? 0 : slash + 1) == "..";
+    if (!folderEntry && !windowsCanHoldName(name)) name.resize(kStoreNameRandomLength);
     return name;
 }
 

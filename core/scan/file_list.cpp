@@ -80,7 +80,9 @@ std::string_view entryName(std::string_view key) {
 
 } // namespace
 
-void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked) {
+TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                            RunHost* checked) {
+    TableLoad load;
     const std::size_t prefixChars = utf8CharCount(pathShab);
     const std::string prefix = utf8ToCp1251(pathShab);
     TableReader reader(pathFiles);
@@ -95,6 +97,7 @@ void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::strin
         toEngineForm(key, pathShab);
         if (checked != nullptr && !acceptable(record, prefix, key)) {
             checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
+            ++load.refused;
             continue;
         }
         // A name this computer's file system cannot hold (written by the other system) is left out
@@ -110,6 +113,10 @@ void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::strin
         atrib->SizeFile = record.SizeFile;
         list.add(std::move(key), std::move(atrib));
     }
+    load.records = reader.recordCount();
+    load.wholeRecords = reader.wholeRecords();
+    load.crc32 = reader.crc32();
+    return load;
 }
 
 } // namespace tarvela

@@ -1,12 +1,16 @@
 #include "sync/half_lines.h"
 
+#include "copy/disk_tools.h"
 #include "log/clock_text.h"
+#include "records/table_record.h"
 #include "sync/compare_lists.h"
 #include "base/echo_color.h"
 #include "base/messages.h"
+#include "platform/file_copy.h"
 #include "sync/run_control.h"
 
 #include <chrono>
+#include <cstring>
 
 namespace tarvela {
 
@@ -18,15 +22,47 @@ void echoTimedLine(RunHost& host, std::string_view text) {
 }
 
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
-                           const std::string& storeRoot, RunHost& host) {
+                           const std::string& storeRoot, RunHost& host, TableLoad* sourceLoad) {
     const Side dest = otherSide(source);
     TFileList D;
-    CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    const TableLoad load = CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    if (sourceLoad != nullptr) *sourceLoad = load;
     CreateListOfFiles(D, tableFile(pathTask, dest, n), ownFolder(task, dest, n), &host);
-    const TFolderDual& folders = task.pair(static_cast<std::size_t>(n));
-    const ComparePair pair{folders.PathWork.text(), folders.PathHome.text(),
+    const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot};
     return CompareListsOfFiles(S, std::move(D), pair, host);
+}
+
+bool flushToDevice(RunHost& host, const std::string& folder) {
+    int error = 0;
+    bool flushed = false;
+    // Flushing a slow drive takes seconds: the front end may run it off its window's thread.
+    host.runLongCall([&] { flushed = platform::syncFileSystem(folder, &error); });
+    if (flushed) return true;
+    host.echo(std::string(msg::kFlushFailed) + folder + ": " + std::strerror(error), color::kRed);
+    return false;
+}
+
+std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit) {
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < S.count(); ++i) {
+        const TAtrib& entry = *S.object(i);
+        if (entry.Action == TAction::Copy && entry.Nature == kNatureFile) total += SpaceTaken(entry.SizeFile, unit);
+    }
+    return total;
+}
+
+bool enoughSpaceFor(RunHost& host, const std::string& folder, std::int64_t need) {
+    switch (CheckFreeSpace(folder, need)) {
+    case FreeSpace::Enough:
+        return true;
+    case FreeSpace::Unknown:
+        host.echo(std::string(msg::kFreeSpaceUnknown) + folder, color::kBlack);
+        return true;
+    case FreeSpace::TooLittle:
+        break;
+    }
+    return false;
 }
 
 std::string wrongPathMessage(const std::string& folder) {

@@ -15,18 +15,32 @@ namespace tarvela {
 // "[" + the time + text: the blue start and end lines of a half.
 void echoTimedLine(RunHost& host, std::string_view text);
 
-// The folders of pair n (1..10) from the point of view of `own`.
+// The folders of pair n (1..10) from the point of view of `own`, ending with their separator (a
+// folder text too long to take one in the profile gets it here).
 inline std::string ownFolder(const TProfilLine& task, Side own, int n) {
     const TFolderDual& pair = task.pair(static_cast<std::size_t>(n));
-    return (own == Side::Work ? pair.PathWork : pair.PathHome).text();
+    return withTrailingSeparator((own == Side::Work ? pair.PathWork : pair.PathHome).text());
 }
 inline std::string otherFolder(const TProfilLine& task, Side own, int n) { return ownFolder(task, otherSide(own), n); }
 
 // Loads the tables of pair n of the source side (S) and of the other side, and compares them
 // into S (CompareListsOfFiles). storeRoot: the sending half's store root, empty when receiving.
-// Returns the byte sum of the files to copy.
+// Returns the byte sum of the files to copy. *sourceLoad (when given) tells what loading the source
+// side's table found.
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
-                           const std::string& storeRoot, RunHost& host);
+                           const std::string& storeRoot, RunHost& host, TableLoad* sourceLoad = nullptr);
+
+// Writes everything cached for the file system of `folder` to its device. A failure (the device
+// lost writes) is a red line naming the folder and the system's text; the half must then fail, since
+// what it copied may not be on the disk.
+bool flushToDevice(RunHost& host, const std::string& folder);
+
+// What the "copy" entries of S take on a disk with this allocation unit, each rounded up to it.
+std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit);
+
+// The free-space check of a half: true when the disk that holds `folder` has room for `need` bytes,
+// and also when that disk does not tell its size (a black notice line says the check was skipped).
+bool enoughSpaceFor(RunHost& host, const std::string& folder, std::int64_t need);
 
 // The message box text of a folder of the profile that does not exist.
 std::string wrongPathMessage(const std::string& folder);

@@ -9,7 +9,11 @@
 #include "platform/file_system.h"
 #include "records/date_time.h"
 #include "records/path_form.h"
+#include "sync/rooted_path.h"
+#include "sync/sender_table_trust.h"
 #include "records/store_layout.h"
+#include "records/table_check.h"
+#include "records/cp1251.h"
 #include "records/table_record.h"
 #include "scan/table_writer.h"
 #include "sync/half_lines.h"
@@ -41,10 +45,13 @@ public:
         for (int n = 1; n <= 10; ++n) {
             if (const auto early = applyPair(n)) return *early;
         }
-        if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+        // A stopped receive keeps the store: repeating it applies the rest. So does one that found a
+        // sender's table it could not trust.
+        const bool stopped = host_.stopRequested();
+        if (!stopped && !keepStore_ && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
         echoTimedLine(host_, home_ ? msg::kEndWorkHomeOnHome : msg::kEndHomeWorkOnWork);
         host_.hideProgressPanelLater();
-        return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
+        return stopped ? HalfResult::Stopped : HalfResult::Completed;
     }
 
 private:
@@ -62,7 +69,7 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         rememberKnownEntries(n, own);
         if (own.empty()) {
-            platform::removeFile(ownTable(n));
+            removeTableFile(ownTable(n));
         } else if (platform::folderExists(own)) {
             analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
         } else if (makeFolders(own)) {
@@ -86,19 +93,39 @@ private:
         for (std::size_t i = 0; i < previous.count(); ++i) known.insert(previous.key(i));
     }
 
+    // Whether this receive may remove the entry `name` of pair n on this computer: never when the
+    // sender's table of the pair is damaged, nor below a folder that the sender's scan could not
+    // read (sender_table_trust.h).
+    bool deletionsAllowed(int n, std::string_view name) const {
+        return holds_[static_cast<std::size_t>(n)].allowsRemoval(name);
+    }
+
     std::optional<HalfResult> applyPair(int n) {
         if (unusable_[static_cast<std::size_t>(n)]) return std::nullopt;
-        if (!platform::fileExists(senderTable(n)) || !platform::fileExists(ownTable(n))) return std::nullopt;
+        const SenderTableKind senderKind = senderTableKind(senderTable(n));
+        if (senderKind == SenderTableKind::Missing || !platform::fileExists(ownTable(n))) return std::nullopt;
+        if (senderKind == SenderTableKind::NotAFile) {
+            host_.echo(std::string(msg::kTableNotAFile) + senderTable(n), color::kRed);
+            keepStore_ = true;
+            return std::nullopt;
+        }
         const std::string own = ownFolder(task_, own_, n);
         TFileList S;
-        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, sender_, {}, host_);
+        TableLoad senderLoad;
+        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, sender_, {}, host_, &senderLoad);
+        DeletionHold& hold = holds_[static_cast<std::size_t>(n)];
+        hold = judgeSenderTable(senderTable(n), senderLoad, own, host_);
+        if (hold.damaged) keepStore_ = true;
 
-        if (!ChekDiskSize(own, sum)) {
+        if (!enoughSpaceFor(host_, own, spaceTakenByCopies(S, AllocationUnit(own)))) {
             host_.showError(msg::kNotEnoughSpace);
             host_.showProgressPanel(false);
             return HalfResult::NotEnoughSpace;
         }
         const std::string storeFolderN = storeFolder(ctx_.PathTask, sender_, n);
+        // A store folder that is a link could hand over any file of this computer: not used.
+        storeLink_ = platform::linkBelow(ctx_.PathTask, storeFolderN);
+        if (!storeLink_.empty()) host_.echo(std::string(msg::kLinkOnMedium) + storeLink_, color::kRed);
         if (sum > 0) {
             host_.showProgressPanel(true);
             host_.echo(home_ ? std::string(msg::kCopyingFilesTo) + own : std::string(msg::kCopyingFilesFrom) + storeFolderN,
@@ -134,16 +161,24 @@ private:
             const std::string& name = S.key(i);
             const TAtrib& entry = *S.object(i);
             if (entry.Action == TAction::Copy) {
-                copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
+                // This computer's disk filled up or went away: the store stays for another try.
+                const DiskTrouble t = copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
+                if (t == DiskTrouble::DestinationFull || t == DiskTrouble::DestinationGone) {
+                    return HalfResult::DiskFailed;
+                }
             } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name) &&
-                       senderCouldHold(name)) {
+                       deletionsAllowed(n, name) && senderCouldHold(name)) {
                 answer = removeVanished(own, name, entry, rooted, answer);
             } else if (entry.Action == TAction::None && entry.Nature == kNatureFolder) {
                 makeNewFolder(own, name, rooted);
             }
         }
-        // The copies must be on the disk before the store that holds their only other copy goes.
-        if (sum > 0) platform::syncFileSystem(own);
+        // The copies must be on the disk before the store that holds their only other copy goes; a
+        // device that lost them fails the half and the store stays for another try.
+        if (sum > 0 && !flushToDevice(host_, own)) {
+            host_.showProgressPanel(false);
+            return HalfResult::FlushFailed;
+        }
         if (sum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
@@ -151,22 +186,59 @@ private:
         return std::nullopt;
     }
 
-    void copyIn(const std::string& storeFile, const std::string& own, const std::string& name, const TAtrib& entry,
-                RootedPath& rooted) {
+    // Whether this computer's table can hold the entry `name` below `own` once it is in place: its
+    // path, and the folder entry of the folder that holds it (one character longer for a name of
+    // one character). An entry that the table cannot hold would drop out of it and look deleted to
+    // the other computer.
+    static bool fitsInOwnTable(const std::string& own, const std::string& name) {
+        const auto slash = name.rfind('/');
+        const std::string folderEntry = own + (slash == std::string::npos ? "" : name.substr(0, slash + 1)) + "..";
+        return utf8CharCount(own + name) <= kMaxPathChars && utf8CharCount(folderEntry) <= kMaxPathChars;
+    }
+
+    // Puts one stored file in place; the disk trouble of its copy, if any.
+    DiskTrouble copyIn(const std::string& storeFile, const std::string& own, const std::string& name,
+                       const TAtrib& entry, RootedPath& rooted) {
         const std::string dest = own + name;
         host_.setFileLabel(dest);
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
-            return;
+            host_.echo(std::string(rooted.refusal()) + dest, color::kRed);
+            return DiskTrouble::None;
         }
+        if (!fitsInOwnTable(own, name)) {
+            host_.echo(std::string(msg::kPathTooLong) + dest, color::kRed);
+            return DiskTrouble::None;
+        }
+        if (!storeLink_.empty()) return DiskTrouble::None; // said once for the pair
         if (!platform::fileExists(storeFile)) {
+            if (!platform::folderExists(ctx_.PathTask)) mediumGone();
             host_.echo(std::string(msg::kFileMissing) + storeFile, color::kRed);
-            return;
+            return DiskTrouble::None;
         }
-        if (!makeFolders(parentOf(dest))) return;
+        // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due
+        // and travels again with the next send.
+        // (A stored file that is not a regular file is refused by the copy itself, naming the file.)
+        if (platform::pathKindNoFollow(storeFile) == platform::PathKind::File &&
+            platform::querySize(storeFile).size != entry.SizeFile) {
+            host_.echo(std::string(msg::kStoredCopyWrongSize) + dest, color::kRed);
+            return DiskTrouble::None;
+        }
+        if (!makeFolders(parentOf(dest))) return DiskTrouble::None;
         // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
-        // two seconds) must not make the file travel again.
-        CopyFileExProgress(ctx_.FileCopier, storeFile, dest, dateTimeToFileTime(entry.FileDataTime));
+        // two seconds) must not make the file travel again. A link on the medium is not followed.
+        if (CopyFileExProgress(ctx_.FileCopier, storeFile, dest, dateTimeToFileTime(entry.FileDataTime),
+                               CopySource::Medium)) {
+            return DiskTrouble::None;
+        }
+        const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
+        if (trouble == DiskTrouble::SourceGone) throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
+        return trouble;
+    }
+
+    // The medium went away under the half: one red line, and the half ends as a failed table would.
+    [[noreturn]] void mediumGone() {
+        host_.echo(std::string(msg::kFolderUnreachable) + ctx_.PathTask, color::kRed);
+        throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
     }
 
     // A folder that only the sender has arrives even when it is empty; otherwise the next run the
@@ -174,7 +246,11 @@ private:
     void makeNewFolder(const std::string& own, const std::string& name, RootedPath& rooted) {
         const std::string folder = own + name.substr(0, name.size() - 3); // without "/.."
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + folder, color::kRed);
+            host_.echo(std::string(rooted.refusal()) + folder, color::kRed);
+            return;
+        }
+        if (!fitsInOwnTable(own, name)) {
+            host_.echo(std::string(msg::kPathTooLong) + folder, color::kRed);
             return;
         }
         makeFolders(folder);
@@ -203,7 +279,7 @@ private:
         }
         if (answer == DeleteAnswer::No || answer == DeleteAnswer::NoToAll) return answer;
         if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+            host_.echo(std::string(rooted.refusal()) + dest, color::kRed);
             return answer;
         }
         if (entry.Nature == kNatureFile) {
@@ -226,6 +302,9 @@ private:
     std::string storeRoot_;
     std::array<std::unordered_set<std::string>, 11> known_; // by pair number
     std::array<bool, 11> unusable_{};                        // pairs whose folder cannot be made
+    std::array<DeletionHold, 11> holds_;                     // by pair number: removals the sender's table allows
+    bool keepStore_ = false;                                 // a sender's table could not be trusted
+    std::string storeLink_; // the link on the way to the current pair's store folder, if any
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "records/store_layout.h"
+#include "records/table_check.h"
 #include "records/table_file.h"
 #include "scan/table_writer.h"
 
@@ -46,7 +47,11 @@ public:
         }
         host_.setBusy(false);
         // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
-        platform::syncFileSystem(ctx_.PathTask);
+        // A batch the medium may have lost is not offered to the other computer.
+        if (!flushToDevice(host_, ctx_.PathTask)) {
+            if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+            return HalfResult::FlushFailed;
+        }
         echoTimedLine(host_, work_ ? msg::kEndWorkHomeOnWork : msg::kEndHomeWorkOnHome);
         host_.hideProgressPanelLater();
         return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
@@ -71,7 +76,7 @@ private:
         if (!own.empty()) {
             const bool firstRun = !platform::fileExists(otherTable(n));
             if (work_) {
-                if (firstRun) return firstRunStep(own, n, 0);
+                if (firstRun) return firstRunStep(own, n);
                 analyse(own, n);
             } else {
                 const std::int64_t total = analyse(own, n);
@@ -81,19 +86,19 @@ private:
                     return std::nullopt;
                 }
                 if (firstRun) {
-                    if (const auto early = firstRunStep(own, n, total)) return early;
+                    if (const auto early = firstRunStep(own, n)) return early;
                 }
             }
         } else {
-            platform::removeFile(ownTable(n));
+            removeTableFile(ownTable(n));
         }
-        if (otherFolder(task_, own_, n).empty()) platform::removeFile(otherTable(n));
+        if (otherFolder(task_, own_, n).empty()) removeTableFile(otherTable(n));
         return std::nullopt;
     }
 
     // The full-copy question for a pair without the other computer's table. On the home computer
-    // the folder is already scanned (`total` is its byte total).
-    std::optional<HalfResult> firstRunStep(const std::string& own, int n, std::int64_t total) {
+    // the folder is already scanned.
+    std::optional<HalfResult> firstRunStep(const std::string& own, int n) {
         if (!answerForAll_) {
             answer_ = host_.askFullCopy(own);
             if (work_ && answer_.result == FullCopyResult::Refused) return HalfResult::Refused;
@@ -106,14 +111,17 @@ private:
         const std::string storeFolderN = storeFolder(ctx_.PathTask, own_, n);
         if (work_) {
             platform::createFolders(storeRoot_);
-            total = analyse(own, n);
+            analyse(own, n);
         }
         // The home computer checks the space on the medium too before it copies a whole folder.
-        if (!ChekDiskSize(ctx_.PathTask, total)) return notEnoughSpace();
+        if (!enoughSpaceFor(host_, ctx_.PathTask, SpaceTakenByTable(ownTable(n), AllocationUnit(ctx_.PathTask)))) {
+            return notEnoughSpace();
+        }
         host_.showProgressPanel(true);
         platform::createFolders(storeFolderN);
-        CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
+        const ListCopyResult copied = CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
         host_.hideProgressPanelLater();
+        if (copied.trouble != DiskTrouble::None) return HalfResult::DiskFailed;
         if (host_.stopRequested()) return HalfResult::Stopped;
         return std::nullopt;
     }
@@ -132,15 +140,17 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         TFileList S;
         const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_);
+        // What the copies take on the medium: a small file fills a whole cluster there.
+        const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 
-        if (work_ && !ChekDiskSize(ctx_.PathTask, sum)) return notEnoughSpace();
+        if (work_ && !enoughSpaceFor(host_, ctx_.PathTask, need)) return notEnoughSpace();
         if (sum > 0) {
             host_.showProgressPanel(true);
             host_.echo(std::string(msg::kCopyingFilesFrom) + own, work_ ? color::kBlack : color::kGreen);
         }
         host_.setFolderProgress(0, static_cast<std::int64_t>(S.count()));
         if (!work_) {
-            if (!ChekDiskSize(ctx_.PathTask, sum)) return notEnoughSpace();
+            if (!enoughSpaceFor(host_, ctx_.PathTask, need)) return notEnoughSpace();
             host_.setBusy(false);
         }
 
@@ -159,7 +169,11 @@ private:
                 storeFolderReady = true;
             }
             if (platform::fileExists(source)) {
-                CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text());
+                // The medium filled up or was pulled: one line said so, and no further copy can work.
+                if (!CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text()) &&
+                    ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
+                    return HalfResult::DiskFailed;
+                }
             } else {
                 host_.echo(std::string(msg::kFileMissing) + source, color::kRed);
             }

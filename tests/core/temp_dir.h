@@ -4,6 +4,7 @@
 
 #include "platform/directory.h"
 
+#include <concepts>
 #include <filesystem>
 #include <string>
 
@@ -42,10 +43,15 @@ void unsetEnvironment(const std::string& name);
 
 #ifdef _WIN32
 // Where a std::filesystem path stands for a UTF-8 string (it converts to one implicitly on Linux).
-inline std::string readFile(const std::filesystem::path& path) {
+// (Templates for exactly that type, so that a string literal still picks the std::string one.)
+template <typename Path>
+    requires std::same_as<Path, std::filesystem::path>
+std::string readFile(const Path& path) {
     return readFile(utf8Of(path));
 }
-inline void setMtime(const std::filesystem::path& path, platform::FileTime time) {
+template <typename Path>
+    requires std::same_as<Path, std::filesystem::path>
+void setMtime(const Path& path, platform::FileTime time) {
     setMtime(utf8Of(path), time);
 }
 #endif

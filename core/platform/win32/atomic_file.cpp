@@ -109,6 +109,35 @@ void AtomicFileWriter::commit() {
     }
 }
 
+bool isAtomicTemporaryName(std::string_view name) {
+    const auto at = name.rfind(".tmp");
+    if (at == std::string_view::npos || at == 0 || at + 4 == name.size())
+        return false;
+    for (const char c : name.substr(at + 4)) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+void removeAtomicLeftovers(const std::string& folder) {
+    const std::wstring wide = win32::widePath(folder);
+    WIN32_FIND_DATAW data{};
+    HANDLE find = ::FindFirstFileExW((wide + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        // Regular files only: a folder or a link of that name is left alone.
+        if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+            continue;
+        if (!isAtomicTemporaryName(win32::utf8Of(data.cFileName)))
+            continue;
+        ::DeleteFileW((wide + L"\\" + data.cFileName).c_str());
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+}
+
 void writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
     AtomicFileWriter writer(path);
     writer.write(data, size);

@@ -92,18 +92,28 @@ std::unique_ptr<Directory> Directory::openChild(const std::string& name) const {
     return std::unique_ptr<Directory>(new Directory(fd));
 }
 
-std::vector<DirEntry> Directory::entries() const {
+std::vector<DirEntry> Directory::entries(bool* complete) const {
+    const auto incomplete = [complete] {
+        if (complete != nullptr)
+            *complete = false;
+    };
     std::vector<DirEntry> result;
     const std::wstring folder = pathOf(win32::handleOf(fd_));
-    if (folder.empty())
+    if (folder.empty()) {
+        incomplete();
         return result;
+    }
     // Basic information (no short 8.3 names to fill in) and large fetches: one system call brings
     // many entries, with the size, time and attributes of each, so no per-file query is needed.
     WIN32_FIND_DATAW data{};
     HANDLE find = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                      FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE)
-        return result; // unreadable, or gone meanwhile
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            incomplete(); // there, but unreadable
+        return result;
+    }
     do {
         const std::wstring_view name = data.cFileName;
         if (name == L"." || name == L"..")
@@ -133,6 +143,8 @@ std::vector<DirEntry> Directory::entries() const {
         }
         result.push_back(std::move(entry));
     } while (::FindNextFileW(find, &data));
+    if (::GetLastError() != ERROR_NO_MORE_FILES)
+        incomplete(); // the listing broke off
     ::FindClose(find);
     return result;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/win32/wide_path.h"
 
+#include <algorithm>
+
 namespace tarvela::platform {
 
 std::int64_t availableBytes(const std::string& path) {
@@ -12,6 +14,30 @@ std::int64_t availableBytes(const std::string& path) {
     if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
         return -1;
     return static_cast<std::int64_t>(available.QuadPart);
+}
+
+DiskSpace diskSpace(const std::string& path) {
+    std::wstring folder = win32::widePath(path);
+    if (!folder.empty() && folder.back() != L'\\')
+        folder += L'\\';
+    ULARGE_INTEGER available{};
+    ULARGE_INTEGER total{};
+    if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, &total, nullptr))
+        return {};
+    DiskSpace space;
+    space.available = static_cast<std::int64_t>(available.QuadPart);
+    space.sized = total.QuadPart != 0;
+    // The cluster: every file that is not empty takes a whole number of them.
+    wchar_t root[MAX_PATH] = {};
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD clusters = 0;
+    if (::GetVolumePathNameW(folder.c_str(), root, MAX_PATH) &&
+        ::GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
+        space.unit = std::max<std::int64_t>(1, static_cast<std::int64_t>(sectorsPerCluster) * bytesPerSector);
+    }
+    return space;
 }
 
 std::vector<std::string> machineIdFiles() {

@@ -28,7 +28,9 @@ public:
         const auto slash = destination.find_last_of("/\\");
         const std::string folder = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
         std::random_device rd;
-        name_ = folder + ".tarvela-" + std::to_string(rd() % 100000000) + ".part";
+        // The process in the name tells a later scan whether the file is a leftover.
+        name_ = folder + ".tarvela-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                std::to_string(rd() % 100000000) + ".part";
         wide_ = win32::widePath(name_);
     }
     ~TempName() {
@@ -132,8 +134,23 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
             return {CopyStatus::SourceMissing, ENOENT};
         return failure(error);
     }
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return {CopyStatus::Failed, EISDIR};
+    // A link on the medium is refused, never followed; one in a user's folder is copied as its file.
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !options.followSourceLink)
+        return {CopyStatus::NotRegular, ELOOP};
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The size and time are the target's.
+        const Handle target(::CreateFileW(source.c_str(), FILE_READ_ATTRIBUTES, win32::kShareAll, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!target.valid() || !::GetFileInformationByHandle(target.get(), &info))
+            return {CopyStatus::SourceMissing, ENOENT};
+        data.dwFileAttributes = info.dwFileAttributes;
+        data.nFileSizeHigh = info.nFileSizeHigh;
+        data.nFileSizeLow = info.nFileSizeLow;
+        data.ftLastWriteTime = info.ftLastWriteTime;
+    }
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+        return {CopyStatus::NotRegular, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EISDIR : EINVAL};
     const auto size =
         static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 
@@ -165,21 +182,64 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     return {CopyStatus::Done, 0};
 }
 
-SizeQuery querySize(const std::string& path) {
+bool isNoSpaceError(int error) {
+    // A full disk and a used-up quota both arrive as ENOSPC (see errnoOf).
+    return error == ENOSPC;
+}
+
+bool isLeftoverCopyTemporary(std::string_view name) {
+    if (!isCopyTemporaryName(name))
+        return false;
+    std::string_view rest = name.substr(std::string_view(".tarvela-").size());
+    const auto dash = rest.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash > 10)
+        return true;
+    unsigned long long pid = 0;
+    for (const char c : rest.substr(0, dash)) {
+        if (c < '0' || c > '9')
+            return true;
+        pid = pid * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (pid == 0 || pid > MAXDWORD)
+        return true;
+    const Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid)));
+    if (!process.valid())
+        return ::GetLastError() == ERROR_INVALID_PARAMETER; // no such process (else: another user's)
+    DWORD code = 0;
+    return ::GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE;
+}
+
+SizeQuery querySize(const std::string& path, bool followLink) {
+    const std::wstring wide = win32::widePath(path);
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(win32::widePath(path).c_str(), GetFileExInfoStandard, &data))
+    if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
         return {-1, win32::errnoOf(::GetLastError())};
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (!followLink)
+            return {0, 0}; // a link, not a regular file
+        const Handle target(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, win32::kShareAll, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!target.valid() || !::GetFileInformationByHandle(target.get(), &info))
+            return {-1, win32::errnoOf(::GetLastError())};
+        data.dwFileAttributes = info.dwFileAttributes;
+        data.nFileSizeHigh = info.nFileSizeHigh;
+        data.nFileSizeLow = info.nFileSizeLow;
+    }
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
         return {0, 0};
     return {static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow), 0};
 }
 
-bool syncFileSystem(const std::string& path) {
+bool syncFileSystem(const std::string& path, int* error) {
     // Each copy was flushed before it took its name (flushing a whole volume needs an
     // administrator on Windows), so nothing of the run's copies is left in the cache: only the
     // folder must still be there.
-    const DWORD attributes = ::GetFileAttributesW(win32::widePath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES;
+    if (::GetFileAttributesW(win32::widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (error != nullptr)
+        *error = win32::errnoOf(::GetLastError());
+    return false;
 }
 
 } // namespace tarvela::platform

@@ -9,15 +9,21 @@
 namespace tarvela::platform {
 
 FileReader::FileReader(std::string path) : path_(std::move(path)) {
+    // Everything read through here comes from the medium, which anyone may have prepared: a link is
+    // opened as itself (and refused), and nothing but a regular file is read.
     win32::Handle h(::CreateFileW(win32::widePath(path_).c_str(), GENERIC_READ, win32::kShareAll, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!h.valid()) {
         const DWORD error = ::GetLastError();
         // A folder cannot be opened as a file; say so as on Linux.
         const DWORD attributes = ::GetFileAttributesW(win32::widePath(path_).c_str());
         const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        throw FileError(msg::kCannotOpenFile, path_, folder ? EISDIR : win32::errnoOf(error));
+        if (folder)
+            throw FileError(msg::kNotRegularFile, path_, 0);
+        throw FileError(msg::kCannotOpenFile, path_, win32::errnoOf(error));
     }
+    if (!win32::isRegularFile(h.get()))
+        throw FileError(msg::kNotRegularFile, path_, 0);
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(h.get(), &size))
         throw FileError(msg::kCannotReadFile, path_, win32::errnoOf(::GetLastError()));

@@ -92,6 +92,31 @@ void openForWriting(const std::string& path) {
         throw FileError(msg::kCannotOpenFile, path, win32::errnoOf(::GetLastError()));
 }
 
+std::string linkBelow(const std::string& base, const std::string& path) {
+    if (!path.starts_with(base))
+        return {};
+    for (std::size_t end = base.size(); end < path.size();) {
+        auto separator = path.find_first_of("/\\", end + 1);
+        if (separator == std::string::npos)
+            separator = path.size();
+        const std::string part = path.substr(0, separator);
+        end = separator;
+        if (part.size() <= base.size() || isSeparator(part.back()))
+            continue;
+        const DWORD attributes = ::GetFileAttributesW(win32::widePath(part).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return {};
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            return part; // a symbolic link or a junction
+    }
+    return {};
+}
+
+bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+    // Without MOVEFILE_REPLACE_EXISTING the rename fails when `to` exists.
+    return ::MoveFileExW(win32::widePath(from).c_str(), win32::widePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool removeFile(const std::string& path) {
     const std::wstring wide = win32::widePath(path);
     if (::DeleteFileW(wide.c_str()))

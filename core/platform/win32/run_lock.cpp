@@ -8,10 +8,19 @@ namespace tarvela::platform {
 
 std::unique_ptr<RunLock> RunLock::tryAcquire(const std::string& folder) {
     const std::string path = folder + "/" + kFileName;
+    // The lock file lies on the medium: a link planted there is opened as itself (and refused), and
+    // only a regular file is taken.
     win32::Handle h(::CreateFileW(win32::widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, win32::kShareAll,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.valid())
-        throw FileError(msg::kCannotOpenFile, path, win32::errnoOf(::GetLastError()));
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h.valid()) {
+        const DWORD error = ::GetLastError();
+        // The user knows the medium, not our lock file: name the medium's folder.
+        if (error == ERROR_WRITE_PROTECT)
+            throw FileError(msg::kReadOnlyMedium, folder, 0);
+        throw FileError(msg::kCannotOpenFile, path, win32::errnoOf(error));
+    }
+    if (!win32::isRegularFile(h.get()))
+        throw FileError(msg::kNotRegularFile, path, 0);
     // The lock belongs to the handle: a second open in this process is refused too. The system
     // releases it when the process ends, however it ends.
     OVERLAPPED whole{};

@@ -112,6 +112,15 @@ FILETIME filetimeOf(const FileTime& t) {
     return {static_cast<DWORD>(u & 0xFFFFFFFFu), static_cast<DWORD>(u >> 32)};
 }
 
+bool isRegularFile(HANDLE h) {
+    if (::GetFileType(h) != FILE_TYPE_DISK)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(h, &info))
+        return false;
+    return !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
+}
+
 int descriptorOf(HANDLE h) {
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), 0);
     if (fd < 0)

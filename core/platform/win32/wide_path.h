@@ -53,6 +53,10 @@ private:
 // file we hold open, as on Linux.
 inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Whether the open handle is a regular file: on a disk, neither a folder nor a reparse point (a
+// symbolic link or junction opened as itself).
+bool isRegularFile(HANDLE h);
+
 // A FILETIME (100 ns steps since 1601) as the engine's time since 1970, and back.
 FileTime fileTimeOf(const FILETIME& ft);
 FILETIME filetimeOf(const FileTime& t);

@@ -175,6 +175,12 @@ TEST(ExclusionList, ShortEntriesExcludeNothing) {
     EXPECT_FALSE(isExcluded({"", "*", "x"}, "/any/x/path.txt"));
     EXPECT_TRUE(isExcluded({"*.pas"}, "/p/x.pas/inner.txt"));
     EXPECT_FALSE(isExcluded({"*.PAS"}, "/p/a.pas"));
+    // Characters, not bytes: "ж" is one character (two bytes) and excludes nothing.
+    EXPECT_FALSE(isExcluded({"ж"}, "/home/жена/a.txt"));
+    EXPECT_FALSE(isExcluded({"ж"}, "/home/x\xb6/a.txt"));
+    EXPECT_TRUE(isExcluded({"*ж"}, "/home/жена/a.txt"));
+    EXPECT_TRUE(isExcluded({"жена"}, "/home/жена/a.txt")); // "ена"
+    EXPECT_TRUE(isExcluded({"жена"}, "/home/xена/a.txt"));
 }
 
 TEST(RandomNames, AlphabetsAndLengths) {
@@ -185,6 +191,13 @@ TEST(RandomNames, AlphabetsAndLengths) {
     EXPECT_EQ(RandomNameFile("pre", 12).size(), 12u);
     EXPECT_EQ(fileExtension("/a.b/c"), "");
     EXPECT_EQ(fileExtension("/a/b.tar.gz"), ".gz");
+    EXPECT_EQ(fileExtension("C:\\a.b\\c"), "") << "a Windows computer's path";
+    // A store name the medium and a Windows computer can hold: no extension they cannot.
+    EXPECT_TRUE(makeStoreName("/x/Отчёт.doc").ends_with(".doc"));
+    for (const char* name : {"/x/точка.", "/x/a.b:c", "/x/a.b ", "/x/a.b?"}) {
+        const std::string store = makeStoreName(name);
+        EXPECT_EQ(store.size(), kStoreNameRandomLength) << name << " -> " << store;
+    }
 }
 
 } // namespace
