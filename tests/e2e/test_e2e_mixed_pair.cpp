@@ -40,8 +40,9 @@ protected:
         return runChild(argv, {}, {"WINEDEBUG=-all", "NO_COLOR"});
     }
 
-    ChildResult windowsHalf(const std::string& direction, const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> args = {"run", "#0", "--role", "work", "--direction", direction};
+    ChildResult windowsHalf(const std::string& direction, const std::vector<std::string>& extra = {},
+                            const std::string& role = "work") {
+        std::vector<std::string> args = {"run", "#0", "--role", role, "--direction", direction};
         args.insert(args.end(), extra.begin(), extra.end());
         return windows(args);
     }
@@ -107,6 +108,35 @@ TEST_F(MixedPair, WindowsWorkAndLinuxHomeKeepOneFolderInStep) {
     EXPECT_EQ(readFile(home + "a.txt"), "alpha at home");
     for (const auto& name : unholdable)
         EXPECT_TRUE(fs::exists(home + name)) << "never arrived, so never deleted: " << name;
+}
+
+TEST_F(MixedPair, LinuxWorkAndWindowsHomeTheOtherWayRound) {
+    task.pair(1).PathWork = ShortString<255>::fromText(work);
+    task.pair(1).PathHome = ShortString<255>::fromText(onDriveZ(home));
+    save();
+    writeFile(work + "Отчёт.doc", "report");
+    writeFile(work + "старое/удалить.txt", "old");
+    writeFile(work + "звёздочка*.txt", "linux only");
+
+    halfDone("work-home", "work", {"--full-copy", "all"});
+    const ChildResult first = windowsHalf("work-home", {}, "home");
+    expectDone(first, 1);
+    EXPECT_EQ(occurrences(first.out, "звёздочка*.txt"), 1u) << first.out;
+    EXPECT_EQ(readFile(home + "Отчёт.doc"), "report");
+    EXPECT_EQ(readFile(home + "старое/удалить.txt"), "old");
+    EXPECT_FALSE(fs::exists(home + "звёздочка*.txt"));
+
+    // A deletion at work reaches the Windows computer; a change there comes back.
+    fs::remove_all(work + "старое");
+    halfDone("work-home", "work");
+    expectDone(windowsHalf("work-home", {}, "home"), 1);
+    EXPECT_FALSE(fs::exists(home + "старое"));
+    writeFile(home + "Отчёт.doc", "report, from home");
+    setMtime(home + "Отчёт.doc", {2000000000, 0});
+    expectDone(windowsHalf("home-work", {}, "home"), 1);
+    halfDone("home-work", "work");
+    EXPECT_EQ(readFile(work + "Отчёт.doc"), "report, from home");
+    EXPECT_EQ(readFile(work + "звёздочка*.txt"), "linux only") << "never reached Windows, so never deleted";
 }
 
 } // namespace
