@@ -2,6 +2,7 @@
 // Lines and small steps that both halves share.
 
 #include "scan/file_list.h"
+#include "sync/compare_lists.h"
 #include "records/profile.h"
 #include "base/run_host.h"
 #include "records/store_layout.h"
@@ -26,7 +27,8 @@ inline std::string otherFolder(const TProfilLine& task, Side own, int n) { retur
 // into S (CompareListsOfFiles). storeRoot: the sending half's store root, empty when receiving.
 // Returns the byte sum of the files to copy.
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
-                           const std::string& storeRoot, RunHost& host);
+                           const std::string& storeRoot, RunHost& host,
+                           decltype(ComparePair::agreedSays) agreedSays = {});
 
 // The message box text of a folder of the profile that does not exist.
 std::string wrongPathMessage(const std::string& folder);

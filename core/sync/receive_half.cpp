@@ -13,15 +13,15 @@
 #include "records/store_layout.h"
 #include "records/table_record.h"
 #include "scan/table_writer.h"
+#include "sync/pair_guard.h"
+#include "sync/receive_pair.h"
 
 #include <array>
 #include <optional>
-#include <unordered_set>
 
 namespace tarvela {
 namespace {
 
-std::string parentOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
 // One run of a receiving half. `own` is this computer's side (the destination).
 class ReceivingHalf {
@@ -55,120 +55,58 @@ private:
 
     void scanPair(int n) {
         const std::string own = ownFolder(task_, own_, n);
-        rememberKnownEntries(n, own);
+        const std::size_t i = static_cast<std::size_t>(n);
         if (own.empty()) {
             platform::removeFile(ownTable(n));
-        } else if (platform::folderExists(own)) {
+            return;
+        }
+        agreed_[i] = readAgreedState(agreedStateFile(ctx_.PathTask, n), ownFolder(task_, Side::Work, n),
+                                     ownFolder(task_, Side::Home, n));
+        const bool listed = pairListsFiles(agreed_[i], ownTable(n));
+        if (platform::folderExists(own)) {
+            // An unmounted disk's mount point or a folder emptied by mistake is not "the user
+            // removed everything": the pair is left alone, its table and agreed state untouched.
+            if (listed && folderReadsEmpty(own)) {
+                host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
+                unusable_[i] = true;
+                return;
+            }
             analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
+        } else if (listed) {
+            // Not made silently on the system disk in place of a disk that is not there.
+            host_.echo(std::string(msg::kFolderMissingListed) + own, color::kRed);
+            unusable_[i] = true;
         } else if (makeFolders(own)) {
             // A folder new to this computer: made, and scanned empty, so that everything arrives.
             CreateListFiles(own, ownTable(n), ctx_.ListExcept, host_);
         } else {
             // Something else stands where the folder should be (a file): the pair is left alone.
-            unusable_[static_cast<std::size_t>(n)] = true;
+            unusable_[i] = true;
         }
     }
 
-    // What this computer's folder held at its previous half, from the table that half left. An
-    // entry missing from the sender's table is removed only when it is in here: one made on this
-    // computer since then is new, not vanished on the other side, and is kept.
-    void rememberKnownEntries(int n, const std::string& own) {
-        auto& known = known_[static_cast<std::size_t>(n)];
-        known.clear();
-        if (own.empty() || !platform::fileExists(ownTable(n))) return;
-        TFileList previous;
-        CreateListOfFiles(previous, ownTable(n), own);
-        for (std::size_t i = 0; i < previous.count(); ++i) known.insert(previous.key(i));
-    }
-
     std::optional<HalfResult> applyPair(int n) {
-        if (unusable_[static_cast<std::size_t>(n)]) return std::nullopt;
+        const std::size_t i = static_cast<std::size_t>(n);
+        if (unusable_[i]) return std::nullopt;
         if (!platform::fileExists(senderTable(n)) || !platform::fileExists(ownTable(n))) return std::nullopt;
         const std::string own = ownFolder(task_, own_, n);
-        TFileList S;
-        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, sender_, {}, host_);
-
-        if (!ChekDiskSize(own, sum)) {
+        const PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i]);
+        if (receipt.notEnoughSpace) {
             host_.showError(msg::kNotEnoughSpace);
             host_.showProgressPanel(false);
             return HalfResult::NotEnoughSpace;
         }
-        const std::string storeFolderN = storeFolder(ctx_.PathTask, sender_, n);
-        if (sum > 0) {
-            host_.showProgressPanel(true);
-            host_.echo(home_ ? std::string(msg::kCopyingFilesTo) + own : std::string(msg::kCopyingFilesFrom) + storeFolderN,
-                       color::kGreen);
-        }
-        host_.setFolderProgress(0, static_cast<std::int64_t>(S.count()));
-
-        // Folders that hold something new on this computer are kept with it.
-        const auto& known = known_[static_cast<std::size_t>(n)];
-        std::unordered_set<std::string> keptFolders;
-        for (std::size_t i = 0; i < S.count(); ++i) {
-            if (S.object(i)->Action != TAction::Del || known.contains(S.key(i))) continue;
-            const std::string& name = S.key(i);
-            for (auto slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
-                const std::string folder = name.substr(0, slash) + "/..";
-                if (folder != name) keptFolders.insert(folder);
-            }
-        }
-
-        RootedPath rooted(own);
-        DeleteAnswer answer = task_.DellConfirmat ? DeleteAnswer::Yes : DeleteAnswer::YesToAll;
-        for (std::size_t i = 0; i < S.count(); ++i) {
-            if (host_.stopRequested()) break;
-            host_.setFolderProgress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(S.count()));
-            host_.setTaskProgress(static_cast<std::int64_t>(i + 1));
-            const std::string& name = S.key(i);
-            const TAtrib& entry = *S.object(i);
-            if (entry.Action == TAction::Copy) {
-                copyIn(storeFolderN + entry.FNameTmp.text(), own, name, entry, rooted);
-            } else if (entry.Action == TAction::Del && known.contains(name) && !keptFolders.contains(name)) {
-                answer = removeVanished(own, name, entry, rooted, answer);
-            } else if (entry.Action == TAction::None && entry.Nature == kNatureFolder) {
-                makeNewFolder(own, name, rooted);
-            }
-        }
-        // The copies must be on the disk before the store that holds their only other copy goes.
-        if (sum > 0) platform::syncFileSystem(own);
-        if (sum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
+        // The copies must be on the disk before the agreed state says so, and before the store
+        // that holds their only other copy goes.
+        const bool flushed = platform::syncFileSystem(own);
+        if (receipt.copySum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         analyse(own, n, msg::kAnalysis);
+        if (flushed) writeAgreedState(agreedStateFile(ctx_.PathTask, n), receipt.agreed);
         return std::nullopt;
     }
 
-    void copyIn(const std::string& storeFile, const std::string& own, const std::string& name, const TAtrib& entry,
-                RootedPath& rooted) {
-        const std::string dest = own + name;
-        host_.setFileLabel(dest);
-        if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
-            return;
-        }
-        if (!platform::fileExists(storeFile)) {
-            host_.echo(std::string(msg::kFileMissing) + storeFile, color::kRed);
-            return;
-        }
-        if (!makeFolders(parentOf(dest))) return;
-        // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
-        // two seconds) must not make the file travel again.
-        CopyFileExProgress(ctx_.FileCopier, storeFile, dest, dateTimeToFileTime(entry.FileDataTime));
-    }
-
-    // A folder that only the sender has arrives even when it is empty; otherwise the next run the
-    // other way would find it missing here and remove it on the sender.
-    void makeNewFolder(const std::string& own, const std::string& name, RootedPath& rooted) {
-        const std::string folder = own + name.substr(0, name.size() - 3); // without "/.."
-        if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + folder, color::kRed);
-            return;
-        }
-        makeFolders(folder);
-    }
-
-    // A folder of the pair that cannot be made (a file stands in its place) fails only the entries
-    // that need it.
     bool makeFolders(const std::string& folder) {
         try {
             platform::createFolders(folder);
@@ -179,31 +117,6 @@ private:
         }
     }
 
-    DeleteAnswer removeVanished(const std::string& own, const std::string& name, const TAtrib& entry,
-                                RootedPath& rooted, DeleteAnswer answer) {
-        const std::string dest = own + name;
-        if (home_) host_.setFileLabel(dest);
-        if (answer == DeleteAnswer::Yes || answer == DeleteAnswer::No) {
-            answer = host_.askDelete(dest);
-            // Closing the question without an answer keeps everything, as "Нет для всех" does.
-            if (answer == DeleteAnswer::Closed) answer = DeleteAnswer::NoToAll;
-        }
-        if (answer == DeleteAnswer::No || answer == DeleteAnswer::NoToAll) return answer;
-        if (!rooted.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
-            return answer;
-        }
-        if (entry.Nature == kNatureFile) {
-            if (platform::fileExists(dest)) DelFiles(dest, task_.DellBasket, host_);
-        } else {
-            const std::string folder = dest.substr(0, dest.size() - 3); // without "/.."
-            if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
-                DelDir(folder, task_.DellBasket, true, host_);
-            }
-        }
-        return answer;
-    }
-
     SyncContext& ctx_;
     RunHost& host_;
     const TProfilLine& task_;
@@ -211,8 +124,8 @@ private:
     bool home_;
     Side sender_;
     std::string storeRoot_;
-    std::array<std::unordered_set<std::string>, 11> known_; // by pair number
-    std::array<bool, 11> unusable_{};                        // pairs whose folder cannot be made
+    std::array<AgreedState, 11> agreed_; // by pair number, as read before the scan
+    std::array<bool, 11> unusable_{};    // pairs left alone: folder missing, unusable or reading empty
 };
 
 } // namespace

@@ -66,8 +66,9 @@ std::size_t TwoComputersCli::storedFiles(Side sender) const {
     if (!pending(sender))
         return 0;
     std::size_t n = 0;
+    // Carried files lie in the store folders; the store root itself holds only their lists.
     for (const auto& e : fs::recursive_directory_iterator(storeRoot(pathTask(), sender)))
-        n += e.is_regular_file();
+        n += e.is_regular_file() && e.path().parent_path().filename().string().starts_with("Folder_");
     return n;
 }
 
