@@ -154,6 +154,7 @@ private:
         case HalfResult::StoreRemovalFailed:
         case HalfResult::WrongPath:
         case HalfResult::NotEnoughSpace:
+        case HalfResult::FlushFailed:
             return kExitEndedEarly; // the half has said why
         }
         return kExitEndedEarly;

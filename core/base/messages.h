@@ -73,6 +73,9 @@ inline constexpr std::string_view kEndWorkHomeOnHome = "]  Конец опера
 inline constexpr std::string_view kStartHomeWorkOnWork = "]  Начало операции: домашний=>рабочий. Тип: Рабочий компьютер";
 inline constexpr std::string_view kEndHomeWorkOnWork = "]  Конец операции: домашний=>рабочий. Тип: Рабочий компьютер";
 
+// The device did not take the copies just made (our own wording); the system's text follows.
+inline constexpr std::string_view kFlushFailed = "Ошибка записи на диск, данные не сохранены: ";
+
 // The deletion question.
 inline constexpr std::string_view kAttention = "Внимание";
 inline constexpr std::string_view kDeleteQuestion = "Удалить: ";

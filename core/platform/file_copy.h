@@ -71,7 +71,8 @@ struct SizeQuery {
 SizeQuery querySize(const std::string& path);
 
 // Writes everything still cached for the file system that holds `path` to its device. One call
-// after a run's copies makes them all durable for the price of one flush; false when it failed.
-bool syncFileSystem(const std::string& path);
+// after a run's copies makes them all durable for the price of one flush; false when it failed
+// (the device lost writes, or the folder could not be opened), with its errno in *error when given.
+bool syncFileSystem(const std::string& path, int* error = nullptr);
 
 } // namespace tarvela::platform

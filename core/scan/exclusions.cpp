@@ -1,7 +1,18 @@
 #include "scan/exclusions.h"
 
+#include "records/utf8.h"
+
 namespace tarvela {
 namespace {
+
+// The entry without its first character (a whole UTF-8 sequence, not one byte of it); empty when
+// the entry has fewer than two characters.
+std::string_view withoutFirstCharacter(std::string_view entry) {
+    Utf8Decoder decoder(entry);
+    char32_t cp = 0;
+    if (!decoder.next(cp)) return {};
+    return entry.substr(decoder.position());
+}
 
 std::string normalizedPiece(std::string_view piece) {
     const auto star = piece.find('*');
@@ -29,8 +40,9 @@ ExclusionList CreateListExcept(std::string_view s) {
 
 bool isExcluded(const ExclusionList& list, std::string_view path) {
     for (const std::string& entry : list) {
-        if (entry.size() < 2) continue;
-        if (path.find(std::string_view(entry).substr(1)) != std::string_view::npos) return true;
+        const std::string_view needle = withoutFirstCharacter(entry);
+        if (needle.empty()) continue;
+        if (path.find(needle) != std::string_view::npos) return true;
     }
     return false;
 }

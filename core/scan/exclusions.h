@@ -14,8 +14,9 @@ using ExclusionList = std::vector<std::string>;
 // that spaces before a leading '*' are dropped, so "*.pas; *.zip" excludes .zip files too.
 ExclusionList CreateListExcept(std::string_view lineExcept);
 
-// True when the first entry that applies excludes the path. Entries of fewer than two characters
-// exclude nothing.
+// True when the first entry that applies excludes the path. Characters are counted and cut as
+// characters, not bytes ("ж" is one character and excludes nothing). Entries of fewer than two
+// characters exclude nothing.
 bool isExcluded(const ExclusionList& list, std::string_view path);
 
 } // namespace tarvela

@@ -4,9 +4,11 @@
 #include "sync/compare_lists.h"
 #include "base/echo_color.h"
 #include "base/messages.h"
+#include "platform/file_copy.h"
 #include "sync/run_control.h"
 
 #include <chrono>
+#include <cstring>
 
 namespace tarvela {
 
@@ -28,6 +30,13 @@ std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TPro
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot,
                            std::move(agreedSays)};
     return CompareListsOfFiles(S, std::move(D), pair, host);
+}
+
+bool flushToDevice(RunHost& host, const std::string& folder) {
+    int error = 0;
+    if (platform::syncFileSystem(folder, &error)) return true;
+    host.echo(std::string(msg::kFlushFailed) + folder + ": " + std::strerror(error), color::kRed);
+    return false;
 }
 
 std::string wrongPathMessage(const std::string& folder) {

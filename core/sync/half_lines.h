@@ -30,6 +30,11 @@ std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TPro
                            const std::string& storeRoot, RunHost& host,
                            decltype(ComparePair::agreedSays) agreedSays = {});
 
+// Writes everything cached for the file system of `folder` to its device. A failure (the device
+// lost writes) is a red line naming the folder and the system's text; the half must then fail, since
+// what it copied may not be on the disk.
+bool flushToDevice(RunHost& host, const std::string& folder);
+
 // The message box text of a folder of the profile that does not exist.
 std::string wrongPathMessage(const std::string& folder);
 

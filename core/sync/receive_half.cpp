@@ -36,10 +36,12 @@ public:
         for (int n = 1; n <= 10; ++n) {
             if (const auto early = applyPair(n)) return *early;
         }
-        if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+        // A stopped receive keeps the store: repeating it applies the rest.
+        const bool stopped = host_.stopRequested();
+        if (!stopped && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
         echoTimedLine(host_, home_ ? msg::kEndWorkHomeOnHome : msg::kEndHomeWorkOnWork);
         host_.hideProgressPanelLater();
-        return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
+        return stopped ? HalfResult::Stopped : HalfResult::Completed;
     }
 
 private:
@@ -97,13 +99,17 @@ private:
             return HalfResult::NotEnoughSpace;
         }
         // The copies must be on the disk before the agreed state says so, and before the store
-        // that holds their only other copy goes.
-        const bool flushed = platform::syncFileSystem(own);
+        // that holds their only other copy goes; a device that lost them fails the half, the
+        // agreed state stays as it was and the store stays for another try.
+        if (receipt.copySum > 0 && !flushToDevice(host_, own)) {
+            host_.showProgressPanel(false);
+            return HalfResult::FlushFailed;
+        }
         if (receipt.copySum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         analyse(own, n, msg::kAnalysis);
-        if (flushed) writeAgreedState(agreedStateFile(ctx_.PathTask, n), receipt.agreed);
+        writeAgreedState(agreedStateFile(ctx_.PathTask, n), receipt.agreed);
         return std::nullopt;
     }
 

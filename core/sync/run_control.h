@@ -31,6 +31,7 @@ enum class HalfResult {
     Refused,            // the full-copy question was refused
     StoreRemovalFailed, // the old store root could not be removed
     Stopped,            // the stop ended the half before its end line
+    FlushFailed,        // the copies could not be written through to the device (a red line says where)
     NotEnabled,         // TestState does not enable this direction for the role
     Busy,               // another run holds the profile's store (another window or process)
 };

@@ -54,7 +54,11 @@ public:
         }
         host_.setBusy(false);
         // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
-        platform::syncFileSystem(ctx_.PathTask);
+        // A batch the medium may have lost is not offered to the other computer.
+        if (!flushToDevice(host_, ctx_.PathTask)) {
+            if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+            return HalfResult::FlushFailed;
+        }
         echoTimedLine(host_, work_ ? msg::kEndWorkHomeOnWork : msg::kEndHomeWorkOnHome);
         host_.hideProgressPanelLater();
         return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;

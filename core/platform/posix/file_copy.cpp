@@ -248,9 +248,11 @@ SizeQuery querySize(const std::string& path) {
     return {S_ISREG(st.st_mode) ? st.st_size : 0, 0};
 }
 
-bool syncFileSystem(const std::string& path) {
+bool syncFileSystem(const std::string& path, int* error) {
     const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    return fd.get() >= 0 && ::syncfs(fd.get()) == 0;
+    const bool ok = fd.get() >= 0 && ::syncfs(fd.get()) == 0;
+    if (!ok && error != nullptr) *error = errno;
+    return ok;
 }
 
 } // namespace tarvela::platform

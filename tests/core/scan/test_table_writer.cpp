@@ -164,6 +164,12 @@ TEST(ExclusionList, ShortEntriesExcludeNothing) {
     EXPECT_FALSE(isExcluded({"", "*", "x"}, "/any/x/path.txt"));
     EXPECT_TRUE(isExcluded({"*.pas"}, "/p/x.pas/inner.txt"));
     EXPECT_FALSE(isExcluded({"*.PAS"}, "/p/a.pas"));
+    // Characters, not bytes: "ж" is one character (two bytes) and excludes nothing.
+    EXPECT_FALSE(isExcluded({"ж"}, "/home/жена/a.txt"));
+    EXPECT_FALSE(isExcluded({"ж"}, "/home/x\xb6/a.txt"));
+    EXPECT_TRUE(isExcluded({"*ж"}, "/home/жена/a.txt"));
+    EXPECT_TRUE(isExcluded({"жена"}, "/home/жена/a.txt")); // "ена"
+    EXPECT_TRUE(isExcluded({"жена"}, "/home/xена/a.txt"));
 }
 
 TEST(RandomNames, AlphabetsAndLengths) {

@@ -1,0 +1,125 @@
+// Faults that would lose the user's files, each pinned through tarvela-cli: a device that loses
+// the copies, a stopped receive, exclusions with non-ASCII letters, and what a receive does with
+// entries the halves could not carry faithfully.
+#include "two_computers.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace tarvela::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using E2ELostFiles = TwoComputersCli;
+
+std::string patterned(std::size_t size, char seed) {
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>(seed + static_cast<char>(i * 7 % 251));
+    return s;
+}
+
+// A small ext4 image in a tmpfs too small for it: writes to the image beyond the tmpfs's room are
+// lost by the loop device, as by a failing drive. Needs root and loop devices.
+class LossyDisk {
+public:
+    explicit LossyDisk(const std::string& base) : base_(base) {
+        if (::getuid() != 0) return;
+        makeFolders(base_ + "tmpfs");
+        if (!sh("mount -t tmpfs -o size=4m tmpfs '" + base_ + "tmpfs'")) return;
+        tmpfsMounted_ = true;
+        makeFolders(mountPoint());
+        mounted_ = sh("truncate -s 64M '" + base_ + "tmpfs/img' && mkfs.ext4 -q -E nodiscard '" + base_ +
+                      "tmpfs/img' && mount -o loop '" + base_ + "tmpfs/img' '" + mountPoint() + "'");
+    }
+    ~LossyDisk() {
+        if (mounted_) sh("umount '" + mountPoint() + "'");
+        if (tmpfsMounted_) sh("umount '" + base_ + "tmpfs'");
+    }
+    LossyDisk(const LossyDisk&) = delete;
+    LossyDisk& operator=(const LossyDisk&) = delete;
+
+    bool ready() const { return mounted_; }
+    std::string mountPoint() const { return base_ + "lossy/"; }
+
+private:
+    static bool sh(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+    std::string base_;
+    bool tmpfsMounted_ = false;
+    bool mounted_ = false;
+};
+
+TEST_F(E2ELostFiles, AFailedFlushFailsTheReceiveAndKeepsTheStore) {
+    LossyDisk disk(dir.path());
+    if (!disk.ready()) GTEST_SKIP() << "needs root, tmpfs and a loop device";
+    home = disk.mountPoint() + "Документы/";
+    task.pair(1).PathHome = ShortString<255>::fromText(home);
+    save();
+    for (char c = 'a'; c < 'd'; ++c) writeFile(work + c + ".bin", patterned(3u << 20, c)); // 9 MiB > 4 MiB
+    halfDone("work-home", "work", {"--full-copy", "all"});
+
+    const ChildResult r = half("work-home", "home");
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("Ошибка записи на диск, данные не сохранены: " + home), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("]  Конец операции: "), std::string::npos) << r.out;
+    EXPECT_TRUE(pending(Side::Work)) << "the store holds the only good copy of the batch";
+    EXPECT_EQ(storedFiles(Side::Work), 3u);
+}
+
+TEST_F(E2ELostFiles, AStoppedReceiveKeepsTheStoreAndARepeatAppliesTheRest) {
+    task.DellConfirmat = true;
+    save();
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) writeFile(work + name, name);
+    firstRun();
+    fs::remove(work + "a.txt");
+    fs::remove(work + "b.txt");
+    writeFile(work + "new.txt", "new");
+    halfDone("work-home", "work");
+
+    ChildProcess child({TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "home", "--direction",
+                        "work-home", "--delete", "ask"},
+                       {"XDG_DATA_HOME=" + xdg, "NO_COLOR"});
+    ASSERT_TRUE(child.waitForErr(" > ")); // the first deletion question: new.txt is in place by now
+    child.signal(SIGINT);
+    child.write("n\n");
+    const ChildResult stopped = child.finish();
+    EXPECT_EQ(stopped.exitCode, 1) << stopped.out << stopped.err;
+    EXPECT_NE(stopped.err.find("stopped"), std::string::npos) << stopped.err;
+    EXPECT_TRUE(fs::exists(home + "b.txt")) << "nothing is removed after the stop" << stopped.out << stopped.err;
+    EXPECT_TRUE(pending(Side::Work)) << "a stopped receive keeps the store";
+
+    halfDone("work-home", "home", {"--delete", "yes"});
+    EXPECT_FALSE(fs::exists(home + "b.txt"));
+    EXPECT_FALSE(pending(Side::Work));
+    // The answer "Нет" kept a.txt: from then on it counts as made here and travels back.
+    EXPECT_TRUE(fs::exists(home + "a.txt"));
+    halfDone("home-work", "home");
+    halfDone("home-work", "work");
+    EXPECT_EQ(treeOf(home), treeOf(work));
+}
+
+TEST_F(E2ELostFiles, ExclusionsCountCharactersNotBytes) {
+    work = dir / "work/жена/";
+    task.pair(1).PathWork = ShortString<255>::fromText(work);
+    save();
+    for (const char* name : {"a.txt", "sub/b.pas", "sub/c.txt"}) writeFile(work + name, name);
+    firstRun();
+    const auto before = treeOf(home);
+
+    // One character excludes nothing, however many bytes it takes: it must not empty the table of a
+    // folder whose path holds it.
+    task.LineExcept = ShortString<255>::fromText("ж");
+    save();
+    writeFile(work + "d.txt", "d");
+    halfDone("work-home", "work");
+    halfDone("work-home", "home", {"--delete", "yes"});
+    auto expected = before;
+    expected["d.txt"] = "d";
+    EXPECT_EQ(treeOf(home), expected);
+}
+
+} // namespace
+} // namespace tarvela::test
