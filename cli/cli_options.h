@@ -27,6 +27,7 @@ struct CliOptions {
     FullCopyChoice fullCopy = FullCopyChoice::Unset;
     DeleteChoice deleteChoice = DeleteChoice::Unset;
     bool noColor = false;
+    bool allowMassRemoval = false; // --allow-mass-removal
 };
 
 struct ParsedCommandLine {

@@ -36,9 +36,10 @@ public:
         for (int n = 1; n <= 10; ++n) {
             if (const auto early = applyPair(n)) return *early;
         }
-        // A stopped receive keeps the store: repeating it applies the rest.
+        // A stopped receive keeps the store: repeating it applies the rest. So does one that left a
+        // pair alone for its folder, so that the pair is applied once the folder is back.
         const bool stopped = host_.stopRequested();
-        if (!stopped && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+        if (!stopped && !guarded_ && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
         echoTimedLine(host_, home_ ? msg::kEndWorkHomeOnHome : msg::kEndHomeWorkOnWork);
         host_.hideProgressPanelLater();
         return stopped ? HalfResult::Stopped : HalfResult::Completed;
@@ -70,14 +71,14 @@ private:
             // removed everything": the pair is left alone, its table and agreed state untouched.
             if (listed && folderReadsEmpty(own)) {
                 host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
-                unusable_[i] = true;
+                unusable_[i] = guarded_ = true;
                 return;
             }
             analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
         } else if (listed) {
             // Not made silently on the system disk in place of a disk that is not there.
             host_.echo(std::string(msg::kFolderMissingListed) + own, color::kRed);
-            unusable_[i] = true;
+            unusable_[i] = guarded_ = true;
         } else if (makeFolders(own)) {
             // A folder new to this computer: made, and scanned empty, so that everything arrives.
             CreateListFiles(own, ownTable(n), ctx_.ListExcept, host_);
@@ -132,6 +133,7 @@ private:
     std::string storeRoot_;
     std::array<AgreedState, 11> agreed_; // by pair number, as read before the scan
     std::array<bool, 11> unusable_{};    // pairs left alone: folder missing, unusable or reading empty
+    bool guarded_ = false;               // a pair was left alone by the guard: the store stays
 };
 
 } // namespace

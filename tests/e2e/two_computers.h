@@ -51,6 +51,9 @@ protected:
     std::string home = dir / "home/Документы/";
     std::string xdg = dir / "xdg";
     TProfilLine task;
+    // Extra environment of the halves of each computer ("TZ=..." for two time zones).
+    std::vector<std::string> workEnv;
+    std::vector<std::string> homeEnv;
 };
 
 } // namespace tarvela::test
