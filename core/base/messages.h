@@ -57,6 +57,9 @@ inline constexpr std::string_view kCaseTwin = "Имя совпадает с др
 // A pair folder that cannot stand for what the computers agreed on: the pair is left alone.
 inline constexpr std::string_view kFolderReadsEmpty = "Папка пуста или не читается, хотя в ней были файлы. Пара пропущена: ";
 inline constexpr std::string_view kFolderMissingListed = "Папка отсутствует, хотя в ней были файлы. Пара пропущена: ";
+// An agreed state older than one this computer has seen (a second medium for the profile).
+inline constexpr std::string_view kAgreedStateOutdated =
+    "Сведения о согласованном состоянии устарели (другой носитель?), удаления по ним не выполняются: ";
 // Removal of more than half of a pair's files.
 inline constexpr std::string_view kMassRemovalQuestion = "Удалить файлов: ";
 inline constexpr std::string_view kMassRemovalOf = " из ";

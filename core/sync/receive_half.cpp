@@ -13,6 +13,7 @@
 #include "records/store_layout.h"
 #include "records/table_record.h"
 #include "scan/table_writer.h"
+#include "sync/agreed_generations.h"
 #include "sync/pair_guard.h"
 #include "sync/receive_pair.h"
 
@@ -63,8 +64,7 @@ private:
             platform::removeFile(ownTable(n));
             return;
         }
-        agreed_[i] = readAgreedState(agreedStateFile(ctx_.PathTask, n), ownFolder(task_, Side::Work, n),
-                                     ownFolder(task_, Side::Home, n));
+        agreed_[i] = readPairAgreedState(ctx_, task_, n);
         const bool listed = pairListsFiles(agreed_[i], ownTable(n));
         if (platform::folderExists(own)) {
             // An unmounted disk's mount point or a folder emptied by mistake is not "the user
@@ -110,7 +110,7 @@ private:
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         analyse(own, n, msg::kAnalysis);
-        writeAgreedState(agreedStateFile(ctx_.PathTask, n), receipt.agreed);
+        writePairAgreedState(ctx_, task_, n, receipt.agreed);
         return std::nullopt;
     }
 

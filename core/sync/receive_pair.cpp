@@ -381,7 +381,7 @@ private:
     }
 
     AgreedState agreedAfter() const {
-        AgreedState next{previous_.workFolder, previous_.homeFolder, previous_.generation + 1, {}};
+        AgreedState next{previous_.workFolder, previous_.homeFolder, previous_.generation, {}};
         next.records.reserve(rows_.size());
         for (const Row& r : rows_) {
             const AgreedRecord* old = aRecord(r);

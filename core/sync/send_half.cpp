@@ -13,6 +13,7 @@
 #include "records/store_list.h"
 #include "records/table_record.h"
 #include "scan/table_writer.h"
+#include "sync/agreed_generations.h"
 #include "sync/pair_guard.h"
 #include "sync/receive_decision.h"
 
@@ -82,8 +83,7 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         if (!own.empty()) {
             const std::size_t i = static_cast<std::size_t>(n);
-            agreed_[i] = readAgreedState(agreedStateFile(ctx_.PathTask, n), ownFolder(task_, Side::Work, n),
-                                         ownFolder(task_, Side::Home, n));
+            agreed_[i] = readPairAgreedState(ctx_, task_, n);
             // An unmounted disk's mount point or a folder emptied by mistake: the pair is left
             // alone, its table untouched, so the other computer removes nothing on its word.
             if (pairListsFiles(agreed_[i], ownTable(n)) && folderReadsEmpty(own)) {

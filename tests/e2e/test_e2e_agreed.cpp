@@ -177,5 +177,36 @@ TEST_F(E2EAgreed, TwoTimeZonesCarryNothingTwice) {
     EXPECT_EQ(readFile(work + "a.txt"), "home's edit");
 }
 
+// Work sends, then receives home's batch before home received work's: that receive rewrites work's
+// table with new store names. Home still finds every stored file through the store's own list,
+// and a file changed at work since it was stored is not taken for the stored one.
+TEST_F(E2EAgreed, AStoreIsFoundAfterItsSendersTableWasRewritten) {
+    writeFile(work + "a.txt", "a");
+    writeFile(work + "b.txt", "b");
+    writeFile(work + "c.txt", "c");
+    firstRun();
+    writeFile(work + "a.txt", "a, second");
+    setMtime(work + "a.txt", {2000000000, 0});
+    writeFile(work + "b.txt", "b, second");
+    setMtime(work + "b.txt", {2000000000, 0});
+    halfDone("work-home", "work");
+    writeFile(home + "c.txt", "c at home");
+    setMtime(home + "c.txt", {2000000050, 0});
+    halfDone("home-work", "home");
+    writeFile(work + "b.txt", "b, third");
+    setMtime(work + "b.txt", {2000000100, 0});
+    halfDone("home-work", "work");
+    EXPECT_EQ(readFile(work + "c.txt"), "c at home");
+
+    const ChildResult received = half("work-home", "home");
+    ASSERT_EQ(received.exitCode, 0) << received.out << received.err;
+    EXPECT_EQ(readFile(home + "a.txt"), "a, second");
+    EXPECT_EQ(readFile(home + "b.txt"), "b") << "the stored b.txt is older than work's table says";
+    EXPECT_NE(received.out.find("Отсутствует файл: "), std::string::npos) << received.out;
+    halfDone("work-home", "work");
+    halfDone("work-home", "home");
+    EXPECT_EQ(treeOf(home), treeOf(work));
+}
+
 } // namespace
 } // namespace tarvela::test

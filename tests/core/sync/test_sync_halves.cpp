@@ -241,3 +241,33 @@ TEST_F(TwoComputers, StopEndsTheCopiesButTheHalfStillEnds) {
 
 } // namespace
 } // namespace tarvela
+
+namespace tarvela::test {
+namespace {
+
+// A second medium for the same profile: its agreed state is older than the one this computer has
+// seen, so it counts as empty. It removes nothing on its word; the next receive renews it.
+TEST_F(TwoComputers, AnAgreedStateOlderThanOneSeenRemovesNothing) {
+    writeFile(work + "a.txt", "a");
+    writeFile(work + "b.txt", "b");
+    firstRun();
+    const std::string second = dir / "second-medium";
+    fs::copy(medium, second, fs::copy_options::recursive);
+    // More rounds on the first medium: its agreed state moves on.
+    writeFile(home + "c.txt", "c");
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::HomeWork, Role::Work), HalfResult::Completed);
+
+    fs::remove_all(medium);
+    fs::copy(second, medium, fs::copy_options::recursive);
+    fs::remove(work + "a.txt");
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_TRUE(fs::exists(home + "a.txt")) << "an outdated agreed state removes nothing";
+    bool told = false;
+    for (const auto& l : host.lines) told |= l.text.starts_with("Сведения о согласованном состоянии устарели");
+    EXPECT_TRUE(told);
+}
+
+} // namespace
+} // namespace tarvela::test
