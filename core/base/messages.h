@@ -9,6 +9,9 @@ namespace tarvela::msg {
 // Folder scan and table files.
 inline constexpr std::string_view kPathTooLong = "Ошибка! Уменьшите длину пути\\имени файла: ";
 
+// A folder the scan could not read, or not wholly (our own wording).
+inline constexpr std::string_view kFolderUnreadable = "Ошибка чтения папки: ";
+
 // Copier.
 inline constexpr std::string_view kFileNotFound = "Файл не найден: ";
 inline constexpr std::string_view kFileAccessError = "Ошибка доступа к файлу: ";
@@ -55,7 +58,7 @@ inline constexpr std::string_view kRestoredChangedThere = "Изменён на �
 inline constexpr std::string_view kFolderNotEmptyKept = "Папка не пуста, оставлена: ";
 inline constexpr std::string_view kCaseTwin = "Имя совпадает с другим без учёта регистра, пропущено: ";
 // A pair folder that cannot stand for what the computers agreed on: the pair is left alone.
-inline constexpr std::string_view kFolderReadsEmpty = "Папка пуста или не читается, хотя в ней были файлы. Пара пропущена: ";
+inline constexpr std::string_view kFolderReadsEmpty = "Папка пуста, хотя в ней были файлы. Пара пропущена: ";
 inline constexpr std::string_view kFolderMissingListed = "Папка отсутствует, хотя в ней были файлы. Пара пропущена: ";
 // An agreed state older than one this computer has seen (a second medium for the profile).
 inline constexpr std::string_view kAgreedStateOutdated =
@@ -75,6 +78,18 @@ inline constexpr std::string_view kStartWorkHomeOnHome = "]  Начало опе
 inline constexpr std::string_view kEndWorkHomeOnHome = "]  Конец операции: рабочий=>домашний. Тип: Домашний компьютер";
 inline constexpr std::string_view kStartHomeWorkOnWork = "]  Начало операции: домашний=>рабочий. Тип: Рабочий компьютер";
 inline constexpr std::string_view kEndHomeWorkOnWork = "]  Конец операции: домашний=>рабочий. Тип: Рабочий компьютер";
+
+// The sender's table of a pair that a receive cannot trust (our own wording); its path follows.
+inline constexpr std::string_view kTableNotAFile = "Таблица другого компьютера не является файлом, пара пропущена: ";
+inline constexpr std::string_view kTableCut = "Таблица другого компьютера обрезана, удаления в паре не выполняются: ";
+inline constexpr std::string_view kTableCheckMismatch =
+    "Таблица другого компьютера не совпадает со своим контрольным файлом, удаления в паре не выполняются: ";
+inline constexpr std::string_view kTableEmpty = "Таблица другого компьютера пуста, удаления в паре не выполняются: ";
+inline constexpr std::string_view kTableRefusedRecords =
+    "В таблице другого компьютера есть недопустимые записи, удаления в паре не выполняются: ";
+// A folder the sender could not read; this computer's folder of that name follows.
+inline constexpr std::string_view kFolderNotReadOnSender =
+    "Папка не прочитана на другом компьютере, удаления в ней не выполняются: ";
 
 // The device did not take the copies just made (our own wording); the system's text follows.
 inline constexpr std::string_view kFlushFailed = "Ошибка записи на диск, данные не сохранены: ";

@@ -42,8 +42,10 @@ public:
     // cannot be read.
     std::unique_ptr<Directory> openChild(const std::string& name) const;
 
-    // Every entry but "." and "..", in the order the file system returns them.
-    std::vector<DirEntry> entries() const;
+    // Every entry but "." and "..", in the order the file system returns them. *complete (when
+    // given) turns false when the folder could not be read to its end or an entry could not be
+    // looked at (other than one that vanished meanwhile): the list then lacks entries that exist.
+    std::vector<DirEntry> entries(bool* complete = nullptr) const;
 
     // Last-write time of the folder itself.
     FileTime mtime() const;

@@ -54,4 +54,21 @@ TProfilLine decodeProfile(ConstBytes in) {
     return p;
 }
 
+std::string withTrailingSeparator(std::string_view folder) {
+    std::string text(folder);
+    if (text.empty() || text.ends_with('/') || text.ends_with('\\')) return text;
+    const bool windows = (text.size() >= 2 && text[1] == ':') || text.starts_with("\\\\");
+    text.push_back(windows ? '\\' : '/');
+    return text;
+}
+
+void addTrailingSeparators(TProfilLine& profile) {
+    for (TFolderDual& pair : profile.FolderDual) {
+        for (ShortString<255>* folder : {&pair.PathWork, &pair.PathHome}) {
+            const std::string bytes = withTrailingSeparator(folder->bytes());
+            if (bytes.size() <= ShortString<255>::kCapacity) *folder = ShortString<255>::fromBytes(bytes);
+        }
+    }
+}
+
 } // namespace tarvela

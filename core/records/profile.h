@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarvela {
@@ -58,6 +60,15 @@ struct TProfilLine {
 };
 
 using ProfilArray = std::vector<TProfilLine>;
+
+// A pair folder's text as paths are formed from it: ending with its separator. A text without one
+// (made by hand or edited elsewhere) gets a backslash when it is a Windows path (a drive letter and
+// a colon, or two backslashes first: the other computer's), and '/' otherwise. Empty stays empty.
+std::string withTrailingSeparator(std::string_view folder);
+
+// Adds the missing trailing separator to every set pair folder that has room for it, so that no
+// path is ever glued onto a folder text without one.
+void addTrailingSeparators(TProfilLine& profile);
 
 void encodeProfile(const TProfilLine& profile, MutableBytes out);
 TProfilLine decodeProfile(ConstBytes record);

@@ -22,6 +22,7 @@ ProfilArray LoadProfiles(const std::string& programPath) {
     std::array<unsigned char, TProfilLine::kSize> record{};
     while (reader.read(record.data(), record.size()) == record.size()) {
         profiles.push_back(decodeProfile(record));
+        addTrailingSeparators(profiles.back());
     }
     return profiles;
 }

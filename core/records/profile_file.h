@@ -8,8 +8,9 @@
 
 namespace tarvela {
 
-// Every profile of the file in file order. No file: no profiles (not an error). A file that exists
-// but cannot be read throws FileError.
+// Every profile of the file in file order, each pair folder ending with its separator
+// (addTrailingSeparators). No file: no profiles (not an error). A file that exists but cannot be
+// read throws FileError.
 ProfilArray LoadProfiles(const std::string& programPath);
 
 // Replaces the file with the array, atomically: a failure throws FileError and leaves the old file

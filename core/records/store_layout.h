@@ -7,6 +7,7 @@
 //   PathTask/WFiles, PathTask/HFiles             store roots: work->home and home->work
 //   PathTask/WFiles/Folder_N/<store name>        carried files of pair N (flat)
 //   PathTask/WTabFile_N.dat, HTabFile_N.dat      table files of pair N of each computer
+//   PathTask/WTabFile_N.chk, HTabFile_N.chk      their check files (records/table_check.h)
 //   PathTask/<Id>.log                            the profile's log
 //
 // N is 1..10 in decimal without leading zeros.

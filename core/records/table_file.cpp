@@ -1,5 +1,7 @@
 #include "records/table_file.h"
 
+#include "records/crc32.h"
+
 #include <array>
 
 namespace tarvela {
@@ -10,7 +12,8 @@ constexpr std::size_t kRecordsPerRead = 4096;
 } // namespace
 
 TableReader::TableReader(const std::string& path)
-    : reader_(path), count_(reader_.size() / static_cast<std::int64_t>(TNameAtribFile::kSize)) {}
+    : reader_(path), count_(reader_.size() / static_cast<std::int64_t>(TNameAtribFile::kSize)),
+      whole_(reader_.size() % static_cast<std::int64_t>(TNameAtribFile::kSize) == 0) {}
 
 bool TableReader::next(TNameAtribFile& record) {
     if (read_ >= count_) return false;
@@ -20,10 +23,13 @@ bool TableReader::next(TNameAtribFile& record) {
         buffer_.resize(records * TNameAtribFile::kSize);
         const std::size_t got = reader_.read(buffer_.data(), buffer_.size());
         // The file shrank since it was measured: keep the whole records that did arrive.
+        if (got % TNameAtribFile::kSize != 0) whole_ = false;
         buffer_.resize(got - got % TNameAtribFile::kSize);
         bufferPos_ = 0;
+        crc_ = crc32Update(crc_, buffer_.data(), buffer_.size());
         if (buffer_.empty()) {
             count_ = read_;
+            whole_ = false;
             return false;
         }
     }
@@ -37,6 +43,8 @@ void TableWriter::append(const TNameAtribFile& record) {
     std::array<unsigned char, TNameAtribFile::kSize> bytes{};
     encodeTableRecord(record, bytes);
     writer_.write(bytes.data(), bytes.size());
+    crc_ = crc32Update(crc_, bytes.data(), bytes.size());
+    ++count_;
 }
 
 } // namespace tarvela

@@ -71,7 +71,9 @@ bool acceptable(const TNameAtribFile& record, const std::string& prefix, std::st
 
 } // namespace
 
-void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked) {
+TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                            RunHost* checked) {
+    TableLoad load;
     const std::size_t prefixChars = utf8CharCount(pathShab);
     const std::string prefix = utf8ToCp1251(pathShab);
     TableReader reader(pathFiles);
@@ -85,6 +87,7 @@ void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::strin
         std::string key = cp1251ToUtf8(rest);
         if (checked != nullptr && !acceptable(record, prefix, key)) {
             checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
+            ++load.refused;
             continue;
         }
         auto atrib = std::make_unique<TAtrib>();
@@ -94,6 +97,10 @@ void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::strin
         atrib->SizeFile = record.SizeFile;
         list.add(std::move(key), std::move(atrib));
     }
+    load.records = reader.recordCount();
+    load.wholeRecords = reader.wholeRecords();
+    load.crc32 = reader.crc32();
+    return load;
 }
 
 } // namespace tarvela

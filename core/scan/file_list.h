@@ -69,6 +69,14 @@ private:
 
 class RunHost;
 
+// What loading a table found out about the file, for a reader that must know whether to trust it.
+struct TableLoad {
+    std::int64_t records = 0;  // whole records read
+    bool wholeRecords = true;  // false when the file ends in part of a record
+    std::uint32_t crc32 = 0;   // CRC-32 of the bytes of the records read
+    std::size_t refused = 0;   // records refused (only counted with `checked`)
+};
+
 // Loads the table file `pathFiles` into `list`: each record becomes an item whose key is the
 // record's path without its first n characters, n being the length of pathShab (the folder of the
 // pair on the side that wrote the table, ending with '/'). Throws FileError when the file cannot
@@ -77,7 +85,7 @@ class RunHost;
 // With `checked` set, a record that could lead a path out of its pair folder is refused with a red
 // line on it instead: a path that does not begin with pathShab, an unacceptable relative name or
 // store name (table_entry_check.h, store_layout.h), or a negative size.
-void CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
-                       RunHost* checked = nullptr);
+TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                            RunHost* checked = nullptr);
 
 } // namespace tarvela

@@ -24,8 +24,8 @@ TAtrib atribOf(std::uint8_t nature, platform::FileTime mtime, std::int64_t size)
     return a;
 }
 
-std::vector<platform::DirEntry> sortedEntries(const platform::Directory& dir) {
-    auto entries = dir.entries();
+std::vector<platform::DirEntry> sortedEntries(const platform::Directory& dir, bool* complete = nullptr) {
+    auto entries = dir.entries(complete);
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
     return entries;
 }
@@ -34,7 +34,12 @@ bool isHiddenFolder(const std::string& name) { return !name.empty() && name.fron
 
 class Walker {
 public:
-    Walker(std::string_view mask, RunHost& host, const ScanVisitor& visit) : mask_(mask), host_(host), visit_(visit) {}
+    Walker(std::string_view mask, RunHost& host, const ScanVisitor& visit, const UnreadableVisitor& unreadable = {})
+        : mask_(mask), host_(host), visit_(visit), unreadable_(unreadable) {}
+
+    void reportUnreadable(const std::string& folder) const {
+        if (unreadable_) unreadable_(folder);
+    }
 
     // `path` holds the folder with its trailing '/'; it is extended for each entry and restored.
     void files(const std::vector<platform::DirEntry>& entries, std::string& path) {
@@ -52,7 +57,9 @@ public:
     // One folder of the full listing: its files, its folder entry when it has a parent, then each
     // visible subfolder recursively.
     void walk(const platform::Directory& dir, std::string& path) {
-        const auto entries = sortedEntries(dir);
+        bool complete = true;
+        const auto entries = sortedEntries(dir, &complete);
+        if (!complete) reportUnreadable(path);
         files(entries, path);
         const std::size_t base = path.size();
         if (path != "/") {
@@ -63,11 +70,13 @@ public:
         for (const auto& e : entries) {
             host_.letEventsRun();
             if (e.kind != platform::EntryKind::Folder || isHiddenFolder(e.name)) continue;
+            path.append(e.name).push_back('/');
             if (auto child = dir.openChild(e.name)) {
-                path.append(e.name).push_back('/');
                 walk(*child, path);
-                path.resize(base);
+            } else {
+                reportUnreadable(path);
             }
+            path.resize(base);
         }
     }
 
@@ -75,6 +84,7 @@ private:
     std::string_view mask_;
     RunHost& host_;
     const ScanVisitor& visit_;
+    UnreadableVisitor unreadable_;
 };
 
 ScanVisitor appendTo(ScanList& list) {
@@ -96,13 +106,16 @@ void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_
 }
 
 void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode, RunHost& host,
-                   const ScanVisitor& visit) {
+                   const ScanVisitor& visit, const UnreadableVisitor& unreadable) {
     if (folder.empty()) return;
     if (mask.empty()) mask = "*.*";
     if (folder.back() != '/') folder.push_back('/');
+    Walker walker(mask, host, visit, unreadable);
     const auto dir = platform::Directory::open(folder);
-    if (!dir) return;
-    Walker walker(mask, host, visit);
+    if (!dir) {
+        walker.reportUnreadable(folder);
+        return;
+    }
     if (scanMode == 2) {
         walker.files(sortedEntries(*dir), folder);
     } else if (scanMode == 0) {

@@ -25,6 +25,9 @@ using ScanList = std::vector<ScanItem>;
 
 // Receives each entry of a scan in order. The path is only valid during the call.
 using ScanVisitor = std::function<void(const std::string& path, const TAtrib& atrib)>;
+// Receives each folder (full path ending with '/') that the scan could not read, or not wholly:
+// the entries below it are missing from the scan although they may exist.
+using UnreadableVisitor = std::function<void(const std::string& folder)>;
 
 // Appends the files of one folder (which ends with '/') whose names match the mask ("*.*" and "*"
 // match every name). A folder that cannot be read adds nothing.
@@ -35,8 +38,9 @@ void ScanFile(const std::string& folder, std::string_view mask, ScanList& list, 
 void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_t scanMode, RunHost& host);
 
 // ScanDisk that hands each entry to `visit` instead of collecting them, so that a table of a
-// million entries is written without holding the scan in memory.
+// million entries is written without holding the scan in memory, and each folder it could not read
+// to `unreadable` (when given).
 void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode, RunHost& host,
-                   const ScanVisitor& visit);
+                   const ScanVisitor& visit, const UnreadableVisitor& unreadable = {});
 
 } // namespace tarvela

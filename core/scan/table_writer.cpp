@@ -5,6 +5,7 @@
 #include "scan/folder_scan.h"
 #include "base/messages.h"
 #include "records/random_names.h"
+#include "records/table_check.h"
 #include "records/table_file.h"
 
 namespace tarvela {
@@ -14,7 +15,13 @@ std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& n
     TableWriter writer(nameFiles);
     std::int64_t total = 0;
     TNameAtribFile record;
-    ScanDiskVisit(pathFolder, "*.*", 0, host, [&](const std::string& path, const TAtrib& atrib) {
+    TableCheck check;
+    const std::string root = pathFolder.ends_with('/') ? pathFolder : pathFolder + '/';
+    const auto unreadable = [&](const std::string& folder) {
+        host.echo(std::string(msg::kFolderUnreadable) + folder, color::kRed);
+        check.unreadableFolders.push_back(folder.starts_with(root) ? folder.substr(root.size()) : "");
+    };
+    const auto visit = [&](const std::string& path, const TAtrib& atrib) {
         if (isExcluded(exclusions, path)) return;
         if (utf8CharCount(path) > kMaxPathChars) {
             host.echo(std::string(msg::kPathTooLong) + path, color::kRed);
@@ -27,8 +34,12 @@ std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& n
         record.FNameTmp = ShortString<25>::fromText(makeStoreName(path));
         writer.append(record);
         total += atrib.SizeFile;
-    });
+    };
+    ScanDiskVisit(pathFolder, "*.*", 0, host, visit, unreadable);
     writer.commit();
+    check.records = writer.recordCount();
+    check.crc32 = writer.crc32();
+    writeTableCheck(nameFiles, check);
     return total;
 }
 

@@ -16,19 +16,22 @@ namespace tarvela {
 // "[" + the time + text: the blue start and end lines of a half.
 void echoTimedLine(RunHost& host, std::string_view text);
 
-// The folders of pair n (1..10) from the point of view of `own`.
+// The folders of pair n (1..10) from the point of view of `own`, ending with their separator (a
+// folder text too long to take one in the profile gets it here).
 inline std::string ownFolder(const TProfilLine& task, Side own, int n) {
     const TFolderDual& pair = task.pair(static_cast<std::size_t>(n));
-    return (own == Side::Work ? pair.PathWork : pair.PathHome).text();
+    return withTrailingSeparator((own == Side::Work ? pair.PathWork : pair.PathHome).text());
 }
 inline std::string otherFolder(const TProfilLine& task, Side own, int n) { return ownFolder(task, otherSide(own), n); }
 
 // Loads the tables of pair n of the source side (S) and of the other side, and compares them
 // into S (CompareListsOfFiles). storeRoot: the sending half's store root, empty when receiving.
-// Returns the byte sum of the files to copy.
+// agreedSays: the sending half's agreed state (compare_lists.h). Returns the byte sum of the files
+// to copy. *sourceLoad (when given) tells what loading the source
+// side's table found.
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host,
-                           decltype(ComparePair::agreedSays) agreedSays = {});
+                           decltype(ComparePair::agreedSays) agreedSays = {}, TableLoad* sourceLoad = nullptr);
 
 // Writes everything cached for the file system of `folder` to its device. A failure (the device
 // lost writes) is a red line naming the folder and the system's text; the half must then fail, since

@@ -26,7 +26,7 @@ bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath) 
 
 bool folderReadsEmpty(const std::string& folder) {
     const auto dir = platform::Directory::open(folder);
-    return dir == nullptr || dir->entries().empty();
+    return dir != nullptr && dir->entries().empty();
 }
 
 } // namespace tarvela

@@ -13,7 +13,8 @@ namespace tarvela {
 // no agreed state, this computer's previous table of the pair does.
 bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath);
 
-// True when the folder has no entry at all, or cannot be read.
+// True when the folder can be read and has no entry at all. A folder that cannot be read is left
+// to the scan, which records it as unreadable, so that nothing below it is removed.
 bool folderReadsEmpty(const std::string& folder);
 
 } // namespace tarvela

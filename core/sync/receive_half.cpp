@@ -15,6 +15,8 @@
 #include "scan/table_writer.h"
 #include "sync/agreed_generations.h"
 #include "sync/pair_guard.h"
+#include "sync/sender_table_trust.h"
+#include "records/table_check.h"
 #include "sync/receive_pair.h"
 
 #include <array>
@@ -37,10 +39,11 @@ public:
         for (int n = 1; n <= 10; ++n) {
             if (const auto early = applyPair(n)) return *early;
         }
-        // A stopped receive keeps the store: repeating it applies the rest. So does one that left a
-        // pair alone for its folder, so that the pair is applied once the folder is back.
+        // A stopped receive keeps the store: repeating it applies the rest. So does one that found a
+        // sender's table it could not trust, or left a pair alone for its folder (the pair is
+        // applied once the folder is back).
         const bool stopped = host_.stopRequested();
-        if (!stopped && !guarded_ && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+        if (!stopped && !keepStore_ && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
         echoTimedLine(host_, home_ ? msg::kEndWorkHomeOnHome : msg::kEndHomeWorkOnWork);
         host_.hideProgressPanelLater();
         return stopped ? HalfResult::Stopped : HalfResult::Completed;
@@ -61,7 +64,7 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         const std::size_t i = static_cast<std::size_t>(n);
         if (own.empty()) {
-            platform::removeFile(ownTable(n));
+            removeTableFile(ownTable(n));
             return;
         }
         agreed_[i] = readPairAgreedState(ctx_, task_, n);
@@ -71,14 +74,14 @@ private:
             // removed everything": the pair is left alone, its table and agreed state untouched.
             if (listed && folderReadsEmpty(own)) {
                 host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
-                unusable_[i] = guarded_ = true;
+                unusable_[i] = keepStore_ = true;
                 return;
             }
             analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
         } else if (listed) {
             // Not made silently on the system disk in place of a disk that is not there.
             host_.echo(std::string(msg::kFolderMissingListed) + own, color::kRed);
-            unusable_[i] = guarded_ = true;
+            unusable_[i] = keepStore_ = true;
         } else if (makeFolders(own)) {
             // A folder new to this computer: made, and scanned empty, so that everything arrives.
             CreateListFiles(own, ownTable(n), ctx_.ListExcept, host_);
@@ -91,9 +94,16 @@ private:
     std::optional<HalfResult> applyPair(int n) {
         const std::size_t i = static_cast<std::size_t>(n);
         if (unusable_[i]) return std::nullopt;
-        if (!platform::fileExists(senderTable(n)) || !platform::fileExists(ownTable(n))) return std::nullopt;
+        const SenderTableKind senderKind = senderTableKind(senderTable(n));
+        if (senderKind == SenderTableKind::Missing || !platform::fileExists(ownTable(n))) return std::nullopt;
+        if (senderKind == SenderTableKind::NotAFile) {
+            host_.echo(std::string(msg::kTableNotAFile) + senderTable(n), color::kRed);
+            keepStore_ = true;
+            return std::nullopt;
+        }
         const std::string own = ownFolder(task_, own_, n);
         const PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i]);
+        if (receipt.senderTableDamaged) keepStore_ = true;
         if (receipt.notEnoughSpace) {
             host_.showError(msg::kNotEnoughSpace);
             host_.showProgressPanel(false);
@@ -133,7 +143,7 @@ private:
     std::string storeRoot_;
     std::array<AgreedState, 11> agreed_; // by pair number, as read before the scan
     std::array<bool, 11> unusable_{};    // pairs left alone: folder missing, unusable or reading empty
-    bool guarded_ = false;               // a pair was left alone by the guard: the store stays
+    bool keepStore_ = false;             // a pair left alone, or a sender's table not to be trusted
 };
 
 } // namespace

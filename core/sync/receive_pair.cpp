@@ -5,7 +5,6 @@
 #include "base/messages.h"
 #include "copy/copier.h"
 #include "copy/disk_tools.h"
-#include "platform/directory.h"
 #include "platform/file_system.h"
 #include "records/date_time.h"
 #include "records/store_list.h"
@@ -15,8 +14,11 @@
 #include "scan/file_list.h"
 #include "sync/conflict_name.h"
 #include "sync/half_lines.h"
+#include "sync/pair_guard.h"
 #include "sync/receive_decision.h"
+#include "records/table_check.h"
 #include "sync/rooted_path.h"
+#include "sync/sender_table_trust.h"
 
 #include <algorithm>
 #include <chrono>
@@ -31,12 +33,6 @@ namespace {
 constexpr std::int64_t kHandfulOfFiles = 5;
 
 std::string parentOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
-
-// Readable and without any entry (an unreadable folder is never taken for an empty one).
-bool folderIsEmpty(const std::string& folder) {
-    const auto dir = platform::Directory::open(folder);
-    return dir != nullptr && dir->entries().empty();
-}
 
 bool isFolderName(const std::string& name) { return name == ".." || name.ends_with("/.."); }
 
@@ -61,14 +57,22 @@ public:
           storeFolder_(storeFolder(ctx.PathTask, sender_, n)), rooted_(ownFolder_) {}
 
     PairReceipt run() {
-        CreateListOfFiles(S_, tableFile(ctx_.PathTask, sender_, n_), senderFolder_, &host_);
+        const std::string senderTable = tableFile(ctx_.PathTask, sender_, n_);
+        const TableLoad load = CreateListOfFiles(S_, senderTable, senderFolder_, &host_);
+        hold_ = judgeSenderTable(senderTable, load, ownFolder_, host_);
         CreateListOfFiles(L_, tableFile(ctx_.PathTask, own_, n_), ownFolder_);
+        // What this computer's scan could not read is not known to be absent here either.
+        TableCheck ownCheck;
+        if (readTableCheck(tableFile(ctx_.PathTask, own_, n_), ownCheck) == TableCheckState::Read) {
+            ownHold_.unreadableFolders = std::move(ownCheck.unreadableFolders);
+        }
         storeList_ = readStoreList(storeListFile(storeRoot(ctx_.PathTask, sender_), n_));
         join(platform::namesFoldCase(ownFolder_));
         const std::int64_t sum = decide();
 
         PairReceipt receipt;
         receipt.copySum = sum;
+        receipt.senderTableDamaged = hold_.damaged;
         if (!ChekDiskSize(ownFolder_, sum)) {
             receipt.notEnoughSpace = true;
             receipt.agreed = previous_;
@@ -163,6 +167,13 @@ private:
         for (Row& r : rows_) {
             const std::string& name = localName(r);
             if (isExcluded(ctx_.ListExcept, ownFolder_ + name) || isExcluded(ctx_.ListExcept, senderFolder_ + name)) {
+                r.setAside = true;
+                continue;
+            }
+            // A name missing from a sender's table that cannot be trusted (damaged, or below a
+            // folder its scan could not read), or from this computer's scan below a folder it could
+            // not read, says nothing: the name is left alone and its agreed record stays.
+            if ((r.s < 0 && !hold_.allowsRemoval(name)) || (r.l < 0 && !ownHold_.allowsRemoval(name))) {
                 r.setAside = true;
                 continue;
             }
@@ -370,7 +381,7 @@ private:
         }
         const std::string folder = dest.substr(0, dest.size() - 3); // without "/.."
         if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
-            if (folderIsEmpty(folder)) {
+            if (folderReadsEmpty(folder)) {
                 DelDir(folder, task_.DellBasket, true, host_);
             } else {
                 // Something kept, made here, excluded or hidden is still inside.
@@ -417,6 +428,8 @@ private:
     TFileList S_;
     TFileList L_;
     std::optional<StoreList> storeList_;
+    DeletionHold hold_;    // what the sender's table lets this receive remove
+    DeletionHold ownHold_; // folders this computer's scan could not read
     bool fold_ = true;
     std::vector<Row> rows_;
     DeleteAnswer answer_ = DeleteAnswer::YesToAll;

@@ -19,6 +19,7 @@ struct PairReceipt {
     AgreedState agreed;       // what the two computers agree on now (old records where nothing was done)
     std::int64_t copySum = 0; // bytes the pair needed to copy
     bool notEnoughSpace = false;
+    bool senderTableDamaged = false; // nothing was removed; the store must stay
 };
 
 // Applies pair n. `own` is the receiving side; its table of the pair was just written from a scan.

@@ -8,6 +8,7 @@
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "records/store_layout.h"
+#include "records/table_check.h"
 #include "records/table_file.h"
 #include "records/agreed_state.h"
 #include "records/store_list.h"
@@ -107,9 +108,9 @@ private:
                 }
             }
         } else {
-            platform::removeFile(ownTable(n));
+            removeTableFile(ownTable(n));
         }
-        if (otherFolder(task_, own_, n).empty()) platform::removeFile(otherTable(n));
+        if (otherFolder(task_, own_, n).empty()) removeTableFile(otherTable(n));
         return std::nullopt;
     }
 

@@ -60,7 +60,7 @@ protected:
         EXPECT_EQ(fs::file_size(medium + "Tarvela.cfg"), TProfilLine::kSize);
         for (const auto& e : fs::directory_iterator(pathTask())) {
             const std::string name = e.path().filename().string();
-            if (name.find("TabFile_") != std::string::npos) {
+            if (name.find("TabFile_") != std::string::npos && name.ends_with(".dat")) {
                 EXPECT_EQ(fs::file_size(e.path()) % TNameAtribFile::kSize, 0u) << name;
             }
         }

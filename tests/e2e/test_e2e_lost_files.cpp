@@ -121,5 +121,21 @@ TEST_F(E2ELostFiles, ExclusionsCountCharactersNotBytes) {
     EXPECT_EQ(treeOf(home), expected);
 }
 
+TEST_F(E2ELostFiles, APairFolderWithoutItsSeparatorIsStillTheFolder) {
+    // Made by hand or edited elsewhere: neither folder text ends with its separator.
+    task.pair(1).PathWork = ShortString<255>::fromText(work.substr(0, work.size() - 1));
+    task.pair(1).PathHome = ShortString<255>::fromText(home.substr(0, home.size() - 1));
+    save();
+    writeFile(work + "a.txt", "a");
+    writeFile(work + "sub/b.txt", "b");
+    firstRun();
+    EXPECT_EQ(treeOf(home), treeOf(work));
+    EXPECT_EQ(treeOf(dir / "home"), (std::map<std::string, std::string>{{"Документы/", ""},
+                                                                      {"Документы/a.txt", "a"},
+                                                                      {"Документы/sub/", ""},
+                                                                      {"Документы/sub/b.txt", "b"}}))
+        << "nothing is written beside the pair folder";
+}
+
 } // namespace
 } // namespace tarvela::test

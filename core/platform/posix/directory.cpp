@@ -1,5 +1,6 @@
 #include "platform/directory.h"
 
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,13 +39,17 @@ std::unique_ptr<Directory> Directory::openChild(const std::string& name) const {
     return std::unique_ptr<Directory>(new Directory(fd));
 }
 
-std::vector<DirEntry> Directory::entries() const {
+std::vector<DirEntry> Directory::entries(bool* complete) const {
     std::vector<DirEntry> result;
+    const auto incomplete = [complete] {
+        if (complete != nullptr) *complete = false;
+    };
     // getdents64 straight on our descriptor: one read per 32 KiB of names, no stream to set up.
     // Each Directory is read once, so moving its read offset is harmless.
     alignas(8) char buffer[32768];
     for (;;) {
         const long n = ::syscall(SYS_getdents64, fd_, buffer, sizeof buffer);
+        if (n < 0) incomplete();
         if (n <= 0) break; // end, or a folder that cannot be read: what was read stays
         for (long pos = 0; pos < n;) {
             const auto* d = reinterpret_cast<const LinuxDirent*>(buffer + pos);
@@ -60,7 +65,10 @@ std::vector<DirEntry> Directory::entries() const {
                 continue;
             }
             struct stat st {};
-            if (::fstatat(fd_, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue; // vanished meanwhile
+            if (::fstatat(fd_, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno != ENOENT) incomplete(); // not vanished: there, but out of reach
+                continue;
+            }
             if (S_ISREG(st.st_mode)) {
                 entry.kind = EntryKind::File;
             } else if (S_ISDIR(st.st_mode)) {

@@ -49,6 +49,37 @@ TEST(ProfileFile, WholeRecordsOnlyAndTrailingBytesVanishOnRewrite) {
     EXPECT_EQ(std::filesystem::file_size(dir / "Tarvela.cfg"), 2u * 5676);
 }
 
+TEST(ProfileFile, PairFoldersGetTheirMissingSeparatorWhenLoaded) {
+    struct Case {
+        std::string stored, loaded;
+    };
+    const std::string longest(255, 'x');
+    const Case cases[] = {{"", ""},
+                          {"/home/u/Документы", "/home/u/Документы/"},
+                          {"/home/u/Документы/", "/home/u/Документы/"},
+                          {"D:\\Data", "D:\\Data\\"},
+                          {"\\\\server\\share", "\\\\server\\share\\"},
+                          {"C:\\", "C:\\"},
+                          {longest, longest}}; // no room: the halves add it when they form paths
+    TempDir dir;
+    ProfilArray profiles;
+    for (const Case& c : cases) {
+        TProfilLine p = named("Case");
+        p.pair(1).PathWork = ShortString<255>::fromText(c.stored);
+        p.pair(10).PathHome = ShortString<255>::fromText(c.stored);
+        profiles.push_back(p);
+    }
+    WriteProfiles(dir.path(), profiles);
+    const ProfilArray loaded = LoadProfiles(dir.path());
+    ASSERT_EQ(loaded.size(), std::size(cases));
+    for (std::size_t i = 0; i < loaded.size(); ++i) {
+        EXPECT_EQ(loaded[i].pair(1).PathWork.text(), cases[i].loaded) << cases[i].stored;
+        EXPECT_EQ(loaded[i].pair(10).PathHome.text(), cases[i].loaded) << cases[i].stored;
+        EXPECT_EQ(loaded[i].pair(2).PathWork.text(), "");
+    }
+    EXPECT_EQ(withTrailingSeparator(longest), longest + "/");
+}
+
 TEST(ProfileFile, DeletingTheLastProfileLeavesAnEmptyFile) {
     TempDir dir;
     WriteProfiles(dir.path(), {named("only")});

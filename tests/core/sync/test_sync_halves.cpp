@@ -141,7 +141,8 @@ TEST_F(TwoComputers, HostileSenderTableNeverReachesOutsideThePairFolder) {
     EXPECT_EQ(everythingBelow(dir / "outside"), before);
     EXPECT_EQ(readFile(dir / "outside/secret.txt"), "secret");
     EXPECT_EQ(readFile(home + "fine.txt"), "payload FINE");
-    EXPECT_EQ(redLines().size(), 6u) << "one red line for each refused entry";
+    EXPECT_EQ(redLines().size(), 7u) << "one red line for each refused entry, one for the table";
+    EXPECT_TRUE(fs::exists(pathTask() + "/WFiles")) << "a table with refused records keeps the store";
     EXPECT_FALSE(fs::exists(dir / "home/up.txt"));
 }
 

@@ -1,0 +1,66 @@
+// The check file beside each table, and what a receive may remove on a table it cannot wholly trust.
+#include "records/crc32.h"
+#include "records/table_check.h"
+#include "sync/sender_table_trust.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+namespace tarvela {
+namespace {
+
+TEST(Crc32, MatchesTheStandardCheckValueInOneCallOrMany) {
+    constexpr std::string_view text = "123456789";
+    EXPECT_EQ(crc32Update(0, text.data(), text.size()), 0xCBF43926u);
+    std::uint32_t crc = 0;
+    for (const char c : text) crc = crc32Update(crc, &c, 1);
+    EXPECT_EQ(crc, 0xCBF43926u);
+    EXPECT_EQ(crc32Update(0, nullptr, 0), 0u);
+}
+
+TEST(TableCheck, RoundTripsAndRefusesWhatIsNotOneOfOurs) {
+    test::TempDir dir;
+    const std::string table = dir / "WTabFile_1.dat";
+    EXPECT_EQ(tableCheckPath(table), dir / "WTabFile_1.chk");
+    TableCheck check;
+    EXPECT_EQ(readTableCheck(table, check), TableCheckState::Missing);
+
+    const TableCheck written{12, 0x0badf00d, {"", "sub/", "a\\b\nc\r/"}};
+    writeTableCheck(table, written);
+    EXPECT_EQ(test::readFile(tableCheckPath(table)),
+              "tarvela table check 1\nrecords 12\ncrc32 0badf00d\nunreadable\t\nunreadable\tsub/\n"
+              "unreadable\ta\\\\b\\nc\\r/\n");
+    ASSERT_EQ(readTableCheck(table, check), TableCheckState::Read);
+    EXPECT_EQ(check, written);
+
+    for (const char* bad : {"", "tarvela table check 1\nrecords 12\n", "tarvela table check 1\nrecords 1\ncrc32 0\n",
+                            "tarvela table check 1\nrecords -1\ncrc32 00000000\n",
+                            "tarvela table check 1\nrecords 1\ncrc32 00000000", "other\nrecords 1\ncrc32 00000000\n",
+                            "tarvela table check 1\nrecords 1\ncrc32 00000000\nunreadable\t\\q\n"}) {
+        test::writeFile(tableCheckPath(table), bad);
+        EXPECT_EQ(readTableCheck(table, check), TableCheckState::Damaged) << bad;
+    }
+    removeTableFile(table);
+    EXPECT_EQ(readTableCheck(table, check), TableCheckState::Missing);
+}
+
+TEST(DeletionHold, KeepsWhatLiesInOrHoldsAnUnreadFolder) {
+    const DeletionHold unread{false, {"sub/inner/"}};
+    struct Case {
+        std::string_view name;
+        bool allowed;
+    };
+    for (const Case& c : {Case{"a.txt", true}, Case{"sub/a.txt", true}, Case{"sub/inner/a.txt", false},
+                          Case{"sub/inner/deep/..", false}, Case{"sub/inner/..", false}, Case{"sub/..", false},
+                          Case{"..", false}, Case{"subx/..", true}, Case{"sub/inn/..", true}}) {
+        EXPECT_EQ(unread.allowsRemoval(c.name), c.allowed) << c.name;
+    }
+    EXPECT_FALSE((DeletionHold{false, {""}}.allowsRemoval("a.txt"))) << "the pair folder was not read";
+    EXPECT_FALSE((DeletionHold{true, {}}.allowsRemoval("a.txt"))) << "a damaged table";
+    EXPECT_TRUE((DeletionHold{}.allowsRemoval("a.txt")));
+}
+
+} // namespace
+} // namespace tarvela
