@@ -21,7 +21,7 @@ PathKind pathKindNoFollow(const std::string& path);
 // Removes one file; false when it could not (a missing file counts as removed).
 bool removeFile(const std::string& path);
 
-// Renames a file without ever replacing what stands at `to`.
+// Renames a file or folder without ever replacing what stands at `to`.
 enum class RenameResult { Done, Taken, Failed };
 RenameResult renameNoReplace(const std::string& from, const std::string& to);
 

@@ -96,7 +96,7 @@ private:
     // Rows in the sender's order, then names only this computer has, then names only A has.
     void join(bool fold) {
         fold_ = fold;
-        std::unordered_map<std::string, std::size_t> rowOf;
+        std::unordered_map<std::string, std::size_t>& rowOf = rowOf_;
         std::unordered_map<std::string, std::ptrdiff_t> localOf;
         for (std::size_t i = 0; i < L_.count(); ++i) localOf.try_emplace(key(L_.key(i)), static_cast<std::ptrdiff_t>(i));
         for (std::size_t i = 0; i < S_.count(); ++i) {
@@ -253,23 +253,44 @@ private:
     bool copyIn(Row& r, const std::string& dest) {
         const std::string name = localName(r);
         const TAtrib& s = *sItem(r);
+        const bool folder = s.Nature == kNatureFolder;
         host_.setFileLabel(dest);
+        const std::string stored = folder ? std::string() : storedCopy(r);
+        if (!folder && stored.empty()) {
+            host_.echo(std::string(msg::kFileMissing) + storeFolder_ + s.FNameTmp.text(), color::kRed);
+            return false;
+        }
+        // Files standing where a folder of this entry goes (the other computer made a folder of
+        // one) are cleared top down, each only after the folders above it proved real.
+        const std::string path = folder ? name.substr(0, name.size() - 3) : name;
+        std::vector<std::string> ways; // the folders this entry needs, from the top
+        for (auto slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+            ways.push_back(path.substr(0, slash));
+        }
+        if (folder) ways.push_back(path);
+        for (const std::string& above : ways) {
+            if (!rooted_.parentsStayInside(above)) {
+                host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+                return false;
+            }
+            if (platform::pathKindNoFollow(ownFolder_ + above) == platform::PathKind::File &&
+                !clearTheWay(ownFolder_ + above, above + "/..")) {
+                return false;
+            }
+        }
         if (!rooted_.parentsStayInside(name)) {
             host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
             return false;
         }
-        if (s.Nature == kNatureFolder) {
+        if (folder) {
             // A folder new on the sender arrives even when it is empty.
-            if (!makeFolders(dest.substr(0, dest.size() - 3))) return false;
+            if (!makeFolders(ownFolder_ + path)) return false;
             record(r, s.FileDataTime);
             return true;
         }
-        const std::string stored = storedCopy(r);
-        if (stored.empty()) {
-            host_.echo(std::string(msg::kFileMissing) + storeFolder_ + s.FNameTmp.text(), color::kRed);
-            return false;
-        }
         if (!makeFolders(parentOf(dest))) return false;
+        // A folder where the file goes (the other computer made a file of it) is set aside whole.
+        if (platform::pathKindNoFollow(dest) == platform::PathKind::Folder && !moveAside(dest)) return false;
         // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
         // two seconds) must not make the file travel again.
         if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime))) return false;
@@ -290,17 +311,36 @@ private:
             host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
             return false;
         }
+        return moveAside(dest) && copyIn(r, dest);
+    }
+
+    // A file where a new folder goes: removed when it is as the computers agreed and the other
+    // computer no longer has it (its own row says so), else set aside as a conflict copy.
+    bool clearTheWay(const std::string& path, const std::string& folderName) {
+        const auto it = rowOf_.find(key(folderName.substr(0, folderName.size() - 3)));
+        if (it != rowOf_.end() && task_.OperacDell && !rows_[it->second].setAside &&
+            rows_[it->second].decision.step == ReceiveStep::Delete) {
+            if (!DelFiles(path, task_.DellBasket, host_)) return false;
+            rows_[it->second].done = true;
+            return true;
+        }
+        return moveAside(path);
+    }
+
+    // Renames what stands at `path` to a conflict name that no other item has; false (with a red
+    // line) when it cannot be moved, and then nothing is put in its place.
+    bool moveAside(const std::string& path) {
         const auto now = std::chrono::system_clock::now();
         const std::string_view computer = own_ == Side::Home ? "домашний" : "рабочий";
         for (int attempt = 1; attempt < 1000; ++attempt) {
-            const std::string aside = conflictCopyPath(dest, computer, now, attempt);
-            const platform::RenameResult result = platform::renameNoReplace(dest, aside);
+            const std::string aside = conflictCopyPath(path, computer, now, attempt);
+            const platform::RenameResult result = platform::renameNoReplace(path, aside);
             if (result == platform::RenameResult::Taken) continue;
             if (result == platform::RenameResult::Failed) break;
             host_.echo(std::string(msg::kConflictKept) + aside, color::kOrange);
-            return copyIn(r, dest);
+            return true;
         }
-        host_.echo(std::string(msg::kConflictNotSetAside) + dest, color::kRed);
+        host_.echo(std::string(msg::kConflictNotSetAside) + path, color::kRed);
         return false;
     }
 
@@ -370,6 +410,12 @@ private:
             r.done = true;
             return;
         }
+        // Already gone (with a folder set aside or removed before it): nothing to remove.
+        const std::string item = isFolderName(name) ? dest.substr(0, dest.size() - 3) : dest;
+        if (platform::pathKindNoFollow(item) == platform::PathKind::Missing) {
+            r.done = true;
+            return;
+        }
         if (!rooted_.parentsStayInside(name)) {
             host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
             return;
@@ -432,6 +478,7 @@ private:
     DeletionHold ownHold_; // folders this computer's scan could not read
     bool fold_ = true;
     std::vector<Row> rows_;
+    std::unordered_map<std::string, std::size_t> rowOf_; // by joining key
     DeleteAnswer answer_ = DeleteAnswer::YesToAll;
 };
 

@@ -272,3 +272,39 @@ TEST_F(TwoComputers, AnAgreedStateOlderThanOneSeenRemovesNothing) {
 
 } // namespace
 } // namespace tarvela::test
+
+namespace tarvela::test {
+namespace {
+
+// One computer turns a file into a folder of the same name, or a folder into a file. What stands in
+// the way on the other computer is removed when it is as agreed, else kept as a conflict copy.
+TEST_F(TwoComputers, AFileThatBecameAFolderAndBack) {
+    writeFile(work + "x", "file x");
+    writeFile(work + "y/inner.txt", "inner");
+    writeFile(work + "keep.txt", "k");
+    firstRun();
+    fs::remove(work + "x");
+    writeFile(work + "x/a.txt", "now a folder");
+    fs::remove_all(work + "y");
+    writeFile(work + "y", "now a file");
+    writeFile(home + "y/mine.txt", "made at home"); // the folder in the way holds something new
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    std::string echo;
+    for (const auto& l : host.lines) echo += l.text + "\n";
+    EXPECT_EQ(readFile(home + "x/a.txt"), "now a folder") << echo;
+    EXPECT_EQ(readFile(home + "y"), "now a file");
+    std::size_t asideFolders = 0;
+    for (const auto& e : fs::directory_iterator(home)) {
+        const std::string name = e.path().filename().string();
+        EXPECT_FALSE(name.starts_with("x (конфликт")) << "the agreed file x went without a copy";
+        if (name.starts_with("y (конфликт ") && e.is_directory()) {
+            ++asideFolders;
+            EXPECT_EQ(readFile(e.path().string() + "/mine.txt"), "made at home");
+        }
+    }
+    EXPECT_EQ(asideFolders, 1u);
+}
+
+} // namespace
+} // namespace tarvela::test
