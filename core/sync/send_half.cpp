@@ -206,7 +206,9 @@ private:
     // has travels too, since the other side then takes it back.
     decltype(ComparePair::agreedSays) agreedSays(const AgreedState& agreed) const {
         if (agreed.records.empty()) return {};
-        auto byName = std::make_shared<std::unordered_map<std::string, const AgreedRecord*>>();
+        // Keyed by views of the records' names: the agreed state outlives the comparison.
+        auto byName = std::make_shared<std::unordered_map<std::string_view, const AgreedRecord*>>();
+        byName->reserve(agreed.records.size());
         for (const AgreedRecord& r : agreed.records) byName->try_emplace(r.name, &r);
         return [byName, own = own_, deletionOn = task_.OperacDell](const std::string& name, const TAtrib& source,
                                                                     const TAtrib* destination) -> std::optional<bool> {
