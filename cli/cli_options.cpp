@@ -12,11 +12,13 @@ template <typename T> struct Word {
     T value;
 };
 
-constexpr std::array<Word<Command>, 4> kCommands = {{
+constexpr std::array<Word<Command>, 6> kCommands = {{
     {"list", Command::List},
     {"id", Command::Id},
     {"state", Command::State},
     {"run", Command::Run},
+    {"profile", Command::Profile},
+    {"log", Command::Log},
 }};
 constexpr std::array<Word<Role>, 2> kRoles = {{{"work", Role::Work}, {"home", Role::Home}}};
 constexpr std::array<Word<Direction>, 2> kDirections = {{
@@ -166,6 +168,8 @@ private:
         if (o_.command == Command::None) {
             if (const auto c = lookUp(kCommands, arg)) {
                 o_.command = *c;
+                if (*c == Command::Profile || *c == Command::Log)
+                    takeTheRest();
             } else {
                 error_ = "unknown command '" + arg + "'";
             }
@@ -175,6 +179,12 @@ private:
         } else {
             error_ = "unexpected argument '" + arg + "'";
         }
+    }
+
+    // Everything after the command word belongs to the command's own parser.
+    void takeTheRest() {
+        o_.rest.assign(args_.begin() + static_cast<std::ptrdiff_t>(next_), args_.end());
+        next_ = args_.size();
     }
 
     void complete() {

@@ -10,7 +10,7 @@
 
 namespace tarvela::cli {
 
-enum class Command { None, List, Id, State, Run };
+enum class Command { None, List, Id, State, Run, Profile, Log };
 
 // The answer to the full-copy question: Unset asks on a terminal and refuses without one.
 enum class FullCopyChoice { Unset, All, None, Refuse, Ask };
@@ -28,6 +28,8 @@ struct CliOptions {
     DeleteChoice deleteChoice = DeleteChoice::Unset;
     bool noColor = false;
     bool allowMassRemoval = false; // --allow-mass-removal
+    // The arguments after "profile" or "log": those commands parse their own (profile_options.h).
+    std::vector<std::string> rest;
 };
 
 struct ParsedCommandLine {

@@ -2,15 +2,17 @@
 
 #include "cli_options.h"
 #include "help_text.h"
+#include "log_command.h"
 #include "platform/file_system.h"
 #include "profile_choice.h"
+#include "profile_commands.h"
+#include "program_path.h"
 #include "records/profile_file.h"
 #include "sync/run_control.h"
 #include "records/store_layout.h"
 #include "sync/sync_context.h"
 #include "terminal_host.h"
 
-#include <filesystem>
 #include <optional>
 
 namespace tarvela::cli {
@@ -21,16 +23,6 @@ constexpr std::string_view kTool = "tarvela-cli: ";
 int usageError(std::ostream& err, const std::string& message) {
     err << kTool << message << "\nTry 'tarvela-cli --help'.\n";
     return kExitUsage;
-}
-
-// The medium folder as ProgramPath: absolute, ending with '/'.
-std::string programPathOf(const CliOptions& o, const CliEnvironment& env) {
-    if (!o.medium)
-        return env.executableFolder;
-    std::string path = std::filesystem::absolute(*o.medium).lexically_normal().string();
-    if (!path.ends_with('/'))
-        path += '/';
-    return path;
 }
 
 // A field of a list line: tabs and line breaks would break the line's format.
@@ -58,7 +50,8 @@ Profiles loadProfiles(const std::string& programPath) {
 
 class Commands {
 public:
-    Commands(const CliOptions& o, CliEnvironment& env) : o_(o), env_(env), programPath_(programPathOf(o, env)) {}
+    Commands(const CliOptions& o, CliEnvironment& env)
+        : o_(o), env_(env), programPath_(programPathOf(o.medium, env.executableFolder)) {}
 
     int list() {
         const Profiles p = loadProfiles(programPath_);
@@ -188,6 +181,10 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
             return commands.state();
         case Command::Run:
             return commands.run();
+        case Command::Profile:
+            return runProfileCommand(o.rest, o.medium, env);
+        case Command::Log:
+            return runLogCommand(o.rest, o.medium, env);
         case Command::None:
             break;
         }

@@ -1,5 +1,7 @@
 #include "help_text.h"
 
+#include "profile_help_text.h"
+
 namespace tarvela::cli {
 namespace {
 
@@ -15,6 +17,8 @@ Commands:
   id             this computer's identity
   state PROFILE  the directions that may run now, one per line
   run PROFILE    runs this computer's half of a direction
+  profile ACTION makes, shows, changes, removes or clears a profile (add, show, set, remove, clear)
+  log PROFILE    the profile's log as plain text
 
 PROFILE is the 8-character Id, the exact name, or #INDEX (0-based, as list shows it).
 "tarvela-cli COMMAND --help" tells more of each command.
@@ -85,6 +89,10 @@ std::string_view helpText(Command command) {
         return kState;
     case Command::Run:
         return kRun;
+    case Command::Profile:
+        return profileHelpText(ProfileAction::None);
+    case Command::Log:
+        return logHelpText();
     default:
         return kTool;
     }

@@ -2,7 +2,7 @@
 // takes any bytes, and our own documents read back line for line after a merge.
 #include "records/cp1251.h"
 #include "fuzz_target.h"
-#include "rtf_reader.h"
+#include "log/rtf_reader.h"
 #include "log/run_log.h"
 #include "records/utf8.h"
 
@@ -73,7 +73,7 @@ std::string documentOf(const std::vector<std::string>& lines, std::uint32_t colo
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    tarvela::ui::readRtf(input); // never crashes, never hangs
+    tarvela::readRtf(input); // never crashes, never hangs
 
     // The first part (up to a 0x01 byte) plays an old log file of any origin, the rest a new run's
     // document (always our writer's in the program, so only one of its shape must merge well-formed).
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto merged = tarvela::mergeLogDocument(documentOf(first, 0x0000FF), documentOf(second, 0x008000));
     FUZZ_CHECK(merged.has_value());
     FUZZ_CHECK(oneGroup(*merged));
-    const auto paragraphs = tarvela::ui::readRtf(*merged);
+    const auto paragraphs = tarvela::readRtf(*merged);
     FUZZ_CHECK(paragraphs.size() == first.size() + second.size());
     for (std::size_t i = 0; i < paragraphs.size(); ++i) {
         const std::string& expected = i < first.size() ? first[i] : second[i - first.size()];

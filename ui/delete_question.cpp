@@ -34,11 +34,14 @@ TDeleteQuestion::TDeleteQuestion(const QString& path, QWidget* parent) : QDialog
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    addAnswer(buttons, "Yes", msg::kYes, DeleteAnswer::Yes);
+    QPushButton* yes = addAnswer(buttons, "Yes", msg::kYes, DeleteAnswer::Yes);
     addAnswer(buttons, "No", msg::kNo, DeleteAnswer::No);
-    addAnswer(buttons, "YesToAll", msg::kYesToAll, DeleteAnswer::YesToAll);
     addAnswer(buttons, "NoToAll", msg::kNoToAll, DeleteAnswer::NoToAll);
+    addAnswer(buttons, "YesToAll", msg::kYesToAll, DeleteAnswer::YesToAll);
     buttons->addStretch(1);
+    // Enter answers "Да" for this one item; Escape (like the close box) keeps everything.
+    yes->setDefault(true);
+    yes->setFocus();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -46,7 +49,8 @@ TDeleteQuestion::TDeleteQuestion(const QString& path, QWidget* parent) : QDialog
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TDeleteQuestion::addAnswer(QLayout* row, const char* objectName, std::string_view caption, DeleteAnswer answer) {
+QPushButton* TDeleteQuestion::addAnswer(QLayout* row, const char* objectName, std::string_view caption,
+                                        DeleteAnswer answer) {
     auto* button = new QPushButton(qs(caption), this);
     button->setObjectName(QString::fromLatin1(objectName));
     button->setAutoDefault(false);
@@ -55,6 +59,13 @@ void TDeleteQuestion::addAnswer(QLayout* row, const char* objectName, std::strin
         accept();
     });
     row->addWidget(button);
+    return button;
+}
+
+// Escape and the close box: "Нет для всех", nothing more is deleted in this run.
+void TDeleteQuestion::reject() {
+    answer_ = DeleteAnswer::NoToAll;
+    QDialog::reject();
 }
 
 DeleteAnswer TDeleteQuestion::ask(ModalDriver& driver, QWidget* parent, const QString& path) {

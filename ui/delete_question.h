@@ -1,13 +1,15 @@
 #pragma once
 // The deletion question of the receiving half: "Удалить: " + path, with the four answers "Да",
-// "Нет", "Да для всех", "Нет для всех" in that order. Made for one question and destroyed after
-// the answer. Closing it without a button (close box, Escape) is its own answer, Closed.
+// "Нет", "Нет для всех", "Да для всех" in that order, "Да" the default button. Made for one
+// question and destroyed after the answer. Closing it without a button (close box, Escape) answers
+// "Нет для всех".
 
 #include "base/run_host.h"
 
 #include <QDialog>
 
 class QAbstractButton;
+class QPushButton;
 
 namespace tarvela::ui {
 
@@ -23,8 +25,11 @@ public:
     // Shows the question for `path` and returns the answer.
     static DeleteAnswer ask(ModalDriver& driver, QWidget* parent, const QString& path);
 
+protected:
+    void reject() override;
+
 private:
-    void addAnswer(QLayout* row, const char* objectName, std::string_view caption, DeleteAnswer answer);
+    QPushButton* addAnswer(QLayout* row, const char* objectName, std::string_view caption, DeleteAnswer answer);
 
     DeleteAnswer answer_ = DeleteAnswer::Closed;
 };

@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "qt_text.h"
+#include "style_catalog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -11,11 +12,15 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <utility>
+
 namespace tarvela::ui {
 namespace {
 
 constexpr int kWidth = 754;
 constexpr int kHeight = 266;
+const QColor kTitleColor(153, 51, 102);
+const QColor kPurple(128, 0, 128);
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QColor& color, QRect geometry) {
     auto* label = new QLabel(text, parent);
@@ -32,22 +37,22 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 TFmDialogFulCopy::TFmDialogFulCopy(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FmDialogFulCopy"));
-    // No title text, only the close box.
+    // No title text, only the close box. An empty title would let the platform put the program's
+    // name in the title bar; a single space shows as nothing.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString());
+    setWindowTitle(QStringLiteral(" "));
     setModal(true);
     setFixedSize(kWidth, kHeight);
 
-    const QColor purple(128, 0, 128);
-    QLabel* title = makeLabel(this, "RzLabel1", qs(msg::kFullCopyInfoMissing), QColor(153, 51, 102),
-                              QRect(16, 14, kWidth - 32, 36));
-    QFont big = title->font();
+    RzLabel1 = makeLabel(this, "RzLabel1", qs(msg::kFullCopyInfoMissing), kTitleColor, QRect(16, 14, kWidth - 32, 36));
+    QFont big = RzLabel1->font();
     big.setBold(true);
     big.setPixelSize(20);
-    title->setFont(big);
+    RzLabel1->setFont(big);
 
-    makeLabel(this, "RzLabel2", qs(msg::kFullCopyFolder), purple, QRect(40, 62, 60, 22));
-    RzLabelNameFolder = makeLabel(this, "RzLabelNameFolder", QString(), purple, QRect(104, 62, 600, 22));
+    RzLabel2 = makeLabel(this, "RzLabel2", qs(msg::kFullCopyFolder), kPurple, QRect(40, 62, 60, 22));
+    RzLabelNameFolder = makeLabel(this, "RzLabelNameFolder", QString(), kPurple, QRect(104, 62, 600, 22));
+    colourLabels();
 
     // The question holds a carriage return where its line breaks.
     RzCheckBoxCopyAll = new QCheckBox(qs(msg::kFullCopyAllFiles).replace(QLatin1Char('\r'), QLatin1Char('\n')), this);
@@ -76,7 +81,18 @@ void TFmDialogFulCopy::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+void TFmDialogFulCopy::colourLabels() {
+    const QColor window = palette().color(QPalette::Window);
+    for (auto [label, fixed] :
+         {std::pair{RzLabel1, kTitleColor}, std::pair{RzLabel2, kPurple}, std::pair{RzLabelNameFolder, kPurple}}) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, readableOn(fixed, window));
+        label->setPalette(p);
+    }
+}
+
 void TFmDialogFulCopy::FormShow() {
+    colourLabels(); // the style may have changed since the last question
     RzLabelNameFolder->setToolTip(NameFolder);
     RzLabelNameFolder->setText(
         RzLabelNameFolder->fontMetrics().elidedText(NameFolder, Qt::ElideMiddle, RzLabelNameFolder->width()));

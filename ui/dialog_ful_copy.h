@@ -32,9 +32,13 @@ protected:
 
 private:
     void FormShow();
+    // The labels' fixed colours, or readable shades of them on a dark style's window.
+    void colourLabels();
     void RzBitBtnOkClick();
     void RzBitBtnCloseClick();
 
+    QLabel* RzLabel1 = nullptr;
+    QLabel* RzLabel2 = nullptr;
     QLabel* RzLabelNameFolder = nullptr;
     QCheckBox* RzCheckBoxCopyAll = nullptr;
     QCheckBox* RzCheckBoxAll = nullptr;

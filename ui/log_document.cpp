@@ -3,7 +3,7 @@
 #include "base/echo_color.h"
 #include "echo_pane.h"
 #include "qt_text.h"
-#include "rtf_reader.h"
+#include "log/rtf_reader.h"
 #include "log/run_log.h"
 
 #include <QTextBlock>

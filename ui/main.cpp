@@ -1,5 +1,6 @@
 // The program block: the application with its title and default look, the main window (which
 // creates the other windows), the start-up sequence and the message loop.
+#include "qt_translations.h"
 #include "tarvela_window.h"
 #include "ui_texts.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationName(QStringLiteral("tarvela"));
     QApplication::setDesktopFileName(QStringLiteral("tarvela"));
+    tarvela::ui::installQtTranslations(app);
     tarvela::ui::TFmTarvela window(QCoreApplication::applicationDirPath().toStdString() + "/");
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/tarvela.png")));
     window.FormCreate();

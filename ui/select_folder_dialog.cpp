@@ -3,11 +3,43 @@
 #include "modal_driver.h"
 #include "ui_texts.h"
 
+#include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace tarvela::ui {
+namespace {
+
+// "Создать папку" and "Удалить" as buttons beside "Закрыть": they do what the dialog's own folder
+// button and its context menu's delete item do (the delete asks first and removes only files and
+// empty folders).
+void addFolderButtons(QFileDialog& dialog) {
+    auto* box = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    if (box == nullptr)
+        return;
+    if (auto* newFolder = dialog.findChild<QToolButton*>(QStringLiteral("newFolderButton"))) {
+        newFolder->setToolTip(QString::fromUtf8(text::kCreateFolder));
+        QPushButton* create = box->addButton(QString::fromUtf8(text::kCreateFolder), QDialogButtonBox::ActionRole);
+        create->setObjectName(QStringLiteral("CreateFolderButton"));
+        create->setAutoDefault(false);
+        QObject::connect(create, &QPushButton::clicked, newFolder, &QToolButton::click);
+    }
+    if (auto* deleteItem = dialog.findChild<QAction*>(QStringLiteral("qt_delete_action"))) {
+        QPushButton* remove = box->addButton(QString::fromUtf8(text::kDelete), QDialogButtonBox::ActionRole);
+        remove->setObjectName(QStringLiteral("DeleteButton"));
+        remove->setAutoDefault(false);
+        // The menu item is enabled only while its menu is open; the dialog itself checks the item.
+        QObject::connect(remove, &QPushButton::clicked, deleteItem, [deleteItem] {
+            deleteItem->setEnabled(true);
+            deleteItem->trigger();
+        });
+    }
+}
+
+} // namespace
 
 std::optional<QString> TSelectFolderDialog::execute(QWidget* parent, const QString& startFolder) {
     lastStart_ = startFolder;
@@ -27,8 +59,7 @@ std::optional<QString> TSelectFolderDialog::execute(QWidget* parent, const QStri
     dialog.setOption(QFileDialog::ShowDirsOnly, false);
     dialog.setFilter(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8(text::kClose));
-    if (auto* create = dialog.findChild<QToolButton*>(QStringLiteral("newFolderButton")))
-        create->setToolTip(QString::fromUtf8(text::kCreateFolder));
+    addFolderButtons(dialog);
     if (modal_.run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

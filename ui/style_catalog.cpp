@@ -47,8 +47,8 @@ const std::vector<StyleColors>& styleCatalog() {
          0x2D5B80, 0xEAF4FC, 0xF7FBFE, 0x142B40, 0},
         {"Lavender Classico", 0xF0EDF7, 0x2F2745, 0xFFFFFF, 0x2A2240, 0xE0DAF0, 0x2F2745, 0x5B4B9A, 0xFFFFFF, 0xA79CC8,
          0x5B4B9A, 0xF4F1FC, 0xFCFBFF, 0x2A2240, 0},
-        {"Light", 0xF7F7F7, 0x202020, 0xFFFFFF, 0x1A1A1A, 0xECECEC, 0x202020, 0x2A64C0, 0xFFFFFF, 0xC4C4C4, 0xE2E2E2,
-         0x303030, 0xFFFFFF, 0x1A1A1A, 4},
+        {"Light", 0xF7F7F7, 0x202020, 0xFFFFFF, 0x1A1A1A, 0xECECEC, 0x202020, 0x2A64C0, 0xFFFFFF, 0xC4C4C4, 0x44484F,
+         0xF2F2F2, 0xFFFFFF, 0x1A1A1A, 4},
         {"Luna", 0xECE9D8, 0x1E1E1E, 0xFFFFFF, 0x000000, 0xF4F2E8, 0x1E1E1E, 0x316AC5, 0xFFFFFF, 0x7F9DB9, 0x245EDC,
          0xFFFFFF, 0xFFFFF0, 0x000000, 3},
         {"Metropolis UI Blue", 0xFFFFFF, 0x1B1B1B, 0xFFFFFF, 0x1B1B1B, 0xE6EEF7, 0x0B3D7A, 0x005A9E, 0xFFFFFF, 0x0063B1,
@@ -59,8 +59,8 @@ const std::vector<StyleColors>& styleCatalog() {
          0x1A1617, 0xF07A8A, 0xFFFCFC, 0x2B2627, 4},
         {"Sapphire Kamri", 0xE6ECF8, 0x14254A, 0xFFFFFF, 0x0F1F40, 0xD0DCF4, 0x14254A, 0x1C3F94, 0xFFFFFF, 0x7F97CC,
          0x1C3F94, 0xE9EFFC, 0xF8FAFF, 0x0F1F40, 6},
-        {"Silver", 0xE9EAEC, 0x262A2F, 0xFBFBFC, 0x1F2327, 0xD8DADD, 0x262A2F, 0x596573, 0xFFFFFF, 0xA3A8AE, 0xB9BDC2,
-         0x1F2327, 0xFFFFFF, 0x1F2327, 3},
+        {"Silver", 0xE9EAEC, 0x262A2F, 0xFBFBFC, 0x1F2327, 0xD8DADD, 0x262A2F, 0x596573, 0xFFFFFF, 0xA3A8AE, 0x5A626C,
+         0xF4F5F6, 0xFFFFFF, 0x1F2327, 3},
         {"Slate Classico", 0xDDE2E6, 0x1F2A33, 0xF7F9FA, 0x1A242C, 0xC8D0D7, 0x1F2A33, 0x3E5566, 0xFFFFFF, 0x8795A1,
          0x3E5566, 0xEEF2F5, 0xFAFBFC, 0x1A242C, 0},
         {"Smokey Quartz Kamri", 0xE9E4E1, 0x2E2624, 0xFCFAF9, 0x2A2220, 0xD9D0CB, 0x2E2624, 0x6E5A52, 0xFFFFFF,
@@ -89,6 +89,44 @@ QColor placeholderText(const StyleColors& s) {
         best = candidate;
     }
     return best;
+}
+
+QColor disabledButtonText(const StyleColors& s) {
+    // The faintest step towards the button colour that still shows the caption (about 2:1).
+    const QColor text(s.buttonText);
+    const QColor button(s.button);
+    QColor best = text;
+    for (double t = 0.05; t < 1.0; t += 0.05) {
+        const QColor candidate = mix(text, button, t);
+        if (contrastRatio(candidate, button) < 2.0 || contrastRatio(candidate, buttonTop(s)) < 2.0)
+            break;
+        best = candidate;
+    }
+    return best;
+}
+
+QColor indicatorEdge(const StyleColors& s) {
+    const QColor window(s.window);
+    const QColor base(s.base);
+    const QColor towards(s.windowText);
+    for (double t = 0.3; t < 1.0; t += 0.05) {
+        const QColor candidate = mix(window, towards, t);
+        if (contrastRatio(candidate, window) >= 4.0 && contrastRatio(candidate, base) >= 4.0)
+            return candidate;
+    }
+    return towards;
+}
+
+QColor readableOn(const QColor& fixed, const QColor& background) {
+    if (contrastRatio(fixed, background) >= 4.5)
+        return fixed;
+    const QColor towards = luminance(background) < 0.18 ? QColor(Qt::white) : QColor(Qt::black);
+    for (double t = 0.05; t < 1.0; t += 0.05) {
+        const QColor candidate = mix(fixed, towards, t);
+        if (contrastRatio(candidate, background) >= 4.5)
+            return candidate;
+    }
+    return towards;
 }
 
 double contrastRatio(const QColor& a, const QColor& b) {

@@ -1,5 +1,6 @@
 #include "style_manager.h"
 
+#include "indicator_style.h"
 #include "style_catalog.h"
 
 #include <QApplication>
@@ -70,7 +71,7 @@ QPalette TStyleManager::paletteOf(const StyleColors& s) {
     // Disabled controls fade towards their background (exempt from the contrast rule).
     p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(s.border));
     p.setColor(QPalette::Disabled, QPalette::Text, QColor(s.border));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(s.border));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, disabledButtonText(s));
     return p;
 }
 
@@ -79,9 +80,9 @@ QString TStyleManager::styleSheetOf(const StyleColors& s) {
     QString sheet = QStringLiteral(
         "QPushButton { color: %1; border: 1px solid %2; border-radius: %3px; padding: 3px 4px;"
         " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %4, stop:1 %5); }"
-        "QPushButton:hover { border-color: %6; }"
+        "QPushButton:default, QPushButton:hover { border-color: %6; }"
         "QPushButton:pressed { background: %5; }"
-        "QPushButton:disabled { color: %2; }"
+        "QPushButton:disabled { color: %13; }"
         "QLineEdit, QListWidget, QTextEdit, QPlainTextEdit { border: 1px solid %2; border-radius: %7px; }"
         "QLineEdit { padding: 2px 4px; }"
         "QGroupBox { border: 1px solid %2; border-radius: %3px; margin-top: 10px; padding-top: 6px; }"
@@ -94,7 +95,7 @@ QString TStyleManager::styleSheetOf(const StyleColors& s) {
         .arg(css(QColor(s.buttonText)), css(QColor(s.border)), QString::number(r), css(buttonTop(s)),
              css(QColor(s.button)), css(QColor(s.highlight)), QString::number(r / 2), css(QColor(s.windowText)),
              css(QColor(s.strip)))
-        .arg(css(QColor(s.stripText)), css(QColor(s.paper)), css(QColor(s.ink)));
+        .arg(css(QColor(s.stripText)), css(QColor(s.paper)), css(QColor(s.ink)), css(disabledButtonText(s)));
 }
 
 bool TStyleManager::SetStyle(const QString& name) {
@@ -113,7 +114,7 @@ bool TStyleManager::SetStyle(const QString& name) {
     const StyleColors* s = find(name);
     if (s == nullptr)
         return false;
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new TIndicatorStyle(indicatorEdge(*s)));
     QApplication::setPalette(paletteOf(*s));
     qApp->setStyleSheet(styleSheetOf(*s));
     active_ = name;

@@ -4,11 +4,10 @@
 #include "base/errors.h"
 #include "scan/exclusions.h"
 #include "message_boxes.h"
-#include "base/messages.h"
 #include "platform/file_system.h"
 #include "records/profile_file.h"
+#include "records/profile_rules.h"
 #include "qt_text.h"
-#include "records/random_names.h"
 #include "records/store_layout.h"
 #include "tarvela_window.h"
 #include "ui_texts.h"
@@ -16,8 +15,9 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,16 +26,8 @@
 namespace tarvela::ui {
 namespace {
 
-constexpr int kIdLength = 8;
-
 ShortString<255> pathField(const QString& text) {
     return ShortString<255>::fromText(utf8(text));
-}
-
-// A folder ends with the separator; an empty path stays empty.
-void endWithSeparator(ShortString<255>& path) {
-    if (!path.empty() && path.bytes().back() != '/')
-        path = ShortString<255>::fromBytes(path.bytes() + '/');
 }
 
 } // namespace
@@ -54,9 +46,42 @@ void TFmConfig::showEditor() {
         return;
     }
     FormShow();
+    fitToContents();
     show();
     raise();
     activateWindow();
+}
+
+// The editor has a fixed size; it is taken from the controls as the current style draws them (the
+// saved style is applied after the editor was made, and the user may choose another while it is
+// open), so that no control is cut off.
+void TFmConfig::fitToContents() {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    for (QWidget* c : findChildren<QWidget*>())
+        c->ensurePolished();
+    layout()->invalidate();
+    layout()->activate();
+    setFixedSize(layout()->totalSizeHint().expandedTo(layout()->totalMinimumSize()));
+}
+
+// Enter saves, as the window's main button; on a focused push button it presses that button.
+// Escape closes without saving.
+void TFmConfig::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused != nullptr && focused->isEnabled())
+            focused->click();
+        else if (RzBitBtnSaveConfig->isEnabled())
+            RzBitBtnSaveConfigClick();
+        return;
+    case Qt::Key_Escape:
+        RzBitBtnCloseConfigClick();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void TFmConfig::FormShow() {
@@ -65,7 +90,7 @@ void TFmConfig::FormShow() {
         EditPathWork->clear();
         EditPathHome->clear();
         EditFileExcept->clear();
-        EditIdProf->setText(qs(RandomID(kIdLength)));
+        EditIdProf->setText(qs(newProfileId()));
         RzCheckBoxDelConfirm->setChecked(true);
         RzCheckBoxSaveLog->setChecked(false);
         RzCheckBoxDellBasket->setChecked(false);
@@ -81,7 +106,7 @@ void TFmConfig::FormShow() {
         // The identifier names the profile's store folder below "Task": one that cannot (empty, or
         // a hand-made one with a separator or "..") is replaced, so the save repairs the profile.
         const std::string id = ProfilLine.Id.text();
-        EditIdProf->setText(qs(isPlainStoreName(id) ? id : RandomID(kIdLength)));
+        EditIdProf->setText(qs(isPlainStoreName(id) ? id : newProfileId()));
         EditFileExcept->setText(qs(ProfilLine.LineExcept.text()));
         RzCheckBoxOperacDel->setChecked(ProfilLine.OperacDell);
         RzCheckBoxDellBasket->setChecked(ProfilLine.DellBasket);
@@ -146,13 +171,13 @@ void TFmConfig::ButtonPathHomeClick() {
 
 // The profile file can be written: opened for reading and writing, or created empty.
 bool TFmConfig::profileFileWritable() {
-    const std::string path = profileFilePath(FmTarvela.ProgramPath);
-    QFile file(qs(path));
-    if (file.open(QIODevice::ReadWrite))
+    try {
+        ensureProfileFileWritable(FmTarvela.ProgramPath);
         return true;
-    showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle),
-                 qs(msg::kCannotOpenFile) + qs(path) + QStringLiteral(": ") + file.errorString());
-    return false;
+    } catch (const FileError& e) {
+        showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle), qs(e.what()));
+        return false;
+    }
 }
 
 bool TFmConfig::RzBitBtnSaveConfigClick() {
@@ -160,18 +185,12 @@ bool TFmConfig::RzBitBtnSaveConfigClick() {
         return false;
     storeShownPair();
 
-    bool anyPath = false;
-    for (const TFolderDual& pair : ProfilLine.FolderDual)
-        anyPath = anyPath || !pair.PathWork.empty() || !pair.PathHome.empty();
-    if (!anyPath || EditProfName->text().isEmpty()) {
+    if (checkProfileInput(utf8(EditProfName->text()), ProfilLine) != ProfileProblem::None) {
         showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle),
                      QString::fromUtf8(text::kNotAllEntered));
         return false;
     }
-    for (TFolderDual& pair : ProfilLine.FolderDual) {
-        endWithSeparator(pair.PathWork);
-        endWithSeparator(pair.PathHome);
-    }
+    endFoldersWithSeparator(ProfilLine);
     if (!profileFileWritable())
         return false;
 
@@ -180,8 +199,7 @@ bool TFmConfig::RzBitBtnSaveConfigClick() {
     ProfilLine.SaveLog = RzCheckBoxSaveLog->isChecked();
     ProfilLine.DellBasket = RzCheckBoxDellBasket->isChecked();
     ProfilLine.Id = ShortString<8>::fromText(utf8(EditIdProf->text()));
-    ProfilLine.IdPC = ShortString<25>::fromBytes(FmTarvela.PCIdent);
-    ProfilLine.PC = ShortString<4>::fromText(RadioButtonPCWork->isChecked() ? "work" : "home");
+    stampSavingComputer(ProfilLine, FmTarvela.PCIdent, RadioButtonPCWork->isChecked());
     ProfilLine.OperacDell = RzCheckBoxOperacDel->isChecked();
     ProfilLine.LineExcept = ShortString<255>::fromText(utf8(EditFileExcept->text()));
 
@@ -259,6 +277,17 @@ void TFmConfig::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         activated_ = true;
+    // A new style reaches the controls one by one: the size is taken once all have it.
+    if (event->type() == QEvent::StyleChange && !fitPending_) {
+        fitPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                fitPending_ = false;
+                fitToContents();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 } // namespace tarvela::ui

@@ -68,9 +68,11 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
+    void fitToContents();
     void showPair(int n);
     void storeShownPair();
     void choosePath(QLineEdit* box);
@@ -80,6 +82,7 @@ private:
     TProfilLine ProfilLine;
     int shownPair_ = 1; // the pair the two boxes hold
     bool activated_ = false;
+    bool fitPending_ = false;
     TSelectFolderDialog RzSelectFolderDialog1;
 
     QLineEdit* EditProfName = nullptr;

@@ -116,7 +116,7 @@ void TFmConfig::buildControls() {
     column->addWidget(named(group(text::kGroupFolders, folders), "GroupBoxFolders"));
     column->addWidget(named(group(text::kGroupOptions, options), "GroupBoxOptions"));
     column->addLayout(bar);
-    setFixedSize(sizeHint());
+    fitToContents();
 
     // The slider tells the pair it leaves before it shows the new one.
     connect(RzTrackBarNomFolder, &QSlider::valueChanged, this, [this](int position) {

@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -31,6 +32,8 @@
 #include <QTimer>
 
 #include <chrono>
+#include <exception>
+#include <thread>
 
 // The pictures are compiled into this static library; its resource initialiser must be called
 // explicitly, since nothing else pulls it into the program.
@@ -130,13 +133,23 @@ void TFmTarvela::FillProfileList() {
 
 bool TFmTarvela::ExistenceData() {
     const bool any = !ProfilArray.empty();
-    for (QPushButton* b : {RzBitBtnEditConfig, RzBitBtnDelProfil, RzBtnTarvelaWorkHome, RzBtnTarvelaHomeWork})
+    for (QPushButton* b : {RzBitBtnEditConfig, RzBitBtnDelProfil})
         b->setEnabled(any);
+    // A direction runs the highlighted profile: with no line highlighted there is none to run.
+    const bool runnable = any && selectedProfile().has_value();
+    for (QPushButton* b : {RzBtnTarvelaWorkHome, RzBtnTarvelaHomeWork})
+        b->setEnabled(runnable);
     return any;
 }
 
+// The highlighted line, not the list's current row: a click on the empty part of the list clears
+// the highlight but keeps the current row, and what the user sees must be what is run, edited or
+// deleted.
 std::optional<std::size_t> TFmTarvela::selectedProfile() const {
-    const int row = RzListBoxProfile->currentRow();
+    const QList<QListWidgetItem*> selected = RzListBoxProfile->selectedItems();
+    if (selected.size() != 1)
+        return std::nullopt;
+    const int row = RzListBoxProfile->row(selected.front());
     if (row < 0 || static_cast<std::size_t>(row) >= ProfilArray.size())
         return std::nullopt;
     return static_cast<std::size_t>(row);
@@ -148,8 +161,9 @@ Role TFmTarvela::role() const {
 
 void TFmTarvela::TestState(const TProfilLine& TaskData) {
     const DirectionButtons enabled = tarvela::TestState(ProgramPath, !ProfilArray.empty(), TaskData, role());
-    RzBtnTarvelaWorkHome->setEnabled(enabled.WorkHome);
-    RzBtnTarvelaHomeWork->setEnabled(enabled.HomeWork);
+    const bool selected = selectedProfile().has_value();
+    RzBtnTarvelaWorkHome->setEnabled(selected && enabled.WorkHome);
+    RzBtnTarvelaHomeWork->setEnabled(selected && enabled.HomeWork);
 }
 
 void TFmTarvela::showEvent(QShowEvent* event) {
@@ -192,8 +206,10 @@ void TFmTarvela::RzListBoxProfileClick() {
     if (running_)
         return;
     const auto row = selectedProfile();
-    if (!row)
+    if (!row) {
+        TestState(Task); // the highlight is gone: the direction buttons follow it
         return;
+    }
     Task = ProfilArray[*row];
     if (Task.IdPC.bytes() == PCIdent) {
         if (Task.isWorkRole())
@@ -239,8 +255,10 @@ void TFmTarvela::RzBitBtnDelProfilClick() {
     const std::string id = ProfilArray[index].Id.text();
     const std::string store = transferStoreFolder(ProgramPath, id);
     if (isPlainStoreName(id) && platform::folderExists(store)) {
-        if (!askYesNo(modal_, this, QString::fromUtf8(text::kWarningTitle),
-                      QString::fromUtf8(text::kDeleteProfileQuestion)))
+        // The question names the profile, so that the answer is given knowingly.
+        const QString question = QString::fromUtf8(text::kDeleteProfileQuestion) + QStringLiteral("\n\n") +
+                                 QString::fromUtf8(text::kProfileNamed).arg(qs(ProfilArray[index].NameConf.text()));
+        if (!askYesNo(modal_, this, QString::fromUtf8(text::kWarningTitle), question))
             return;
         DelDir(store, false, true, *this);
     }
@@ -376,10 +394,17 @@ void TFmTarvela::echo(std::string_view text, std::uint32_t color) {
 }
 
 void TFmTarvela::showProgressPanel(bool visible) {
+    // A hide still pending from an earlier copy must not take the panel, and its stop button, away
+    // from the copy that shows it now.
+    Timer1->stop();
     RzPanelProgress->setVisible(visible);
 }
 
 void TFmTarvela::hideProgressPanelLater() {
+    // A half asks for this after each pair's full copy, while later pairs are still to come: during a
+    // run the panel stays (the stop button with it) until the run frame hides it at the half's end.
+    if (running_)
+        return;
     Timer1->start();
 }
 
@@ -447,6 +472,28 @@ bool TFmTarvela::askMassRemoval(std::string_view folder, std::int64_t count, std
 void TFmTarvela::showError(std::string_view message) {
     RzRichEditEchoCom->flush();
     showErrorBox(modal_, this, QString::fromUtf8(text::kErrorTitle), qs(message));
+}
+
+// The call runs on a thread of its own while this window's events keep running (the end line is
+// painted, the stop and close buttons answer), with the busy cursor shown.
+void TFmTarvela::runLongCall(const std::function<void()>& call) {
+    const bool wasBusy = busy_;
+    setBusy(true);
+    QEventLoop waiting;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            call();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec();
+    worker.join();
+    setBusy(wasBusy);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TFmTarvela::processEvents() {

@@ -112,6 +112,7 @@ public:
     DeleteAnswer askDelete(std::string_view path) override;
     bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) override;
     void showError(std::string_view message) override;
+    void runLongCall(const std::function<void()>& call) override;
 
 protected:
     void processEvents() override;

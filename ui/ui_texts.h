@@ -37,6 +37,8 @@ inline constexpr const char* kProfileBusy =
 // Profile list.
 inline constexpr const char* kWarningTitle = "Предупреждение";
 inline constexpr const char* kDeleteProfileQuestion = "Удалить задание и все связанные с ним файлы?";
+// The second line of that question: the profile it is about (our own wording; %1 is its name).
+inline constexpr const char* kProfileNamed = "Профиль: «%1»";
 
 // Profile editor.
 inline constexpr const char* kConfigCaption = "Настройка профиля";

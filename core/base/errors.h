@@ -12,6 +12,9 @@ class FileError : public std::runtime_error {
 public:
     // what: the operation's Russian prefix (msg::kCannot...); err: the errno value, 0 for none.
     FileError(std::string_view what, const std::string& path, int err);
+    // The failure `first` followed by `second`, which came while `first` was being handled: what()
+    // holds both texts, one per line, so that neither is lost; path() and errorNumber() are first's.
+    FileError(const FileError& first, const FileError& second);
 
     const std::string& path() const { return path_; }
     int errorNumber() const { return err_; }

@@ -9,6 +9,10 @@ namespace tarvela::msg {
 // Folder scan and table files.
 inline constexpr std::string_view kPathTooLong = "Ошибка! Уменьшите длину пути\\имени файла: ";
 
+// A file or folder whose name the table's code page cannot hold: left out of the table rather than
+// written under a lossy name that could collide with a real one (our own wording).
+inline constexpr std::string_view kNameNotInCodePage = "Имя не может быть записано в таблицу, пропущено: ";
+
 // A folder the scan could not read, or not wholly (our own wording).
 inline constexpr std::string_view kFolderUnreadable = "Ошибка чтения папки: ";
 
@@ -90,6 +94,11 @@ inline constexpr std::string_view kTableRefusedRecords =
 // A folder the sender could not read; this computer's folder of that name follows.
 inline constexpr std::string_view kFolderNotReadOnSender =
     "Папка не прочитана на другом компьютере, удаления в ней не выполняются: ";
+
+// A stored copy whose size is not the one its table record gives: cut short on the medium (our own
+// wording); the stored file's path follows.
+inline constexpr std::string_view kStoredCopyWrongSize =
+    "Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: ";
 
 // The device did not take the copies just made (our own wording); the system's text follows.
 inline constexpr std::string_view kFlushFailed = "Ошибка записи на диск, данные не сохранены: ";

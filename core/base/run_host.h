@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace tarvela {
@@ -60,6 +61,11 @@ public:
         (void)folder, (void)count, (void)listed;
         return false;
     }
+
+    // Runs a long call that cannot report progress (flushing a drive's caches) and returns when it
+    // is over. Here it simply runs; a front end with a window runs it on another thread and keeps
+    // its events running meanwhile, so that the window does not freeze.
+    virtual void runLongCall(const std::function<void()>& call) { call(); }
 
     // Lets the front end's pending events run (the stop button, repaints). Long operations call
     // this as often as they like; it reaches processEvents() at most once per kEventInterval.

@@ -47,14 +47,16 @@ std::optional<std::string> mergeLogDocument(std::string_view old, std::string_vi
 enum class LogFileUpdate {
     NoStoreFolder, // the profile has no transfer store folder: nothing written
     Created,       // there was no log file: it now holds this run's document
-    Restarted,     // the old file was too long or not a document we can extend: replaced
+    Restarted,     // the old file was too long or not a document we can extend: kept as <Id>-<n>.log
+                   // (the first free n from 1), and a new file holds this run's document
     Extended,      // this run's body was appended
     Dropped,       // the existing file could not be read or written: this run's log is lost
 };
 
 // Writes the run's log into PathTask/<Id>.log: creates it, extends it, or starts it afresh at
-// kLogRestartSize. Every write replaces the file atomically. A failure to create a new file throws
-// FileError; a failure with an existing one drops the run's log without a word (Dropped).
+// kLogRestartSize or when it is not a document we can extend, keeping the old one beside it. Every
+// write replaces the file atomically. A failure to create a new file throws FileError; a failure
+// with an existing one drops the run's log without a word (Dropped).
 LogFileUpdate AddLogTmpToLogFile(const RunLog& log, const std::string& pathTask, const std::string& id);
 
 } // namespace tarvela

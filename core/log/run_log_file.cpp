@@ -52,6 +52,19 @@ void writeWhole(const std::string& path, std::string_view data) {
     platform::writeFileAtomically(path, data.data(), data.size());
 }
 
+// Moves a log that cannot be extended (too long, or not a document we can extend) to the first free
+// name "<Id>-<n>.log" beside it, so that starting the log afresh never discards earlier runs. False
+// when it could not be moved.
+bool keepAside(const std::string& path) {
+    const std::string stem = path.substr(0, path.size() - 4); // without ".log"
+    for (int n = 1; n < 10000; ++n) {
+        const std::string aside = stem + "-" + std::to_string(n) + ".log";
+        if (platform::pathKindNoFollow(aside) != platform::PathKind::Missing) continue;
+        return platform::renameWithoutReplacing(path, aside);
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<std::string> mergeLogDocument(std::string_view old, std::string_view newDocument) {
@@ -81,13 +94,16 @@ LogFileUpdate AddLogTmpToLogFile(const RunLog& log, const std::string& pathTask,
         // Only a regular file is read: a link there could lead anywhere, and what it points to must
         // not end up in the log on the medium. Anything else is replaced (or, a folder, dropped).
         if (kind == platform::PathKind::File) {
-            platform::FileReader reader(path);
-            if (reader.size() < kLogRestartSize) {
-                if (const auto merged = mergeLogDocument(readAll(reader), document)) {
-                    writeWhole(path, *merged);
-                    return LogFileUpdate::Extended;
+            {
+                platform::FileReader reader(path);
+                if (reader.size() < kLogRestartSize) {
+                    if (const auto merged = mergeLogDocument(readAll(reader), document)) {
+                        writeWhole(path, *merged);
+                        return LogFileUpdate::Extended;
+                    }
                 }
             }
+            if (!keepAside(path)) return LogFileUpdate::Dropped;
         }
         writeWhole(path, document);
         return LogFileUpdate::Restarted;

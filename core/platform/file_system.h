@@ -18,6 +18,10 @@ void createFolders(const std::string& path);
 enum class PathKind { Missing, File, Folder, Link, Other };
 PathKind pathKindNoFollow(const std::string& path);
 
+// Opens the file for reading and writing, creating it empty when it is missing, and closes it again
+// without changing it: proof that it can be written. Throws FileError when it cannot.
+void openForWriting(const std::string& path);
+
 // Removes one file; false when it could not (a missing file counts as removed).
 bool removeFile(const std::string& path);
 
@@ -35,6 +39,9 @@ std::optional<FileTime> lastWriteTime(const std::string& path);
 
 // Whether two files hold the same bytes; false when either cannot be read.
 bool sameContents(const std::string& a, const std::string& b);
+// Gives a file another name in the same file system, replacing nothing: false when `to` exists or
+// the rename failed.
+bool renameWithoutReplacing(const std::string& from, const std::string& to);
 
 // The folder that holds the running executable, ending with '/'.
 std::string executableFolder();

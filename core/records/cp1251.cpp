@@ -58,6 +58,16 @@ std::string utf8ToCp1251(std::string_view utf8, std::size_t maxChars) {
     return out;
 }
 
+bool fitsCp1251(std::string_view utf8) {
+    if (isAscii(utf8)) return true;
+    Utf8Decoder decoder(utf8);
+    char32_t cp = 0;
+    while (decoder.next(cp)) {
+        if (cp == kInvalidCodePoint || (cp != '?' && codePointToByte(cp) == '?')) return false;
+    }
+    return true;
+}
+
 std::string cp1251ToUtf8(std::string_view cp1251) {
     if (isAscii(cp1251)) return std::string(cp1251);
     std::string out;

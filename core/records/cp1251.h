@@ -12,6 +12,10 @@ namespace tarvela {
 // code page lacks, and every byte of an invalid UTF-8 sequence, becomes '?'.
 std::string utf8ToCp1251(std::string_view utf8, std::size_t maxChars = std::string_view::npos);
 
+// True when every character of the UTF-8 text has a byte in the code page (so that the text comes
+// back whole from a string field); false for an invalid sequence or a character the page lacks.
+bool fitsCp1251(std::string_view utf8);
+
 // Converts Windows-1251 bytes to UTF-8. Every byte has a meaning (0x98, undefined in the code page,
 // maps to U+0098 as on Windows), so this never fails.
 std::string cp1251ToUtf8(std::string_view cp1251);

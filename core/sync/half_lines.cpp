@@ -35,7 +35,10 @@ std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TPro
 
 bool flushToDevice(RunHost& host, const std::string& folder) {
     int error = 0;
-    if (platform::syncFileSystem(folder, &error)) return true;
+    bool flushed = false;
+    // Flushing a slow drive takes seconds: the front end may run it off its window's thread.
+    host.runLongCall([&] { flushed = platform::syncFileSystem(folder, &error); });
+    if (flushed) return true;
     host.echo(std::string(msg::kFlushFailed) + folder + ": " + std::strerror(error), color::kRed);
     return false;
 }

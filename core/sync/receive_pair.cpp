@@ -6,12 +6,15 @@
 #include "copy/copier.h"
 #include "copy/disk_tools.h"
 #include "platform/file_system.h"
+#include "platform/file_copy.h"
+#include "records/cp1251.h"
 #include "records/date_time.h"
 #include "records/store_list.h"
 #include "records/table_record.h"
 #include "scan/case_fold.h"
 #include "scan/exclusions.h"
 #include "scan/file_list.h"
+#include "scan/table_writer.h"
 #include "sync/conflict_name.h"
 #include "sync/half_lines.h"
 #include "sync/pair_guard.h"
@@ -250,14 +253,36 @@ private:
         r.record.setTime(own_, ownTime);
     }
 
+    // Whether this computer's table can hold the entry `name` once it is in place: its path, and the
+    // folder entry of the folder that holds it (one character longer for a name of one character).
+    // An entry that the table cannot hold would drop out of it and look deleted to the other
+    // computer.
+    bool fitsInOwnTable(const std::string& name) const {
+        const std::string plain = isFolderName(name) ? name.substr(0, name.size() - 3) : name;
+        const auto slash = plain.rfind('/');
+        const std::string folderEntry =
+            ownFolder_ + (slash == std::string::npos ? "" : plain.substr(0, slash + 1)) + "..";
+        return utf8CharCount(ownFolder_ + name) <= kMaxPathChars && utf8CharCount(folderEntry) <= kMaxPathChars;
+    }
+
     bool copyIn(Row& r, const std::string& dest) {
         const std::string name = localName(r);
         const TAtrib& s = *sItem(r);
         const bool folder = s.Nature == kNatureFolder;
         host_.setFileLabel(dest);
+        if (!fitsInOwnTable(name)) {
+            host_.echo(std::string(msg::kPathTooLong) + dest, color::kRed);
+            return false;
+        }
         const std::string stored = folder ? std::string() : storedCopy(r);
         if (!folder && stored.empty()) {
             host_.echo(std::string(msg::kFileMissing) + storeFolder_ + s.FNameTmp.text(), color::kRed);
+            return false;
+        }
+        // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due
+        // and travels again with the next send.
+        if (!folder && platform::querySize(stored).size != s.SizeFile) {
+            host_.echo(std::string(msg::kStoredCopyWrongSize) + stored, color::kRed);
             return false;
         }
         // Files standing where a folder of this entry goes (the other computer made a folder of

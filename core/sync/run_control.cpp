@@ -39,6 +39,7 @@ public:
     FullCopyAnswer askFullCopy(std::string_view folder) override { return inner_.askFullCopy(folder); }
     DeleteAnswer askDelete(std::string_view path) override { return inner_.askDelete(path); }
     void showError(std::string_view message) override { inner_.showError(message); }
+    void runLongCall(const std::function<void()>& call) override { inner_.runLongCall(call); }
 
 protected:
     void processEvents() override { inner_.letEventsRun(); }
@@ -135,9 +136,14 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
     try {
         const CopierTarget target(ctx.FileCopier, logging, frontEnd);
         result = runTheHalf(logged, task, direction, role);
-    } catch (const FileError&) {
-        // The log keeps the lines up to the failure; the failure itself goes to the front end.
-        AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
+    } catch (const FileError& failure) {
+        // The log keeps the lines up to the failure; the failure itself goes to the front end, and
+        // with it the log's own failure if the log cannot be written either.
+        try {
+            AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
+        } catch (const FileError& logFailure) {
+            throw FileError(failure, logFailure);
+        }
         throw;
     }
     AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());

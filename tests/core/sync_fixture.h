@@ -97,7 +97,7 @@ inline TNameAtribFile record(const std::string& path, const std::string& storeNa
     r.Nature = nature;
     r.FName = ShortString<255>::fromText(path);
     r.FDataTime = 45000.5;
-    r.SizeFile = nature == 1 ? 8 : 0;
+    r.SizeFile = nature == 1 ? static_cast<std::int64_t>(std::string("payload ").size() + storeName.size()) : 0;
     r.FNameTmp = ShortString<25>::fromText(storeName);
     return r;
 }

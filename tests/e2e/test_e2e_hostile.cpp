@@ -18,7 +18,7 @@ TNameAtribFile record(const std::string& path, const std::string& storeName) {
     r.Nature = kNatureFile;
     r.FName = ShortString<255>::fromText(path);
     r.FDataTime = 45000.5;
-    r.SizeFile = 8;
+    r.SizeFile = static_cast<std::int64_t>(std::string("payload ").size() + storeName.size()); // the stored copy's
     r.FNameTmp = ShortString<25>::fromText(storeName);
     return r;
 }

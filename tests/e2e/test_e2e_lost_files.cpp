@@ -1,6 +1,7 @@
 // Faults that would lose the user's files, each pinned through tarvela-cli: a device that loses
 // the copies, a stopped receive, exclusions with non-ASCII letters, and what a receive does with
 // entries the halves could not carry faithfully.
+#include "log/run_log.h"
 #include "two_computers.h"
 
 #include <csignal>
@@ -135,6 +136,99 @@ TEST_F(E2ELostFiles, APairFolderWithoutItsSeparatorIsStillTheFolder) {
                                                                       {"Документы/sub/", ""},
                                                                       {"Документы/sub/b.txt", "b"}}))
         << "nothing is written beside the pair folder";
+}
+
+TEST_F(E2ELostFiles, ANameTheTableCannotHoldStaysOutAndNeverReplacesAnother) {
+    writeFile(work + "a?.txt", "the real one");
+    writeFile(work + "a☃.txt", "snowman");
+    writeFile(work + "папка☃/x.txt", "x");
+    writeFile(work + "папка☃/y.txt", "y");
+    const ChildResult sent = half("work-home", "work", {"--full-copy", "all"});
+    ASSERT_EQ(sent.exitCode, 0) << sent.out << sent.err;
+    const std::string line = "Имя не может быть записано в таблицу, пропущено: ";
+    EXPECT_EQ(occurrences(sent.out, line), 2u) << sent.out;
+    EXPECT_NE(sent.out.find(line + work + "a☃.txt"), std::string::npos) << sent.out;
+    EXPECT_NE(sent.out.find(line + work + "папка☃\n"), std::string::npos) << sent.out;
+    halfDone("work-home", "home");
+    EXPECT_EQ(treeOf(home), (std::map<std::string, std::string>{{"a?.txt", "the real one"}}));
+}
+
+TEST_F(E2ELostFiles, ADestinationPathTooLongForTheTableIsNotCopied) {
+    home = dir / "home/" + std::string(200, 'h') + "/";
+    task.pair(1).PathHome = ShortString<255>::fromText(home);
+    save();
+    const std::string longName = "sub/" + std::string(60, 'n') + ".txt"; // fits at work, not at home
+    writeFile(work + "a.txt", "a");
+    writeFile(work + longName, "long");
+    halfDone("work-home", "work", {"--full-copy", "all"});
+    const ChildResult received = half("work-home", "home");
+    EXPECT_NE(received.out.find("Ошибка! Уменьшите длину пути\\имени файла: " + home + longName), std::string::npos)
+        << received.out;
+    EXPECT_EQ(treeOf(home), (std::map<std::string, std::string>{{"a.txt", "a"}, {"sub/", ""}}))
+        << "a copy the table could not list would look deleted to the work computer";
+}
+
+TEST_F(E2ELostFiles, AStoredCopyCutShortIsNotInstalledAndTravelsAgain) {
+    writeFile(work + "a.txt", "version 1");
+    firstRun();
+    writeFile(work + "a.txt", "version 2, longer");
+    setMtime(work + "a.txt", {2000000000, 0});
+    halfDone("work-home", "work");
+    ASSERT_EQ(storedFiles(Side::Work), 1u);
+    std::string stored;
+    for (const auto& e : fs::directory_iterator(storeFolder(pathTask(), Side::Work, 1))) stored = e.path().string();
+    fs::resize_file(stored, 4); // the drive pulled while the copy was written
+
+    const ChildResult r = half("work-home", "home");
+    EXPECT_NE(r.out.find("Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: " + stored),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readFile(home + "a.txt"), "version 1");
+
+    halfDone("work-home", "work");
+    halfDone("work-home", "home");
+    EXPECT_EQ(readFile(home + "a.txt"), "version 2, longer");
+}
+
+TEST_F(E2ELostFiles, ALogThatCannotBeExtendedIsKeptBesideTheNewOne) {
+    task.SaveLog = true;
+    save();
+    writeFile(work + "a.txt", "a");
+    const std::string log = logFile(pathTask(), task.Id.text());
+    const std::string old = "{\\rtf1 earlier runs, and an unbalanced { brace";
+    writeFile(log, old);
+    halfDone("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(readFile(pathTask() + "/" + task.Id.text() + "-1.log"), old) << "earlier runs are never discarded";
+    EXPECT_TRUE(readFile(log).ends_with(RunLog::kTail));
+}
+
+// A medium that fills up: the half fails writing its table and the log cannot be created either.
+TEST_F(E2ELostFiles, WhenAHalfAndItsLogFailBothFailuresAreReported) {
+    if (::getuid() != 0) GTEST_SKIP() << "needs root to mount a small tmpfs";
+    medium = dir / "small-medium/";
+    makeFolders(medium);
+    if (std::system(("mount -t tmpfs -o size=256k tmpfs '" + medium + "' >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { (void)std::system(("umount '" + at + "' >/dev/null 2>&1").c_str()); }
+    } unmount{medium};
+    save();
+    writeFile(work + "a.txt", "a");
+    halfDone("work-home", "work", {"--full-copy", "all"});
+    task.SaveLog = true; // the log starts with the receive, so the merge must create its file
+    save();
+    try {
+        writeFile(medium + "filler", std::string(1 << 20, 'f')); // more than the medium holds
+    } catch (const std::runtime_error&) {
+        // full, as intended
+    }
+
+    const ChildResult r = half("work-home", "home");
+    EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+    EXPECT_NE(r.err.find("HTabFile_1.dat"), std::string::npos) << "the half's own failure: " << r.err;
+    EXPECT_NE(r.err.find(task.Id.text() + ".log"), std::string::npos) << "and the log's: " << r.err;
+    EXPECT_TRUE(pending(Side::Work));
 }
 
 } // namespace

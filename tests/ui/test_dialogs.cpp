@@ -2,11 +2,23 @@
 // check boxes that keep their states between showings, and `All` that only "Выполнить" writes.
 #include "dialog_ful_copy.h"
 #include "modal_driver.h"
+#include "qt_translations.h"
+#include "select_folder_dialog.h"
 #include "ui_fixture.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
 
 using namespace tarvela::ui;
 using namespace tarvela::ui::test;
@@ -17,11 +29,28 @@ private slots:
     void fullCopyTexts();
     void fullCopyResults();
     void fullCopyCloseBoxRefusesAndKeepsAll();
+    void qtsOwnTextsAreRussian();
+    void folderDialogInRussianWithItsButtons();
 };
+
+namespace {
+
+// Latin letters in a caption (the shortcut after a tab, like "Ctrl+Z", does not count).
+bool hasLatin(const QString& caption) {
+    const QString visible = caption.section(QLatin1Char('\t'), 0, 0);
+    for (QChar c : visible)
+        if ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')))
+            return true;
+    return false;
+}
+
+} // namespace
 
 void TestDialogs::fullCopyTexts() {
     TFmDialogFulCopy dialog(nullptr);
-    QVERIFY(dialog.windowTitle().isEmpty());
+    // The title bar stays blank: an empty title would make the platform show the program's name.
+    QVERIFY(!dialog.windowTitle().isEmpty());
+    QVERIFY(dialog.windowTitle().trimmed().isEmpty());
     QCOMPARE(child<QLabel>(dialog, "RzLabel1")->text(),
              QStringLiteral("      Сведенияе об одном из компьютеров отсутствуют. "));
     QVERIFY(child<QLabel>(dialog, "RzLabel1")->font().bold());
@@ -98,6 +127,80 @@ void TestDialogs::fullCopyCloseBoxRefusesAndKeepsAll() {
     QCOMPARE(driver.run(dialog), 3);
     QVERIFY(dialog.All);
     QVERIFY(!dialog.isVisible());
+}
+
+// Qt's own texts come from the catalogue embedded in the program: the context menus of edit boxes
+// and text panes, and the buttons of message boxes.
+void TestDialogs::qtsOwnTextsAreRussian() {
+    QVERIFY(installQtTranslations(*qApp));
+    QLineEdit edit;
+    QTextEdit pane;
+    for (QMenu* menu : {edit.createStandardContextMenu(), pane.createStandardContextMenu()}) {
+        QVERIFY(menu->actions().size() >= 5);
+        for (QAction* a : menu->actions())
+            QVERIFY2(a->isSeparator() || !hasLatin(a->text()), qPrintable(a->text()));
+        delete menu;
+    }
+    // Qt's Russian catalogue keeps "OK" as it is (it reads the same in Russian); the other standard
+    // buttons are translated.
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Вопрос"), QStringLiteral("текст"),
+                    QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Close);
+    for (QMessageBox::StandardButton b : {QMessageBox::Cancel, QMessageBox::Close})
+        QVERIFY2(!hasLatin(box.button(b)->text()), qPrintable(box.button(b)->text()));
+}
+
+// The editor's folder dialog: Russian throughout, with "Создать папку" and "Удалить" as buttons
+// that create and delete a folder.
+void TestDialogs::folderDialogInRussianWithItsButtons() {
+    QVERIFY(installQtTranslations(*qApp));
+    QTemporaryDir start;
+    QVERIFY(QDir(start.path()).mkdir(QStringLiteral("пустая")));
+    ModalDriver driver;
+    TSelectFolderDialog folders(driver);
+    driver.setNextAnswer([&](QDialog& d) {
+        QCOMPARE(d.windowTitle(), QStringLiteral("Выберите папку"));
+        auto* create = child<QPushButton>(d, "CreateFolderButton");
+        auto* remove = child<QPushButton>(d, "DeleteButton");
+        QCOMPARE(create->text(), QStringLiteral("Создать папку"));
+        QCOMPARE(remove->text(), QStringLiteral("Удалить"));
+        QVERIFY(create->isVisible() && remove->isVisible());
+        for (QLabel* label : d.findChildren<QLabel*>())
+            QVERIFY2(!label->isVisible() || !hasLatin(label->text()), qPrintable(label->text()));
+        for (QAbstractButton* b : d.findChildren<QPushButton*>())
+            QVERIFY2(!b->isVisible() || !hasLatin(b->text()), qPrintable(b->text()));
+
+        // "Создать папку" makes a new folder under a Russian name in the folder shown.
+        create->click();
+        QStringList made = QDir(start.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        made.removeAll(QStringLiteral("пустая"));
+        QCOMPARE(made.size(), 1);
+        QVERIFY2(!hasLatin(made.front()), qPrintable(made.front()));
+        if (QWidget* naming = QApplication::focusWidget())
+            QTest::keyClick(naming, Qt::Key_Escape); // leaves the name as it is
+
+        // "Удалить" removes the highlighted empty folder after asking ("Да").
+        auto* view = d.findChild<QListView*>(QStringLiteral("listView"));
+        QVERIFY(view != nullptr);
+        QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) == 2);
+        QModelIndex target;
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+            const QModelIndex i = view->model()->index(row, 0, view->rootIndex());
+            if (i.data().toString() == QStringLiteral("пустая"))
+                target = i;
+        }
+        QVERIFY(target.isValid());
+        view->setCurrentIndex(target);
+        QTimer::singleShot(0, [] {
+            auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(question != nullptr);
+            QVERIFY2(!hasLatin(question->text().remove(QStringLiteral("пустая"))), qPrintable(question->text()));
+            question->button(QMessageBox::Yes)->click();
+        });
+        remove->click();
+        QVERIFY(!QDir(start.path()).exists(QStringLiteral("пустая")));
+        d.reject();
+    });
+    QVERIFY(!folders.execute(nullptr, start.path()).has_value());
 }
 
 QTEST_MAIN(TestDialogs)

@@ -58,6 +58,7 @@ private slots:
     void deletingAskFirstOnlyWithStore();
     void deletingTheOnlyProfileLeavesAnEmptyFile();
     void deletingRemovesTheSelectedLineAmongEqualNames();
+    void withNoLineHighlightedNothingIsRunEditedOrDeleted();
     void selectingAHomeProfileSavedHere();
     void sliderStoresAndShowsPairs();
     void validation_data();
@@ -73,6 +74,7 @@ private slots:
     void nothingChangesProfilesDuringARun();
     void aProfileFileThatCannotBeWrittenChangesNothing();
     void returningFromTheEditorReselectsItsProfile();
+    void enterSavesAndEscapeClosesTheEditor();
     void anIdentifierThatNamesNoStoreIsReplaced_data();
     void anIdentifierThatNamesNoStoreIsReplaced();
 };
@@ -102,7 +104,8 @@ void TestProfiles::deletingAskFirstOnlyWithStore() {
     click(*w, "RzBitBtnDelProfil");
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
     if (store)
-        QCOMPARE(asked, QStringLiteral("Предупреждение|Удалить задание и все связанные с ним файлы?"));
+        QCOMPARE(asked, QStringLiteral("Предупреждение|Удалить задание и все связанные с ним файлы?\n\n"
+                                       "Профиль: «Первый»"));
     auto* list = child<QListWidget>(*w, "RzListBoxProfile");
     QCOMPARE(list->count(), deleted ? 1 : 2);
     QCOMPARE(LoadProfiles(medium.programPath()).size(), deleted ? 1u : 2u);
@@ -134,6 +137,54 @@ void TestProfiles::deletingTheOnlyProfileLeavesAnEmptyFile() {
     QCOMPARE(again->modalDriver().unexpectedDialogs(), 0);
     QVERIFY(exists(medium.programPath() + "Task/OTHER/keep.txt"));
     QVERIFY(again->profiles().empty());
+}
+
+// A click on the empty part of the list takes the highlight away but not the list's current row:
+// what is highlighted is what counts, so with no line highlighted the direction buttons are
+// disabled and "Редактировать", "Удалить" and a direction do nothing.
+void TestProfiles::withNoLineHighlightedNothingIsRunEditedOrDeleted() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Второй", "BBBBBBBB", medium.work(), medium.home())});
+    writeFile(medium.work() + "a.txt", "a");
+    writeFile(medium.pathTask("AAAAAAAA") + "/WFiles/Folder_1/x.txt", "x");
+    writeFile(medium.pathTask("BBBBBBBB") + "/WFiles/Folder_1/x.txt", "x");
+    auto w = startWindow(medium);
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    auto* workHome = child<QPushButton>(*w, "RzBtnTarvelaWorkHome");
+    QCOMPARE(list->selectedItems().size(), 1);
+    QVERIFY(workHome->isEnabled());
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 10));
+    QVERIFY(list->selectedItems().isEmpty());
+    QVERIFY(!workHome->isEnabled());
+    QVERIFY(!child<QPushButton>(*w, "RzBtnTarvelaHomeWork")->isEnabled());
+    w->RzBtnTarvelaWorkHomeClick(); // the handler itself refuses too
+    QVERIFY(!w->lastResult().has_value());
+    click(*w, "RzBitBtnEditConfig");
+    QVERIFY(!w->config().isVisible());
+    w->RzBitBtnDelProfilClick();
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QCOMPARE(w->profiles().size(), 2u);
+    // The role buttons recompute nothing into a runnable state either.
+    QTest::mouseClick(child<QRadioButton>(*w, "RzRadioButtonHome"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>(*w, "RzRadioButtonWork"), Qt::LeftButton);
+    QVERIFY(!workHome->isEnabled());
+
+    // Highlighting the second line: the question names the profile it deletes.
+    const QRect second = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    QVERIFY(workHome->isEnabled());
+    QString asked;
+    w->modalDriver().setNextAnswer(pressYesNo(true, &asked));
+    click(*w, "RzBitBtnDelProfil");
+    QVERIFY(asked.endsWith(QStringLiteral("Профиль: «Второй»")));
+    QCOMPARE(w->profiles().size(), 1u);
+    QCOMPARE(w->profiles().front().NameConf.text(), std::string("Первый"));
+    QVERIFY(exists(medium.pathTask("AAAAAAAA")));
+    // After the deletion no line is highlighted, and the direction buttons say so.
+    QVERIFY(list->selectedItems().isEmpty());
+    QVERIFY(!workHome->isEnabled());
 }
 
 void TestProfiles::deletingRemovesTheSelectedLineAmongEqualNames() {
@@ -589,6 +640,39 @@ void TestProfiles::anIdentifierThatNamesNoStoreIsReplaced() {
         QCOMPARE(saved.size(), 8u);
         QVERIFY(saved.find_first_not_of("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos);
     }
+}
+
+// The keys users expect of such a window: Enter saves, Escape closes without saving; Enter on a
+// focused button presses that button.
+void TestProfiles::enterSavesAndEscapeClosesTheEditor() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Было", "AAAAAAAA", medium.work(), medium.home())});
+    auto w = startWindow(medium);
+    TFmConfig& editor = w->config();
+    auto* name = child<QLineEdit>(editor, "EditProfName");
+
+    click(*w, "RzBitBtnEditConfig");
+    QVERIFY(editor.isVisible());
+    name->setText(QStringLiteral("Отменено"));
+    QTest::keyClick(name, Qt::Key_Escape);
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(LoadProfiles(medium.programPath()).front().NameConf.text(), std::string("Было"));
+
+    click(*w, "RzBitBtnEditConfig");
+    name->setText(QStringLiteral("Стало"));
+    QTest::keyClick(name, Qt::Key_Return);
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(LoadProfiles(medium.programPath()).front().NameConf.text(), std::string("Стало"));
+
+    // Enter on the focused "Закрыть" closes rather than saves.
+    click(*w, "RzBitBtnEditConfig");
+    name->setText(QStringLiteral("Не сохранять"));
+    auto* closeButton = child<QPushButton>(editor, "RzBitBtnCloseConfig");
+    closeButton->setFocus();
+    QTest::keyClick(closeButton, Qt::Key_Return);
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(LoadProfiles(medium.programPath()).front().NameConf.text(), std::string("Стало"));
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }
 
 QTEST_MAIN(TestProfiles)

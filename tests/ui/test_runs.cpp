@@ -15,9 +15,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
+#include <QTimer>
 #include <QToolButton>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <stdexcept>
+#include <string_view>
+#include <thread>
 
 using namespace tarvela;
 using namespace tarvela::ui;
@@ -80,6 +87,9 @@ private slots:
     void fullCopyQuestionOnWork_data();
     void fullCopyQuestionOnWork();
     void stopButtonDuringCopy();
+    void longCallKeepsTheWindowAnswering();
+    void panelStaysThroughEveryPairsFullCopy_data();
+    void panelStaysThroughEveryPairsFullCopy();
     void runGuardAndCloseDuringRun();
     void wrongPathMessage();
     void profileBusyElsewhere();
@@ -150,6 +160,8 @@ void TestRuns::deletionQuestionEachAnswer_data() {
     QTest::newRow("Да для всех") << QStringList{"YesToAll"} << 1 << false << false;
     QTest::newRow("Нет для всех") << QStringList{"NoToAll"} << 1 << true << true;
     QTest::newRow("закрыто") << QStringList{"close"} << 1 << true << true;
+    QTest::newRow("Enter, Нет") << QStringList{"enter", "No"} << 2 << false << true;
+    QTest::newRow("Escape") << QStringList{"escape"} << 1 << true << true;
 }
 
 // Files present only on the receiving side are removed when the profile says so, each after the
@@ -192,17 +204,23 @@ void TestRuns::deletionQuestionEachAnswer() {
             QCOMPARE(d.windowTitle(), QStringLiteral("Внимание"));
             *text = child<QLabel>(d, "Message")->text();
             QVERIFY(!child<QLabel>(d, "Image")->pixmap().isNull());
-            // The four answers in their order.
+            // The four answers from left to right, "Да" the default button.
             QStringList captions;
-            for (const char* name : {"Yes", "No", "YesToAll", "NoToAll"}) {
-                captions << child<QPushButton>(d, name)->text();
+            int left = -1;
+            for (const char* name : {"Yes", "No", "NoToAll", "YesToAll"}) {
+                auto* b = child<QPushButton>(d, name);
+                captions << b->text();
+                QVERIFY2(b->x() > left, name);
+                left = b->x();
+                QCOMPARE(b->isDefault(), std::string_view(name) == "Yes");
             }
-            QCOMPARE(captions, (QStringList{"Да", "Нет", "Да для всех", "Нет для всех"}));
-            QVERIFY(child<QPushButton>(d, "Yes")->x() < child<QPushButton>(d, "No")->x());
-            QVERIFY(child<QPushButton>(d, "No")->x() < child<QPushButton>(d, "YesToAll")->x());
-            QVERIFY(child<QPushButton>(d, "YesToAll")->x() < child<QPushButton>(d, "NoToAll")->x());
+            QCOMPARE(captions, (QStringList{"Да", "Нет", "Нет для всех", "Да для всех"}));
             if (button == QStringLiteral("close"))
                 d.close();
+            else if (button == QStringLiteral("enter"))
+                QTest::keyClick(&d, Qt::Key_Return);
+            else if (button == QStringLiteral("escape"))
+                QTest::keyClick(&d, Qt::Key_Escape);
             else
                 QTest::mouseClick(child<QPushButton>(d, button.toLatin1().constData()), Qt::LeftButton);
         });
@@ -298,6 +316,86 @@ void TestRuns::stopButtonDuringCopy() {
     QCOMPARE(stored, std::size_t{0});
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(!child<QWidget>(*w, "RzPanelProgress")->isVisible());
+}
+
+// A first run of three pairs copies each pair in full: the panel, and its stop button, stay for the
+// whole half even when a pair's copy outlasts the one-second hide asked for after the pair before.
+// Flushing the medium at the end of a half may take seconds: the window's events keep running
+// meanwhile (a timer fires, the stop button answers), with the busy cursor shown; a failure of the
+// call reaches the caller.
+void TestRuns::longCallKeepsTheWindowAnswering() {
+    Medium medium;
+    auto w = startWindow(medium);
+    std::atomic<bool> answered{false};
+    bool busyMeanwhile = false;
+    QTimer::singleShot(30, w.get(), [&] {
+        busyMeanwhile =
+            QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        QTest::mouseClick(child<QToolButton>(*w, "RzBtnStopCopy"), Qt::LeftButton);
+        answered = true;
+    });
+    w->runLongCall([&] {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!answered && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    });
+    QVERIFY(answered);
+    QVERIFY(busyMeanwhile);
+    QVERIFY(w->stopCopy());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, w->runLongCall([] { throw std::runtime_error("сбой"); }));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestRuns::panelStaysThroughEveryPairsFullCopy_data() {
+    QTest::addColumn<bool>("home");
+    QTest::newRow("work computer sends") << false;
+    QTest::newRow("home computer sends") << true;
+}
+
+void TestRuns::panelStaysThroughEveryPairsFullCopy() {
+    QFETCH(bool, home);
+    Medium medium;
+    TProfilLine p = Medium::profile("Три пары", kId, medium.work(), medium.home(), home ? "home" : "work");
+    for (std::size_t n = 2; n <= 3; ++n) {
+        const std::string root = medium.root() + "pair" + std::to_string(n) + "/";
+        p.pair(n).PathWork = ShortString<255>::fromText(root + "work/");
+        p.pair(n).PathHome = ShortString<255>::fromText(root + "home/");
+    }
+    for (std::size_t n = 1; n <= 3; ++n) {
+        const std::string own = home ? p.pair(n).PathHome.text() : p.pair(n).PathWork.text();
+        for (int i = 0; i < 4; ++i)
+            writeFile(own + "f" + std::to_string(i) + ".txt", "x");
+    }
+    medium.writeProfiles({p});
+    auto w = startWindow(medium);
+    w->modalDriver().setNextAnswer(fullCopy(true, true));
+    auto* panel = child<QWidget>(*w, "RzPanelProgress");
+    auto* stop = child<QToolButton>(*w, "RzBtnStopCopy");
+    QSet<QString> waitedIn;
+    int files = 0;
+    int hidden = 0;
+    w->setOnFileProgress([&] {
+        // The first file of every pair takes longer than the panel timer's interval.
+        const QString folder = child<QLabel>(*w, "RzLabelNameFolder")->toolTip();
+        if (folder.isEmpty())
+            return; // the bars reset before the first copy
+        if (!waitedIn.contains(folder)) {
+            waitedIn.insert(folder);
+            QTest::qWait(1300);
+        }
+        ++files;
+        hidden += panel->isVisible() && stop->isVisible() ? 0 : 1;
+    });
+    QVERIFY(child<QRadioButton>(*w, home ? "RzRadioButtonHome" : "RzRadioButtonWork")->isChecked());
+    clickDirection(*w, !home);
+    w->setOnFileProgress({});
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QCOMPARE(waitedIn.size(), 3);
+    QVERIFY(files >= 12); // at least one progress step per file
+    QCOMPARE(hidden, 0);
+    QVERIFY(!panel->isVisible());
+    QVERIFY(!child<QTimer>(*w, "Timer1")->isActive());
 }
 
 // While a half runs nothing starts a second one, the profile and the role stay, and closing the

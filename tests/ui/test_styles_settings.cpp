@@ -1,6 +1,8 @@
 // Window settings and visual styles: the style menu, the default style, a style applied to every
 // window, the contrast of every text colour of every named style, the settings written at close
 // and read at start-up with the position rules. The settings live in a temporary folder.
+#include "dialog_ful_copy.h"
+#include "modal_driver.h"
 #include "style_catalog.h"
 #include "style_manager.h"
 #include "tarvela_config.h"
@@ -9,11 +11,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
+#include <QSlider>
 #include <QStyle>
 
+#include <algorithm>
 #include <set>
+#include <tuple>
 
 using namespace tarvela;
 using namespace tarvela::ui;
@@ -43,12 +53,16 @@ private slots:
     void aStyleAppliesToEveryWindow();
     void everyTextColourReads_data();
     void everyTextColourReads();
+    void indicatorsAndQuestionTextsRead_data();
+    void indicatorsAndQuestionTextsRead();
     void stylesAreDistinct();
     void settingsRoundTrip();
     void windowsLookIsStored();
     void positionRules_data();
     void positionRules();
     void unknownStyleKeepsTheDefault();
+    void theEditorFitsItsControlsInEveryStyle_data();
+    void theEditorFitsItsControlsInEveryStyle();
 
 private:
     QTemporaryDir settingsDir_;
@@ -143,6 +157,7 @@ void TestStylesSettings::everyTextColourReads() {
     }
     pairs.push_back({"button text, shaded top", QColor(s.buttonText), buttonTop(s)});
     pairs.push_back({"strip", QColor(s.stripText), QColor(s.strip)});
+    pairs.push_back({"strip picture's arrows and word", QColor(kStripArtColor), QColor(s.strip)});
     pairs.push_back({"log ink on paper", QColor(s.ink), QColor(s.paper)});
     // The echo's own colours (maroon, blue, teal, purple, green, black) stand on the paper.
     for (QRgb echo : {0x800000u, 0x0000FFu, 0x008080u, 0x800080u, 0x008000u, 0x000000u})
@@ -153,6 +168,91 @@ void TestStylesSettings::everyTextColourReads() {
                                               .arg(QLatin1String(pair.what), pair.text.name(), pair.background.name(),
                                                    QString::number(ratio, 'f', 2))));
     }
+    // A disabled button's caption is visibly fainter than an enabled one's: of the two direction
+    // buttons the one that may be pressed stands out. The sheet draws that colour.
+    const QColor disabled = p.color(QPalette::Disabled, QPalette::ButtonText);
+    const QColor button(s.button);
+    const double enabledRatio = contrastRatio(QColor(s.buttonText), button);
+    const double disabledRatio = contrastRatio(disabled, button);
+    QVERIFY2(disabledRatio <= 3.0 && enabledRatio >= 2 * disabledRatio,
+             qPrintable(QStringLiteral("disabled caption %1 on %2 is %3:1, enabled %4:1")
+                            .arg(disabled.name(), button.name(), QString::number(disabledRatio, 'f', 2),
+                                 QString::number(enabledRatio, 'f', 2))));
+    QVERIFY(TStyleManager::styleSheetOf(s).contains(
+        QStringLiteral("QPushButton:disabled { color: %1; }").arg(disabled.name())));
+}
+
+void TestStylesSettings::indicatorsAndQuestionTextsRead_data() {
+    everyTextColourReads_data();
+}
+
+namespace {
+
+// The strongest contrast any pixel of `area` in the widget's picture has against `background`.
+double strongestContrast(QWidget& w, const QRect& area, const QColor& background) {
+    const QImage picture = w.grab().toImage();
+    const qreal scale = picture.devicePixelRatio();
+    double best = 1.0;
+    const QRect pixels(QPoint(qRound(area.left() * scale), qRound(area.top() * scale)),
+                       QSize(qRound(area.width() * scale), qRound(area.height() * scale)));
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
+            if (picture.rect().contains(x, y))
+                best = std::max(best, contrastRatio(picture.pixelColor(x, y), background));
+    return best;
+}
+
+} // namespace
+
+// As drawn in each named style: an unticked check box, an unselected radio button and the slider's
+// groove stand out from the window (3:1, as any control a user must find); the full-copy
+// question's fixed colours read on its window (4.5:1).
+void TestStylesSettings::indicatorsAndQuestionTextsRead() {
+    QFETCH(int, index);
+    const StyleColors& s = styleCatalog()[static_cast<std::size_t>(index)];
+    TStyleManager styles;
+    QVERIFY(styles.SetStyle(QString::fromLatin1(s.name)));
+    const QColor window(s.window);
+
+    QWidget host;
+    host.resize(300, 120);
+    auto* box = new QCheckBox(&host);
+    box->setGeometry(10, 10, 24, 24);
+    auto* radio = new QRadioButton(&host);
+    radio->setGeometry(50, 10, 24, 24);
+    auto* slider = new QSlider(Qt::Horizontal, &host);
+    slider->setRange(1, 10);
+    slider->setValue(10); // the handle at the right end: the left part shows only the groove
+    slider->setGeometry(10, 50, 260, 30);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    for (auto [what, widget, area] : {std::tuple{"check box", static_cast<QWidget*>(box), box->rect()},
+                                      std::tuple{"radio button", static_cast<QWidget*>(radio), radio->rect()},
+                                      std::tuple{"slider groove", static_cast<QWidget*>(slider),
+                                                 QRect(0, 0, slider->width() / 2, slider->height())}}) {
+        const double ratio = strongestContrast(*widget, area, window);
+        QVERIFY2(ratio >= 3.0,
+                 qPrintable(QStringLiteral("%1 stands at %2:1 on %3")
+                                .arg(QLatin1String(what), QString::number(ratio, 'f', 2), window.name())));
+    }
+
+    TFmDialogFulCopy question(nullptr);
+    ModalDriver driver;
+    driver.setNextAnswer([&](QDialog& d) {
+        const QColor background = d.palette().color(QPalette::Window);
+        QCOMPARE(background, window);
+        for (const char* name : {"RzLabel1", "RzLabel2", "RzLabelNameFolder"}) {
+            const QColor ink = child<QLabel>(d, name)->palette().color(QPalette::WindowText);
+            const double ratio = contrastRatio(ink, background);
+            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1: %2 on %3 is %4:1")
+                                                  .arg(QLatin1String(name), ink.name(), background.name(),
+                                                       QString::number(ratio, 'f', 2))));
+        }
+        d.reject();
+    });
+    question.NameFolder = QStringLiteral("/home/user/Документы/");
+    driver.run(question);
+    QVERIFY(!driver.hasPendingAnswers());
 }
 
 void TestStylesSettings::stylesAreDistinct() {
@@ -235,6 +335,48 @@ void TestStylesSettings::unknownStyleKeepsTheDefault() {
     auto w = startWindow(medium);
     QCOMPARE(w->styleManager().ActiveStyleName(), QStringLiteral("Smokey Quartz Kamri"));
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+void TestStylesSettings::theEditorFitsItsControlsInEveryStyle_data() {
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("chosen");
+    const QStringList names = TStyleManager::StyleNames();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString next = names[(i + 1) % names.size()];
+        QTest::newRow(qPrintable(names[i] + QStringLiteral(", then ") + next)) << names[i] << next;
+    }
+}
+
+// The editor's fixed size holds every control at its full height, whatever style was saved and
+// whatever style is chosen while it is open: no bottom button is cut off.
+void TestStylesSettings::theEditorFitsItsControlsInEveryStyle() {
+    QFETCH(QString, saved);
+    QFETCH(QString, chosen);
+    userSettings().setValue(QStringLiteral("TarvelaStyle"), saved);
+    Medium medium;
+    auto w = startWindow(medium);
+    QCOMPARE(w->styleManager().ActiveStyleName(), saved);
+    TFmConfig& editor = w->config();
+    auto fits = [&editor](const QString& style) {
+        const QRect inside = editor.rect();
+        for (QWidget* c : editor.findChildren<QWidget*>()) {
+            // The groups and what stands in them (not the inner parts of composite controls).
+            const bool laidOut = c->parentWidget() == &editor || qobject_cast<QGroupBox*>(c->parentWidget()) != nullptr;
+            if (!laidOut || !c->isVisibleTo(&editor))
+                continue;
+            const QRect at(c->mapTo(&editor, QPoint(0, 0)), c->size());
+            const QString what = style + QStringLiteral(": ") + c->objectName() + QLatin1Char(' ') +
+                                 QString::fromLatin1(c->metaObject()->className());
+            QVERIFY2(inside.contains(at), qPrintable(what + QStringLiteral(" stands outside the window")));
+            QVERIFY2(c->height() >= c->minimumSizeHint().height(), qPrintable(what + QStringLiteral(" is squeezed")));
+        }
+    };
+    QTest::mouseClick(child<QPushButton>(*w, "RzBitBtnAddProfil"), Qt::LeftButton);
+    QVERIFY(editor.isVisible());
+    fits(saved);
+    styleItem(*w, chosen)->trigger();
+    QCoreApplication::processEvents();
+    fits(chosen);
 }
 
 QTEST_MAIN(TestStylesSettings)

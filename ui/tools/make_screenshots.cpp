@@ -4,9 +4,11 @@
 // the work computer starts again and must find its style and place. Every step is checked; the
 // exit status is 0 only when the whole walk went as expected.
 //
-// Pictures: the profile editor, the full-copy question, the main window during a copy, the deletion
-// question, the log viewer, and the main window in three styles.
+// Pictures: the profile editor, its folder dialog and the full-copy question (in a dark style), the
+// main window during a copy, the deletion question and the profile deletion question (in another
+// dark style), the log viewer, and the main window in three styles.
 // Usage (under an X server such as Xvfb): tarvela_make_screenshots <folder>
+#include "qt_translations.h"
 #include "style_manager.h"
 #include "tarvela_config.h"
 #include "tarvela_window.h"
@@ -17,14 +19,19 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <cstdio>
 #include <filesystem>
@@ -46,14 +53,37 @@ public:
         std::fprintf(stderr, "walk: %s\n", what);
         ++failures_;
     }
+    // Under an X server with a window manager the picture is taken from the screen, title bar and
+    // frame included, once the window is mapped; elsewhere (the offscreen test) from the widget.
     void picture(QWidget& widget, const char* name) {
         QApplication::processEvents();
+        QPixmap shot;
+        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+            QWidget& window = *widget.window();
+            window.raise();
+            window.activateWindow();
+            settle(window);
+            const QRect frame = window.frameGeometry();
+            shot = QGuiApplication::primaryScreen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+        } else {
+            shot = widget.grab();
+        }
         const QString path = out_.filePath(QString::fromLatin1(name));
-        check(widget.grab().save(path), "a picture could not be written");
+        check(shot.save(path), "a picture could not be written");
     }
     int failures() const { return failures_; }
 
 private:
+    // Lets the window manager map and frame the window and the window paint itself.
+    static void settle(QWidget& window) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 3000 && (window.windowHandle() == nullptr || !window.windowHandle()->isExposed()))
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (waited.elapsed() < 3400)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
     QDir out_;
     int failures_ = 0;
 };
@@ -97,6 +127,9 @@ void chooseStyle(TFmTarvela& window, const char* name) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationName(QStringLiteral("tarvela"));
+    ui::installQtTranslations(app);
     Walk walk(QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")));
     QTemporaryDir temp;
     const std::string root = temp.path().toStdString();
@@ -118,10 +151,22 @@ int main(int argc, char* argv[]) {
     {
         auto w = start(medium);
         walk.check(w->styleManager().ActiveStyleName() == QLatin1String("Smokey Quartz Kamri"), "default style");
+        // The editor and the question in a dark style.
+        chooseStyle(*w, "Obsidian");
         find<QPushButton>(*w, "RzBitBtnAddProfil")->click();
         ui::TFmConfig& editor = w->config();
         walk.check(editor.isVisible(), "the editor opens");
         find<QLineEdit>(editor, "EditProfName")->setText(QStringLiteral("Документы и фото"));
+        // The folder dialog itself, once, closed with "Закрыть".
+        w->modalDriver().setNextAnswer([&](QDialog& d) {
+            walk.check(d.findChild<QPushButton*>(QStringLiteral("CreateFolderButton")) != nullptr &&
+                           d.findChild<QPushButton*>(QStringLiteral("DeleteButton")) != nullptr,
+                       "the folder dialog has its two buttons");
+            walk.picture(d, "folder_dialog.png");
+            d.reject();
+        });
+        find<QPushButton>(editor, "ButtonPathWork")->click();
+        walk.check(find<QLineEdit>(editor, "EditPathWork")->text().isEmpty(), "closing the folder dialog chose nothing");
         editor.folderDialog().setNextFileName(QString::fromStdString(workDocs));
         find<QPushButton>(editor, "ButtonPathWork")->click();
         find<QLineEdit>(editor, "EditPathHome")->setText(QString::fromStdString(homeDocs));
@@ -150,6 +195,7 @@ int main(int argc, char* argv[]) {
         walk.check(w->lastResult() == HalfResult::Completed, "the work computer sent");
         walk.check(std::filesystem::exists(medium + "Task/" + w->profiles()[0].Id.text() + "/WFiles"),
                    "the store is on the medium");
+        chooseStyle(*w, "Smokey Quartz Kamri");
         walk.picture(*w, "style_smokey_quartz_kamri.png");
         chooseStyle(*w, "Obsidian");
         walk.picture(*w, "style_obsidian.png");
@@ -215,16 +261,28 @@ int main(int argc, char* argv[]) {
         walk.check(w->styleManager().ActiveStyleName() == QLatin1String("Iceberg Classico"),
                    "the home style came back");
         find<QRadioButton>(*w, "RzRadioButtonHome")->click();
+        chooseStyle(*w, "Ruby Graphite");
         bool asked = false;
         w->modalDriver().setNextAnswer([&](QDialog& d) {
             asked = true;
             walk.picture(d, "delete_question.png");
+            walk.check(find<QPushButton>(d, "Yes")->isDefault(), "Да is the default answer");
             find<QPushButton>(d, "Yes")->click();
         });
         find<QPushButton>(*w, "RzBtnTarvelaWorkHome")->click();
         walk.check(asked, "the removal was asked");
         walk.check(!std::filesystem::exists(homeDocs + "/Смета.xlsx"), "the removed file is gone at home");
         walk.check(std::filesystem::exists(homeDocs + "/Отчёт за год.docx"), "the other files stay");
+        // The question before a profile and its store are deleted, answered "Нет".
+        bool profileAsked = false;
+        w->modalDriver().setNextAnswer([&](QDialog& d) {
+            profileAsked = true;
+            walk.picture(d, "delete_profile_question.png");
+            find<QPushButton>(d, "No")->click();
+        });
+        find<QPushButton>(*w, "RzBitBtnDelProfil")->click();
+        walk.check(profileAsked, "the profile deletion was asked");
+        walk.check(w->profiles().size() == 1, "the profile stays after Нет");
         w->close();
         walk.check(w->modalDriver().unexpectedDialogs() == 0, "no unexpected dialog on the second receive");
     }

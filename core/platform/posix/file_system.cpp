@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <string_view>
 #include <climits>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,12 @@ namespace tarvela::platform {
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void openForWriting(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) throw FileError(msg::kCannotOpenFile, path, errno);
+    ::close(fd);
 }
 
 bool folderExists(const std::string& path) {
@@ -124,6 +131,13 @@ bool sameContents(const std::string& a, const std::string& b) {
     ::close(fa);
     ::close(fb);
     return same;
+}
+
+bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+    // The medium (FAT, exFAT) has neither hard links nor a reliable no-replace flag; the files this
+    // renames live in a store folder that the run holds locked.
+    if (pathKindNoFollow(to) != PathKind::Missing) return false;
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 std::string executableFolder() {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarvela::ui {
+namespace tarvela {
 
 struct RtfRun {
     std::string text;                   // UTF-8; a line break inside the paragraph is U+2028
@@ -30,4 +30,4 @@ struct RtfParagraph {
 // The paragraphs of the document; a paragraph mark at the very end opens no further paragraph.
 std::vector<RtfParagraph> readRtf(std::string_view document);
 
-} // namespace tarvela::ui
+} // namespace tarvela

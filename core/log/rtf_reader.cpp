@@ -1,4 +1,4 @@
-#include "rtf_reader.h"
+#include "log/rtf_reader.h"
 
 #include "records/cp1251.h"
 #include "records/utf8.h"
@@ -8,7 +8,7 @@
 #include <climits>
 #include <utility>
 
-namespace tarvela::ui {
+namespace tarvela {
 namespace {
 
 constexpr std::size_t kMaxDepth = 256;     // deeper groups are counted, not kept
@@ -398,4 +398,4 @@ std::vector<RtfParagraph> readRtf(std::string_view document) {
     return Reader(document).read();
 }
 
-} // namespace tarvela::ui
+} // namespace tarvela
