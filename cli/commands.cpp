@@ -43,7 +43,9 @@ struct Profiles {
 
 Profiles loadProfiles(const std::string& programPath) {
     const std::string file = profileFilePath(programPath);
-    if (!platform::fileExists(file))
+    // Only a missing file is "no profile file"; a folder, a link or a device there is refused by
+    // the reader with its own text (exit 3).
+    if (platform::pathKindNoFollow(file) == platform::PathKind::Missing)
         return {{}, "no profile file " + file};
     return {LoadProfiles(programPath), {}};
 }
@@ -97,9 +99,10 @@ public:
         TerminalHost host(env_.in, env_.out, env_.err, env_.stop, settings);
         SyncContext ctx{programPath_, {}, host, env_.copier, {}};
         const Direction direction = *o_.direction;
-        const HalfResult result = RunHalf(ctx, chosen->task, direction, chosen->role);
+        std::int64_t failedItems = 0;
+        const HalfResult result = RunHalf(ctx, chosen->task, direction, chosen->role, &failedItems);
         env_.out.flush();
-        return ended(result, direction, chosen->role);
+        return ended(result, direction, chosen->role, failedItems);
     }
 
 private:
@@ -128,10 +131,10 @@ private:
         return Chosen{task, role.role};
     }
 
-    int ended(HalfResult result, Direction direction, Role role) {
+    int ended(HalfResult result, Direction direction, Role role, std::int64_t failedItems) {
         switch (result) {
         case HalfResult::Completed:
-            return kExitDone;
+            return failedItems > 0 ? kExitSomeFailed : kExitDone;
         case HalfResult::NotEnabled:
             env_.err << kTool << directionWord(direction) << " may not run in the " << roleWord(role)
                      << " role now (see 'tarvela-cli state')\n";
@@ -146,6 +149,7 @@ private:
             env_.err << kTool << "the full copy was refused\n";
             return kExitEndedEarly;
         case HalfResult::StoreRemovalFailed:
+        case HalfResult::DiskFailed:
         case HalfResult::WrongPath:
         case HalfResult::NotEnoughSpace:
         case HalfResult::FlushFailed:

@@ -15,10 +15,11 @@ class IFileCopier;
 namespace tarvela::cli {
 
 enum ExitStatus : int {
-    kExitDone = 0,        // the command did its work; a half wrote its end line
+    kExitDone = 0,        // the command did its work; a half wrote its end line and nothing failed
     kExitEndedEarly = 1,  // the half ended early, or the direction may not run now
     kExitUsage = 2,       // bad command line, unknown profile, no profile file, role needed
     kExitFileFailure = 3, // a profile, table or log file could not be read or written
+    kExitSomeFailed = 4,  // the half wrote its end line, but some items failed (their red lines are on stdout)
 };
 
 struct CliEnvironment {

@@ -23,9 +23,10 @@ Commands:
 PROFILE is the 8-character Id, the exact name, or #INDEX (0-based, as list shows it).
 "tarvela-cli COMMAND --help" tells more of each command.
 
-Exit status: 0 done; 1 the half ended early (wrong path, too little space, refused, store not
-removable, stopped, direction not enabled, busy); 2 usage error; 3 a profile, table or log file
-could not be read or written.
+Exit status: 0 done, nothing failed; 1 the half ended early (wrong path, too little space,
+refused, store not removable, a disk full or gone while copying, stopped, direction not enabled,
+busy); 2 usage error; 3 a profile, table or log file could not be read or written; 4 the half
+reached its end, but some items failed (their red lines are on stdout).
 )";
 
 constexpr std::string_view kList = R"(Usage: tarvela-cli [--medium DIR] list
@@ -73,8 +74,13 @@ the source, the receiving half otherwise. A direction that may not run now is re
                 skipped with a red line and asked about again at the next receive
   --no-color    no colours (also when NO_COLOR is set)
 
-Echo lines go to stdout; the progress line goes to stderr on a terminal. Ctrl-C stops the run the
-way the stop button does.
+Echo lines go to stdout, each as soon as it is written (also into a pipe or a file); control
+characters in them are shown as \n, \x1b and the like. The progress line goes to stderr on a
+terminal. Ctrl-C stops the run the way the stop button does.
+
+Exit status 0 means the half reached its end and nothing failed; 4 means it reached its end but
+some items failed: their red lines are on stdout, and the last line counts them. Notices (black
+lines) are not failures.
 )";
 
 } // namespace

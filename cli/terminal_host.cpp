@@ -1,6 +1,7 @@
 #include "terminal_host.h"
 
 #include "base/echo_color.h"
+#include "base/visible_text.h"
 #include "terminal_questions.h"
 
 #include <chrono>
@@ -65,13 +66,15 @@ TerminalHost::TerminalHost(std::istream& in, std::ostream& out, std::ostream& er
 void TerminalHost::echo(std::string_view text, std::uint32_t color) {
     erase();
     const std::string_view escape = settings_.color ? ansiColor(color) : std::string_view{};
+    // The run's echo path has made control characters visible already; a line from elsewhere gets
+    // the same treatment, with or without colours.
     if (escape.empty()) {
-        out_ << (settings_.color ? safeForTerminal(text) : std::string(text)) << '\n';
+        out_ << visibleText(text) << '\n';
     } else {
-        out_ << escape << safeForTerminal(text) << kReset << '\n';
+        out_ << escape << visibleText(text) << kReset << '\n';
     }
-    if (settings_.progress)
-        out_.flush();
+    // Line by line also into a pipe or a file: a killed run keeps every line it wrote.
+    out_.flush();
 }
 
 void TerminalHost::showProgressPanel(bool visible) {

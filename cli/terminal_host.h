@@ -27,8 +27,9 @@ public:
     TerminalHost(std::istream& in, std::ostream& out, std::ostream& err, const std::atomic<bool>& stop,
                  TerminalSettings settings);
 
-    // One line of exactly the echo's text. On a terminal control characters are shown as '?', so
-    // a file name cannot send commands to the terminal.
+    // One line of the echo's text, written out at once (also when stdout is a pipe or a file).
+    // Control characters are shown as \n, \x1b and the like, so a file name can neither send
+    // commands to the terminal nor forge a line.
     void echo(std::string_view text, std::uint32_t color) override;
 
     void showProgressPanel(bool visible) override;

@@ -63,6 +63,24 @@ std::vector<std::string> linesOf(std::string_view input) {
     return lines;
 }
 
+// The text with the numbers of colour references left out.
+std::string withoutColorNumbers(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out.push_back(text[i]);
+        for (const std::string_view word : {"\\cf", "\\cb", "\\highlight", "\\chcbpat"}) {
+            if (text.substr(i).starts_with(word)) {
+                out.append(word.substr(1));
+                i += word.size();
+                while (i < text.size() && (text[i] == '-' || (text[i] >= '0' && text[i] <= '9'))) ++i;
+                --i;
+                break;
+            }
+        }
+    }
+    return out;
+}
+
 std::string documentOf(const std::vector<std::string>& lines, std::uint32_t color) {
     tarvela::RunLog log;
     for (const auto& l : lines) log.AddLogText(l, color);
@@ -82,7 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view fresh = split == std::string_view::npos ? std::string_view{} : input.substr(split + 1);
     if (const auto merged = tarvela::mergeLogDocument(old, fresh)) {
         FUZZ_CHECK(!oursInShape(fresh) || oneGroup(*merged));
-        FUZZ_CHECK(merged->ends_with(fresh.substr(fresh.find(tarvela::RunLog::kMarker) + tarvela::RunLog::kMarker.size())));
+        // The run is appended whole; only its colour numbers may be translated into the old table.
+        const std::string_view run =
+            fresh.substr(fresh.find(tarvela::RunLog::kMarker) + tarvela::RunLog::kMarker.size());
+        FUZZ_CHECK(withoutColorNumbers(*merged).ends_with(withoutColorNumbers(run)));
     }
 
     // Two runs of our own writer, merged, read back as their lines in order.

@@ -25,6 +25,12 @@ inline constexpr std::string_view kCopyingFilesFrom = "Копирование ф
 inline constexpr std::string_view kCopyingFilesTo = "Копирование файлов в ";
 inline constexpr std::string_view kCompletedSuffix = " завершено";
 inline constexpr std::string_view kCopyingFilesCompleted = "Копирование файлов завершено";
+// Copier failures named by their cause (our own wording): the disk is full; the folder went away
+// with its disk (the medium was pulled); a file over the 4 GiB limit of FAT32.
+inline constexpr std::string_view kDiskFull = "Нет места на диске, копирование прекращено: ";
+inline constexpr std::string_view kFolderUnreachable = "Папка недоступна (носитель отключён?): ";
+inline constexpr std::string_view kFileTooBigForFileSystem =
+    "Файл больше 4 ГБ, файловая система назначения (FAT32) его не примет: ";
 
 // Disk helpers.
 inline constexpr std::string_view kDeletingFolder = "Удаления папки: ";
@@ -43,6 +49,8 @@ inline constexpr std::string_view kFolderPrefix = "Папка ";
 inline constexpr std::string_view kFolderEmptySuffix = " пуста. Конец анализа";
 inline constexpr std::string_view kNotEnoughSpace = "На диске не достаточно свободного места для выполнения операций";
 inline constexpr std::string_view kFileMissing = "Отсутствует файл: ";
+// A disk that reports no size at all: its free space cannot be checked (our own wording).
+inline constexpr std::string_view kFreeSpaceUnknown = "Свободное место на диске неизвестно, проверка пропущена: ";
 inline constexpr std::string_view kFilesDiffer = "Файлы отличаются: ";
 inline constexpr std::string_view kFilesDifferSeparator = " <==> ";
 inline constexpr std::string_view kFileAdded = "Файл добавлен: ";
@@ -52,6 +60,8 @@ inline constexpr std::string_view kUnacceptableTableEntry = "Недопусти�
 inline constexpr std::string_view kBadProfileId = "Недопустимый идентификатор профиля: ";
 // A target reached through a symbolic link to a folder, which could lead out of the pair folder.
 inline constexpr std::string_view kOutsideFolder = "Путь ведёт за пределы папки, пропущен: ";
+// A file (or anything but a folder) stands where a folder of the target's path must go.
+inline constexpr std::string_view kFileInPlaceOfFolder = "На месте папки стоит файл, пропущен: ";
 
 // Both computers changed something (our own wording).
 inline constexpr std::string_view kConflictKept = "Конфликт: изменён на обоих компьютерах, версия этого сохранена как ";
@@ -96,12 +106,15 @@ inline constexpr std::string_view kFolderNotReadOnSender =
     "Папка не прочитана на другом компьютере, удаления в ней не выполняются: ";
 
 // A stored copy whose size is not the one its table record gives: cut short on the medium (our own
-// wording); the stored file's path follows.
+// wording); the file it was meant to become follows.
 inline constexpr std::string_view kStoredCopyWrongSize =
     "Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: ";
 
 // The device did not take the copies just made (our own wording); the system's text follows.
 inline constexpr std::string_view kFlushFailed = "Ошибка записи на диск, данные не сохранены: ";
+
+// The last line of a half that reached its end with failures: how many items failed (our own wording).
+inline constexpr std::string_view kCompletedWithFailures = "Операция завершена с ошибками, не выполнено: ";
 
 // The deletion question.
 inline constexpr std::string_view kAttention = "Внимание";
@@ -125,5 +138,12 @@ inline constexpr std::string_view kCannotOpenFile = "Не удалось отк�
 inline constexpr std::string_view kCannotReadFile = "Не удалось прочитать файл ";
 inline constexpr std::string_view kCannotWriteFile = "Не удалось записать файл ";
 inline constexpr std::string_view kCannotCreateFolder = "Не удалось создать папку ";
+// A file of the medium (profile, table, log, stored copy, run lock) that is a link, a folder or a
+// device: it is neither followed nor read.
+// A folder of the transfer store that is a symbolic link: it could lead anywhere, so it is not used.
+inline constexpr std::string_view kLinkOnMedium = "Ссылка вместо папки на носителе, не используется: ";
+// A medium that may only be read: no half can run from it.
+inline constexpr std::string_view kReadOnlyMedium = "Носитель доступен только для чтения: ";
+inline constexpr std::string_view kNotRegularFile = "Не обычный файл (ссылка, папка или устройство): ";
 
 } // namespace tarvela::msg

@@ -21,10 +21,20 @@ std::string_view failureLine(platform::CopyStatus status) {
         return msg::kFileNotCopied;
     case platform::CopyStatus::AccessDenied:
         return msg::kFileAccessError;
+    case platform::CopyStatus::NotRegular:
+        return msg::kNotRegularFile;
     default:
         return msg::kFileCopyError;
     }
 }
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+// The largest file that FAT32 can hold is one byte short of 4 GiB.
+constexpr std::int64_t kFat32Limit = (std::int64_t{1} << 32) - 1;
 
 } // namespace
 
@@ -41,11 +51,45 @@ void TFileCopier::SetPosition(std::int64_t Value) {
     if (FProgressBar != nullptr) FProgressBar->setFileProgress(Value, FMaximum);
 }
 
-void TFileCopier::reportFailure(std::string_view prefix, const std::string& source) {
-    if (FMemoResult != nullptr) FMemoResult->echo(line(prefix, source), color::kRed);
+void TFileCopier::reportFailure(std::string_view prefix, const std::string& name) {
+    if (FMemoResult != nullptr) FMemoResult->echo(line(prefix, name), color::kRed);
+}
+
+// One red line that names what the user knows: the destination of a file taken from the medium, the
+// source otherwise; the whole disk when the cause is the disk.
+void TFileCopier::reportFailure(const platform::CopyResult& result, const std::string& source,
+                                const std::string& dest, std::int64_t size) {
+    const std::string& known = FSourcePlace == CopySource::Medium ? dest : source;
+    const int err = result.error;
+    if (result.status == platform::CopyStatus::Failed) {
+        if ((err == EFBIG || err == ENOSPC) && size > kFat32Limit) {
+            reportFailure(msg::kFileTooBigForFileSystem, known);
+            return;
+        }
+        if (err == ENOSPC || err == EDQUOT) {
+            FTrouble = DiskTrouble::DestinationFull;
+            reportFailure(msg::kDiskFull, folderOf(dest));
+            return;
+        }
+    }
+    if (result.status != platform::CopyStatus::Stopped) {
+        // A failure whose folder has gone with it: the disk was pulled, not the one file lost.
+        if (FSourcePlace == CopySource::Medium && !platform::folderExists(folderOf(source))) {
+            FTrouble = DiskTrouble::SourceGone;
+            reportFailure(msg::kFolderUnreachable, folderOf(source));
+            return;
+        }
+        if (!platform::folderExists(folderOf(dest))) {
+            FTrouble = DiskTrouble::DestinationGone;
+            reportFailure(msg::kFolderUnreachable, folderOf(dest));
+            return;
+        }
+    }
+    reportFailure(failureLine(result.status), known);
 }
 
 bool TFileCopier::Copy() {
+    FTrouble = DiskTrouble::None;
     if (FCopyBreak.load()) return false;
     if (copying_) {
         // Started again from an event run inside its own progress: refused, the running copy goes on.
@@ -62,22 +106,29 @@ bool TFileCopier::Copy() {
     const std::string source = FSource;
     const std::string dest = FDest;
 
+    const bool fromMedium = FSourcePlace == CopySource::Medium;
     std::int64_t size;
-    if (FProgressBar != nullptr) {
+    if (FProgressBar != nullptr && !fromMedium) {
         size = FileSize(source, *FProgressBar);
         FMaximum = size < 0 ? 0 : size;
         SetPosition(0);
         if (size < 0) return false; // FileSize's line is the only report
     } else {
-        // No bar to show the size on: a missing source is reported by the copy itself.
-        size = platform::querySize(source).size;
+        // No bar to show the size on, or a source on the medium (named by its destination): a
+        // missing source is reported by the copy itself.
+        size = platform::querySize(source, !fromMedium).size;
         FMaximum = size < 0 ? 0 : size;
+        SetPosition(0);
     }
     flag_ = FMaximum / (1 << 20) > 200 ? COPY_FILE_NO_BUFFERING : 0;
 
     platform::CopyResult result;
     try {
-        result = platform::copyFile(source, dest, {flag_ != 0, FDestTime}, [this](std::int64_t bytesDone) {
+        platform::CopyOptions options;
+        options.bypassCache = flag_ != 0;
+        options.lastWrite = FDestTime;
+        options.followSourceLink = !fromMedium;
+        result = platform::copyFile(source, dest, options, [this](std::int64_t bytesDone) {
             SetPosition(bytesDone);
             if (FProgressBar != nullptr) FProgressBar->letEventsRun();
             return !FCopyBreak.load();
@@ -87,7 +138,7 @@ bool TFileCopier::Copy() {
         result = {platform::CopyStatus::Failed, 0};
     }
     if (result.ok()) return true;
-    reportFailure(failureLine(result.status), source);
+    reportFailure(result, source, dest, size);
     return false;
 }
 
@@ -99,12 +150,15 @@ std::int64_t FileSize(const std::string& name, RunHost& host) {
 }
 
 bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std::string& ATo,
-                        std::optional<platform::FileTime> lastWrite) {
+                        std::optional<platform::FileTime> lastWrite, CopySource place) {
     copier.SetSource(AFrom);
     copier.SetDest(ATo);
     copier.SetDestTime(lastWrite);
+    copier.SetSourcePlace(place);
     copier.SetCopyBreak(false);
-    return copier.Copy();
+    const bool copied = copier.Copy();
+    copier.SetSourcePlace(CopySource::UserFolder);
+    return copied;
 }
 
 ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std::string& PathList,
@@ -145,6 +199,11 @@ ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std:
             ++result.copied;
         } else {
             ++result.failed;
+            // The store's disk is full or gone: every further copy would fail the same way.
+            if (copier.LastDiskTrouble() != DiskTrouble::None) {
+                result.trouble = copier.LastDiskTrouble();
+                break;
+            }
         }
         host.setFileProgress(copier.ProgressMaximum(), copier.ProgressMaximum());
     }

@@ -7,8 +7,9 @@
 // A copy never replaces its destination with anything but a complete copy: see
 // platform/file_copy.h.
 
-#include "platform/directory.h"
 #include "base/run_host.h"
+#include "platform/directory.h"
+#include "platform/file_copy.h"
 
 #include <atomic>
 #include <cstdint>
@@ -21,6 +22,19 @@ namespace tarvela {
 inline constexpr std::int64_t kNoBufferingSize = std::int64_t{201} << 20;
 // Flag() of such a copy; 0 for the others.
 inline constexpr std::uint32_t COPY_FILE_NO_BUFFERING = 0x00001000;
+
+// Why the last copy failed, when the cause is a whole disk rather than the one file: every later
+// copy to (or from) there would fail the same way.
+enum class DiskTrouble {
+    None,
+    DestinationFull, // no space left where the copy goes
+    DestinationGone, // the destination's folder is no longer there (the medium was pulled)
+    SourceGone,      // a source on the medium vanished with its folder (the medium was pulled)
+};
+
+// Where the source of a copy lies. A stored copy on the medium is untrusted: a link there is never
+// followed, and the user knows the file by its destination, not by its random store name.
+enum class CopySource { UserFolder, Medium };
 
 class IFileCopier {
 public:
@@ -44,6 +58,10 @@ public:
     virtual void SetDestTime(std::optional<platform::FileTime> ATime) = 0;
     // The file bar's maximum: the size of the last copy's source.
     virtual std::int64_t ProgressMaximum() const = 0;
+    // Where the following copies take their source from (UserFolder by default).
+    virtual void SetSourcePlace(CopySource APlace) = 0;
+    // Set by each copy: None unless it failed for a cause that ends copying to or from that disk.
+    virtual DiskTrouble LastDiskTrouble() const = 0;
 };
 
 class TFileCopier final : public IFileCopier {
@@ -56,13 +74,17 @@ public:
     void WriteMemoResult(RunHost* AMemoResult) override;
     void SetDestTime(std::optional<platform::FileTime> ATime) override { FDestTime = ATime; }
     std::int64_t ProgressMaximum() const override { return FMaximum; }
+    void SetSourcePlace(CopySource APlace) override { FSourcePlace = APlace; }
+    DiskTrouble LastDiskTrouble() const override { return FTrouble; }
 
     // Copy flags of the last copy: 0 or COPY_FILE_NO_BUFFERING.
     std::uint32_t Flag() const { return flag_; }
 
 private:
     void SetPosition(std::int64_t Value);
-    void reportFailure(std::string_view prefix, const std::string& source);
+    void reportFailure(std::string_view prefix, const std::string& name);
+    void reportFailure(const platform::CopyResult& result, const std::string& source, const std::string& dest,
+                       std::int64_t size);
 
     std::string FSource;
     std::string FDest;
@@ -73,6 +95,8 @@ private:
     RunHost* FMemoResult = nullptr;
     std::optional<platform::FileTime> FDestTime;
     std::int64_t FMaximum = 0;
+    CopySource FSourcePlace = CopySource::UserFolder;
+    DiskTrouble FTrouble = DiskTrouble::None;
     bool copying_ = false;
 };
 
@@ -84,12 +108,14 @@ std::int64_t FileSize(const std::string& name, RunHost& host);
 // later files only through the host's stop request. `lastWrite` is the copy's last-write time
 // (the sender's table time when a received file is put in place); empty keeps the source's.
 bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std::string& ATo,
-                        std::optional<platform::FileTime> lastWrite = std::nullopt);
+                        std::optional<platform::FileTime> lastWrite = std::nullopt,
+                        CopySource place = CopySource::UserFolder);
 
 struct ListCopyResult {
     std::int64_t copied = 0; // files now in the store folder
     std::int64_t failed = 0; // file records that were not copied (reported in red)
     bool stopped = false;    // the host's stop request ended the list early
+    DiskTrouble trouble = DiskTrouble::None; // the store's disk filled up or went away: the list ended there
 };
 
 // Copies every file of the table file PathList into the store folder PathTarget (ending with

@@ -6,6 +6,8 @@
 #include "platform/file_system.h"
 #include "platform/removal.h"
 #include "platform/trash.h"
+#include "records/table_file.h"
+#include "records/table_record.h"
 
 #include <exception>
 #include <fstream>
@@ -35,6 +37,17 @@ std::string parentFolder(const std::string& path) {
     const auto slash = p.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : p.substr(0, slash);
+}
+
+// The folder itself or, for one still to be made, its nearest existing parent ("." for "").
+std::string nearestExisting(const std::string& folder) {
+    std::string existing = folder.empty() ? "." : folder;
+    while (!platform::folderExists(existing)) {
+        const std::string up = parentFolder(existing);
+        if (up == existing) break;
+        existing = up;
+    }
+    return existing;
 }
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -74,14 +87,27 @@ bool DelFiles(const std::string& path, bool toTrash, RunHost& host) {
 }
 
 bool ChekDiskSize(const std::string& folder, std::int64_t SizeFiles) {
-    std::string existing = folder.empty() ? "." : folder;
-    while (!platform::folderExists(existing)) {
-        const std::string up = parentFolder(existing);
-        if (up == existing) break;
-        existing = up;
-    }
-    const std::int64_t available = platform::availableBytes(existing);
+    const std::int64_t available = platform::availableBytes(nearestExisting(folder));
     return available >= 0 && available >= SizeFiles;
+}
+
+FreeSpace CheckFreeSpace(const std::string& folder, std::int64_t need) {
+    const platform::DiskSpace space = platform::diskSpace(nearestExisting(folder));
+    if (space.available < 0) return FreeSpace::TooLittle;
+    if (!space.sized) return FreeSpace::Unknown;
+    return space.available >= need ? FreeSpace::Enough : FreeSpace::TooLittle;
+}
+
+std::int64_t AllocationUnit(const std::string& folder) { return platform::diskSpace(nearestExisting(folder)).unit; }
+
+std::int64_t SpaceTakenByTable(const std::string& table, std::int64_t unit) {
+    TableReader reader(table);
+    TNameAtribFile record;
+    std::int64_t total = 0;
+    while (reader.next(record)) {
+        if (record.Nature == kNatureFile) total += SpaceTaken(record.SizeFile, unit);
+    }
+    return total;
 }
 
 std::string GetHDSerNo() {

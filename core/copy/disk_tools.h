@@ -25,6 +25,26 @@ bool DelFiles(const std::string& path, bool toTrash, RunHost& host);
 // whenever the free space cannot be read, 0 bytes included.
 bool ChekDiskSize(const std::string& folder, std::int64_t SizeFiles);
 
+// The free-space check of a half: room for `need` bytes on the file system that holds `folder` (or
+// its nearest existing parent), too little, or unknown when that file system reports no size at all.
+// A failed query counts as too little.
+enum class FreeSpace { Enough, TooLittle, Unknown };
+FreeSpace CheckFreeSpace(const std::string& folder, std::int64_t need);
+
+// The allocation unit of the file system that holds `folder` (or its nearest existing parent); 1
+// when it cannot be read.
+std::int64_t AllocationUnit(const std::string& folder);
+
+// What a file of `size` bytes takes on a file system with this allocation unit.
+inline std::int64_t SpaceTaken(std::int64_t size, std::int64_t unit) {
+    if (size <= 0 || unit <= 1) return size < 0 ? 0 : size;
+    return (size + unit - 1) / unit * unit;
+}
+
+// What the files of a table file take there, each rounded up to the unit. Throws FileError when the
+// table cannot be read.
+std::int64_t SpaceTakenByTable(const std::string& table, std::int64_t unit);
+
 inline constexpr std::string_view kNoIdentity = "None";
 
 // This computer's identity: the first eight hexadecimal digits of the system's machine id as

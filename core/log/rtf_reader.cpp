@@ -21,6 +21,7 @@ struct GroupState {
     Destination destination = Destination::Text;
     bool bold = false;
     long colorIndex = 0;
+    long font = -1; // \fN of the text; -1: the document's default font (\deff)
     int unicodeSkip = 1;
     bool ignorable = false; // the group began with \*
     bool firstWord = true;  // no control word seen in this group yet
@@ -236,10 +237,16 @@ private:
             s.destination = Destination::Skip;
         } else if (s.destination == Destination::ColorTable) {
             colorComponent(word, param);
+        } else if (s.destination == Destination::FontTable) {
+            fontEntry(word, param);
         } else if (s.destination != Destination::Text) {
             return;
         } else if (word == "ansicpg") {
             codePage_ = param;
+        } else if (word == "deff") {
+            defaultFont_ = param;
+        } else if (word == "f") {
+            s.font = param;
         } else if (word == "par") {
             paragraph();
         } else if (word == "line") {
@@ -263,6 +270,31 @@ private:
                     character(cp);
             }
         }
+    }
+
+    // A font of the font table and its character set: a rich-text control may save Cyrillic text
+    // under \ansicpg1252 with a font of charset 204 (Windows-1251).
+    void fontEntry(const std::string& word, long param) {
+        if (word == "f") {
+            tableFont_ = param;
+        } else if (word == "fcharset" && tableFont_ >= 0 && fontCharsets_.size() < 4096) {
+            fontCharsets_.emplace_back(tableFont_, param);
+        }
+    }
+
+    // Whether a byte of the current text is Windows-1251: the font's character set says so, or
+    // the font leaves it to the document's code page (ANSI 0, default 1, or no charset) and that
+    // is 1251.
+    bool textIsCp1251() const {
+        const long font = stack_.back().font >= 0 ? stack_.back().font : defaultFont_;
+        long charset = -1;
+        for (const auto& [number, set] : fontCharsets_) {
+            if (number == font)
+                charset = set;
+        }
+        if (charset == 204)
+            return true;
+        return (charset < 0 || charset == 0 || charset == 1) && codePage_ == 1251;
     }
 
     void resetColor() {
@@ -305,7 +337,7 @@ private:
         flushHighSurrogate();
         if (b < 0x80) {
             append(std::string(1, static_cast<char>(b)));
-        } else if (codePage_ == 1251) {
+        } else if (textIsCp1251()) {
             append(cp1251ToUtf8(std::string(1, static_cast<char>(b))));
         } else {
             std::string out;
@@ -380,6 +412,9 @@ private:
     std::uint32_t red_ = 0, green_ = 0, blue_ = 0;
     bool colorSet_ = false;
     long codePage_ = 1252;
+    long defaultFont_ = 0;
+    long tableFont_ = -1;
+    std::vector<std::pair<long, long>> fontCharsets_; // font number, \fcharset
     int skip_ = 0;
     char32_t high_ = 0;
     std::vector<RtfParagraph> paragraphs_;

@@ -1,7 +1,8 @@
 #pragma once
 // Reads the RTF that rich-text controls write (our run logs, logs edited elsewhere) into
 // paragraphs of coloured runs: groups, the font and colour tables, \cf, \b, \plain, \par, \line,
-// \tab, \'hh in the document's code page (\ansicpg: Windows-1251, otherwise Latin-1), \u with \uc,
+// \tab, \'hh in the current font's character set (\fcharset204: Windows-1251) or else the
+// document's code page (\ansicpg: Windows-1251, otherwise Latin-1), \u with \uc,
 // and ignorable destinations ({\*...}) and the usual non-text destinations, which are skipped.
 // Everything else is ignored. Any input is accepted: the reader makes one pass over it, never
 // reads past its end and bounds its group nesting, so a damaged or hostile file yields some text,

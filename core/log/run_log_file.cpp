@@ -2,6 +2,7 @@
 #include "log/run_log.h"
 
 #include "base/errors.h"
+#include "log/rtf_colors.h"
 #include "platform/atomic_file.h"
 #include "platform/file_reader.h"
 #include "platform/file_system.h"
@@ -73,10 +74,17 @@ std::optional<std::string> mergeLogDocument(std::string_view old, std::string_vi
     if (close == std::string_view::npos || marker == std::string_view::npos)
         return std::nullopt;
     const std::string_view appended = newDocument.substr(marker + RunLog::kMarker.size());
+    const auto ours = findColorTable(newDocument.substr(0, marker));
+    if (!ours)
+        return std::nullopt;
     std::string merged;
-    merged.reserve(close + appended.size());
+    merged.reserve(close + appended.size() + 256);
     merged.append(old.substr(0, close));
-    merged.append(appended);
+    // The run's colour indexes refer to its own table; the document keeps the table of whichever
+    // writer made it (ours, or a rich-text control that saved it since), so they are translated.
+    const std::vector<std::size_t> map =
+        mergeColorTable(merged, ours->colors, colorsUsed(appended, ours->colors.size()));
+    merged.append(remapColors(appended, map));
     return merged;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tarvela::platform {
 
@@ -34,6 +35,12 @@ private:
     long long written_ = 0;
     std::string buffer_;
 };
+
+// Whether a file name is that of a writer's temporary file ("NAME.tmp" and digits).
+bool isAtomicTemporaryName(std::string_view name);
+// Removes the temporary files that writers killed before their commit left in the folder (not
+// below it). Only for a folder that no writer is using now (the run lock of a store folder).
+void removeAtomicLeftovers(const std::string& folder);
 
 // Convenience: replaces the file at path with exactly these bytes, atomically.
 void writeFileAtomically(const std::string& path, const void* data, std::size_t size);

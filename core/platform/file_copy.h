@@ -22,6 +22,11 @@ inline bool isCopyTemporaryName(std::string_view name) {
     return name.starts_with(".tarvela-") && name.ends_with(".part");
 }
 
+// Whether such a temporary is a leftover: its name carries the process that wrote it
+// (".tarvela-PID-....part"), and that process is gone. A name without one is from an older
+// version and a leftover too. A scan removes leftovers where it finds them.
+bool isLeftoverCopyTemporary(std::string_view name);
+
 // Bytes copied between two progress reports (and two looks at the stop flag).
 inline constexpr std::int64_t kCopyChunk = std::int64_t{8} << 20;
 
@@ -35,6 +40,9 @@ struct CopyOptions {
     // Write the copy as an unnamed file where the file system allows it; false always uses the
     // named temporary file of the others (for tests of that path).
     bool unnamedTemporary = true;
+    // Follow a symbolic link at the source (a user's folder may hold one; it is copied as the file it
+    // points to). False for sources on the medium: a link there is refused, never followed.
+    bool followSourceLink = true;
 };
 
 enum class CopyStatus {
@@ -42,7 +50,8 @@ enum class CopyStatus {
     SourceMissing, // the source vanished (or never was)
     AccessDenied,  // permission denied on either side
     Stopped,       // the progress callback asked to stop
-    Failed,        // anything else: full disk, read or write error, a folder as source...
+    NotRegular,    // the source is a folder, a device, or a link that was not to be followed
+    Failed,        // anything else: full disk, read or write error...
 };
 
 struct CopyResult {
@@ -55,20 +64,20 @@ struct CopyResult {
 // empty.
 using CopyProgress = std::function<bool(std::int64_t bytesDone)>;
 
-// Copies the regular file `from` (a link is followed) to `to`, replacing `to` when it exists. The
-// copy gets the source's permission bits and last-access time and the last-write time of the
-// options; where the destination's file system cannot hold them (FAT) that is not a failure.
-// Small copies are not flushed to the device one by one: see syncFileSystem.
+// Copies the regular file `from` (a link is followed unless the options say not) to `to`,
+// replacing `to` when it exists. The copy gets the source's permission bits and last-access time
+// and the last-write time of the options; where the destination's file system cannot hold them
+// (FAT) that is not a failure. Small copies are not flushed to the device one by one: see syncFileSystem.
 CopyResult copyFile(const std::string& from, const std::string& to, const CopyOptions& options,
                     const CopyProgress& progress);
 
-// Size of the file at path (a link is followed; 0 for anything but a regular file), or the errno of
-// the failed query: ENOENT when nothing is there.
+// Size of the file at path (a link is followed when `followLink`; 0 for anything but a regular file),
+// or the errno of the failed query: ENOENT when nothing is there.
 struct SizeQuery {
     std::int64_t size = -1;
     int error = 0;
 };
-SizeQuery querySize(const std::string& path);
+SizeQuery querySize(const std::string& path, bool followLink = true);
 
 // Writes everything still cached for the file system that holds `path` to its device. One call
 // after a run's copies makes them all durable for the price of one flush; false when it failed

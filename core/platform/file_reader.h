@@ -9,7 +9,8 @@ namespace tarvela::platform {
 
 class FileReader {
 public:
-    // Opens the file for reading; throws FileError when it cannot.
+    // Opens the file for reading; throws FileError when it cannot, when a symbolic link stands at
+    // the path (it is not followed) and when what stands there is not a regular file.
     explicit FileReader(std::string path);
     ~FileReader();
     FileReader(const FileReader&) = delete;

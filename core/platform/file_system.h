@@ -22,6 +22,11 @@ PathKind pathKindNoFollow(const std::string& path);
 // without changing it: proof that it can be written. Throws FileError when it cannot.
 void openForWriting(const std::string& path);
 
+// The first part of `path` below `base` (`base` itself is trusted and not looked at), `path`
+// included, that is a symbolic link; empty when there is none. Parts still missing end the search:
+// they will be made as real folders.
+std::string linkBelow(const std::string& base, const std::string& path);
+
 // Removes one file; false when it could not (a missing file counts as removed).
 bool removeFile(const std::string& path);
 

@@ -3,6 +3,7 @@
 #include "records/date_time.h"
 #include "platform/directory.h"
 #include "platform/file_copy.h"
+#include "platform/file_system.h"
 #include "records/table_record.h"
 
 #include <algorithm>
@@ -47,7 +48,12 @@ public:
         for (const auto& e : entries) {
             host_.letEventsRun();
             if (e.kind != platform::EntryKind::File || !matchesMask(mask_, e.name)) continue;
-            if (platform::isCopyTemporaryName(e.name)) continue;
+            if (platform::isCopyTemporaryName(e.name)) {
+                // A copy cut off by a kill or a power loss: never the user's file, never travels,
+                // and does not stay for good either.
+                if (platform::isLeftoverCopyTemporary(e.name)) platform::removeFile(path + e.name);
+                continue;
+            }
             path.append(e.name);
             visit_(path, atribOf(kNatureFile, e.mtime, e.size));
             path.resize(base);

@@ -1,6 +1,8 @@
 #include "sync/half_lines.h"
 
+#include "copy/disk_tools.h"
 #include "log/clock_text.h"
+#include "records/table_record.h"
 #include "sync/compare_lists.h"
 #include "base/echo_color.h"
 #include "base/messages.h"
@@ -40,6 +42,28 @@ bool flushToDevice(RunHost& host, const std::string& folder) {
     host.runLongCall([&] { flushed = platform::syncFileSystem(folder, &error); });
     if (flushed) return true;
     host.echo(std::string(msg::kFlushFailed) + folder + ": " + std::strerror(error), color::kRed);
+    return false;
+}
+
+std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit) {
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < S.count(); ++i) {
+        const TAtrib& entry = *S.object(i);
+        if (entry.Action == TAction::Copy && entry.Nature == kNatureFile) total += SpaceTaken(entry.SizeFile, unit);
+    }
+    return total;
+}
+
+bool enoughSpaceFor(RunHost& host, const std::string& folder, std::int64_t need) {
+    switch (CheckFreeSpace(folder, need)) {
+    case FreeSpace::Enough:
+        return true;
+    case FreeSpace::Unknown:
+        host.echo(std::string(msg::kFreeSpaceUnknown) + folder, color::kBlack);
+        return true;
+    case FreeSpace::TooLittle:
+        break;
+    }
     return false;
 }
 

@@ -38,6 +38,13 @@ std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TPro
 // what it copied may not be on the disk.
 bool flushToDevice(RunHost& host, const std::string& folder);
 
+// What the "copy" entries of S take on a disk with this allocation unit, each rounded up to it.
+std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit);
+
+// The free-space check of a half: true when the disk that holds `folder` has room for `need` bytes,
+// and also when that disk does not tell its size (a black notice line says the check was skipped).
+bool enoughSpaceFor(RunHost& host, const std::string& folder, std::int64_t need);
+
 // The message box text of a folder of the profile that does not exist.
 std::string wrongPathMessage(const std::string& folder);
 

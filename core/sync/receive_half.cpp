@@ -104,6 +104,7 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         const PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i]);
         if (receipt.senderTableDamaged) keepStore_ = true;
+        if (receipt.diskFailed) return HalfResult::DiskFailed;
         if (receipt.notEnoughSpace) {
             host_.showError(msg::kNotEnoughSpace);
             host_.showProgressPanel(false);

@@ -76,11 +76,14 @@ public:
         PairReceipt receipt;
         receipt.copySum = sum;
         receipt.senderTableDamaged = hold_.damaged;
-        if (!ChekDiskSize(ownFolder_, sum)) {
+        if (!enoughSpaceFor(host_, ownFolder_, spaceTakenByCopies())) {
             receipt.notEnoughSpace = true;
             receipt.agreed = previous_;
             return receipt;
         }
+        // A store folder that is a link could hand over any file of this computer: not used.
+        storeLink_ = platform::linkBelow(ctx_.PathTask, storeFolder_);
+        if (!storeLink_.empty()) host_.echo(std::string(msg::kLinkOnMedium) + storeLink_, color::kRed);
         if (sum > 0) {
             host_.showProgressPanel(true);
             host_.echo(own_ == Side::Home ? std::string(msg::kCopyingFilesTo) + ownFolder_
@@ -88,6 +91,11 @@ public:
                        color::kGreen);
         }
         applyCopies();
+        receipt.diskFailed = diskFailed_;
+        if (diskFailed_) {
+            receipt.agreed = previous_;
+            return receipt;
+        }
         applyRemovals();
         receipt.agreed = agreedAfter();
         return receipt;
@@ -212,10 +220,25 @@ private:
         host_.setTaskProgress(static_cast<std::int64_t>(i + 1));
     }
 
+    // What the copies take on this computer's disk: a small file fills a whole allocation unit.
+    std::int64_t spaceTakenByCopies() const {
+        const std::int64_t unit = AllocationUnit(ownFolder_);
+        std::int64_t total = 0;
+        for (const Row& r : rows_) {
+            const ReceiveStep step = r.decision.step;
+            if (r.setAside || r.s < 0 || sItem(r)->Nature != kNatureFile) continue;
+            if (step == ReceiveStep::Copy || step == ReceiveStep::CopyNotice || step == ReceiveStep::ConflictCopy) {
+                total += SpaceTaken(sItem(r)->SizeFile, unit);
+            }
+        }
+        return total;
+    }
+
     void applyCopies() {
         host_.setFolderProgress(0, static_cast<std::int64_t>(rows_.size()));
         for (std::size_t i = 0; i < rows_.size(); ++i) {
-            if (host_.stopRequested()) return;
+            // This computer's disk filled up or went away: the store stays for another try.
+            if (host_.stopRequested() || diskFailed_) return;
             Row& r = rows_[i];
             if (r.setAside || r.decision.step == ReceiveStep::Delete) continue;
             progress(i);
@@ -274,15 +297,19 @@ private:
             host_.echo(std::string(msg::kPathTooLong) + dest, color::kRed);
             return false;
         }
+        if (!folder && !storeLink_.empty()) return false; // said once for the pair
         const std::string stored = folder ? std::string() : storedCopy(r);
         if (!folder && stored.empty()) {
+            if (!platform::folderExists(ctx_.PathTask)) mediumGone();
             host_.echo(std::string(msg::kFileMissing) + storeFolder_ + s.FNameTmp.text(), color::kRed);
             return false;
         }
         // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due
         // and travels again with the next send.
-        if (!folder && platform::querySize(stored).size != s.SizeFile) {
-            host_.echo(std::string(msg::kStoredCopyWrongSize) + stored, color::kRed);
+        // (A link there is left to the copier, which refuses it by its own line.)
+        if (!folder && platform::pathKindNoFollow(stored) == platform::PathKind::File &&
+            platform::querySize(stored).size != s.SizeFile) {
+            host_.echo(std::string(msg::kStoredCopyWrongSize) + dest, color::kRed);
             return false;
         }
         // Files standing where a folder of this entry goes (the other computer made a folder of
@@ -295,7 +322,7 @@ private:
         if (folder) ways.push_back(path);
         for (const std::string& above : ways) {
             if (!rooted_.parentsStayInside(above)) {
-                host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+                host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
                 return false;
             }
             if (platform::pathKindNoFollow(ownFolder_ + above) == platform::PathKind::File &&
@@ -304,7 +331,7 @@ private:
             }
         }
         if (!rooted_.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+            host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
             return false;
         }
         if (folder) {
@@ -318,7 +345,13 @@ private:
         if (platform::pathKindNoFollow(dest) == platform::PathKind::Folder && !moveAside(dest)) return false;
         // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
         // two seconds) must not make the file travel again.
-        if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime))) return false;
+        // A link on the medium is not followed.
+        if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime), CopySource::Medium)) {
+            const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
+            if (trouble == DiskTrouble::SourceGone) throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
+            diskFailed_ = trouble == DiskTrouble::DestinationFull || trouble == DiskTrouble::DestinationGone;
+            return false;
+        }
         // This side's time as its own file system keeps it.
         const auto kept = platform::lastWriteTime(dest);
         record(r, kept ? fileTimeToDateTime(*kept) : s.FileDataTime);
@@ -333,7 +366,7 @@ private:
             return false;
         }
         if (!rooted_.parentsStayInside(localName(r))) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+            host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
             return false;
         }
         return moveAside(dest) && copyIn(r, dest);
@@ -350,6 +383,12 @@ private:
             return true;
         }
         return moveAside(path);
+    }
+
+    // The medium went away under the half: one red line, and the half ends as a failed table would.
+    [[noreturn]] void mediumGone() {
+        host_.echo(std::string(msg::kFolderUnreachable) + ctx_.PathTask, color::kRed);
+        throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
     }
 
     // Renames what stands at `path` to a conflict name that no other item has; false (with a red
@@ -442,7 +481,7 @@ private:
             return;
         }
         if (!rooted_.parentsStayInside(name)) {
-            host_.echo(std::string(msg::kOutsideFolder) + dest, color::kRed);
+            host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
             return;
         }
         if (!isFolderName(name)) {
@@ -501,6 +540,8 @@ private:
     std::optional<StoreList> storeList_;
     DeletionHold hold_;    // what the sender's table lets this receive remove
     DeletionHold ownHold_; // folders this computer's scan could not read
+    std::string storeLink_; // the link on the way to the pair's store folder, if any
+    bool diskFailed_ = false; // this computer's disk filled up or went away
     bool fold_ = true;
     std::vector<Row> rows_;
     std::unordered_map<std::string, std::size_t> rowOf_; // by joining key

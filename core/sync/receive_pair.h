@@ -20,6 +20,7 @@ struct PairReceipt {
     std::int64_t copySum = 0; // bytes the pair needed to copy
     bool notEnoughSpace = false;
     bool senderTableDamaged = false; // nothing was removed; the store must stay
+    bool diskFailed = false;         // this computer's disk filled up or went away: the half fails
 };
 
 // Applies pair n. `own` is the receiving side; its table of the pair was just written from a scan.

@@ -1,5 +1,6 @@
 #include "sync/rooted_path.h"
 
+#include "base/messages.h"
 #include "platform/file_system.h"
 
 namespace tarvela {
@@ -14,8 +15,12 @@ bool RootedPath::parentsStayInside(std::string_view relative) {
             break;
         case platform::PathKind::Missing:
             return true; // everything below will be created afresh
+        case platform::PathKind::Link:
+            refusal_ = msg::kOutsideFolder;
+            return false;
         default:
-            return false; // a link, or a file where a folder should be
+            refusal_ = msg::kFileInPlaceOfFolder;
+            return false;
         }
     }
     return true;

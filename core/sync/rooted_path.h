@@ -18,10 +18,14 @@ public:
     // writing or removing root + relative stays below the root. Missing folders are fine: they
     // will be created as real folders.
     bool parentsStayInside(std::string_view relative);
+    // After a refusal: the echo text that says why (a link on the way, or a file standing where a
+    // folder must go), to be followed by the target's path.
+    std::string_view refusal() const { return refusal_; }
 
 private:
     std::string root_;
     std::unordered_set<std::string> verified_; // relative folders known to be real folders
+    std::string_view refusal_;
 };
 
 } // namespace tarvela

@@ -5,6 +5,8 @@
 #include "base/echo_color.h"
 #include "base/errors.h"
 #include "base/messages.h"
+#include "base/visible_text.h"
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 #include "platform/run_lock.h"
 #include "sync/receive_half.h"
@@ -13,19 +15,26 @@
 #include "records/store_layout.h"
 
 #include <chrono>
+#include <string>
 
 namespace tarvela {
 namespace {
 
-// Forwards everything to the front end and keeps a copy of every echo line in the run's log.
-class LoggingHost final : public RunHost {
+// The echo path of a run: every line reaches the front end (and the run's log, when it keeps one)
+// with its control characters made visible, and the red ones, the failures of single items, are
+// counted. Everything else is forwarded as it is.
+class RunEchoHost final : public RunHost {
 public:
-    LoggingHost(RunHost& inner, RunLog& log) : inner_(inner), log_(log) {}
+    RunEchoHost(RunHost& inner, RunLog* log) : inner_(inner), log_(log) {}
 
     void echo(std::string_view text, std::uint32_t color) override {
-        inner_.echo(text, color);
-        log_.AddLogText(text, color);
+        const std::string visible = visibleText(text);
+        inner_.echo(visible, color);
+        if (log_ != nullptr) log_->AddLogText(visible, color);
+        if (color::normalized(color) == color::kRed) ++failures_;
     }
+    std::int64_t failures() const { return failures_; }
+
     void showProgressPanel(bool visible) override { inner_.showProgressPanel(visible); }
     void hideProgressPanelLater() override { inner_.hideProgressPanelLater(); }
     void setFolderProgress(std::int64_t p, std::int64_t m) override { inner_.setFolderProgress(p, m); }
@@ -38,6 +47,9 @@ public:
     bool stopRequested() const override { return inner_.stopRequested(); }
     FullCopyAnswer askFullCopy(std::string_view folder) override { return inner_.askFullCopy(folder); }
     DeleteAnswer askDelete(std::string_view path) override { return inner_.askDelete(path); }
+    bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) override {
+        return inner_.askMassRemoval(folder, count, listed);
+    }
     void showError(std::string_view message) override { inner_.showError(message); }
     void runLongCall(const std::function<void()>& call) override { inner_.runLongCall(call); }
 
@@ -46,7 +58,8 @@ protected:
 
 private:
     RunHost& inner_;
-    RunLog& log_;
+    RunLog* log_;
+    std::int64_t failures_ = 0;
 };
 
 HalfResult runTheHalf(SyncContext& ctx, const TProfilLine& task, Direction direction, Role role) {
@@ -106,7 +119,9 @@ DirectionButtons TestState(const std::string& programPath, bool anyProfile, cons
     return {w, true};
 }
 
-HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction direction, Role role) {
+HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction direction, Role role,
+                   std::int64_t* failedItems) {
+    if (failedItems != nullptr) *failedItems = 0;
     // The identifier comes from the profile file on the medium; it must name one folder below Task.
     if (!isPlainStoreName(task.Id.text())) throw FileError(msg::kBadProfileId, task.Id.text(), 0);
     const DirectionButtons enabled = TestState(ctx.ProgramPath, true, task, role);
@@ -116,37 +131,50 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
     // The run keeps the exclusions of the profile it was started for.
     ctx.ListExcept = CreateListExcept(task.LineExcept.text());
 
+    // "Task" and the profile's folder on the medium must be real folders: through a link, tables,
+    // stored copies and the lock would be written anywhere.
+    if (const std::string link = platform::linkBelow(ctx.ProgramPath, ctx.PathTask); !link.empty()) {
+        throw FileError(msg::kLinkOnMedium, link, 0);
+    }
     // The lock lives in the profile's store folder; a sending half creates that folder anyway.
     platform::createFolders(ctx.PathTask);
     const auto lock = platform::RunLock::tryAcquire(ctx.PathTask);
     if (!lock) return HalfResult::Busy;
+    // Table and log temporaries of a run that was killed before it could replace its files.
+    platform::removeAtomicLeftovers(ctx.PathTask);
 
     RunHost& frontEnd = ctx.host;
     const CleanUp cleanUp(frontEnd);
-    if (!task.SaveLog) {
-        const CopierTarget target(ctx.FileCopier, frontEnd, frontEnd);
-        return runTheHalf(ctx, task, direction, role);
-    }
-
     RunLog log;
-    log.AddLogText(startLineText(std::chrono::system_clock::now()), color::kMaroon);
-    LoggingHost logging(frontEnd, log);
-    SyncContext logged{ctx.ProgramPath, ctx.ListExcept, logging, ctx.FileCopier, ctx.PathTask};
+    if (task.SaveLog) log.AddLogText(startLineText(std::chrono::system_clock::now()), color::kMaroon);
+    RunEchoHost echoHost(frontEnd, task.SaveLog ? &log : nullptr);
+    SyncContext run{ctx.ProgramPath, ctx.ListExcept, echoHost, ctx.FileCopier, ctx.PathTask};
     HalfResult result;
+    std::int64_t failures = 0;
     try {
-        const CopierTarget target(ctx.FileCopier, logging, frontEnd);
-        result = runTheHalf(logged, task, direction, role);
+        const CopierTarget target(ctx.FileCopier, echoHost, frontEnd);
+        result = runTheHalf(run, task, direction, role);
+        failures = echoHost.failures();
+        // A half that reached its end line with failures says so last: "done" must not be read
+        // into a run that left files behind.
+        if (result == HalfResult::Completed && failures > 0) {
+            echoHost.echo(std::string(msg::kCompletedWithFailures) + std::to_string(failures), color::kRed);
+        }
     } catch (const FileError& failure) {
         // The log keeps the lines up to the failure; the failure itself goes to the front end, and
         // with it the log's own failure if the log cannot be written either.
-        try {
-            AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
-        } catch (const FileError& logFailure) {
-            throw FileError(failure, logFailure);
+        if (failedItems != nullptr) *failedItems = echoHost.failures();
+        if (task.SaveLog) {
+            try {
+                AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
+            } catch (const FileError& logFailure) {
+                throw FileError(failure, logFailure);
+            }
         }
         throw;
     }
-    AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
+    if (failedItems != nullptr) *failedItems = failures;
+    if (task.SaveLog) AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
     return result;
 }
 

@@ -34,6 +34,7 @@ enum class HalfResult {
     FlushFailed,        // the copies could not be written through to the device (a red line says where)
     NotEnabled,         // TestState does not enable this direction for the role
     Busy,               // another run holds the profile's store (another window or process)
+    DiskFailed,         // a disk filled up or went away while files were copied (its red line says which)
 };
 
 // True when this computer's folders are the source of the direction in this role, so the
@@ -44,6 +45,10 @@ inline bool isSendingHalf(Direction d, Role r) { return (d == Direction::WorkHom
 // does not enable, takes the profile's run lock on the medium, keeps the run's log when the
 // profile asks for it and merges it into the profile's log file afterwards, and always releases
 // the lock. A failure of a profile, table or log file throws FileError (after the lock is freed).
-HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction direction, Role role);
+// Every echo line of the run has its control characters made visible (base/visible_text.h). A half
+// that reaches its end line with red lines (single items that failed; notices are not failures)
+// ends with one more red line that counts them. failedItems, when given, receives that count.
+HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction direction, Role role,
+                   std::int64_t* failedItems = nullptr);
 
 } // namespace tarvela

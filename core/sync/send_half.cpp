@@ -94,7 +94,7 @@ private:
             }
             const bool firstRun = !platform::fileExists(otherTable(n));
             if (work_) {
-                if (firstRun) return firstRunStep(own, n, 0);
+                if (firstRun) return firstRunStep(own, n);
                 analyse(own, n);
             } else {
                 const std::int64_t total = analyse(own, n);
@@ -104,7 +104,7 @@ private:
                     return std::nullopt;
                 }
                 if (firstRun) {
-                    if (const auto early = firstRunStep(own, n, total)) return early;
+                    if (const auto early = firstRunStep(own, n)) return early;
                 }
             }
         } else {
@@ -115,8 +115,8 @@ private:
     }
 
     // The full-copy question for a pair without the other computer's table. On the home computer
-    // the folder is already scanned (`total` is its byte total).
-    std::optional<HalfResult> firstRunStep(const std::string& own, int n, std::int64_t total) {
+    // the folder is already scanned.
+    std::optional<HalfResult> firstRunStep(const std::string& own, int n) {
         if (!answerForAll_) {
             answer_ = host_.askFullCopy(own);
             if (work_ && answer_.result == FullCopyResult::Refused) return HalfResult::Refused;
@@ -129,15 +129,18 @@ private:
         const std::string storeFolderN = storeFolder(ctx_.PathTask, own_, n);
         if (work_) {
             platform::createFolders(storeRoot_);
-            total = analyse(own, n);
+            analyse(own, n);
         }
         // The home computer checks the space on the medium too before it copies a whole folder.
-        if (!ChekDiskSize(ctx_.PathTask, total)) return notEnoughSpace();
+        if (!enoughSpaceFor(host_, ctx_.PathTask, SpaceTakenByTable(ownTable(n), AllocationUnit(ctx_.PathTask)))) {
+            return notEnoughSpace();
+        }
         host_.showProgressPanel(true);
         platform::createFolders(storeFolderN);
-        CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
-        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(n, own));
+        const ListCopyResult copied = CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
         host_.hideProgressPanelLater();
+        if (copied.trouble != DiskTrouble::None) return HalfResult::DiskFailed;
+        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(n, own));
         if (host_.stopRequested()) return HalfResult::Stopped;
         return std::nullopt;
     }
@@ -158,15 +161,17 @@ private:
         TFileList S;
         const std::int64_t sum =
             compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_, agreedSays(agreed_[static_cast<std::size_t>(n)]));
+        // What the copies take on the medium: a small file fills a whole cluster there.
+        const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 
-        if (work_ && !ChekDiskSize(ctx_.PathTask, sum)) return notEnoughSpace();
+        if (work_ && !enoughSpaceFor(host_, ctx_.PathTask, need)) return notEnoughSpace();
         if (sum > 0) {
             host_.showProgressPanel(true);
             host_.echo(std::string(msg::kCopyingFilesFrom) + own, work_ ? color::kBlack : color::kGreen);
         }
         host_.setFolderProgress(0, static_cast<std::int64_t>(S.count()));
         if (!work_) {
-            if (!ChekDiskSize(ctx_.PathTask, sum)) return notEnoughSpace();
+            if (!enoughSpaceFor(host_, ctx_.PathTask, need)) return notEnoughSpace();
             host_.setBusy(false);
         }
 
@@ -188,6 +193,9 @@ private:
             if (platform::fileExists(source)) {
                 if (CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text())) {
                     stored.add({S.key(i), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text()});
+                } else if (ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
+                    // The medium filled up or was pulled: one line said so, and no further copy can work.
+                    return HalfResult::DiskFailed;
                 }
             } else {
                 host_.echo(std::string(msg::kFileMissing) + source, color::kRed);

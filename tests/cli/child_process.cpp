@@ -120,6 +120,16 @@ bool ChildProcess::waitForErr(std::string_view text) {
     return true;
 }
 
+void ChildProcess::readAvailable() {
+    for (;;) {
+        pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+        if ((out_ < 0 && err_ < 0) || ::poll(fds, 2, 0) <= 0)
+            return;
+        if (!pump())
+            return;
+    }
+}
+
 void ChildProcess::signal(int sig) {
     ::kill(pid_, sig);
 }

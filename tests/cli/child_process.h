@@ -29,6 +29,8 @@ public:
     // Reads the child's output until its stderr holds `text` (true) or the child closed it (false).
     bool waitForErr(std::string_view text);
     void signal(int sig);
+    // Reads what the child has written so far without waiting, so that it never blocks on a full pipe.
+    void readAvailable();
     // Closes stdin, reads everything and waits for the child to end.
     ChildResult finish();
 

@@ -114,18 +114,17 @@ TEST(TerminalHost, QuestionsAnsweredByOptionsOrByTheTerminal) {
     }
 }
 
-TEST(TerminalHost, EchoOnATerminalAndMessagesCannotCarryControlSequences) {
+TEST(TerminalHost, EchoLinesShowControlCharactersVisiblyWithOrWithoutColours) {
     const std::atomic<bool> stop{false};
     std::istringstream in;
     for (const bool terminal : {false, true}) {
         std::ostringstream out, err;
         TerminalHost host(in, out, err, stop, {.color = terminal});
         host.echo("Файл добавлен: a\033]0;title\x07\xc2\x9b"
-                  "b",
+                  "b\n]  Конец операции: x",
                   0x008000);
-        EXPECT_EQ(out.str(), terminal ? "\033[32mФайл добавлен: a?]0;title??b\033[0m\n"
-                                      : "Файл добавлен: a\033]0;title\x07\xc2\x9b"
-                                        "b\n");
+        const std::string visible = R"(Файл добавлен: a\x1b]0;title\x07\u009bb\n]  Конец операции: x)";
+        EXPECT_EQ(out.str(), terminal ? "\033[32m" + visible + "\033[0m\n" : visible + "\n");
     }
 }
 

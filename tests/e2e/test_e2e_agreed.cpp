@@ -141,7 +141,7 @@ TEST_F(E2EAgreed, RemovingMostFilesOfAPairNeedsAnExplicitOption) {
     halfDone("work-home", "work");
 
     const ChildResult refused = half("work-home", "home", {"--delete", "yes"});
-    EXPECT_EQ(refused.exitCode, 0) << refused.out << refused.err;
+    EXPECT_EQ(refused.exitCode, 4) << "the skipped removals are a red line" << refused.out << refused.err;
     EXPECT_NE(refused.out.find("Удаления не выполнены (слишком много файлов: 8 из 10), папка: " + home),
               std::string::npos)
         << refused.out;
@@ -199,7 +199,7 @@ TEST_F(E2EAgreed, AStoreIsFoundAfterItsSendersTableWasRewritten) {
     EXPECT_EQ(readFile(work + "c.txt"), "c at home");
 
     const ChildResult received = half("work-home", "home");
-    ASSERT_EQ(received.exitCode, 0) << received.out << received.err;
+    ASSERT_EQ(received.exitCode, 4) << "the changed b.txt is missing from the store" << received.out << received.err;
     EXPECT_EQ(readFile(home + "a.txt"), "a, second");
     EXPECT_EQ(readFile(home + "b.txt"), "b") << "the stored b.txt is older than work's table says";
     EXPECT_NE(received.out.find("Отсутствует файл: "), std::string::npos) << received.out;
@@ -220,7 +220,7 @@ TEST_F(E2EAgreed, APartialBatchIsReceivedAndAnsweredWithoutLosingAnything) {
         if (++dropped % 3 != 0) fs::remove(e.path()); // two of three never reached the medium
     }
     const ChildResult received = half("work-home", "home", {"--delete", "yes", "--allow-mass-removal"});
-    ASSERT_EQ(received.exitCode, 0) << received.out << received.err;
+    ASSERT_EQ(received.exitCode, 4) << "the missing copies are red lines" << received.out << received.err;
     EXPECT_NE(received.out.find("Отсутствует файл: "), std::string::npos);
     EXPECT_LT(treeOf(home).size(), treeOf(work).size());
 

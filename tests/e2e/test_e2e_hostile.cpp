@@ -43,7 +43,7 @@ TEST_F(E2EMedium, HostileTableNeverReachesOutsideThePairFolderNorRemovesIt) {
         writeFile(store + name, std::string("payload ") + name);
 
     const ChildResult r = half("work-home", "home");
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    ASSERT_EQ(r.exitCode, 4) << "the half reached its end with refused entries\n" << r.out << r.err;
     EXPECT_EQ(treeOf(dir / "outside"), outsideBefore);
     EXPECT_EQ(readFile(home + "fine.txt"), "payload FINE");
     EXPECT_TRUE(fs::is_directory(home)) << "the pair folder itself is never removed";

@@ -122,7 +122,7 @@ TEST_F(UnreadableFolder, NothingBelowItIsRemovedOnTheOtherComputer) {
     ::chmod((work + "sub").c_str(), 0);
     const ChildResult sent = restrictedHalf("work-home", "work");
     ::chmod((work + "sub").c_str(), 0755);
-    EXPECT_EQ(sent.exitCode, 0) << sent.out << sent.err;
+    EXPECT_EQ(sent.exitCode, 4) << "a folder that could not be read is a failure" << sent.out << sent.err;
     EXPECT_NE(sent.out.find("Ошибка чтения папки: " + work + "sub/"), std::string::npos) << sent.out;
 
     const ChildResult received = half("work-home", "home", {"--delete", "yes"});

@@ -96,6 +96,7 @@ private slots:
     void tableFailureShownAndWindowTidied();
     void massRemovalAskedOnceEachAnswer_data();
     void massRemovalAskedOnceEachAnswer();
+    void failedItemsAreCountedAtTheEndAndNamesShownVisibly();
 };
 
 void TestRuns::sendAndReceiveThroughButtons() {
@@ -553,6 +554,32 @@ void TestRuns::massRemovalAskedOnceEachAnswer() {
     QCOMPARE(exists(medium.home() + "f0.txt"), !allow);
     QCOMPARE(exists(medium.home() + "f9.txt"), true);
     QCOMPARE(countLines(*w, QStringLiteral("Удаления не выполнены")), allow ? 0 : 1);
+}
+
+void TestRuns::failedItemsAreCountedAtTheEndAndNamesShownVisibly() {
+    Medium medium;
+    writeFile(medium.work() + "a.txt", "a");
+    writeFile(medium.work() + "b\nx\x1b[2J.txt", "b");
+    medium.writeProfiles({Medium::profile("Профиль", kId, medium.work(), medium.home(), "work")});
+    auto w = startWindow(medium);
+    w->modalDriver().setNextAnswer(fullCopy(true, true));
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QCOMPARE(countLines(*w, QStringLiteral("Операция завершена с ошибками")), 0);
+    QCOMPARE(countLines(*w, QStringLiteral("b\\nx\\x1b[2J.txt")), 0); // a full copy names no file
+
+    // The stored copies are lost before the home computer receives them.
+    std::filesystem::remove_all(medium.pathTask(kId) + "/WFiles/Folder_1");
+    selectRole(*w, true);
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    const QStringList lines = echoLines(*w);
+    QCOMPARE(lines.last(), QStringLiteral("Операция завершена с ошибками, не выполнено: 2"));
+    QCOMPARE(echoColor(*w, static_cast<int>(lines.size()) - 1), QColor(255, 0, 0));
+    QVERIFY(lineIndex(*w, QStringLiteral("]  Конец операции: рабочий=>домашний. Тип: Домашний компьютер")) <
+            static_cast<int>(lines.size()) - 1);
+    for (const QString& line : lines)
+        QVERIFY2(!line.contains(QChar(0x1b)), qPrintable(line));
 }
 
 QTEST_MAIN(TestRuns)

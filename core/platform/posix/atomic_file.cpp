@@ -4,7 +4,9 @@
 #include "base/messages.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <random>
 #include <unistd.h>
 
@@ -30,6 +32,29 @@ void syncFolder(const std::string& folder) {
 }
 
 } // namespace
+
+bool isAtomicTemporaryName(std::string_view name) {
+    const auto at = name.rfind(".tmp");
+    if (at == std::string_view::npos || at == 0 || at + 4 == name.size()) return false;
+    for (const char c : name.substr(at + 4)) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+void removeAtomicLeftovers(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const int fd = ::dirfd(dir);
+    while (const dirent* d = ::readdir(dir)) {
+        if (!isAtomicTemporaryName(d->d_name)) continue;
+        struct stat st {};
+        if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+            ::unlinkat(fd, d->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
 
 AtomicFileWriter::AtomicFileWriter(std::string targetPath) : target_(std::move(targetPath)) {
     std::random_device rd;

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <csignal>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -35,7 +37,8 @@ public:
                 return;
             }
         }
-        name_ = folder_ + ".tarvela-XXXXXX.part";
+        // The process in the name tells a later scan whether the file is a leftover.
+        name_ = folder_ + ".tarvela-" + std::to_string(::getpid()) + "-XXXXXX.part";
         fd_ = ::mkostemps(name_.data(), 5, O_CLOEXEC);
         if (fd_ < 0) {
             error_ = errno;
@@ -180,15 +183,18 @@ private:
 
 CopyResult copyFile(const std::string& from, const std::string& to, const CopyOptions& options,
                     const CopyProgress& progress) {
-    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // O_NONBLOCK: a FIFO standing at the source must not hang the open; a regular file ignores it.
+    const int noFollow = options.followSourceLink ? 0 : O_NOFOLLOW;
+    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | noFollow));
     if (in.get() < 0) {
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR) return {CopyStatus::SourceMissing, err};
+        if (err == ELOOP && !options.followSourceLink) return {CopyStatus::NotRegular, err};
         return failure(err);
     }
     struct stat source {};
     if (::fstat(in.get(), &source) != 0) return failure(errno);
-    if (!S_ISREG(source.st_mode)) return failure(S_ISDIR(source.st_mode) ? EISDIR : EINVAL);
+    if (!S_ISREG(source.st_mode)) return {CopyStatus::NotRegular, S_ISDIR(source.st_mode) ? EISDIR : EINVAL};
 
     TempFile temp(to, options.unnamedTemporary);
     if (temp.fd() < 0) return failure(temp.error());
@@ -242,9 +248,25 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     return {CopyStatus::Done, 0};
 }
 
-SizeQuery querySize(const std::string& path) {
+bool isLeftoverCopyTemporary(std::string_view name) {
+    if (!isCopyTemporaryName(name)) return false;
+    std::string_view rest = name.substr(std::string_view(".tarvela-").size());
+    const auto dash = rest.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash > 10) return true;
+    long long pid = 0;
+    for (const char c : rest.substr(0, dash)) {
+        if (c < '0' || c > '9') return true;
+        pid = pid * 10 + (c - '0');
+    }
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return true;
+    // Alive (EPERM: alive, but another user's): not a leftover.
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+SizeQuery querySize(const std::string& path, bool followLink) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {-1, errno == ENOTDIR ? ENOENT : errno};
+    const int rc = followLink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    if (rc != 0) return {-1, errno == ENOTDIR ? ENOENT : errno};
     return {S_ISREG(st.st_mode) ? st.st_size : 0, 0};
 }
 

@@ -11,17 +11,24 @@
 namespace tarvela::platform {
 
 FileReader::FileReader(std::string path) : path_(std::move(path)) {
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw FileError(msg::kCannotOpenFile, path_, errno);
+    // Everything read through here comes from the medium, which anyone may have prepared: a link is
+    // not followed (it could reach any file of this computer), and nothing but a regular file is read
+    // (a FIFO would not even open without O_NONBLOCK, a device could be endless).
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd_ < 0) {
+        const int err = errno;
+        if (err == ELOOP) throw FileError(msg::kNotRegularFile, path_, 0);
+        throw FileError(msg::kCannotOpenFile, path_, err);
+    }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         const int err = errno;
         ::close(fd_);
         throw FileError(msg::kCannotReadFile, path_, err);
     }
-    if (S_ISDIR(st.st_mode)) {
+    if (!S_ISREG(st.st_mode)) {
         ::close(fd_);
-        throw FileError(msg::kCannotOpenFile, path_, EISDIR);
+        throw FileError(msg::kNotRegularFile, path_, 0);
     }
     size_ = st.st_size;
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);

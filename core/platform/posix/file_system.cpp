@@ -54,6 +54,21 @@ PathKind pathKindNoFollow(const std::string& path) {
     return PathKind::Other;
 }
 
+std::string linkBelow(const std::string& base, const std::string& path) {
+    if (!path.starts_with(base)) return {};
+    for (std::size_t end = base.size(); end < path.size();) {
+        auto slash = path.find('/', end + 1);
+        if (slash == std::string::npos) slash = path.size();
+        const std::string part = path.substr(0, slash);
+        end = slash;
+        if (part.size() <= base.size() || part.back() == '/') continue;
+        struct stat st {};
+        if (::lstat(part.c_str(), &st) != 0) return {};
+        if (S_ISLNK(st.st_mode)) return part;
+    }
+    return {};
+}
+
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 RenameResult renameNoReplace(const std::string& from, const std::string& to) {

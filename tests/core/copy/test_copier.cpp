@@ -196,6 +196,25 @@ TEST_F(CopierTest, FullDiskKeepsTheOldDestinationAndLeavesNoTemporaryFile) {
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"dest", "src"}));
 }
 
+TEST_F(CopierTest, AFileOverTheFat32LimitThatCannotBeWrittenSaysSo) {
+    // A sparse source one byte over 4 GiB; the destination refuses to grow past 64 KiB (EFBIG, as a
+    // FAT32 drive refuses a file of 4 GiB or more).
+    const std::string source = dir / "huge.bin";
+    writeFile(source, "");
+    std::error_code ec;
+    fs::resize_file(source, std::uintmax_t{1} << 32, ec);
+    if (ec) GTEST_SKIP() << "no sparse file of 4 GiB here";
+    bool copied = true;
+    {
+        const FileSizeLimit limit(64 << 10);
+        copied = CopyFileExProgress(copier, source, dir / "dest");
+    }
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(host.lines, (std::vector<EchoLine>{red(msg::kFileTooBigForFileSystem, source)}));
+    EXPECT_EQ(copier.LastDiskTrouble(), DiskTrouble::None) << "smaller files still fit";
+    EXPECT_FALSE(fs::exists(dir / "dest"));
+}
+
 TEST_F(CopierTest, FailuresWriteOneRedLineChosenByTheirCause) {
     writeFile(dir / "file", "data");
     test::makeFolders(dir / "folder");
@@ -212,9 +231,9 @@ TEST_F(CopierTest, FailuresWriteOneRedLineChosenByTheirCause) {
         {"missing source: FileSize reports it", true, true, missing, dir / "d1", {red(msg::kFileNotFound, missing)}},
         {"missing source without a bar: the copy reports it", false, true, missing, dir / "d2",
          {red(msg::kFileNotCopied, missing)}},
-        {"destination folder missing", true, true, dir / "file", dir / "no/d3",
-         {red(msg::kFileCopyError, dir / "file")}},
-        {"a folder as source", true, true, dir / "folder", dir / "d4", {red(msg::kFileCopyError, dir / "folder")}},
+        {"destination folder missing: the folder is named", true, true, dir / "file", dir / "no/d3",
+         {red(msg::kFolderUnreachable, dir / "no")}},
+        {"a folder as source", true, true, dir / "folder", dir / "d4", {red(msg::kNotRegularFile, dir / "folder")}},
         {"no result target: failed copies write nothing", true, false, dir / "file", dir / "no/d5", {}},
         {"no result target: FileSize still writes", true, false, missing, dir / "d6",
          {red(msg::kFileNotFound, missing)}},
@@ -232,6 +251,41 @@ TEST_F(CopierTest, FailuresWriteOneRedLineChosenByTheirCause) {
         EXPECT_FALSE(fs::exists(c.dest));
     }
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"file", "folder"})) << "no temporary file left";
+}
+
+TEST_F(CopierTest, ASourceOnTheMediumIsNeverFollowedAndIsNamedByItsDestination) {
+    writeFile(dir / "outside/secret", "secret");
+    test::makeFolders(dir / "store");
+    fs::create_symlink(dir / "outside/secret", dir / "store/LINK");
+    fs::create_symlink(dir / "outside/none", dir / "store/DANGLING");
+    test::makeFolders(dir / "store/FOLDER");
+    ASSERT_EQ(::mkfifo((dir / "store/FIFO").c_str(), 0600), 0);
+    writeFile(dir / "store/GOOD", "good");
+    writeFile(dir / "home/secret", "mine");
+
+    for (const char* name : {"LINK", "DANGLING", "FOLDER", "FIFO"}) {
+        SCOPED_TRACE(name);
+        host.lines.clear();
+        EXPECT_FALSE(CopyFileExProgress(copier, dir / (std::string("store/") + name), dir / "home/secret", std::nullopt,
+                                        CopySource::Medium));
+        EXPECT_EQ(test::readFile(dir / "home/secret"), "mine");
+        EXPECT_EQ(host.lines, (std::vector<EchoLine>{red(msg::kNotRegularFile, dir / "home/secret")}));
+        EXPECT_EQ(copier.LastDiskTrouble(), DiskTrouble::None);
+    }
+    host.lines.clear();
+    EXPECT_TRUE(CopyFileExProgress(copier, dir / "store/GOOD", dir / "home/good", std::nullopt, CopySource::Medium));
+    EXPECT_TRUE(host.lines.empty());
+
+    // The store folder gone with the medium: the folder is named once and the copier says why.
+    EXPECT_FALSE(CopyFileExProgress(copier, dir / "gone/GOOD", dir / "home/other", std::nullopt, CopySource::Medium));
+    EXPECT_EQ(host.lines, (std::vector<EchoLine>{red(msg::kFolderUnreachable, dir / "gone")}));
+    EXPECT_EQ(copier.LastDiskTrouble(), DiskTrouble::SourceGone);
+
+    // A link in a user's folder is still copied as the file it points to.
+    fs::create_symlink(dir / "home/good", dir / "home/link");
+    EXPECT_TRUE(CopyFileExProgress(copier, dir / "home/link", dir / "store/COPY"));
+    EXPECT_EQ(test::readFile(dir / "store/COPY"), "good");
+    EXPECT_EQ(copier.LastDiskTrouble(), DiskTrouble::None);
 }
 
 TEST_F(CopierTest, PermissionDeniedIsAnAccessError) {

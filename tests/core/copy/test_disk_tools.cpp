@@ -261,6 +261,21 @@ TEST(ChekDiskSize, AnswersForTheFileSystemOfTheFolderOrItsNearestExistingParent)
     }
 }
 
+TEST(CheckFreeSpace, IsUnknownOnAFileSystemWithoutASizeAndCountsWholeAllocationUnits) {
+    // /proc reports 0 blocks in total, as some FUSE drivers of FAT do: its free space means nothing.
+    EXPECT_EQ(CheckFreeSpace("/proc/self", 1), FreeSpace::Unknown);
+    TempDir dir;
+    EXPECT_EQ(CheckFreeSpace(dir / "not/made/yet", 0), FreeSpace::Enough);
+    EXPECT_EQ(CheckFreeSpace(dir.path(), std::int64_t{1} << 62), FreeSpace::TooLittle);
+    EXPECT_GE(AllocationUnit(dir.path()), 512);
+
+    const std::int64_t kCluster = 32 << 10;
+    const std::pair<std::int64_t, std::int64_t> sizes[] = {
+        {0, 0}, {1, kCluster}, {kCluster, kCluster}, {kCluster + 1, 2 * kCluster}};
+    for (const auto& [size, taken] : sizes) EXPECT_EQ(SpaceTaken(size, kCluster), taken) << size;
+    EXPECT_EQ(SpaceTaken(100, 1), 100);
+}
+
 TEST(GetHDSerNo, IsTheMachineIdsFirstEightHexDigits) {
     TempDir dir;
     const std::pair<std::string, std::string> cases[] = {

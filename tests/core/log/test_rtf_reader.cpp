@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 
 namespace tarvela {
@@ -129,6 +131,31 @@ TEST(RtfReader, SurvivesRandomBytesAndYieldsValidUtf8) {
                 ASSERT_TRUE(isValidUtf8(run.text)) << "round " << round;
         }
     }
+}
+
+// A log that WordPad (Wine's RichEdit) saved, extended by a run: the reader shows the old lines and
+// the run's lines, each in its own colour.
+TEST(RtfReader, ReadsARunMergedIntoALogSavedByWordPad) {
+    std::ifstream in(TARVELA_FIXTURES "/log_saved_by_wordpad.rtf", std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(saved.empty());
+    RunLog run;
+    run.AddLogText("Анализ: /дом/", color::kTeal);
+    run.AddLogText("Копирование файлов завершено", color::kGreen);
+    run.AddLogText("Отсутствует файл: x", color::kRed);
+    const auto merged = mergeLogDocument(saved, run.document());
+    ASSERT_TRUE(merged.has_value());
+    const std::vector<RtfParagraph> p = readRtf(*merged);
+    ASSERT_GE(p.size(), 3u);
+    EXPECT_EQ(p[0].text(), "Старт программы. Сейчас 10 декабря 2026 г - четверг. Время: 14:00:00.");
+    EXPECT_EQ(p[0].runs[0].color, Color(color::kMaroon));
+    const std::size_t n = p.size();
+    EXPECT_EQ(p[n - 3].text(), "Анализ: /дом/");
+    EXPECT_EQ(p[n - 3].runs[0].color, Color(color::kTeal));
+    EXPECT_EQ(p[n - 2].runs[0].color, Color(color::kGreen));
+    EXPECT_EQ(p[n - 1].text(), "Отсутствует файл: x");
+    EXPECT_EQ(p[n - 1].runs[0].color, Color(color::kRed));
+    EXPECT_TRUE(p[n - 1].runs[0].bold);
 }
 
 } // namespace

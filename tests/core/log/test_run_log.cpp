@@ -1,15 +1,18 @@
 // The run's RTF log and the profile's log file that collects the runs.
 #include "base/echo_color.h"
 #include "base/errors.h"
+#include "log/rtf_colors.h"
 #include "log/run_log.h"
 #include "records/store_layout.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 namespace tarvela {
@@ -52,8 +55,8 @@ std::string afterMarker(const std::string& doc) {
                     return ::testing::AssertionFailure() << "bad \\' at " << i;
                 }
                 i += 3;
-            } else if (n == '\\' || n == '{' || n == '}') {
-                ++i;
+            } else if (n == '\\' || n == '{' || n == '}' || n == '*' || n == '~' || n == '-' || n == '_') {
+                ++i; // escaped characters and the control symbols rich-text controls write
             } else if (!std::isalpha(static_cast<unsigned char>(n))) {
                 return ::testing::AssertionFailure() << "bad control at " << i;
             }
@@ -215,8 +218,10 @@ TEST_F(LogFile, RestartsFromThirteenMegabytesAndExtendsBelow) {
 
     writeFile(path, documentOf(kLogRestartSize - 1));
     EXPECT_EQ(add(run), LogFileUpdate::Extended);
+    // The padded document has no colour table: one is made for the colour the run uses.
+    const std::string table = "{\\colortbl;\\red0\\green128\\blue0;}";
     EXPECT_EQ(fs::file_size(path),
-              static_cast<std::uintmax_t>(kLogRestartSize - 1 - 4) + afterMarker(run.document()).size());
+              static_cast<std::uintmax_t>(kLogRestartSize - 1 - 4) + table.size() + afterMarker(run.document()).size());
     EXPECT_TRUE(readFile(path).ends_with(RunLog::kTail));
 }
 
@@ -231,8 +236,79 @@ TEST_F(LogFile, ExtendsADocumentOfTheClassicRichTextControl) {
     const RunLog run = logOf({"new line"});
     ASSERT_EQ(add(run), LogFileUpdate::Extended);
     const std::string merged = readFile(path);
-    EXPECT_EQ(merged, classic.substr(0, classic.size() - 4) + afterMarker(run.document()));
+    // Its table lacks the run's green: added at its end, and the run's lines refer to it there.
+    std::string expected = classic.substr(0, classic.size() - 4) + afterMarker(run.document());
+    expected.replace(expected.find("\\blue0;}"), 8, "\\blue0;\\red0\\green128\\blue0;}");
+    expected.replace(expected.find("\\cf6"), 4, "\\cf2");
+    EXPECT_EQ(merged, expected);
     EXPECT_TRUE(wellFormed(merged));
+}
+
+// The colour that the last \cfN before `at` selects in the document's table.
+std::optional<RtfColor> colourAt(const std::string& doc, std::size_t at) {
+    const auto table = findColorTable(doc);
+    const auto cf = doc.rfind("\\cf", at);
+    if (!table || cf == std::string::npos)
+        return std::nullopt;
+    const std::size_t index = std::stoul(doc.substr(cf + 3));
+    if (index >= table->colors.size())
+        return std::nullopt;
+    return table->colors[index];
+}
+
+TEST_F(LogFile, ExtendsALogSavedByWordPadWithTheRunsOwnColours) {
+    const std::string saved = readFile(TARVELA_FIXTURES "/log_saved_by_wordpad.rtf");
+    const auto before = findColorTable(saved);
+    ASSERT_TRUE(before && before->begin != std::string::npos);
+    writeFile(path, saved);
+    RunLog run;
+    const std::pair<const char*, std::uint32_t> lines[] = {
+        {"blue start", color::kBlue}, {"teal analysis", color::kTeal}, {"green progress", color::kGreen},
+        {"red failure", color::kRed}, {"black notice", color::kBlack}, {"maroon start", color::kMaroon}};
+    for (const auto& [text, c] : lines)
+        run.AddLogText(text, c);
+    ASSERT_EQ(add(run), LogFileUpdate::Extended);
+
+    const std::string merged = readFile(path);
+    EXPECT_TRUE(wellFormed(merged));
+    EXPECT_LT(merged.find("Edited in WordPad"), merged.find("blue start")) << "the edited document is kept whole";
+    const auto after = findColorTable(merged);
+    ASSERT_TRUE(after);
+    ASSERT_GE(after->colors.size(), before->colors.size());
+    EXPECT_TRUE(std::equal(before->colors.begin(), before->colors.end(), after->colors.begin()))
+        << "the document's own colours keep their numbers";
+    for (const auto& [text, c] : lines) {
+        const auto at = merged.find(text);
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(colourAt(merged, at), (RtfColor{false, color::red(c), color::green(c), color::blue(c)})) << text;
+    }
+}
+
+TEST_F(LogFile, MergedRunKeepsItsColoursInTheTableOfAnotherWriter) {
+    // A log saved by a rich-text control: its own colour order, a colour of its own, no automatic
+    // entry, and our marker gone.
+    const std::string foreign =
+        std::string("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset204 Tahoma;}}\r\n"
+                    "{\\colortbl\\red0\\green128\\blue0;\\red1\\green2\\blue3;\\red0\\green0\\blue255;}\r\n"
+                    "\\pard\\cf2 blue line\\par\r\n\\cf0 green \\\\cf1 text\\par\r\n}\r\n") +
+        '\0';
+    writeFile(path, foreign);
+    RunLog run;
+    run.AddLogText("blue", color::kBlue);
+    run.AddLogText("red \\cf3 text", color::kRed);
+    run.AddLogText("green", color::kGreen);
+    ASSERT_EQ(add(run), LogFileUpdate::Extended);
+    const std::string merged = readFile(path);
+    EXPECT_TRUE(wellFormed(merged));
+    const auto table = findColorTable(merged);
+    ASSERT_TRUE(table && table->begin != std::string_view::npos);
+    const std::vector<RtfColor> expectedTable = {
+        {false, 0, 128, 0}, {false, 1, 2, 3}, {false, 0, 0, 255}, {false, 255, 0, 0}};
+    EXPECT_EQ(table->colors, expectedTable) << "the run's missing colours are added, the others found";
+    const std::string body = merged.substr(merged.find("blue line"));
+    EXPECT_NE(body.find("\\cf2\\b0 blue\\par"), std::string::npos) << body;
+    EXPECT_NE(body.find("\\cf3\\b red \\\\cf3 text\\par"), std::string::npos) << "text is not a colour\n" << body;
+    EXPECT_NE(body.find("\\cf0\\b0 green\\par"), std::string::npos) << body;
 }
 
 TEST_F(LogFile, ExistingFileThatIsNoDocumentToExtendIsStartedAfresh) {
@@ -257,8 +333,13 @@ TEST_F(LogFile, ExistingFileThatIsNoDocumentToExtendIsStartedAfresh) {
         EXPECT_EQ(add(run), c.extended ? LogFileUpdate::Extended : LogFileUpdate::Restarted) << c.old;
         const std::string now = readFile(path);
         EXPECT_TRUE(wellFormed(now)) << c.old << "\n" << now;
-        const std::string expected = c.extended ? "{\\rtf1 a" + afterMarker(run.document()) : run.document();
-        EXPECT_EQ(now, expected) << c.old;
+        const std::string expected =
+            c.extended ? "{\\rtf1 {\\colortbl;\\red0\\green128\\blue0;}a" + afterMarker(run.document())
+                       : run.document();
+        std::string remapped = expected;
+        if (c.extended)
+            remapped.replace(remapped.find("\\cf6"), 4, "\\cf1");
+        EXPECT_EQ(now, remapped) << c.old;
     }
 }
 

@@ -2,6 +2,7 @@
 // a medium folder, a work folder and a home folder.
 #include "copy/copier.h"
 #include "base/errors.h"
+#include "base/messages.h"
 #include "platform/run_lock.h"
 #include "recording_host.h"
 #include "sync/run_control.h"
@@ -141,7 +142,8 @@ TEST_F(TwoComputers, HostileSenderTableNeverReachesOutsideThePairFolder) {
     EXPECT_EQ(everythingBelow(dir / "outside"), before);
     EXPECT_EQ(readFile(dir / "outside/secret.txt"), "secret");
     EXPECT_EQ(readFile(home + "fine.txt"), "payload FINE");
-    EXPECT_EQ(redLines().size(), 7u) << "one red line for each refused entry, one for the table";
+    EXPECT_EQ(redLines().size(), 8u) << "one red line for each refused entry, one for the table, the count at the end";
+    EXPECT_EQ(redLines().back(), std::string(msg::kCompletedWithFailures) + "7");
     EXPECT_TRUE(fs::exists(pathTask() + "/WFiles")) << "a table with refused records keeps the store";
     EXPECT_FALSE(fs::exists(dir / "home/up.txt"));
 }

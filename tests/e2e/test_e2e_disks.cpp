@@ -1,0 +1,221 @@
+// The medium on real file systems that fill up, count in clusters or go away, through the real
+// tarvela-cli. Mounting needs root (and FUSE for exFAT); without them these tests skip.
+#include "base/messages.h"
+#include "two_computers.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <thread>
+#include <unistd.h>
+
+namespace tarvela::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A file system mounted over the medium folder for the life of the object.
+class MountedMedium {
+public:
+    // tmpfs with a limit of files (each takes an inode), or exFAT with 32 KiB clusters on a loop
+    // image of `megabytes` MiB. mounted() is false when this machine cannot mount it.
+    static MountedMedium tmpfsWithInodes(const std::string& medium, int inodes) {
+        MountedMedium m(medium);
+        if (::geteuid() == 0)
+            m.mounted_ =
+                shell("mount -t tmpfs -o size=64m,nr_inodes=" + std::to_string(inodes) + " tmpfs '" + medium + "'");
+        return m;
+    }
+    static MountedMedium exfat(const std::string& medium, const std::string& image, int megabytes) {
+        MountedMedium m(medium);
+        if (::geteuid() != 0 || !fs::exists("/dev/fuse") || !shell("command -v mkfs.exfat mount.exfat-fuse losetup"))
+            return m;
+        if (!shell("truncate -s " + std::to_string(megabytes) + "M '" + image + "' && mkfs.exfat -c 32K '" + image +
+                   "'"))
+            return m;
+        char loop[64] = {};
+        FILE* p = ::popen(("losetup -f --show '" + image + "' 2>/dev/null").c_str(), "r");
+        if (p == nullptr)
+            return m;
+        const bool got = std::fgets(loop, sizeof loop, p) != nullptr;
+        ::pclose(p);
+        if (!got)
+            return m;
+        m.loop_ = loop;
+        while (!m.loop_.empty() && m.loop_.back() == '\n')
+            m.loop_.pop_back();
+        // The medium folder already holds the profile file, which the mount hides.
+        m.mounted_ = shell("mount.exfat-fuse -o nonempty '" + m.loop_ + "' '" + medium + "'");
+        return m;
+    }
+    // FAT32 through fusefat, which reports no size at all (0 blocks in total).
+    static MountedMedium fat32(const std::string& medium, const std::string& image, int megabytes) {
+        MountedMedium m(medium);
+        if (::geteuid() != 0 || !fs::exists("/dev/fuse") || !shell("command -v fusefat") ||
+            !shell("command -v mkfs.vfat"))
+            return m;
+        if (!shell("truncate -s " + std::to_string(megabytes) + "M '" + image + "' && mkfs.vfat -F 32 '" + image + "'"))
+            return m;
+        m.mounted_ = shell("fusefat -o rw+,nonempty '" + image + "' '" + medium + "'");
+        return m;
+    }
+    MountedMedium(MountedMedium&& other) noexcept
+        : medium_(std::move(other.medium_)), loop_(std::move(other.loop_)), mounted_(other.mounted_) {
+        other.mounted_ = false;
+        other.loop_.clear();
+    }
+    ~MountedMedium() {
+        if (mounted_)
+            shell("umount -l '" + medium_ + "'");
+        if (!loop_.empty()) {
+            // The FUSE driver lets go of the loop device a moment after the unmount.
+            for (int i = 0; i < 50 && !shell("losetup -d '" + loop_ + "'"); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    explicit MountedMedium(std::string medium) : medium_(std::move(medium)) {}
+    std::string medium_;
+    std::string loop_;
+    bool mounted_ = false;
+};
+
+using E2EDisks = TwoComputersCli;
+
+std::string numbered(int i) {
+    return "f" + std::to_string(i) + ".txt";
+}
+
+TEST_F(E2EDisks, FreeSpaceCheckCountsWholeClustersOfTheMedium) {
+    const auto mount = MountedMedium::exfat(medium, dir / "exfat.img", 8);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root, FUSE, exfatprogs and exfat-fuse";
+    save();
+    // 8 MiB with 32 KiB clusters hold about 190 files, however small: 250 files of 100 bytes (25 KB
+    // in all) do not fit.
+    for (int i = 0; i < 250; ++i)
+        writeFile(work + numbered(i), std::string(100, 'x'));
+    const ChildResult tooMany = half("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(tooMany.exitCode, 1) << tooMany.out << tooMany.err;
+    EXPECT_NE(tooMany.err.find(msg::kNotEnoughSpace), std::string::npos) << tooMany.err;
+    EXPECT_EQ(storedFiles(Side::Work), 0u) << "refused before any copy, not after hundreds of failures";
+
+    for (int i = 120; i < 250; ++i)
+        fs::remove(work + numbered(i));
+    const ChildResult fits = half("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(fits.exitCode, 0) << fits.out << fits.err;
+    EXPECT_EQ(storedFiles(Side::Work), 120u);
+}
+
+TEST_F(E2EDisks, MediumThatTellsNoSizeIsUnknownNotFull) {
+    const auto mount = MountedMedium::fat32(medium, dir / "fat32.img", 40);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root, FUSE, fusefat and dosfstools";
+    save();
+    writeFile(work + "a.txt", "a");
+    const ChildResult r = half("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(std::string(msg::kFreeSpaceUnknown) + pathTask()), std::string::npos) << r.out;
+    EXPECT_EQ(storedFiles(Side::Work), 1u);
+}
+
+TEST_F(E2EDisks, FullMediumStopsTheSendWithOneLine) {
+    const auto mount = MountedMedium::tmpfsWithInodes(medium, 40);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root to mount tmpfs";
+    save();
+    // Plenty of bytes, but room for only a few dozen files.
+    for (int i = 0; i < 200; ++i)
+        writeFile(work + numbered(i), "x");
+    const ChildResult r = half("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_EQ(occurrences(r.out, msg::kDiskFull.data()), 1u) << r.out;
+    EXPECT_EQ(occurrences(r.out, msg::kFileCopyError.data()), 0u) << r.out;
+    EXPECT_EQ(r.out.find("]  Конец операции: "), std::string::npos) << "the half ends early";
+}
+
+TEST_F(E2EDisks, ReadOnlyMediumIsNamedAsSuch) {
+    const auto mount = MountedMedium::tmpfsWithInodes(medium, 1000);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root to mount tmpfs";
+    save();
+    writeFile(work + "a.txt", "a");
+    makeFolders(pathTask());
+    ASSERT_TRUE(shell("mount -o remount,ro '" + medium + "'"));
+    const ChildResult r = half("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+    EXPECT_NE(r.err.find(std::string(msg::kReadOnlyMedium) + pathTask()), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(".tarvela-run.lock"), std::string::npos) << "no internal file is named";
+}
+
+// Starts a half that copies many files, waits until `copied` says it is copying, takes the medium's
+// store away as a pulled drive would, and lets the half go on.
+ChildResult pullMediumDuring(const std::string& pathTask, const std::vector<std::string>& argv,
+                             const std::string& answer, const std::function<bool()>& copying, bool& tooLate) {
+    ChildProcess child(argv, {"NO_COLOR"});
+    if (!answer.empty()) {
+        EXPECT_TRUE(child.waitForErr("[a/n/r] "));
+        child.write(answer);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!copying() && std::chrono::steady_clock::now() < deadline) {
+        child.readAvailable();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    child.signal(SIGSTOP);
+    std::error_code ec;
+    fs::remove_all(pathTask, ec);
+    child.signal(SIGCONT);
+    const ChildResult r = child.finish();
+    tooLate = r.out.find("]  Конец операции: ") != std::string::npos;
+    return r;
+}
+
+TEST_F(E2EDisks, PulledMediumStopsTheSendWithOneLine) {
+    for (int i = 0; i < 2000; ++i)
+        writeFile(work + numbered(i), "x");
+    bool tooLate = false;
+    const ChildResult r = pullMediumDuring(
+        pathTask(),
+        {TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "work", "--direction", "work-home", "--full-copy",
+         "ask"},
+        "a\n",
+        [&] {
+            std::error_code ec;
+            return !fs::is_empty(storeFolder(pathTask(), Side::Work, 1), ec) && !ec;
+        },
+        tooLate);
+    if (tooLate)
+        GTEST_SKIP() << "the copies were done before the medium could be pulled";
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_EQ(occurrences(r.out, msg::kFolderUnreachable.data()), 1u) << r.out;
+    EXPECT_EQ(occurrences(r.out, msg::kFileCopyError.data()), 0u);
+}
+
+TEST_F(E2EDisks, PulledMediumEndsTheReceiveWithOneLineAndExit3) {
+    writeFile(work + "first.txt", "1");
+    firstRun();
+    for (int i = 0; i < 2000; ++i)
+        writeFile(work + numbered(i), "x");
+    halfDone("work-home", "work");
+    bool tooLate = false;
+    const ChildResult r = pullMediumDuring(
+        pathTask(), {TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "home", "--direction", "work-home"},
+        "", [&] { return fs::exists(home + numbered(0)) || fs::exists(home + numbered(1999)); }, tooLate);
+    if (tooLate)
+        GTEST_SKIP() << "the copies were done before the medium could be pulled";
+    EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+    EXPECT_EQ(occurrences(r.out, msg::kFolderUnreachable.data()), 1u) << r.out;
+    EXPECT_EQ(occurrences(r.out, msg::kFileMissing.data()), 0u) << "not thousands of missing files";
+}
+
+} // namespace
+} // namespace tarvela::test
