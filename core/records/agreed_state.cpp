@@ -32,7 +32,8 @@ std::vector<unsigned char> encodeAgreedState(const AgreedState& state) {
         w.f64(r.homeTime);
         w.text16(r.name);
         w.u8(static_cast<std::uint8_t>(r.checksum.size() > 255 ? 0 : r.checksum.size()));
-        if (r.checksum.size() <= 255) w.raw(r.checksum);
+        if (r.checksum.size() <= 255)
+            w.raw(r.checksum);
     }
     std::vector<unsigned char> bytes = w.bytes();
     appendChecksum(bytes);
@@ -42,20 +43,25 @@ std::vector<unsigned char> encodeAgreedState(const AgreedState& state) {
 AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder) {
     AgreedState empty{std::string(workFolder), std::string(homeFolder), 0, {}};
     const std::vector<unsigned char> bytes = readWholeFileOrNothing(path, kMaxFileBytes);
-    if (bytes.size() < kMagic.size() + 4) return empty;
+    if (bytes.size() < kMagic.size() + 4)
+        return empty;
     const ConstBytes body = ConstBytes(bytes).first(bytes.size() - 4);
-    if (fnv1a32(body) != storedChecksum(bytes)) return empty;
+    if (fnv1a32(body) != storedChecksum(bytes))
+        return empty;
 
     ByteReader r(body);
-    if (r.raw(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion) return empty;
+    if (r.raw(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion)
+        return empty;
     AgreedState state;
     state.generation = r.u64();
     state.workFolder = r.text16();
     state.homeFolder = r.text16();
     // Records of other folder texts describe other folders: the pair was changed in the profile.
-    if (!r.ok() || state.workFolder != workFolder || state.homeFolder != homeFolder) return empty;
+    if (!r.ok() || state.workFolder != workFolder || state.homeFolder != homeFolder)
+        return empty;
     const std::uint32_t count = r.u32();
-    if (!r.ok() || count > r.remaining() / kMinRecordBytes) return empty;
+    if (!r.ok() || count > r.remaining() / kMinRecordBytes)
+        return empty;
     state.records.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         AgreedRecord rec;
@@ -65,10 +71,12 @@ AgreedState readAgreedState(const std::string& path, std::string_view workFolder
         rec.homeTime = r.f64();
         rec.name = r.text16();
         rec.checksum = r.raw(r.u8());
-        if (!r.ok() || rec.nature > 1 || rec.size < 0 || rec.name.empty()) return empty;
+        if (!r.ok() || rec.nature > 1 || rec.size < 0 || rec.name.empty())
+            return empty;
         state.records.push_back(std::move(rec));
     }
-    if (!r.ok() || r.remaining() != 0) return empty;
+    if (!r.ok() || r.remaining() != 0)
+        return empty;
     return state;
 }
 

@@ -7,10 +7,12 @@
 namespace tarvela {
 
 std::vector<unsigned char> readWholeFileOrNothing(const std::string& path, std::size_t limit) {
-    if (!platform::fileExists(path)) return {};
+    if (!platform::fileExists(path))
+        return {};
     try {
         platform::FileReader reader(path);
-        if (reader.size() < 0 || static_cast<std::uint64_t>(reader.size()) > limit) return {};
+        if (reader.size() < 0 || static_cast<std::uint64_t>(reader.size()) > limit)
+            return {};
         std::vector<unsigned char> bytes(static_cast<std::size_t>(reader.size()));
         bytes.resize(reader.read(bytes.data(), bytes.size()));
         return bytes;

@@ -30,7 +30,8 @@ public:
 
 private:
     void le(std::uint64_t v, int n) {
-        for (int i = 0; i < n; ++i) bytes_.push_back(static_cast<unsigned char>(v >> (8 * i)));
+        for (int i = 0; i < n; ++i)
+            bytes_.push_back(static_cast<unsigned char>(v >> (8 * i)));
     }
     std::vector<unsigned char> bytes_;
 };
@@ -47,7 +48,8 @@ public:
     std::int64_t i64() { return static_cast<std::int64_t>(le(8)); }
     double f64() { return std::bit_cast<double>(le(8)); }
     std::string raw(std::size_t n) {
-        if (!has(n)) return {};
+        if (!has(n))
+            return {};
         std::string s(reinterpret_cast<const char*>(bytes_.data() + pos_), n);
         pos_ += n;
         return s;
@@ -60,13 +62,16 @@ public:
 
 private:
     bool has(std::size_t n) {
-        if (!ok_ || bytes_.size() - pos_ < n) ok_ = false;
+        if (!ok_ || bytes_.size() - pos_ < n)
+            ok_ = false;
         return ok_;
     }
     std::uint64_t le(std::size_t n) {
-        if (!has(n)) return 0;
+        if (!has(n))
+            return 0;
         std::uint64_t v = 0;
-        for (std::size_t i = 0; i < n; ++i) v |= std::uint64_t{bytes_[pos_ + i]} << (8 * i);
+        for (std::size_t i = 0; i < n; ++i)
+            v |= std::uint64_t{bytes_[pos_ + i]} << (8 * i);
         pos_ += n;
         return v;
     }
@@ -88,14 +93,16 @@ inline std::uint32_t fnv1a32(ConstBytes bytes) {
 // The FNV-1a value in the last four bytes of a file of ours (at least four bytes long).
 inline std::uint32_t storedChecksum(const std::vector<unsigned char>& bytes) {
     std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i) v |= std::uint32_t{bytes[bytes.size() - 4 + i]} << (8 * i);
+    for (std::size_t i = 0; i < 4; ++i)
+        v |= std::uint32_t{bytes[bytes.size() - 4 + i]} << (8 * i);
     return v;
 }
 
 // Appends the FNV-1a value of everything before it.
 inline void appendChecksum(std::vector<unsigned char>& bytes) {
     const std::uint32_t sum = fnv1a32(bytes);
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(sum >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<unsigned char>(sum >> (8 * i)));
 }
 
 // The whole file, or nothing when it is missing or cannot be read (never throws).

@@ -16,10 +16,12 @@ constexpr std::size_t kMaxFileBytes = std::size_t{1} << 31;
 const StoredFile* StoreList::find(std::string_view name, std::int64_t size, double time) const {
     if (index_.size() != files_.size()) {
         index_.clear();
-        for (std::size_t i = 0; i < files_.size(); ++i) index_.try_emplace(files_[i].name, i);
+        for (std::size_t i = 0; i < files_.size(); ++i)
+            index_.try_emplace(files_[i].name, i);
     }
     const auto it = index_.find(std::string(name));
-    if (it == index_.end()) return nullptr;
+    if (it == index_.end())
+        return nullptr;
     const StoredFile& f = files_[it->second];
     return f.size == size && f.time == time ? &f : nullptr;
 }
@@ -30,13 +32,17 @@ std::string storeListFile(const std::string& storeRoot, int n) {
 
 std::optional<StoreList> readStoreList(const std::string& path) {
     const std::vector<unsigned char> bytes = readWholeFileOrNothing(path, kMaxFileBytes);
-    if (bytes.size() < kMagic.size() + 12) return std::nullopt;
+    if (bytes.size() < kMagic.size() + 12)
+        return std::nullopt;
     const ConstBytes body = ConstBytes(bytes).first(bytes.size() - 4);
-    if (fnv1a32(body) != storedChecksum(bytes)) return std::nullopt;
+    if (fnv1a32(body) != storedChecksum(bytes))
+        return std::nullopt;
     ByteReader r(body);
-    if (r.raw(kMagic.size()) != kMagic || r.u32() != kVersion) return std::nullopt;
+    if (r.raw(kMagic.size()) != kMagic || r.u32() != kVersion)
+        return std::nullopt;
     const std::uint32_t count = r.u32();
-    if (!r.ok() || count > r.remaining() / kMinEntryBytes) return std::nullopt;
+    if (!r.ok() || count > r.remaining() / kMinEntryBytes)
+        return std::nullopt;
     StoreList list;
     for (std::uint32_t i = 0; i < count; ++i) {
         StoredFile f;
@@ -44,10 +50,12 @@ std::optional<StoreList> readStoreList(const std::string& path) {
         f.time = r.f64();
         f.name = r.text16();
         f.storeName = r.text16();
-        if (!r.ok()) return std::nullopt;
+        if (!r.ok())
+            return std::nullopt;
         list.add(std::move(f));
     }
-    if (r.remaining() != 0) return std::nullopt;
+    if (r.remaining() != 0)
+        return std::nullopt;
     return list;
 }
 

@@ -28,7 +28,8 @@ std::string cutToChars(const std::string& s, std::size_t chars) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (count == chars) return s.substr(0, i);
+            if (count == chars)
+                return s.substr(0, i);
             ++count;
         }
     }
@@ -47,11 +48,13 @@ std::string conflictCopyPath(const std::string& path, std::string_view computer,
     const std::string ext = hasExt ? name.substr(dot) : "";
     std::string stem = hasExt ? name.substr(0, dot) : name;
     std::string tail = " (конфликт " + localStamp(when) + " " + std::string(computer) + ")";
-    if (attempt > 1) tail += " " + std::to_string(attempt);
+    if (attempt > 1)
+        tail += " " + std::to_string(attempt);
     tail += ext;
     const std::size_t fixed = utf8CharCount(folder) + utf8CharCount(tail);
     const std::size_t room = fixed < kMaxPathChars ? kMaxPathChars - fixed : 0;
-    if (utf8CharCount(stem) > room) stem = cutToChars(stem, room > 0 ? room : 1);
+    if (utf8CharCount(stem) > room)
+        stem = cutToChars(stem, room > 0 ? room : 1);
     return folder + stem + tail;
 }
 

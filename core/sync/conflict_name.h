@@ -5,8 +5,8 @@
 // when it would not.
 
 #include <chrono>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 namespace tarvela {
 

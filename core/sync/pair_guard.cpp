@@ -10,14 +10,17 @@ namespace tarvela {
 
 bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath) {
     for (const AgreedRecord& r : agreed.records) {
-        if (r.nature == kNatureFile) return true;
+        if (r.nature == kNatureFile)
+            return true;
     }
-    if (!agreed.records.empty() || !platform::fileExists(ownTablePath)) return false;
+    if (!agreed.records.empty() || !platform::fileExists(ownTablePath))
+        return false;
     try {
         TableReader reader(ownTablePath);
         TNameAtribFile record;
         while (reader.next(record)) {
-            if (record.Nature == kNatureFile) return true;
+            if (record.Nature == kNatureFile)
+                return true;
         }
     } catch (const FileError&) {
     }

@@ -35,14 +35,14 @@ struct ItemState {
 };
 
 enum class ReceiveStep {
-    Nothing,        // leave everything as it is
-    Keep,           // keep this computer's item; it travels back with the next send
-    KeepNotice,     // keep this computer's item, with a notice line (removed there, changed here)
-    Copy,           // the sender's version takes the name
-    CopyNotice,     // copy, with a notice line (changed there, removed here)
-    ConflictCopy,   // this computer's version moves to a conflict copy, then the sender's is copied
-    Delete,         // remove this computer's item (if deletion is on and not declined)
-    StaysDeleted,   // removed here, unchanged there: the next send from here carries the removal
+    Nothing,      // leave everything as it is
+    Keep,         // keep this computer's item; it travels back with the next send
+    KeepNotice,   // keep this computer's item, with a notice line (removed there, changed here)
+    Copy,         // the sender's version takes the name
+    CopyNotice,   // copy, with a notice line (changed there, removed here)
+    ConflictCopy, // this computer's version moves to a conflict copy, then the sender's is copied
+    Delete,       // remove this computer's item (if deletion is on and not declined)
+    StaysDeleted, // removed here, unchanged there: the next send from here carries the removal
 };
 
 enum class AgreedAfter { Keep, Record, Drop };

@@ -5,11 +5,12 @@
 #include "base/messages.h"
 #include "copy/copier.h"
 #include "copy/disk_tools.h"
-#include "platform/file_system.h"
 #include "platform/file_copy.h"
+#include "platform/file_system.h"
 #include "records/cp1251.h"
 #include "records/date_time.h"
 #include "records/store_list.h"
+#include "records/table_check.h"
 #include "records/table_record.h"
 #include "scan/case_fold.h"
 #include "scan/exclusions.h"
@@ -19,7 +20,6 @@
 #include "sync/half_lines.h"
 #include "sync/pair_guard.h"
 #include "sync/receive_decision.h"
-#include "records/table_check.h"
 #include "sync/rooted_path.h"
 #include "sync/sender_table_trust.h"
 
@@ -35,11 +35,17 @@ namespace {
 // about once before any of them is done.
 constexpr std::int64_t kHandfulOfFiles = 5;
 
-std::string parentOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+std::string parentOf(const std::string& path) {
+    return path.substr(0, path.rfind('/'));
+}
 
-bool isFolderName(const std::string& name) { return name == ".." || name.ends_with("/.."); }
+bool isFolderName(const std::string& name) {
+    return name == ".." || name.ends_with("/..");
+}
 
-ItemState stateOf(const TAtrib& a) { return {a.Nature, a.SizeFile, a.FileDataTime}; }
+ItemState stateOf(const TAtrib& a) {
+    return {a.Nature, a.SizeFile, a.FileDataTime};
+}
 
 // One relative name with what each of the three sources says of it (indexes, -1 = absent).
 struct Row {
@@ -83,7 +89,8 @@ public:
         }
         // A store folder that is a link could hand over any file of this computer: not used.
         storeLink_ = platform::linkBelow(ctx_.PathTask, storeFolder_);
-        if (!storeLink_.empty()) host_.echo(std::string(msg::kLinkOnMedium) + storeLink_, color::kRed);
+        if (!storeLink_.empty())
+            host_.echo(std::string(msg::kLinkOnMedium) + storeLink_, color::kRed);
         if (sum > 0) {
             host_.showProgressPanel(true);
             host_.echo(own_ == Side::Home ? std::string(msg::kCopyingFilesTo) + ownFolder_
@@ -109,10 +116,12 @@ private:
         fold_ = fold;
         std::unordered_map<std::string, std::size_t>& rowOf = rowOf_;
         std::unordered_map<std::string, std::ptrdiff_t> localOf;
-        for (std::size_t i = 0; i < L_.count(); ++i) localOf.try_emplace(key(L_.key(i)), static_cast<std::ptrdiff_t>(i));
+        for (std::size_t i = 0; i < L_.count(); ++i)
+            localOf.try_emplace(key(L_.key(i)), static_cast<std::ptrdiff_t>(i));
         for (std::size_t i = 0; i < S_.count(); ++i) {
             const std::string& name = S_.key(i);
-            if (name == "..") continue; // the pair folder itself is never decided on
+            if (name == "..")
+                continue; // the pair folder itself is never decided on
             const std::string k = key(name);
             const auto [it, added] = rowOf.try_emplace(k, rows_.size());
             if (added) {
@@ -130,19 +139,26 @@ private:
                 loser = row.s;
                 row.s = static_cast<std::ptrdiff_t>(i);
             }
-            host_.echo(std::string(msg::kCaseTwin) + senderFolder_ + S_.key(static_cast<std::size_t>(loser)), color::kRed);
+            host_.echo(std::string(msg::kCaseTwin) + senderFolder_ + S_.key(static_cast<std::size_t>(loser)),
+                       color::kRed);
         }
         for (std::size_t i = 0; i < L_.count(); ++i) {
-            if (L_.key(i) == "..") continue;
+            if (L_.key(i) == "..")
+                continue;
             const auto [it, added] = rowOf.try_emplace(key(L_.key(i)), rows_.size());
-            if (added) rows_.push_back({});
-            if (rows_[it->second].l < 0) rows_[it->second].l = static_cast<std::ptrdiff_t>(i);
+            if (added)
+                rows_.push_back({});
+            if (rows_[it->second].l < 0)
+                rows_[it->second].l = static_cast<std::ptrdiff_t>(i);
         }
         for (std::size_t i = 0; i < previous_.records.size(); ++i) {
-            if (previous_.records[i].name == "..") continue;
+            if (previous_.records[i].name == "..")
+                continue;
             const auto [it, added] = rowOf.try_emplace(key(previous_.records[i].name), rows_.size());
-            if (added) rows_.push_back({});
-            if (rows_[it->second].a < 0) rows_[it->second].a = static_cast<std::ptrdiff_t>(i);
+            if (added)
+                rows_.push_back({});
+            if (rows_[it->second].a < 0)
+                rows_[it->second].a = static_cast<std::ptrdiff_t>(i);
         }
     }
 
@@ -153,8 +169,10 @@ private:
     }
     // The name on this computer: the local item's own spelling when it has one.
     const std::string& localName(const Row& r) const {
-        if (r.l >= 0) return L_.key(static_cast<std::size_t>(r.l));
-        if (r.s >= 0) return S_.key(static_cast<std::size_t>(r.s));
+        if (r.l >= 0)
+            return L_.key(static_cast<std::size_t>(r.l));
+        if (r.s >= 0)
+            return S_.key(static_cast<std::size_t>(r.s));
         return previous_.records[static_cast<std::size_t>(r.a)].name;
     }
 
@@ -165,7 +183,8 @@ private:
         std::string path;
         if (storeList_) {
             const StoredFile* f = storeList_->find(S_.key(static_cast<std::size_t>(r.s)), s.SizeFile, s.FileDataTime);
-            if (f == nullptr || !isPlainStoreName(f->storeName)) return {};
+            if (f == nullptr || !isPlainStoreName(f->storeName))
+                return {};
             path = storeFolder_ + f->storeName;
         } else {
             path = storeFolder_ + s.FNameTmp.text();
@@ -192,16 +211,18 @@ private:
             const TAtrib* l = lItem(r);
             const ItemState sState = s ? stateOf(*s) : ItemState{};
             const ItemState lState = l ? stateOf(*l) : ItemState{};
-            r.decision = decideReceive(aRecord(r), s ? &sState : nullptr, l ? &lState : nullptr, sender_,
-                                       task_.OperacDell, [&] {
-                                           const std::string stored = storedCopy(r);
-                                           return !stored.empty() && platform::sameContents(stored, ownFolder_ + name);
-                                       });
+            r.decision =
+                decideReceive(aRecord(r), s ? &sState : nullptr, l ? &lState : nullptr, sender_, task_.OperacDell, [&] {
+                    const std::string stored = storedCopy(r);
+                    return !stored.empty() && platform::sameContents(stored, ownFolder_ + name);
+                });
             const ReceiveStep step = r.decision.step;
-            const bool copies = step == ReceiveStep::Copy || step == ReceiveStep::CopyNotice ||
-                                step == ReceiveStep::ConflictCopy;
-            if (!copies) continue;
-            if (s->Nature == kNatureFile) sum += s->SizeFile;
+            const bool copies =
+                step == ReceiveStep::Copy || step == ReceiveStep::CopyNotice || step == ReceiveStep::ConflictCopy;
+            if (!copies)
+                continue;
+            if (s->Nature == kNatureFile)
+                sum += s->SizeFile;
             if (r.a < 0 && r.l < 0) {
                 host_.echo(std::string(msg::kFileAdded) + task_.pair(static_cast<std::size_t>(n_)).PathWork.text() +
                                S_.key(static_cast<std::size_t>(r.s)),
@@ -226,7 +247,8 @@ private:
         std::int64_t total = 0;
         for (const Row& r : rows_) {
             const ReceiveStep step = r.decision.step;
-            if (r.setAside || r.s < 0 || sItem(r)->Nature != kNatureFile) continue;
+            if (r.setAside || r.s < 0 || sItem(r)->Nature != kNatureFile)
+                continue;
             if (step == ReceiveStep::Copy || step == ReceiveStep::CopyNotice || step == ReceiveStep::ConflictCopy) {
                 total += SpaceTaken(sItem(r)->SizeFile, unit);
             }
@@ -238,9 +260,11 @@ private:
         host_.setFolderProgress(0, static_cast<std::int64_t>(rows_.size()));
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             // This computer's disk filled up or went away: the store stays for another try.
-            if (host_.stopRequested() || diskFailed_) return;
+            if (host_.stopRequested() || diskFailed_)
+                return;
             Row& r = rows_[i];
-            if (r.setAside || r.decision.step == ReceiveStep::Delete) continue;
+            if (r.setAside || r.decision.step == ReceiveStep::Delete)
+                continue;
             progress(i);
             const std::string dest = ownFolder_ + localName(r);
             switch (r.decision.step) {
@@ -259,7 +283,8 @@ private:
                 r.done = true;
                 break;
             case ReceiveStep::Nothing:
-                if (r.decision.after == AgreedAfter::Record) record(r, lItem(r)->FileDataTime);
+                if (r.decision.after == AgreedAfter::Record)
+                    record(r, lItem(r)->FileDataTime);
                 r.done = true;
                 break;
             default:
@@ -297,10 +322,12 @@ private:
             host_.echo(std::string(msg::kPathTooLong) + dest, color::kRed);
             return false;
         }
-        if (!folder && !storeLink_.empty()) return false; // said once for the pair
+        if (!folder && !storeLink_.empty())
+            return false; // said once for the pair
         const std::string stored = folder ? std::string() : storedCopy(r);
         if (!folder && stored.empty()) {
-            if (!platform::folderExists(ctx_.PathTask)) mediumGone();
+            if (!platform::folderExists(ctx_.PathTask))
+                mediumGone();
             host_.echo(std::string(msg::kFileMissing) + storeFolder_ + s.FNameTmp.text(), color::kRed);
             return false;
         }
@@ -319,7 +346,8 @@ private:
         for (auto slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
             ways.push_back(path.substr(0, slash));
         }
-        if (folder) ways.push_back(path);
+        if (folder)
+            ways.push_back(path);
         for (const std::string& above : ways) {
             if (!rooted_.parentsStayInside(above)) {
                 host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
@@ -336,19 +364,24 @@ private:
         }
         if (folder) {
             // A folder new on the sender arrives even when it is empty.
-            if (!makeFolders(ownFolder_ + path)) return false;
+            if (!makeFolders(ownFolder_ + path))
+                return false;
             record(r, s.FileDataTime);
             return true;
         }
-        if (!makeFolders(parentOf(dest))) return false;
+        if (!makeFolders(parentOf(dest)))
+            return false;
         // A folder where the file goes (the other computer made a file of it) is set aside whole.
-        if (platform::pathKindNoFollow(dest) == platform::PathKind::Folder && !moveAside(dest)) return false;
+        if (platform::pathKindNoFollow(dest) == platform::PathKind::Folder && !moveAside(dest))
+            return false;
         // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
         // two seconds) must not make the file travel again.
         // A link on the medium is not followed.
-        if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime), CopySource::Medium)) {
+        if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime),
+                                CopySource::Medium)) {
             const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
-            if (trouble == DiskTrouble::SourceGone) throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
+            if (trouble == DiskTrouble::SourceGone)
+                throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
             diskFailed_ = trouble == DiskTrouble::DestinationFull || trouble == DiskTrouble::DestinationGone;
             return false;
         }
@@ -378,7 +411,8 @@ private:
         const auto it = rowOf_.find(key(folderName.substr(0, folderName.size() - 3)));
         if (it != rowOf_.end() && task_.OperacDell && !rows_[it->second].setAside &&
             rows_[it->second].decision.step == ReceiveStep::Delete) {
-            if (!DelFiles(path, task_.DellBasket, host_)) return false;
+            if (!DelFiles(path, task_.DellBasket, host_))
+                return false;
             rows_[it->second].done = true;
             return true;
         }
@@ -399,8 +433,10 @@ private:
         for (int attempt = 1; attempt < 1000; ++attempt) {
             const std::string aside = conflictCopyPath(path, computer, now, attempt);
             const platform::RenameResult result = platform::renameNoReplace(path, aside);
-            if (result == platform::RenameResult::Taken) continue;
-            if (result == platform::RenameResult::Failed) break;
+            if (result == platform::RenameResult::Taken)
+                continue;
+            if (result == platform::RenameResult::Failed)
+                break;
             host_.echo(std::string(msg::kConflictKept) + aside, color::kOrange);
             return true;
         }
@@ -425,37 +461,47 @@ private:
         std::vector<std::size_t> folders;
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             const Row& r = rows_[i];
-            if (r.setAside || r.decision.step != ReceiveStep::Delete) continue;
+            if (r.setAside || r.decision.step != ReceiveStep::Delete)
+                continue;
             (isFolderName(localName(r)) ? folders : files).push_back(i);
         }
-        if (files.empty() && folders.empty()) return;
+        if (files.empty() && folders.empty())
+            return;
         if (!task_.OperacDell) {
-            for (const std::size_t i : files) rows_[i].done = true;
-            for (const std::size_t i : folders) rows_[i].done = true;
+            for (const std::size_t i : files)
+                rows_[i].done = true;
+            for (const std::size_t i : folders)
+                rows_[i].done = true;
             return;
         }
         std::int64_t listed = 0;
-        for (const AgreedRecord& a : previous_.records) listed += a.nature == kNatureFile ? 1 : 0;
+        for (const AgreedRecord& a : previous_.records)
+            listed += a.nature == kNatureFile ? 1 : 0;
         const auto count = static_cast<std::int64_t>(files.size());
         if (count > kHandfulOfFiles && count * 2 > listed && !host_.askMassRemoval(ownFolder_, count, listed)) {
             // Left undone, with the agreed records kept: the question comes again next time.
-            host_.echo(std::string(msg::kMassRemovalSkipped) + std::to_string(count) + std::string(msg::kMassRemovalOf) +
-                           std::to_string(listed) + std::string(msg::kMassRemovalSkippedIn) + ownFolder_,
+            host_.echo(std::string(msg::kMassRemovalSkipped) + std::to_string(count) +
+                           std::string(msg::kMassRemovalOf) + std::to_string(listed) +
+                           std::string(msg::kMassRemovalSkippedIn) + ownFolder_,
                        color::kRed);
             return;
         }
         std::stable_sort(folders.begin(), folders.end(), [&](std::size_t x, std::size_t y) {
-            const auto depth = [&](std::size_t i) { return std::count(localName(rows_[i]).begin(), localName(rows_[i]).end(), '/'); };
+            const auto depth = [&](std::size_t i) {
+                return std::count(localName(rows_[i]).begin(), localName(rows_[i]).end(), '/');
+            };
             return depth(x) > depth(y);
         });
         answer_ = task_.DellConfirmat ? DeleteAnswer::Yes : DeleteAnswer::YesToAll;
         for (const std::size_t i : files) {
-            if (host_.stopRequested()) return;
+            if (host_.stopRequested())
+                return;
             progress(i);
             removeOne(rows_[i]);
         }
         for (const std::size_t i : folders) {
-            if (host_.stopRequested()) return;
+            if (host_.stopRequested())
+                return;
             progress(i);
             removeOne(rows_[i]);
         }
@@ -464,11 +510,13 @@ private:
     void removeOne(Row& r) {
         const std::string name = localName(r);
         const std::string dest = ownFolder_ + name;
-        if (own_ == Side::Home) host_.setFileLabel(dest);
+        if (own_ == Side::Home)
+            host_.setFileLabel(dest);
         if (answer_ == DeleteAnswer::Yes || answer_ == DeleteAnswer::No) {
             answer_ = host_.askDelete(dest);
             // Closing the question without an answer keeps everything, as "Нет для всех" does.
-            if (answer_ == DeleteAnswer::Closed) answer_ = DeleteAnswer::NoToAll;
+            if (answer_ == DeleteAnswer::Closed)
+                answer_ = DeleteAnswer::NoToAll;
         }
         if (answer_ == DeleteAnswer::No || answer_ == DeleteAnswer::NoToAll) {
             r.done = true;
@@ -507,12 +555,14 @@ private:
         for (const Row& r : rows_) {
             const AgreedRecord* old = aRecord(r);
             if (r.setAside || !r.done) {
-                if (old != nullptr) next.records.push_back(*old);
+                if (old != nullptr)
+                    next.records.push_back(*old);
                 continue;
             }
             switch (r.decision.after) {
             case AgreedAfter::Keep:
-                if (old != nullptr) next.records.push_back(*old);
+                if (old != nullptr)
+                    next.records.push_back(*old);
                 break;
             case AgreedAfter::Record:
                 next.records.push_back(r.record);
@@ -538,9 +588,9 @@ private:
     TFileList S_;
     TFileList L_;
     std::optional<StoreList> storeList_;
-    DeletionHold hold_;    // what the sender's table lets this receive remove
-    DeletionHold ownHold_; // folders this computer's scan could not read
-    std::string storeLink_; // the link on the way to the pair's store folder, if any
+    DeletionHold hold_;       // what the sender's table lets this receive remove
+    DeletionHold ownHold_;    // folders this computer's scan could not read
+    std::string storeLink_;   // the link on the way to the pair's store folder, if any
     bool diskFailed_ = false; // this computer's disk filled up or went away
     bool fold_ = true;
     std::vector<Row> rows_;

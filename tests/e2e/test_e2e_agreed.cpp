@@ -16,7 +16,8 @@ using E2EAgreed = TwoComputersCli;
 std::vector<std::string> conflictCopies(const std::map<std::string, std::string>& tree, const std::string& stem) {
     std::vector<std::string> out;
     for (const auto& [name, content] : tree) {
-        if (name.starts_with(stem + " (конфликт ")) out.push_back(name);
+        if (name.starts_with(stem + " (конфликт "))
+            out.push_back(name);
     }
     return out;
 }
@@ -98,17 +99,18 @@ TEST_F(E2EAgreed, AFileThatNeverReachedTheOtherComputerIsNeverRemoved) {
 // The home folder is a mount point whose disk is not mounted: it reads empty. Neither half takes
 // that for "everything removed", on either computer.
 TEST_F(E2EAgreed, AFolderReadingEmptyIsSkippedByBothHalves) {
-    for (int i = 0; i < 12; ++i) writeFile(work + "f" + std::to_string(i) + ".txt", std::to_string(i));
+    for (int i = 0; i < 12; ++i)
+        writeFile(work + "f" + std::to_string(i) + ".txt", std::to_string(i));
     firstRun();
     const auto before = treeOf(work);
     fs::rename(home, dir / "home/unmounted");
     makeFolders(home);
 
     const ChildResult sent = half("home-work", "home", {"--delete", "yes"});
-    EXPECT_NE(sent.out.find("Папка пуста, хотя в ней были файлы. Пара пропущена: " + home),
-              std::string::npos)
+    EXPECT_NE(sent.out.find("Папка пуста, хотя в ней были файлы. Пара пропущена: " + home), std::string::npos)
         << sent.out;
-    if (pending(Side::Home)) halfDone("home-work", "work", {"--delete", "yes", "--allow-mass-removal"});
+    if (pending(Side::Home))
+        halfDone("home-work", "work", {"--delete", "yes", "--allow-mass-removal"});
     EXPECT_EQ(treeOf(work), before) << "nothing removed at work";
 
     writeFile(work + "new.txt", "new");
@@ -128,16 +130,17 @@ TEST_F(E2EAgreed, AFolderReadingEmptyIsSkippedByBothHalves) {
     writeFile(work + "newer.txt", "newer");
     halfDone("work-home", "work");
     const ChildResult missing = half("work-home", "home");
-    EXPECT_NE(missing.out.find("Папка отсутствует, хотя в ней были файлы. Пара пропущена: " + home),
-              std::string::npos)
+    EXPECT_NE(missing.out.find("Папка отсутствует, хотя в ней были файлы. Пара пропущена: " + home), std::string::npos)
         << missing.out;
     EXPECT_FALSE(fs::exists(home));
 }
 
 TEST_F(E2EAgreed, RemovingMostFilesOfAPairNeedsAnExplicitOption) {
-    for (int i = 0; i < 10; ++i) writeFile(work + "f" + std::to_string(i) + ".txt", std::to_string(i));
+    for (int i = 0; i < 10; ++i)
+        writeFile(work + "f" + std::to_string(i) + ".txt", std::to_string(i));
     firstRun();
-    for (int i = 0; i < 8; ++i) fs::remove(work + "f" + std::to_string(i) + ".txt");
+    for (int i = 0; i < 8; ++i)
+        fs::remove(work + "f" + std::to_string(i) + ".txt");
     halfDone("work-home", "work");
 
     const ChildResult refused = half("work-home", "home", {"--delete", "yes"});
@@ -163,14 +166,16 @@ TEST_F(E2EAgreed, TwoTimeZonesCarryNothingTwice) {
     firstRun();
     halfDone("home-work", "home");
     EXPECT_EQ(storedFiles(Side::Home), 0u);
-    if (pending(Side::Home)) halfDone("home-work", "work");
+    if (pending(Side::Home))
+        halfDone("home-work", "work");
     halfDone("work-home", "work");
     EXPECT_EQ(storedFiles(Side::Work), 0u);
 
     // Home edits a.txt with a clock that reads earlier than work's table time for it.
     writeFile(home + "a.txt", "home's edit");
     setMtime(home + "a.txt", {mtimeOf(work + "a.txt").seconds - 3600, 0});
-    if (pending(Side::Work)) halfDone("work-home", "home");
+    if (pending(Side::Work))
+        halfDone("work-home", "home");
     halfDone("home-work", "home");
     EXPECT_EQ(storedFiles(Side::Home), 1u);
     halfDone("home-work", "work");
@@ -213,11 +218,13 @@ TEST_F(E2EAgreed, AStoreIsFoundAfterItsSendersTableWasRewritten) {
 TEST_F(E2EAgreed, APartialBatchIsReceivedAndAnsweredWithoutLosingAnything) {
     writeFile(work + "old.txt", "old");
     firstRun();
-    for (int i = 0; i < 30; ++i) writeFile(work + "new/n" + std::to_string(i) + ".txt", std::to_string(i));
+    for (int i = 0; i < 30; ++i)
+        writeFile(work + "new/n" + std::to_string(i) + ".txt", std::to_string(i));
     halfDone("work-home", "work");
     std::size_t dropped = 0;
     for (const auto& e : fs::directory_iterator(storeFolder(pathTask(), Side::Work, 1))) {
-        if (++dropped % 3 != 0) fs::remove(e.path()); // two of three never reached the medium
+        if (++dropped % 3 != 0)
+            fs::remove(e.path()); // two of three never reached the medium
     }
     const ChildResult received = half("work-home", "home", {"--delete", "yes", "--allow-mass-removal"});
     ASSERT_EQ(received.exitCode, 4) << "the missing copies are red lines" << received.out << received.err;
@@ -225,8 +232,10 @@ TEST_F(E2EAgreed, APartialBatchIsReceivedAndAnsweredWithoutLosingAnything) {
     EXPECT_LT(treeOf(home).size(), treeOf(work).size());
 
     halfDone("home-work", "home");
-    if (pending(Side::Home)) halfDone("home-work", "work", {"--delete", "yes", "--allow-mass-removal"});
-    for (int i = 0; i < 30; ++i) EXPECT_TRUE(fs::exists(work + "new/n" + std::to_string(i) + ".txt")) << i;
+    if (pending(Side::Home))
+        halfDone("home-work", "work", {"--delete", "yes", "--allow-mass-removal"});
+    for (int i = 0; i < 30; ++i)
+        EXPECT_TRUE(fs::exists(work + "new/n" + std::to_string(i) + ".txt")) << i;
 
     halfDone("work-home", "work");
     halfDone("work-home", "home", {"--delete", "yes"});

@@ -19,7 +19,8 @@ TEST(ConflictCopyName, FormSortsBesideTheOriginalAndSuitsWindows) {
               "/h/Документы/отчёт (конфликт 2025-12-10 13-05-03 домашний).docx");
     EXPECT_EQ(conflictCopyPath("/h/a/.gitignore", "рабочий", when, 3),
               "/h/a/.gitignore (конфликт 2025-12-10 13-05-03 рабочий) 3");
-    EXPECT_EQ(conflictCopyPath("/h/a/Makefile", "рабочий", when, 1), "/h/a/Makefile (конфликт 2025-12-10 13-05-03 рабочий)");
+    EXPECT_EQ(conflictCopyPath("/h/a/Makefile", "рабочий", when, 1),
+              "/h/a/Makefile (конфликт 2025-12-10 13-05-03 рабочий)");
     for (const char c : std::string(":?*\"<>|\\")) {
         EXPECT_EQ(conflictCopyPath("/h/x.txt", "рабочий", when, 2).find(c), std::string::npos) << c;
     }
@@ -35,7 +36,8 @@ TEST(ConflictCopyName, ALongStemIsShortenedSoThePathFitsATableRecord) {
     const auto when = std::chrono::system_clock::now();
     const std::string folder = "/h/" + std::string(100, 'f') + "/";
     std::string stem;
-    for (int i = 0; i < 140; ++i) stem += "ж";
+    for (int i = 0; i < 140; ++i)
+        stem += "ж";
     const std::string path = conflictCopyPath(folder + stem + ".txt", "домашний", when, 12);
     EXPECT_EQ(utf8CharCount(path), 255u);
     EXPECT_TRUE(path.starts_with(folder + "жжж"));

@@ -35,8 +35,10 @@ struct Tree {
 };
 
 void PrintTo(const Tree& t, std::ostream* os) {
-    for (const auto& [name, content] : t.files) *os << "\n  " << name << " '" << content << "'";
-    for (const auto& folder : t.folders) *os << "\n  " << folder << "/";
+    for (const auto& [name, content] : t.files)
+        *os << "\n  " << name << " '" << content << "'";
+    for (const auto& folder : t.folders)
+        *os << "\n  " << folder << "/";
 }
 
 Tree readTree(const std::string& root) {
@@ -91,11 +93,12 @@ protected:
         ASSERT_TRUE(result == HalfResult::Completed || result == HalfResult::Stopped) << history;
         const Tree after = readTree(root[s]);
         std::multiset<std::string> kept;
-        for (const auto& [name, content] : after.files) kept.insert(content);
+        for (const auto& [name, content] : after.files)
+            kept.insert(content);
         for (const auto& [name, content] : before.files) {
             EXPECT_TRUE(kept.count(content) > 0 || seen[sender].count(content) > 0)
-                << "the version '" << content << "' of " << name << " is lost after" << history << "\nbefore:"
-                << ::testing::PrintToString(before) << "\nafter:" << ::testing::PrintToString(after);
+                << "the version '" << content << "' of " << name << " is lost after" << history
+                << "\nbefore:" << ::testing::PrintToString(before) << "\nafter:" << ::testing::PrintToString(after);
         }
         observe();
     }
@@ -104,9 +107,11 @@ protected:
     // folders that hold something set aside on either side are never removed, so one side may keep
     // them.
     Tree unmasked(Tree t, const std::set<std::string>& holders) const {
-        if (task.LineExcept.text().empty()) return t;
+        if (task.LineExcept.text().empty())
+            return t;
         std::erase_if(t.files, [](const auto& e) { return e.first.find(".bin") != std::string::npos; });
-        for (const auto& folder : holders) t.folders.erase(folder);
+        for (const auto& folder : holders)
+            t.folders.erase(folder);
         return t;
     }
 
@@ -114,7 +119,8 @@ protected:
         std::set<std::string> holders;
         for (const Tree* t : {&a, &b}) {
             for (const auto& [name, content] : t->files) {
-                if (name.find(".bin") == std::string::npos) continue;
+                if (name.find(".bin") == std::string::npos)
+                    continue;
                 for (auto slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
                     holders.insert(name.substr(0, slash));
                 }
@@ -135,7 +141,8 @@ protected:
     // Every version either computer has held so far.
     void observe() {
         for (int s = 0; s < 2; ++s) {
-            for (const auto& [name, content] : readTree(root[s]).files) seen[s].insert(content);
+            for (const auto& [name, content] : readTree(root[s]).files)
+                seen[s].insert(content);
         }
     }
 
@@ -179,7 +186,8 @@ TEST_P(SyncModel, NoVersionIsLostAndARoundTripConverges) {
                 fs::remove(root[s] + name);
             } else if (const std::string folder = folders[static_cast<std::size_t>(1 + pick(3))]; true) {
                 fs::remove_all(root[s] + folder);
-                if (pick(2) == 0) test::makeFolders(root[s] + folder); // an empty folder
+                if (pick(2) == 0)
+                    test::makeFolders(root[s] + folder); // an empty folder
             }
             observe();
             history += " change" + std::to_string(s);
@@ -188,14 +196,17 @@ TEST_P(SyncModel, NoVersionIsLostAndARoundTripConverges) {
             ASSERT_EQ(send(s), HalfResult::Completed) << history;
             history += " send" + std::to_string(s);
         } else if (action <= 6) { // a receive, when something is pending for this computer
-            if (!pending(1 - s)) continue;
+            if (!pending(1 - s))
+                continue;
             task.OperacDell = pick(4) != 0;
             const bool stops = pick(5) == 0;
-            if (stops) host.onFileProgress = [&](std::int64_t) { host.stop = true; };
+            if (stops)
+                host.onFileProgress = [&](std::int64_t) { host.stop = true; };
             receive(s, history);
             host.onFileProgress = nullptr;
             history += stops ? " stopped-receive" + std::to_string(s) : " receive" + std::to_string(s);
-            if (HasFatalFailure() || HasFailure()) return;
+            if (HasFatalFailure() || HasFailure())
+                return;
         } else if (action == 8) { // the masks change: .bin files are set aside, or no longer
             task.LineExcept = ShortString<255>::fromText(task.LineExcept.text().empty() ? "*.bin" : "");
             history += task.LineExcept.text().empty() ? " unmask" : " mask";
@@ -207,8 +218,10 @@ TEST_P(SyncModel, NoVersionIsLostAndARoundTripConverges) {
             for (int trip = 0; trip < (task.OperacDell ? 2 : 3); ++trip) {
                 for (const int sender : {s, 1 - s}) {
                     ASSERT_EQ(send(sender), HalfResult::Completed) << history;
-                    if (pending(sender)) receive(1 - sender, history + " (round trip)");
-                    if (HasFailure()) return;
+                    if (pending(sender))
+                        receive(1 - sender, history + " (round trip)");
+                    if (HasFailure())
+                        return;
                 }
             }
             history += " round-trip" + std::to_string(s);
