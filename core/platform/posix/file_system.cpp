@@ -90,20 +90,22 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to) {
 bool namesFoldCase(const std::string& folder) {
     const std::string lower = folder + ".tarvela-case-probe.tmp";
     const std::string upper = folder + ".TARVELA-CASE-PROBE.TMP";
+    // The upper-case name is never made: when it can be looked up, the file system took it for the
+    // lower-case one. (Inode numbers cannot tell: FUSE drivers may give each lookup its own.)
     const int fd = ::open(lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
         // A probe left by a run that was killed, or a folder that cannot be written.
-        struct stat a {}, b {};
-        if (::stat(lower.c_str(), &a) == 0) {
-            const bool folds = ::stat(upper.c_str(), &b) == 0 && a.st_ino == b.st_ino;
+        struct stat st {};
+        if (::stat(lower.c_str(), &st) == 0) {
+            const bool folds = ::stat(upper.c_str(), &st) == 0;
             ::unlink(lower.c_str());
             return folds;
         }
         return true;
     }
     ::close(fd);
-    struct stat a {}, b {};
-    const bool folds = ::stat(lower.c_str(), &a) == 0 && ::stat(upper.c_str(), &b) == 0 && a.st_ino == b.st_ino;
+    struct stat st {};
+    const bool folds = ::stat(upper.c_str(), &st) == 0;
     ::unlink(lower.c_str());
     return folds;
 }
