@@ -88,8 +88,10 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to) {
 }
 
 bool namesFoldCase(const std::string& folder) {
-    const std::string lower = folder + ".tarvela-case-probe.tmp";
-    const std::string upper = folder + ".TARVELA-CASE-PROBE.TMP";
+    // Named as a copy temporary, so that a probe left by a killed run is never scanned as the
+    // user's file and the next scan of the folder removes it.
+    const std::string lower = folder + ".tarvela-case-probe.part";
+    const std::string upper = folder + ".TARVELA-CASE-PROBE.PART";
     // The upper-case name is never made: when it can be looked up, the file system took it for the
     // lower-case one. (Inode numbers cannot tell: FUSE drivers may give each lookup its own.)
     const int fd = ::open(lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
