@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     tarvela::QuietRunHost host;
     const auto start = std::chrono::steady_clock::now();
     const std::int64_t sum = tarvela::CompareListsOfFiles(
-        S, std::move(D), {"/w/", "/h/", tarvela::Direction::WorkHome, true, {}}, host);
+        S, std::move(D), {"/w/", "/h/", tarvela::Direction::WorkHome, true, {}, {}}, host);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     std::printf("entries per list    %ld\n", count);

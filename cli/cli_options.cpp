@@ -133,7 +133,7 @@ private:
         const std::string name = arg.substr(0, eq);
         const std::optional<std::string> inlineValue =
             eq == std::string::npos ? std::nullopt : std::optional<std::string>(arg.substr(eq + 1));
-        const bool flag = name == "--help" || name == "-h" || name == "--no-color";
+        const bool flag = name == "--help" || name == "-h" || name == "--no-color" || name == "--allow-mass-removal";
         if (flag && inlineValue) {
             error_ = "option " + name + " takes no value";
         } else if (name == "--help" || name == "-h") {
@@ -153,6 +153,9 @@ private:
         } else if (name == "--delete") {
             if (allowed(name, {Command::Run}))
                 choice(name, inlineValue, kDeleteChoices, o_.deleteChoice);
+        } else if (name == "--allow-mass-removal") {
+            if (allowed(name, {Command::Run}))
+                o_.allowMassRemoval = true;
         } else if (name == "--no-color") {
             if (allowed(name, {Command::Run}))
                 o_.noColor = true;

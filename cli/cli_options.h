@@ -27,6 +27,7 @@ struct CliOptions {
     FullCopyChoice fullCopy = FullCopyChoice::Unset;
     DeleteChoice deleteChoice = DeleteChoice::Unset;
     bool noColor = false;
+    bool allowMassRemoval = false; // --allow-mass-removal
     // The arguments after "profile" or "log": those commands parse their own (profile_options.h).
     std::vector<std::string> rest;
 };

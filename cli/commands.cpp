@@ -94,6 +94,7 @@ public:
         settings.canAsk = env_.stdinIsTerminal;
         settings.fullCopy = o_.fullCopy;
         settings.deleteChoice = o_.deleteChoice;
+        settings.allowMassRemoval = o_.allowMassRemoval;
         settings.width = env_.terminalWidth;
         TerminalHost host(env_.in, env_.out, env_.err, env_.stop, settings);
         SyncContext ctx{programPath_, {}, host, env_.copier, {}};

@@ -51,7 +51,8 @@ Prints the directions that may run on this computer now, one per line:
 )";
 
 constexpr std::string_view kRun = R"(Usage: tarvela-cli [--medium DIR] run PROFILE --direction work-home|home-work
-                  [--role work|home] [--full-copy all|none|refuse|ask] [--delete yes|no|ask] [--no-color]
+                  [--role work|home] [--full-copy all|none|refuse|ask] [--delete yes|no|ask]
+                  [--allow-mass-removal] [--no-color]
 
 Runs this computer's half of the direction: the sending half when this computer's folders are
 the source, the receiving half otherwise. A direction that may not run now is refused (exit 1).
@@ -67,6 +68,10 @@ the source, the receiving half otherwise. A direction that may not run now is re
   --delete      the answer when the profile asks before removing: yes = "Да для всех",
                 no = "Нет для всех", ask = per item on the terminal (the default on a terminal;
                 without one nothing is removed)
+  --allow-mass-removal
+                lets a receive remove more than half of the files of a folder pair (and more
+                than five) that the two computers last agreed on; without it those removals are
+                skipped with a red line and asked about again at the next receive
   --no-color    no colours (also when NO_COLOR is set)
 
 Echo lines go to stdout, each as soon as it is written (also into a pipe or a file); control

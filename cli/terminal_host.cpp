@@ -52,6 +52,8 @@ std::string_view ansiColor(std::uint32_t c) {
         return "\033[32m";
     case color::kRed:
         return "\033[1;91m";
+    case color::kOrange:
+        return "\033[33m";
     default:
         return {};
     }

@@ -18,6 +18,7 @@ struct TerminalSettings {
     bool canAsk = false;   // stdin is a terminal: unanswered questions are asked there
     FullCopyChoice fullCopy = FullCopyChoice::Unset;
     DeleteChoice deleteChoice = DeleteChoice::Unset;
+    bool allowMassRemoval = false; // a receive may remove more than half of a pair's files
     std::size_t width = 80; // columns of the progress line
 };
 
@@ -46,6 +47,7 @@ public:
     FullCopyAnswer askFullCopy(std::string_view folder) override;
     DeleteAnswer askDelete(std::string_view path) override;
     void showError(std::string_view message) override;
+    bool askMassRemoval(std::string_view, std::int64_t, std::int64_t) override { return settings_.allowMassRemoval; }
 
 protected:
     void processEvents() override {}

@@ -7,6 +7,7 @@
 #include "base/echo_color.h"
 #include "echo_pane.h"
 #include "base/errors.h"
+#include "base/messages.h"
 #include "message_boxes.h"
 #include "platform/file_system.h"
 #include "records/profile_file.h"
@@ -458,6 +459,14 @@ FullCopyAnswer TFmTarvela::askFullCopy(std::string_view folder) {
 DeleteAnswer TFmTarvela::askDelete(std::string_view path) {
     RzRichEditEchoCom->flush();
     return TDeleteQuestion::ask(modal_, this, qs(path));
+}
+
+bool TFmTarvela::askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) {
+    RzRichEditEchoCom->flush();
+    const std::string text = std::string(msg::kMassRemovalQuestion) + std::to_string(count) +
+                             std::string(msg::kMassRemovalOf) + std::to_string(listed) +
+                             std::string(msg::kMassRemovalIn) + std::string(folder) + "?";
+    return askYesNo(modal_, this, qs(msg::kAttention), qs(text));
 }
 
 void TFmTarvela::showError(std::string_view message) {

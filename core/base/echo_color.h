@@ -12,6 +12,7 @@ inline constexpr std::uint32_t kPurple = 0x800080; // a file differs between the
 inline constexpr std::uint32_t kGreen = 0x008000;  // normal progress
 inline constexpr std::uint32_t kRed = 0x0000FF;    // failure of one file or folder (bold)
 inline constexpr std::uint32_t kBlack = 0x000000;  // notices
+inline constexpr std::uint32_t kOrange = 0x0066CC; // both computers changed a file: a conflict or a kept version
 inline constexpr std::uint32_t kNone = 0x1FFFFFFF; // "no colour": written as black
 
 inline constexpr std::uint32_t normalized(std::uint32_t c) { return c == kNone ? kBlack : c; }

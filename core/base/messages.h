@@ -66,6 +66,27 @@ inline constexpr std::string_view kOutsideFolder = "Путь ведёт за п�
 // A file (or anything but a folder) stands where a folder of the target's path must go.
 inline constexpr std::string_view kFileInPlaceOfFolder = "На месте папки стоит файл, пропущен: ";
 
+// Both computers changed something (our own wording).
+inline constexpr std::string_view kConflictKept = "Конфликт: изменён на обоих компьютерах, версия этого сохранена как ";
+inline constexpr std::string_view kConflictNotSetAside =
+    "Конфликт: версию этого компьютера не удалось отложить, новая версия не установлена: ";
+inline constexpr std::string_view kKeptChangedHere = "Удалён на другом компьютере, но изменён здесь, оставлен: ";
+inline constexpr std::string_view kRestoredChangedThere = "Изменён на другом компьютере, удалённый здесь восстановлен: ";
+inline constexpr std::string_view kFolderNotEmptyKept = "Папка не пуста, оставлена: ";
+inline constexpr std::string_view kCaseTwin = "Имя совпадает с другим без учёта регистра, пропущено: ";
+// A pair folder that cannot stand for what the computers agreed on: the pair is left alone.
+inline constexpr std::string_view kFolderReadsEmpty = "Папка пуста, хотя в ней были файлы. Пара пропущена: ";
+inline constexpr std::string_view kFolderMissingListed = "Папка отсутствует, хотя в ней были файлы. Пара пропущена: ";
+// An agreed state older than one this computer has seen (a second medium for the profile).
+inline constexpr std::string_view kAgreedStateOutdated =
+    "Сведения о согласованном состоянии устарели (другой носитель?), удаления по ним не выполняются: ";
+// Removal of more than half of a pair's files.
+inline constexpr std::string_view kMassRemovalQuestion = "Удалить файлов: ";
+inline constexpr std::string_view kMassRemovalOf = " из ";
+inline constexpr std::string_view kMassRemovalIn = " в папке ";
+inline constexpr std::string_view kMassRemovalSkipped = "Удаления не выполнены (слишком много файлов: ";
+inline constexpr std::string_view kMassRemovalSkippedIn = "), папка: ";
+
 inline constexpr std::string_view kStartWorkHomeOnWork = "]  Начало операции: рабочий=>домашний. Тип: Рабочий компьютер";
 inline constexpr std::string_view kEndWorkHomeOnWork = "]  Конец операции: рабочий=>домашний. Тип: Рабочий компьютер";
 inline constexpr std::string_view kStartHomeWorkOnHome = "]  Начало операции: домашний=>рабочий. Тип: Домашний компьютер";

@@ -54,6 +54,13 @@ public:
     virtual FullCopyAnswer askFullCopy(std::string_view folder) = 0;
     virtual DeleteAnswer askDelete(std::string_view path) = 0;
     virtual void showError(std::string_view message) = 0;
+    // Asked once before a receive removes `count` of the `listed` files that the two computers
+    // last agreed on in `folder` (more than half of them): true lets the removals go ahead. A
+    // front end without this question keeps everything.
+    virtual bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) {
+        (void)folder, (void)count, (void)listed;
+        return false;
+    }
 
     // Runs a long call that cannot report progress (flushing a drive's caches) and returns when it
     // is over. Here it simply runs; a front end with a window runs it on another thread and keeps

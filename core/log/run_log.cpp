@@ -11,8 +11,8 @@ namespace tarvela {
 namespace {
 
 // The colour table of every document: index 0 is the automatic colour, then the echo palette.
-constexpr std::array<std::uint32_t, 7> kPalette = {
-    color::kBlack, color::kMaroon, color::kBlue, color::kTeal, color::kPurple, color::kGreen, color::kRed,
+constexpr std::array<std::uint32_t, 8> kPalette = {
+    color::kBlack, color::kMaroon, color::kBlue, color::kTeal, color::kPurple, color::kGreen, color::kRed, color::kOrange,
 };
 constexpr std::size_t kBlackIndex = 1;
 

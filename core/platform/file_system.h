@@ -1,6 +1,9 @@
 #pragma once
 // Small questions and changes of the file system that the engine needs by path.
 
+#include "platform/directory.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +31,20 @@ std::string linkBelow(const std::string& base, const std::string& path);
 // Removes one file; false when it could not (a missing file counts as removed).
 bool removeFile(const std::string& path);
 
+// Renames a file or folder without ever replacing what stands at `to`.
+enum class RenameResult { Done, Taken, Failed };
+RenameResult renameNoReplace(const std::string& from, const std::string& to);
+
+// Whether the file system of `folder` takes names that differ only in letter case for one name,
+// found out by making and looking up a small probe file in it. Unknown (the folder cannot be
+// written) counts as yes: joining names that might be one never lets a copy land on another's file.
+bool namesFoldCase(const std::string& folder);
+
+// The last-write time of the file at path (a link is followed); nothing when it cannot be read.
+std::optional<FileTime> lastWriteTime(const std::string& path);
+
+// Whether two files hold the same bytes; false when either cannot be read.
+bool sameContents(const std::string& a, const std::string& b);
 // Gives a file another name in the same file system, replacing nothing: false when `to` exists or
 // the rename failed.
 bool renameWithoutReplacing(const std::string& from, const std::string& to);

@@ -98,12 +98,18 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
     for (std::size_t i = 0; i < sourceCount; ++i) {
         TAtrib& e = *S.object(i);
         const bool isFile = e.Nature == 1;
-        if (partner[i] == kNoMatch) {
+        std::optional<bool> agreed;
+        if (isFile && pair.agreedSays) {
+            agreed = pair.agreedSays(S.key(i), e, partner[i] == kNoMatch ? nullptr : D.object(partner[i]));
+        }
+        if (agreed == false) {
+            e.Action = TAction::Skip;
+        } else if (partner[i] == kNoMatch) {
             if (isFile) e.Action = TAction::Copy;
             host.echo(std::string(msg::kFileAdded) + pair.PathWork + S.key(i), color::kGreen);
         } else if (!isFile) {
             e.Action = TAction::Skip;
-        } else if (D.object(partner[i])->FileDataTime >= e.FileDataTime) {
+        } else if (!agreed && D.object(partner[i])->FileDataTime >= e.FileDataTime) {
             e.Action = TAction::Skip;
         } else {
             e.Action = TAction::Copy;
@@ -115,6 +121,11 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
 
     std::size_t unmatched = 0;
     for (const bool m : matched) unmatched += m ? 0 : 1;
+    // A folder only the source has is made on the other side too, even when it is empty: that
+    // other side must be able to receive.
+    for (std::size_t i = 0; i < sourceCount; ++i) {
+        if (partner[i] == kNoMatch && S.object(i)->Nature != 1 && S.key(i) != "..") ++unmatched;
+    }
     if (unmatched > 0 && !pair.storeRoot.empty()) platform::createFolders(pair.storeRoot);
 
     for (std::size_t j = 0; j < D.count(); ++j) {

@@ -7,6 +7,8 @@
 #include "base/run_host.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace tarvela {
@@ -21,6 +23,11 @@ struct ComparePair {
     // The sending half's store root: created when the destination holds entries the source lacks,
     // so that the other computer can receive. Empty for the receiving half.
     std::string storeRoot;
+    // The sending half's agreed state, when it has a record for a source file: true stores the
+    // file, false leaves it; nothing lets the times decide. `destination` is the other side's
+    // entry, null when it has none.
+    std::function<std::optional<bool>(const std::string& name, const TAtrib& source, const TAtrib* destination)>
+        agreedSays;
 };
 
 // S is the source side's list, D the destination side's (consumed). Afterwards S holds every entry

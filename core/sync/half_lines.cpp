@@ -22,14 +22,16 @@ void echoTimedLine(RunHost& host, std::string_view text) {
 }
 
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
-                           const std::string& storeRoot, RunHost& host, TableLoad* sourceLoad) {
+                           const std::string& storeRoot, RunHost& host, decltype(ComparePair::agreedSays) agreedSays,
+                           TableLoad* sourceLoad) {
     const Side dest = otherSide(source);
     TFileList D;
     const TableLoad load = CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
     if (sourceLoad != nullptr) *sourceLoad = load;
     CreateListOfFiles(D, tableFile(pathTask, dest, n), ownFolder(task, dest, n), &host);
     const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
-                           source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot};
+                           source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot,
+                           std::move(agreedSays)};
     return CompareListsOfFiles(S, std::move(D), pair, host);
 }
 

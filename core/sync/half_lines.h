@@ -2,6 +2,7 @@
 // Lines and small steps that both halves share.
 
 #include "scan/file_list.h"
+#include "sync/compare_lists.h"
 #include "records/profile.h"
 #include "base/run_host.h"
 #include "records/store_layout.h"
@@ -25,10 +26,12 @@ inline std::string otherFolder(const TProfilLine& task, Side own, int n) { retur
 
 // Loads the tables of pair n of the source side (S) and of the other side, and compares them
 // into S (CompareListsOfFiles). storeRoot: the sending half's store root, empty when receiving.
-// Returns the byte sum of the files to copy. *sourceLoad (when given) tells what loading the source
+// agreedSays: the sending half's agreed state (compare_lists.h). Returns the byte sum of the files
+// to copy. *sourceLoad (when given) tells what loading the source
 // side's table found.
 std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
-                           const std::string& storeRoot, RunHost& host, TableLoad* sourceLoad = nullptr);
+                           const std::string& storeRoot, RunHost& host,
+                           decltype(ComparePair::agreedSays) agreedSays = {}, TableLoad* sourceLoad = nullptr);
 
 // Writes everything cached for the file system of `folder` to its device. A failure (the device
 // lost writes) is a red line naming the folder and the system's text; the half must then fail, since

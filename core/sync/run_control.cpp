@@ -47,6 +47,9 @@ public:
     bool stopRequested() const override { return inner_.stopRequested(); }
     FullCopyAnswer askFullCopy(std::string_view folder) override { return inner_.askFullCopy(folder); }
     DeleteAnswer askDelete(std::string_view path) override { return inner_.askDelete(path); }
+    bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) override {
+        return inner_.askMassRemoval(folder, count, listed);
+    }
     void showError(std::string_view message) override { inner_.showError(message); }
     void runLongCall(const std::function<void()>& call) override { inner_.runLongCall(call); }
 

@@ -10,9 +10,18 @@
 #include "records/store_layout.h"
 #include "records/table_check.h"
 #include "records/table_file.h"
+#include "records/agreed_state.h"
+#include "records/store_list.h"
+#include "records/table_record.h"
 #include "scan/table_writer.h"
+#include "sync/agreed_generations.h"
+#include "sync/pair_guard.h"
+#include "sync/receive_decision.h"
 
+#include <array>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 
 namespace tarvela {
 namespace {
@@ -74,6 +83,15 @@ private:
     std::optional<HalfResult> scanPair(int n) {
         const std::string own = ownFolder(task_, own_, n);
         if (!own.empty()) {
+            const std::size_t i = static_cast<std::size_t>(n);
+            agreed_[i] = readPairAgreedState(ctx_, task_, n);
+            // An unmounted disk's mount point or a folder emptied by mistake: the pair is left
+            // alone, its table untouched, so the other computer removes nothing on its word.
+            if (pairListsFiles(agreed_[i], ownTable(n)) && folderReadsEmpty(own)) {
+                host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
+                skipped_[i] = true;
+                return std::nullopt;
+            }
             const bool firstRun = !platform::fileExists(otherTable(n));
             if (work_) {
                 if (firstRun) return firstRunStep(own, n);
@@ -122,6 +140,7 @@ private:
         const ListCopyResult copied = CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
         host_.hideProgressPanelLater();
         if (copied.trouble != DiskTrouble::None) return HalfResult::DiskFailed;
+        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(n, own));
         if (host_.stopRequested()) return HalfResult::Stopped;
         return std::nullopt;
     }
@@ -135,11 +154,13 @@ private:
 
     // The compare pass of one pair: every new or newer own file goes into the store folder.
     std::optional<HalfResult> comparePair(int n) {
+        if (skipped_[static_cast<std::size_t>(n)]) return std::nullopt;
         if (!platform::fileExists(ownTable(n)) || !platform::fileExists(otherTable(n))) return std::nullopt;
         if (!work_ && TableReader(ownTable(n)).recordCount() < 2) return std::nullopt;
         const std::string own = ownFolder(task_, own_, n);
         TFileList S;
-        const std::int64_t sum = compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_);
+        const std::int64_t sum =
+            compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_, agreedSays(agreed_[static_cast<std::size_t>(n)]));
         // What the copies take on the medium: a small file fills a whole cluster there.
         const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 
@@ -156,6 +177,7 @@ private:
 
         const std::string storeFolderN = storeFolder(ctx_.PathTask, own_, n);
         bool storeFolderReady = false;
+        StoreList stored;
         for (std::size_t i = 0; i < S.count(); ++i) {
             if (host_.stopRequested()) break;
             host_.setFolderProgress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(S.count()));
@@ -169,19 +191,53 @@ private:
                 storeFolderReady = true;
             }
             if (platform::fileExists(source)) {
-                // The medium filled up or was pulled: one line said so, and no further copy can work.
-                if (!CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text()) &&
-                    ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
+                if (CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text())) {
+                    stored.add({S.key(i), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text()});
+                } else if (ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
+                    // The medium filled up or was pulled: one line said so, and no further copy can work.
                     return HalfResult::DiskFailed;
                 }
             } else {
                 host_.echo(std::string(msg::kFileMissing) + source, color::kRed);
             }
         }
+        // What the store holds, so that a receive finds it even after this table is rewritten.
+        if (storeFolderReady) writeStoreList(storeListFile(storeRoot_, n), stored);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         if (work_ && sum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         return std::nullopt;
+    }
+
+    // Where the agreed state has a record of a file, it alone decides whether the file travels:
+    // exactly when this side differs from it. With deletion off a file the other side no longer
+    // has travels too, since the other side then takes it back.
+    decltype(ComparePair::agreedSays) agreedSays(const AgreedState& agreed) const {
+        if (agreed.records.empty()) return {};
+        // Keyed by views of the records' names: the agreed state outlives the comparison.
+        auto byName = std::make_shared<std::unordered_map<std::string_view, const AgreedRecord*>>();
+        byName->reserve(agreed.records.size());
+        for (const AgreedRecord& r : agreed.records) byName->try_emplace(r.name, &r);
+        return [byName, own = own_, deletionOn = task_.OperacDell](const std::string& name, const TAtrib& source,
+                                                                    const TAtrib* destination) -> std::optional<bool> {
+            const auto it = byName->find(name);
+            if (it == byName->end()) return std::nullopt;
+            const bool changed = !unchangedAgainst(*it->second, {source.Nature, source.SizeFile, source.FileDataTime}, own);
+            return changed || (destination == nullptr && !deletionOn);
+        };
+    }
+
+    // The store list after a full copy: every file of the table (a copy that failed is simply not
+    // found in the store folder).
+    StoreList listOfWholeTable(int n, const std::string& own) const {
+        TFileList list;
+        CreateListOfFiles(list, ownTable(n), own);
+        StoreList stored;
+        for (std::size_t i = 0; i < list.count(); ++i) {
+            const TAtrib& e = *list.object(i);
+            if (e.Nature == kNatureFile) stored.add({list.key(i), e.SizeFile, e.FileDataTime, e.FNameTmp.text()});
+        }
+        return stored;
     }
 
     SyncContext& ctx_;
@@ -191,6 +247,8 @@ private:
     bool work_;
     std::string storeRoot_;
     FullCopyAnswer answer_;
+    std::array<AgreedState, 11> agreed_; // by pair number
+    std::array<bool, 11> skipped_{};     // pairs whose folder reads empty against what was agreed
     bool answerForAll_ = false;
 };
 

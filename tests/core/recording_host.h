@@ -54,6 +54,10 @@ public:
         return a;
     }
     void showError(std::string_view message) override { errors.emplace_back(message); }
+    bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) override {
+        massRemovalQuestions.push_back(std::string(folder) + " " + std::to_string(count) + "/" + std::to_string(listed));
+        return allowMassRemoval;
+    }
     void setFolderProgress(std::int64_t position, std::int64_t maximum) override {
         folderProgress.push_back({position, maximum});
     }
@@ -72,6 +76,8 @@ public:
     std::deque<FullCopyAnswer> fullCopyAnswers;
     std::deque<DeleteAnswer> deleteAnswers;
     bool stop = false;
+    bool allowMassRemoval = false;
+    std::vector<std::string> massRemovalQuestions;
     std::vector<ProgressStep> folderProgress;
     std::vector<ProgressStep> fileProgress;
     std::vector<std::string> folderLabels;

@@ -50,6 +50,11 @@ protected:
     void expectWholeVersions(const std::string& folder, const std::map<std::string, std::set<std::string>>& allowed) {
         for (const auto& [name, content] : treeOf(folder)) {
             if (name.ends_with("/")) continue;
+            // A kill between linking a finished copy under its temporary name and the rename can
+            // leave that temporary (or a case probe); the next half's scan removes it, which the
+            // final comparison of the test checks.
+            const std::string leaf = name.substr(name.rfind('/') + 1);
+            if (leaf.starts_with(".tarvela-") && leaf.ends_with(".part")) continue;
             ASSERT_TRUE(allowed.count(name)) << "unexpected file " << name;
             EXPECT_TRUE(allowed.at(name).count(content)) << name << " holds something else (" << content.size()
                                                           << " bytes)";
@@ -60,7 +65,7 @@ protected:
         EXPECT_EQ(fs::file_size(medium + "Tarvela.cfg"), TProfilLine::kSize);
         for (const auto& e : fs::directory_iterator(pathTask())) {
             const std::string name = e.path().filename().string();
-            if (name.ends_with(".dat")) {
+            if (name.find("TabFile_") != std::string::npos && name.ends_with(".dat")) {
                 EXPECT_EQ(fs::file_size(e.path()) % TNameAtribFile::kSize, 0u) << name;
             }
         }

@@ -37,7 +37,12 @@ ChildResult TwoComputersCli::half(const std::string& direction, const std::strin
                                   const std::vector<std::string>& extra, const std::string& input) {
     std::vector<std::string> args = {"run", "#0", "--role", role, "--direction", direction};
     args.insert(args.end(), extra.begin(), extra.end());
-    return cli(args, input);
+    std::vector<std::string> argv = {TARVELA_CLI_PATH, "--medium", medium};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> env = {"XDG_DATA_HOME=" + xdg, "NO_COLOR"};
+    const auto& own = role == "work" ? workEnv : homeEnv;
+    env.insert(env.end(), own.begin(), own.end());
+    return runChild(argv, input, env);
 }
 
 void TwoComputersCli::halfDone(const std::string& direction, const std::string& role,
@@ -66,8 +71,9 @@ std::size_t TwoComputersCli::storedFiles(Side sender) const {
     if (!pending(sender))
         return 0;
     std::size_t n = 0;
+    // Carried files lie in the store folders; the store root itself holds only their lists.
     for (const auto& e : fs::recursive_directory_iterator(storeRoot(pathTask(), sender)))
-        n += e.is_regular_file();
+        n += e.is_regular_file() && e.path().parent_path().filename().string().starts_with("Folder_");
     return n;
 }
 

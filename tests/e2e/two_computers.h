@@ -37,7 +37,7 @@ protected:
 
     std::string pathTask() const { return transferStoreFolder(medium, task.Id.text()); }
     bool pending(Side sender) const;
-    // Files in the sender's store root (0 when there is none).
+    // Carried files in the sender's store folders (0 when there is no store root).
     std::size_t storedFiles(Side sender) const;
 
     // How often `what` stands in `text`.
@@ -51,6 +51,9 @@ protected:
     std::string home = dir / "home/Документы/";
     std::string xdg = dir / "xdg";
     TProfilLine task;
+    // Extra environment of the halves of each computer ("TZ=..." for two time zones).
+    std::vector<std::string> workEnv;
+    std::vector<std::string> homeEnv;
 };
 
 } // namespace tarvela::test

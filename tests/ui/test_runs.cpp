@@ -94,6 +94,8 @@ private slots:
     void wrongPathMessage();
     void profileBusyElsewhere();
     void tableFailureShownAndWindowTidied();
+    void massRemovalAskedOnceEachAnswer_data();
+    void massRemovalAskedOnceEachAnswer();
     void failedItemsAreCountedAtTheEndAndNamesShownVisibly();
 };
 
@@ -509,6 +511,49 @@ void TestRuns::tableFailureShownAndWindowTidied() {
     QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaHomeWork")->isEnabled());
     QVERIFY(child<QListWidget>(*w, "RzListBoxProfile")->isEnabled());
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+// A receive that would remove most files of a pair asks once, with the numbers, even with the
+// per-item question off: "Нет" keeps every file (and asks again next time), "Да" removes them.
+void TestRuns::massRemovalAskedOnceEachAnswer_data() {
+    QTest::addColumn<bool>("allow");
+    QTest::newRow("Нет") << false;
+    QTest::newRow("Да") << true;
+}
+
+void TestRuns::massRemovalAskedOnceEachAnswer() {
+    QFETCH(bool, allow);
+    Medium medium;
+    for (int i = 0; i < 10; ++i) writeFile(medium.work() + "f" + std::to_string(i) + ".txt", std::to_string(i));
+    TProfilLine p = Medium::profile("Много", kId, medium.work(), medium.home(), "work");
+    p.OperacDell = true;
+    medium.writeProfiles({p});
+    auto w = startWindow(medium);
+    w->modalDriver().setNextAnswer(fullCopy(true, false));
+    clickDirection(*w, true);
+    selectRole(*w, true);
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+
+    for (int i = 0; i < 8; ++i) std::filesystem::remove(medium.work() + "f" + std::to_string(i) + ".txt");
+    selectRole(*w, false);
+    clickDirection(*w, true);
+    selectRole(*w, true);
+    QString text;
+    w->modalDriver().setNextAnswer([&](QDialog& d) {
+        QCOMPARE(d.windowTitle(), QStringLiteral("Внимание"));
+        text = dynamic_cast<QMessageBox&>(d).text();
+        QTest::mouseClick(child<QPushButton>(d, allow ? "Yes" : "No"), Qt::LeftButton);
+    });
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QVERIFY(!w->modalDriver().hasPendingAnswers());
+    QCOMPARE(text, QStringLiteral("Удалить файлов: 8 из 10 в папке ") + QString::fromStdString(medium.home()) +
+                       QStringLiteral("?"));
+    QCOMPARE(exists(medium.home() + "f0.txt"), !allow);
+    QCOMPARE(exists(medium.home() + "f9.txt"), true);
+    QCOMPARE(countLines(*w, QStringLiteral("Удаления не выполнены")), allow ? 0 : 1);
 }
 
 void TestRuns::failedItemsAreCountedAtTheEndAndNamesShownVisibly() {

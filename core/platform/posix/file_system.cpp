@@ -4,6 +4,9 @@
 #include "base/messages.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <string_view>
 #include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,6 +70,87 @@ std::string linkBelow(const std::string& base, const std::string& path) {
 }
 
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+RenameResult renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return RenameResult::Done;
+    if (errno == EEXIST) return RenameResult::Taken;
+    if (errno != EINVAL && errno != ENOSYS) return RenameResult::Failed;
+    // File systems without the flag (FUSE drivers among them): a hard link where there is one,
+    // else a look before the plain rename.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return RenameResult::Done;
+    }
+    if (errno == EEXIST) return RenameResult::Taken;
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) return RenameResult::Taken;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? RenameResult::Done : RenameResult::Failed;
+}
+
+bool namesFoldCase(const std::string& folder) {
+    // Named as a copy temporary, so that a probe left by a killed run is never scanned as the
+    // user's file and the next scan of the folder removes it.
+    const std::string lower = folder + ".tarvela-case-probe.part";
+    const std::string upper = folder + ".TARVELA-CASE-PROBE.PART";
+    // The upper-case name is never made: when it can be looked up, the file system took it for the
+    // lower-case one. (Inode numbers cannot tell: FUSE drivers may give each lookup its own.)
+    const int fd = ::open(lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // A probe left by a run that was killed, or a folder that cannot be written.
+        struct stat st {};
+        if (::stat(lower.c_str(), &st) == 0) {
+            const bool folds = ::stat(upper.c_str(), &st) == 0;
+            ::unlink(lower.c_str());
+            return folds;
+        }
+        return true;
+    }
+    ::close(fd);
+    struct stat st {};
+    const bool folds = ::stat(upper.c_str(), &st) == 0;
+    ::unlink(lower.c_str());
+    return folds;
+}
+
+std::optional<FileTime> lastWriteTime(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileTime{st.st_mtim.tv_sec, static_cast<std::int32_t>(st.st_mtim.tv_nsec)};
+}
+
+bool sameContents(const std::string& a, const std::string& b) {
+    const int fa = ::open(a.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fa < 0) return false;
+    const int fb = ::open(b.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fb < 0) {
+        ::close(fa);
+        return false;
+    }
+    constexpr std::size_t kChunk = 1 << 16;
+    std::string ba(kChunk, '\0'), bb(kChunk, '\0');
+    bool same = true;
+    while (same) {
+        const ssize_t na = ::read(fa, ba.data(), kChunk);
+        ssize_t nb = 0;
+        // Read the same amount from b (short reads happen on pipes and FUSE).
+        while (na > 0 && nb < na) {
+            const ssize_t r = ::read(fb, bb.data() + nb, static_cast<std::size_t>(na - nb));
+            if (r <= 0) break;
+            nb += r;
+        }
+        if (na < 0 || na != nb || std::string_view(ba.data(), static_cast<std::size_t>(na)) !=
+                                      std::string_view(bb.data(), static_cast<std::size_t>(nb))) {
+            same = false;
+        } else if (na == 0) {
+            char extra = 0;
+            same = ::read(fb, &extra, 1) == 0;
+            break;
+        }
+    }
+    ::close(fa);
+    ::close(fb);
+    return same;
+}
 
 bool renameWithoutReplacing(const std::string& from, const std::string& to) {
     // The medium (FAT, exFAT) has neither hard links nor a reliable no-replace flag; the files this

@@ -112,6 +112,70 @@ std::string linkBelow(const std::string& base, const std::string& path) {
     return {};
 }
 
+RenameResult renameNoReplace(const std::string& from, const std::string& to) {
+    // Without MOVEFILE_REPLACE_EXISTING the rename refuses to replace what stands at `to`.
+    if (::MoveFileExW(win32::widePath(from).c_str(), win32::widePath(to).c_str(), MOVEFILE_WRITE_THROUGH))
+        return RenameResult::Done;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? RenameResult::Taken : RenameResult::Failed;
+}
+
+bool namesFoldCase(const std::string& folder) {
+    // Named as a copy temporary, so that a probe left by a killed run is never scanned as the
+    // user's file and the next scan of the folder removes it. The upper-case name is never made:
+    // when it can be looked up, the file system took it for the lower-case one.
+    const std::wstring lower = win32::widePath(folder + ".tarvela-case-probe.part");
+    const std::wstring upper = win32::widePath(folder + ".TARVELA-CASE-PROBE.PART");
+    const win32::Handle probe(::CreateFileW(lower.c_str(), GENERIC_WRITE, win32::kShareAll, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe.valid() && ::GetFileAttributesW(lower.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return true; // the folder cannot be written: unknown counts as yes
+    const bool folds = ::GetFileAttributesW(upper.c_str()) != INVALID_FILE_ATTRIBUTES;
+    ::DeleteFileW(lower.c_str());
+    return folds;
+}
+
+std::optional<FileTime> lastWriteTime(const std::string& path) {
+    const win32::Handle h(::CreateFileW(win32::widePath(path).c_str(), FILE_READ_ATTRIBUTES, win32::kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILETIME written{};
+    if (!h.valid() || !::GetFileTime(h.get(), nullptr, nullptr, &written))
+        return std::nullopt;
+    return win32::fileTimeOf(written);
+}
+
+bool sameContents(const std::string& a, const std::string& b) {
+    const win32::Handle fa(::CreateFileW(win32::widePath(a).c_str(), GENERIC_READ, win32::kShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const win32::Handle fb(::CreateFileW(win32::widePath(b).c_str(), GENERIC_READ, win32::kShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!fa.valid() || !fb.valid())
+        return false;
+    constexpr DWORD kChunk = 1 << 16;
+    std::string ba(kChunk, '\0');
+    std::string bb(kChunk, '\0');
+    for (;;) {
+        DWORD na = 0;
+        DWORD nb = 0;
+        if (!::ReadFile(fa.get(), ba.data(), kChunk, &na, nullptr))
+            return false;
+        // Read the same amount from b.
+        while (nb < na) {
+            DWORD got = 0;
+            if (!::ReadFile(fb.get(), bb.data() + nb, na - nb, &got, nullptr) || got == 0)
+                break;
+            nb += got;
+        }
+        if (na != nb || std::string_view(ba.data(), na) != std::string_view(bb.data(), nb))
+            return false;
+        if (na == 0) {
+            char extra = 0;
+            DWORD got = 0;
+            return ::ReadFile(fb.get(), &extra, 1, &got, nullptr) && got == 0;
+        }
+    }
+}
+
 bool renameWithoutReplacing(const std::string& from, const std::string& to) {
     // Without MOVEFILE_REPLACE_EXISTING the rename fails when `to` exists.
     return ::MoveFileExW(win32::widePath(from).c_str(), win32::widePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;

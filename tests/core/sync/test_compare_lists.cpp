@@ -35,7 +35,7 @@ std::vector<std::string> outcome(const TFileList& s) {
     return out;
 }
 
-const ComparePair kWorkToHome{"/w/", "/h/", Direction::WorkHome, true, {}};
+const ComparePair kWorkToHome{"/w/", "/h/", Direction::WorkHome, true, {}, {}};
 constexpr double kOneSecond = 1.0 / 86400.0;
 
 TEST(CompareLists, DecidesEveryEntryOfBothSides) {
@@ -72,7 +72,7 @@ TEST(CompareLists, DecidesEveryEntryOfBothSides) {
 TEST(CompareLists, EchoLinesNameTheSourceFirst) {
     test::RecordingHost host;
     TFileList s = listOf({{"a", 45000.0 + kOneSecond}, {"new"}, {"same"}});
-    CompareListsOfFiles(s, listOf({{"A"}, {"same"}, {"old"}}), {"/w/", "/h/", Direction::HomeWork, true, {}}, host);
+    CompareListsOfFiles(s, listOf({{"A"}, {"same"}, {"old"}}), {"/w/", "/h/", Direction::HomeWork, true, {}, {}}, host);
     const std::vector<test::EchoLine> expected = {
         {"Файлы отличаются: /h/a <==> /w/A", 0x800080},
         {"Файл добавлен: /w/new", 0x008000}, // always the work folder, in both directions

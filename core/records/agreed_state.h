@@ -1,0 +1,60 @@
+#pragma once
+// The agreed state of one folder pair: what the two computers last held alike, per relative name,
+// with each side's time as its own file system keeps it. A receive decides from it which side
+// changed a file; a send stores a file exactly when this side differs from it.
+//
+// File PathTask/Agreed_N.dat (little-endian):
+//   magic "TarvelaA" | u32 version (1) | u64 generation | text16 work folder | text16 home folder |
+//   u32 record count | records | u32 FNV-1a of everything before it
+// record: u8 nature (1 file, 0 folder) | i64 size | f64 work time | f64 home time |
+//         text16 relative name ('/' separators, a folder ends with "/..") | u8 length + checksum bytes
+// text16: u16 length and UTF-8 bytes. Times are date-time numbers (records/date_time.h).
+// A missing, unreadable, damaged or foreign file, or one written for other folder texts, reads as
+// an empty agreed state: nothing is deleted on its word.
+
+#include "records/store_layout.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvela {
+
+struct AgreedRecord {
+    std::string name;
+    std::uint8_t nature = 1;
+    std::int64_t size = 0;
+    double workTime = 0;
+    double homeTime = 0;
+    std::string checksum; // empty when unknown
+
+    double timeOf(Side side) const { return side == Side::Work ? workTime : homeTime; }
+    void setTime(Side side, double t) { (side == Side::Work ? workTime : homeTime) = t; }
+    friend bool operator==(const AgreedRecord&, const AgreedRecord&) = default;
+};
+
+struct AgreedState {
+    std::string workFolder; // the pair's folder texts the records belong to
+    std::string homeFolder;
+    std::uint64_t generation = 0; // grows by one with every write
+    std::vector<AgreedRecord> records;
+};
+
+inline constexpr std::uint32_t kAgreedStateVersion = 1;
+
+// "/Agreed_N.dat" below PathTask.
+std::string agreedStateFile(const std::string& pathTask, int n);
+
+// Reads the pair's agreed state; empty (with the given folder texts) when the file is missing,
+// unreadable, damaged, foreign, or bound to other folder texts. Never throws.
+AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder);
+
+// Replaces the file atomically (flushed before the rename). Throws FileError; the old file then
+// stays whole.
+void writeAgreedState(const std::string& path, const AgreedState& state);
+
+// The encoding alone, for tests and for the reader's checks.
+std::vector<unsigned char> encodeAgreedState(const AgreedState& state);
+
+} // namespace tarvela

@@ -1,0 +1,24 @@
+#include "records/byte_stream.h"
+
+#include "base/errors.h"
+#include "platform/file_reader.h"
+#include "platform/file_system.h"
+
+namespace tarvela {
+
+std::vector<unsigned char> readWholeFileOrNothing(const std::string& path, std::size_t limit) {
+    if (!platform::fileExists(path))
+        return {};
+    try {
+        platform::FileReader reader(path);
+        if (reader.size() < 0 || static_cast<std::uint64_t>(reader.size()) > limit)
+            return {};
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(reader.size()));
+        bytes.resize(reader.read(bytes.data(), bytes.size()));
+        return bytes;
+    } catch (const FileError&) {
+        return {};
+    }
+}
+
+} // namespace tarvela

@@ -1,0 +1,109 @@
+#include "sync/agreed_generations.h"
+
+#include "base/echo_color.h"
+#include "base/errors.h"
+#include "base/messages.h"
+#include "platform/atomic_file.h"
+#include "platform/file_system.h"
+#include "platform/user_folders.h"
+#include "records/byte_stream.h"
+#include "sync/half_lines.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+namespace tarvela {
+namespace {
+
+// One line per pair: "GENERATION<TAB>KEY". The key names the profile and the pair's folder texts,
+// which also keeps the memories of different media folders and test runs apart.
+std::string memoryFile() {
+    const std::string folder = platform::userDataFolder();
+    return folder.empty() ? std::string() : folder + "agreed-generations";
+}
+
+std::string keyOf(const TProfilLine& task, int n) {
+    std::string key = task.Id.text() + "|" + std::to_string(n) + "|" + ownFolder(task, Side::Work, n) + "|" +
+                      ownFolder(task, Side::Home, n);
+    for (char& c : key) {
+        if (c == '\n' || c == '\t')
+            c = ' ';
+    }
+    return key;
+}
+
+std::map<std::string, std::uint64_t> loadMemory() {
+    std::map<std::string, std::uint64_t> seen;
+    const std::string path = memoryFile();
+    if (path.empty())
+        return seen;
+    const std::vector<unsigned char> bytes = readWholeFileOrNothing(path, std::size_t{64} << 20);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos)
+            continue;
+        std::uint64_t generation = 0;
+        if (std::from_chars(line.data(), line.data() + tab, generation).ec != std::errc{})
+            continue;
+        seen[std::string(line.substr(tab + 1))] = generation;
+    }
+    return seen;
+}
+
+std::uint64_t seenGeneration(const TProfilLine& task, int n) {
+    const auto seen = loadMemory();
+    const auto it = seen.find(keyOf(task, n));
+    return it == seen.end() ? 0 : it->second;
+}
+
+// Remembering is a safeguard, never a reason to fail a run: a failure to write it is ignored.
+void remember(const TProfilLine& task, int n, std::uint64_t generation) {
+    const std::string path = memoryFile();
+    if (path.empty())
+        return;
+    auto seen = loadMemory();
+    std::uint64_t& mine = seen[keyOf(task, n)];
+    if (mine >= generation)
+        return;
+    mine = generation;
+    std::string text;
+    for (const auto& [key, g] : seen)
+        text += std::to_string(g) + "\t" + key + "\n";
+    try {
+        platform::createFolders(path.substr(0, path.rfind('/')));
+        platform::writeFileAtomically(path, text.data(), text.size());
+    } catch (const FileError&) {
+    }
+}
+
+} // namespace
+
+AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n) {
+    const std::string work = ownFolder(task, Side::Work, n);
+    const std::string home = ownFolder(task, Side::Home, n);
+    AgreedState state = readAgreedState(agreedStateFile(ctx.PathTask, n), work, home);
+    if (state.records.empty())
+        return state;
+    if (state.generation < seenGeneration(task, n)) {
+        ctx.host.echo(std::string(msg::kAgreedStateOutdated) + agreedStateFile(ctx.PathTask, n), color::kOrange);
+        return AgreedState{work, home, 0, {}};
+    }
+    remember(task, n, state.generation);
+    return state;
+}
+
+void writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state) {
+    state.generation = std::max(state.generation, seenGeneration(task, n)) + 1;
+    writeAgreedState(agreedStateFile(ctx.PathTask, n), state);
+    remember(task, n, state.generation);
+}
+
+} // namespace tarvela

@@ -1,0 +1,20 @@
+#pragma once
+// The guard against mass removal by an unreadable or absent folder: a pair folder that reads as
+// empty (or is missing) while the two computers last agreed that it holds files is left alone by
+// both halves, instead of being taken for "the user removed everything".
+
+#include "records/agreed_state.h"
+
+#include <string>
+
+namespace tarvela {
+
+// Whether the pair is known to hold files on this side: the agreed state lists a file, or, with
+// no agreed state, this computer's previous table of the pair does.
+bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath);
+
+// True when the folder can be read and has no entry at all. A folder that cannot be read is left
+// to the scan, which records it as unreadable, so that nothing below it is removed.
+bool folderReadsEmpty(const std::string& folder);
+
+} // namespace tarvela

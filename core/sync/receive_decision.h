@@ -1,0 +1,69 @@
+#pragma once
+// The receive's one decision table: what happens to one relative name, from the agreed state (A),
+// the sender's table (S) and this computer's scan (L). Each side is judged only against its own
+// recorded time in A, never against the other computer's clock; folders count by presence only.
+//
+//  A  S  L   step                                        A afterwards
+//  -  -  +   keep (made here)                            none
+//  -  +  -   copy                                        record
+//  -  +  +   same: nothing; else conflict copy, copy     record
+//  +  =  =   nothing                                     keep
+//  +  ≠  =   copy                                        record
+//  +  =  ≠   keep L (it travels back)                    keep
+//  +  ≠  ≠   same: nothing; else conflict copy, copy     record
+//  +  -  =   delete (declined or not allowed: keep)      drop
+//  +  -  ≠   keep L, notice                              drop
+//  +  =  -   deletion on: stays deleted; off: copy back  keep / record
+//  +  ≠  -   copy, notice                                record
+//  +  -  -   nothing                                     drop
+
+#include "records/agreed_state.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace tarvela {
+
+// Two seconds as a date-time number: FAT keeps even seconds, some exFAT drivers whole ones.
+inline constexpr double kTimeTolerance = 2.0 / 86400.0;
+
+// One side's item as a table or a scan describes it.
+struct ItemState {
+    std::uint8_t nature = 1; // 1 file, 0 folder
+    std::int64_t size = 0;
+    double time = 0;
+};
+
+enum class ReceiveStep {
+    Nothing,      // leave everything as it is
+    Keep,         // keep this computer's item; it travels back with the next send
+    KeepNotice,   // keep this computer's item, with a notice line (removed there, changed here)
+    Copy,         // the sender's version takes the name
+    CopyNotice,   // copy, with a notice line (changed there, removed here)
+    ConflictCopy, // this computer's version moves to a conflict copy, then the sender's is copied
+    Delete,       // remove this computer's item (if deletion is on and not declined)
+    StaysDeleted, // removed here, unchanged there: the next send from here carries the removal
+};
+
+enum class AgreedAfter { Keep, Record, Drop };
+
+struct ReceiveDecision {
+    ReceiveStep step = ReceiveStep::Nothing;
+    AgreedAfter after = AgreedAfter::Keep;
+    friend bool operator==(const ReceiveDecision&, const ReceiveDecision&) = default;
+};
+
+// Whether an item is as the agreed record has it on `side`: same nature, and for a file the same
+// size and a time within the tolerance of that side's recorded time.
+bool unchangedAgainst(const AgreedRecord& a, const ItemState& item, Side side);
+
+// Whether the sender's and this computer's items hold the same: both folders, or files of equal
+// size whose times are within the tolerance, or whose contents are equal (asked only when the
+// sizes are equal and the times are not).
+bool sameItems(const ItemState& s, const ItemState& l, const std::function<bool()>& sameContent);
+
+// The decision for one name. Null stands for "absent". `sender` is the side that wrote S.
+ReceiveDecision decideReceive(const AgreedRecord* a, const ItemState* s, const ItemState* l, Side sender,
+                              bool deletionOn, const std::function<bool()>& sameContent);
+
+} // namespace tarvela

@@ -1,0 +1,609 @@
+#include "sync/receive_pair.h"
+
+#include "base/echo_color.h"
+#include "base/errors.h"
+#include "base/messages.h"
+#include "copy/copier.h"
+#include "copy/disk_tools.h"
+#include "platform/file_copy.h"
+#include "platform/file_system.h"
+#include "records/cp1251.h"
+#include "records/date_time.h"
+#include "records/store_list.h"
+#include "records/table_check.h"
+#include "records/table_record.h"
+#include "scan/case_fold.h"
+#include "scan/exclusions.h"
+#include "scan/file_list.h"
+#include "scan/table_writer.h"
+#include "sync/conflict_name.h"
+#include "sync/half_lines.h"
+#include "sync/pair_guard.h"
+#include "sync/receive_decision.h"
+#include "sync/rooted_path.h"
+#include "sync/sender_table_trust.h"
+
+#include <algorithm>
+#include <chrono>
+#include <unordered_map>
+#include <vector>
+
+namespace tarvela {
+namespace {
+
+// More removals than this, and more than half of what the pair's agreed state lists, are asked
+// about once before any of them is done.
+constexpr std::int64_t kHandfulOfFiles = 5;
+
+// The folder that holds the path; either separator counts where the system takes both (Windows).
+std::string parentOf(const std::string& path) {
+    const char separators[] = {'/', platform::pathSeparator(), '\0'};
+    return path.substr(0, path.find_last_of(separators));
+}
+
+bool isFolderName(const std::string& name) {
+    return name == ".." || name.ends_with("/..");
+}
+
+ItemState stateOf(const TAtrib& a) {
+    return {a.Nature, a.SizeFile, a.FileDataTime};
+}
+
+// One relative name with what each of the three sources says of it (indexes, -1 = absent).
+struct Row {
+    std::ptrdiff_t a = -1;
+    std::ptrdiff_t s = -1;
+    std::ptrdiff_t l = -1;
+    bool setAside = false; // excluded by the masks: never copied, removed or recorded
+    ReceiveDecision decision;
+    bool done = false; // the decided step was carried out; otherwise the old record stays
+    AgreedRecord record;
+};
+
+class PairReceiver {
+public:
+    PairReceiver(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous)
+        : ctx_(ctx), host_(ctx.host), task_(task), own_(own), sender_(otherSide(own)), n_(n), previous_(previous),
+          ownFolder_(ownFolder(task, own, n)), senderFolder_(ownFolder(task, sender_, n)),
+          storeFolder_(storeFolder(ctx.PathTask, sender_, n)), rooted_(ownFolder_) {}
+
+    PairReceipt run() {
+        const std::string senderTable = tableFile(ctx_.PathTask, sender_, n_);
+        const TableLoad load = CreateListOfFiles(S_, senderTable, senderFolder_, &host_);
+        hold_ = judgeSenderTable(senderTable, load, ownFolder_, host_);
+        CreateListOfFiles(L_, tableFile(ctx_.PathTask, own_, n_), ownFolder_);
+        // What this computer's scan could not read is not known to be absent here either.
+        TableCheck ownCheck;
+        if (readTableCheck(tableFile(ctx_.PathTask, own_, n_), ownCheck) == TableCheckState::Read) {
+            ownHold_.unreadableFolders = std::move(ownCheck.unreadableFolders);
+        }
+        storeList_ = readStoreList(storeListFile(storeRoot(ctx_.PathTask, sender_), n_));
+        join(platform::namesFoldCase(ownFolder_));
+        const std::int64_t sum = decide();
+
+        PairReceipt receipt;
+        receipt.copySum = sum;
+        receipt.senderTableDamaged = hold_.damaged;
+        if (!enoughSpaceFor(host_, ownFolder_, spaceTakenByCopies())) {
+            receipt.notEnoughSpace = true;
+            receipt.agreed = previous_;
+            return receipt;
+        }
+        // A store folder that is a link could hand over any file of this computer: not used.
+        storeLink_ = platform::linkBelow(ctx_.PathTask, storeFolder_);
+        if (!storeLink_.empty())
+            host_.echo(std::string(msg::kLinkOnMedium) + storeLink_, color::kRed);
+        if (sum > 0) {
+            host_.showProgressPanel(true);
+            host_.echo(own_ == Side::Home ? std::string(msg::kCopyingFilesTo) + ownFolder_
+                                          : std::string(msg::kCopyingFilesFrom) + storeFolder_,
+                       color::kGreen);
+        }
+        applyCopies();
+        receipt.diskFailed = diskFailed_;
+        if (diskFailed_) {
+            receipt.agreed = previous_;
+            return receipt;
+        }
+        applyRemovals();
+        receipt.agreed = agreedAfter();
+        return receipt;
+    }
+
+private:
+    std::string key(const std::string& name) const { return fold_ ? foldCase(name) : name; }
+
+    // Rows in the sender's order, then names only this computer has, then names only A has.
+    void join(bool fold) {
+        fold_ = fold;
+        std::unordered_map<std::string, std::size_t>& rowOf = rowOf_;
+        std::unordered_map<std::string, std::ptrdiff_t> localOf;
+        for (std::size_t i = 0; i < L_.count(); ++i)
+            localOf.try_emplace(key(L_.key(i)), static_cast<std::ptrdiff_t>(i));
+        for (std::size_t i = 0; i < S_.count(); ++i) {
+            const std::string& name = S_.key(i);
+            if (name == "..")
+                continue; // the pair folder itself is never decided on
+            const std::string k = key(name);
+            const auto [it, added] = rowOf.try_emplace(k, rows_.size());
+            if (added) {
+                rows_.push_back({});
+                rows_.back().s = static_cast<std::ptrdiff_t>(i);
+                continue;
+            }
+            // Two sender names that are one name here: the one with this computer's exact case
+            // wins, else the first; the other is refused and never taken for a removal.
+            Row& row = rows_[it->second];
+            const auto local = localOf.find(k);
+            std::ptrdiff_t loser = static_cast<std::ptrdiff_t>(i);
+            if (local != localOf.end() && L_.key(static_cast<std::size_t>(local->second)) == name &&
+                S_.key(static_cast<std::size_t>(row.s)) != name) {
+                loser = row.s;
+                row.s = static_cast<std::ptrdiff_t>(i);
+            }
+            host_.echo(std::string(msg::kCaseTwin) + senderFolder_ + S_.key(static_cast<std::size_t>(loser)),
+                       color::kRed);
+        }
+        for (std::size_t i = 0; i < L_.count(); ++i) {
+            if (L_.key(i) == "..")
+                continue;
+            const auto [it, added] = rowOf.try_emplace(key(L_.key(i)), rows_.size());
+            if (added)
+                rows_.push_back({});
+            if (rows_[it->second].l < 0)
+                rows_[it->second].l = static_cast<std::ptrdiff_t>(i);
+        }
+        for (std::size_t i = 0; i < previous_.records.size(); ++i) {
+            if (previous_.records[i].name == "..")
+                continue;
+            const auto [it, added] = rowOf.try_emplace(key(previous_.records[i].name), rows_.size());
+            if (added)
+                rows_.push_back({});
+            if (rows_[it->second].a < 0)
+                rows_[it->second].a = static_cast<std::ptrdiff_t>(i);
+        }
+    }
+
+    const TAtrib* sItem(const Row& r) const { return r.s < 0 ? nullptr : S_.object(static_cast<std::size_t>(r.s)); }
+    const TAtrib* lItem(const Row& r) const { return r.l < 0 ? nullptr : L_.object(static_cast<std::size_t>(r.l)); }
+    const AgreedRecord* aRecord(const Row& r) const {
+        return r.a < 0 ? nullptr : &previous_.records[static_cast<std::size_t>(r.a)];
+    }
+    // The name on this computer: the local item's own spelling when it has one.
+    const std::string& localName(const Row& r) const {
+        if (r.l >= 0)
+            return L_.key(static_cast<std::size_t>(r.l));
+        if (r.s >= 0)
+            return S_.key(static_cast<std::size_t>(r.s));
+        return previous_.records[static_cast<std::size_t>(r.a)].name;
+    }
+
+    // The stored copy of the sender's current entry, or "" when the store does not hold it: with
+    // the store's list, only a copy stored with the same name, size and time.
+    std::string storedCopy(const Row& r) const {
+        const TAtrib& s = *sItem(r);
+        std::string path;
+        if (storeList_) {
+            const StoredFile* f = storeList_->find(S_.key(static_cast<std::size_t>(r.s)), s.SizeFile, s.FileDataTime);
+            if (f == nullptr || !isPlainStoreName(f->storeName))
+                return {};
+            path = storeFolder_ + f->storeName;
+        } else {
+            path = storeFolder_ + s.FNameTmp.text();
+        }
+        return platform::fileExists(path) ? path : std::string();
+    }
+
+    std::int64_t decide() {
+        std::int64_t sum = 0;
+        for (Row& r : rows_) {
+            const std::string& name = localName(r);
+            if (isExcluded(ctx_.ListExcept, ownFolder_ + name) || isExcluded(ctx_.ListExcept, senderFolder_ + name)) {
+                r.setAside = true;
+                continue;
+            }
+            // A name missing from a sender's table that cannot be trusted (damaged, or below a
+            // folder its scan could not read), or from this computer's scan below a folder it could
+            // not read, says nothing: the name is left alone and its agreed record stays.
+            if ((r.s < 0 && !hold_.allowsRemoval(name)) || (r.l < 0 && !ownHold_.allowsRemoval(name))) {
+                r.setAside = true;
+                continue;
+            }
+            const TAtrib* s = sItem(r);
+            const TAtrib* l = lItem(r);
+            const ItemState sState = s ? stateOf(*s) : ItemState{};
+            const ItemState lState = l ? stateOf(*l) : ItemState{};
+            r.decision =
+                decideReceive(aRecord(r), s ? &sState : nullptr, l ? &lState : nullptr, sender_, task_.OperacDell, [&] {
+                    const std::string stored = storedCopy(r);
+                    return !stored.empty() && platform::sameContents(stored, ownFolder_ + name);
+                });
+            const ReceiveStep step = r.decision.step;
+            const bool copies =
+                step == ReceiveStep::Copy || step == ReceiveStep::CopyNotice || step == ReceiveStep::ConflictCopy;
+            if (!copies)
+                continue;
+            if (s->Nature == kNatureFile)
+                sum += s->SizeFile;
+            if (r.a < 0 && r.l < 0) {
+                host_.echo(std::string(msg::kFileAdded) + task_.pair(static_cast<std::size_t>(n_)).PathWork.text() +
+                               S_.key(static_cast<std::size_t>(r.s)),
+                           color::kGreen);
+            } else if (l != nullptr) {
+                host_.echo(std::string(msg::kFilesDiffer) + senderFolder_ + S_.key(static_cast<std::size_t>(r.s)) +
+                               std::string(msg::kFilesDifferSeparator) + ownFolder_ + name,
+                           color::kPurple);
+            }
+        }
+        return sum;
+    }
+
+    void progress(std::size_t i) {
+        host_.setFolderProgress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(rows_.size()));
+        host_.setTaskProgress(static_cast<std::int64_t>(i + 1));
+    }
+
+    // What the copies take on this computer's disk: a small file fills a whole allocation unit.
+    std::int64_t spaceTakenByCopies() const {
+        const std::int64_t unit = AllocationUnit(ownFolder_);
+        std::int64_t total = 0;
+        for (const Row& r : rows_) {
+            const ReceiveStep step = r.decision.step;
+            if (r.setAside || r.s < 0 || sItem(r)->Nature != kNatureFile)
+                continue;
+            if (step == ReceiveStep::Copy || step == ReceiveStep::CopyNotice || step == ReceiveStep::ConflictCopy) {
+                total += SpaceTaken(sItem(r)->SizeFile, unit);
+            }
+        }
+        return total;
+    }
+
+    void applyCopies() {
+        host_.setFolderProgress(0, static_cast<std::int64_t>(rows_.size()));
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            // This computer's disk filled up or went away: the store stays for another try.
+            if (host_.stopRequested() || diskFailed_)
+                return;
+            Row& r = rows_[i];
+            if (r.setAside || r.decision.step == ReceiveStep::Delete)
+                continue;
+            progress(i);
+            const std::string dest = ownFolder_ + localName(r);
+            switch (r.decision.step) {
+            case ReceiveStep::Copy:
+            case ReceiveStep::CopyNotice:
+                r.done = copyIn(r, dest);
+                if (r.done && r.decision.step == ReceiveStep::CopyNotice) {
+                    host_.echo(std::string(msg::kRestoredChangedThere) + dest, color::kOrange);
+                }
+                break;
+            case ReceiveStep::ConflictCopy:
+                r.done = conflictThenCopy(r, dest);
+                break;
+            case ReceiveStep::KeepNotice:
+                host_.echo(std::string(msg::kKeptChangedHere) + dest, color::kOrange);
+                r.done = true;
+                break;
+            case ReceiveStep::Nothing:
+                if (r.decision.after == AgreedAfter::Record)
+                    record(r, lItem(r)->FileDataTime);
+                r.done = true;
+                break;
+            default:
+                r.done = true;
+                break;
+            }
+        }
+    }
+
+    void record(Row& r, double ownTime) {
+        const TAtrib& s = *sItem(r);
+        r.record = AgreedRecord{localName(r), s.Nature, s.Nature == kNatureFile ? s.SizeFile : 0, 0, 0, {}};
+        r.record.setTime(sender_, s.FileDataTime);
+        r.record.setTime(own_, ownTime);
+    }
+
+    // Whether this computer's table can hold the entry `name` once it is in place: its path, and the
+    // folder entry of the folder that holds it (one character longer for a name of one character).
+    // An entry that the table cannot hold would drop out of it and look deleted to the other
+    // computer.
+    bool fitsInOwnTable(const std::string& name) const {
+        const std::string plain = isFolderName(name) ? name.substr(0, name.size() - 3) : name;
+        const auto slash = plain.rfind('/');
+        const std::string folderEntry =
+            ownFolder_ + (slash == std::string::npos ? "" : plain.substr(0, slash + 1)) + "..";
+        return utf8CharCount(ownFolder_ + name) <= kMaxPathChars && utf8CharCount(folderEntry) <= kMaxPathChars;
+    }
+
+    bool copyIn(Row& r, const std::string& dest) {
+        const std::string name = localName(r);
+        const TAtrib& s = *sItem(r);
+        const bool folder = s.Nature == kNatureFolder;
+        host_.setFileLabel(dest);
+        if (!fitsInOwnTable(name)) {
+            host_.echo(std::string(msg::kPathTooLong) + dest, color::kRed);
+            return false;
+        }
+        if (!folder && !storeLink_.empty())
+            return false; // said once for the pair
+        const std::string stored = folder ? std::string() : storedCopy(r);
+        if (!folder && stored.empty()) {
+            if (!platform::folderExists(ctx_.PathTask))
+                mediumGone();
+            host_.echo(std::string(msg::kFileMissing) + storeFolder_ + s.FNameTmp.text(), color::kRed);
+            return false;
+        }
+        // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due
+        // and travels again with the next send.
+        // (A link there is left to the copier, which refuses it by its own line.)
+        if (!folder && platform::pathKindNoFollow(stored) == platform::PathKind::File &&
+            platform::querySize(stored).size != s.SizeFile) {
+            host_.echo(std::string(msg::kStoredCopyWrongSize) + dest, color::kRed);
+            return false;
+        }
+        // Files standing where a folder of this entry goes (the other computer made a folder of
+        // one) are cleared top down, each only after the folders above it proved real.
+        const std::string path = folder ? name.substr(0, name.size() - 3) : name;
+        std::vector<std::string> ways; // the folders this entry needs, from the top
+        for (auto slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+            ways.push_back(path.substr(0, slash));
+        }
+        if (folder)
+            ways.push_back(path);
+        for (const std::string& above : ways) {
+            if (!rooted_.parentsStayInside(above)) {
+                host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
+                return false;
+            }
+            if (platform::pathKindNoFollow(ownFolder_ + above) == platform::PathKind::File &&
+                !clearTheWay(ownFolder_ + above, above + "/..")) {
+                return false;
+            }
+        }
+        if (!rooted_.parentsStayInside(name)) {
+            host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
+            return false;
+        }
+        if (folder) {
+            // A folder new on the sender arrives even when it is empty.
+            if (!makeFolders(ownFolder_ + path))
+                return false;
+            record(r, s.FileDataTime);
+            return true;
+        }
+        if (!makeFolders(parentOf(dest)))
+            return false;
+        // A folder where the file goes (the other computer made a file of it) is set aside whole.
+        if (platform::pathKindNoFollow(dest) == platform::PathKind::Folder && !moveAside(dest))
+            return false;
+        // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
+        // two seconds) must not make the file travel again.
+        // A link on the medium is not followed.
+        if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime),
+                                CopySource::Medium)) {
+            const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
+            if (trouble == DiskTrouble::SourceGone)
+                throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
+            diskFailed_ = trouble == DiskTrouble::DestinationFull || trouble == DiskTrouble::DestinationGone;
+            return false;
+        }
+        // This side's time as its own file system keeps it.
+        const auto kept = platform::lastWriteTime(dest);
+        record(r, kept ? fileTimeToDateTime(*kept) : s.FileDataTime);
+        return true;
+    }
+
+    // This computer's version moves aside under a conflict name (never over another file), then
+    // the sender's version takes the name. Nothing moves when the incoming copy is not at hand.
+    bool conflictThenCopy(Row& r, const std::string& dest) {
+        if (storedCopy(r).empty()) {
+            host_.echo(std::string(msg::kFileMissing) + storeFolder_ + sItem(r)->FNameTmp.text(), color::kRed);
+            return false;
+        }
+        if (!rooted_.parentsStayInside(localName(r))) {
+            host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
+            return false;
+        }
+        return moveAside(dest) && copyIn(r, dest);
+    }
+
+    // A file where a new folder goes: removed when it is as the computers agreed and the other
+    // computer no longer has it (its own row says so), else set aside as a conflict copy.
+    bool clearTheWay(const std::string& path, const std::string& folderName) {
+        const auto it = rowOf_.find(key(folderName.substr(0, folderName.size() - 3)));
+        if (it != rowOf_.end() && task_.OperacDell && !rows_[it->second].setAside &&
+            rows_[it->second].decision.step == ReceiveStep::Delete) {
+            if (!DelFiles(path, task_.DellBasket, host_))
+                return false;
+            rows_[it->second].done = true;
+            return true;
+        }
+        return moveAside(path);
+    }
+
+    // The medium went away under the half: one red line, and the half ends as a failed table would.
+    [[noreturn]] void mediumGone() {
+        host_.echo(std::string(msg::kFolderUnreachable) + ctx_.PathTask, color::kRed);
+        throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
+    }
+
+    // Renames what stands at `path` to a conflict name that no other item has; false (with a red
+    // line) when it cannot be moved, and then nothing is put in its place.
+    bool moveAside(const std::string& path) {
+        const auto now = std::chrono::system_clock::now();
+        const std::string_view computer = own_ == Side::Home ? "домашний" : "рабочий";
+        for (int attempt = 1; attempt < 1000; ++attempt) {
+            const std::string aside = conflictCopyPath(path, computer, now, attempt);
+            const platform::RenameResult result = platform::renameNoReplace(path, aside);
+            if (result == platform::RenameResult::Taken)
+                continue;
+            if (result == platform::RenameResult::Failed)
+                break;
+            host_.echo(std::string(msg::kConflictKept) + aside, color::kOrange);
+            return true;
+        }
+        host_.echo(std::string(msg::kConflictNotSetAside) + path, color::kRed);
+        return false;
+    }
+
+    bool makeFolders(const std::string& folder) {
+        try {
+            platform::createFolders(folder);
+            return true;
+        } catch (const FileError& e) {
+            host_.echo(e.what(), color::kRed);
+            return false;
+        }
+    }
+
+    // Removals: files first, then folders deepest first and only when empty. Not allowed by the
+    // profile, or declined: the item stays and counts as made here from now on.
+    void applyRemovals() {
+        std::vector<std::size_t> files;
+        std::vector<std::size_t> folders;
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            const Row& r = rows_[i];
+            if (r.setAside || r.decision.step != ReceiveStep::Delete)
+                continue;
+            (isFolderName(localName(r)) ? folders : files).push_back(i);
+        }
+        if (files.empty() && folders.empty())
+            return;
+        if (!task_.OperacDell) {
+            for (const std::size_t i : files)
+                rows_[i].done = true;
+            for (const std::size_t i : folders)
+                rows_[i].done = true;
+            return;
+        }
+        std::int64_t listed = 0;
+        for (const AgreedRecord& a : previous_.records)
+            listed += a.nature == kNatureFile ? 1 : 0;
+        const auto count = static_cast<std::int64_t>(files.size());
+        if (count > kHandfulOfFiles && count * 2 > listed && !host_.askMassRemoval(ownFolder_, count, listed)) {
+            // Left undone, with the agreed records kept: the question comes again next time.
+            host_.echo(std::string(msg::kMassRemovalSkipped) + std::to_string(count) +
+                           std::string(msg::kMassRemovalOf) + std::to_string(listed) +
+                           std::string(msg::kMassRemovalSkippedIn) + ownFolder_,
+                       color::kRed);
+            return;
+        }
+        std::stable_sort(folders.begin(), folders.end(), [&](std::size_t x, std::size_t y) {
+            const auto depth = [&](std::size_t i) {
+                return std::count(localName(rows_[i]).begin(), localName(rows_[i]).end(), '/');
+            };
+            return depth(x) > depth(y);
+        });
+        answer_ = task_.DellConfirmat ? DeleteAnswer::Yes : DeleteAnswer::YesToAll;
+        for (const std::size_t i : files) {
+            if (host_.stopRequested())
+                return;
+            progress(i);
+            removeOne(rows_[i]);
+        }
+        for (const std::size_t i : folders) {
+            if (host_.stopRequested())
+                return;
+            progress(i);
+            removeOne(rows_[i]);
+        }
+    }
+
+    void removeOne(Row& r) {
+        const std::string name = localName(r);
+        const std::string dest = ownFolder_ + name;
+        if (own_ == Side::Home)
+            host_.setFileLabel(dest);
+        if (answer_ == DeleteAnswer::Yes || answer_ == DeleteAnswer::No) {
+            answer_ = host_.askDelete(dest);
+            // Closing the question without an answer keeps everything, as "Нет для всех" does.
+            if (answer_ == DeleteAnswer::Closed)
+                answer_ = DeleteAnswer::NoToAll;
+        }
+        if (answer_ == DeleteAnswer::No || answer_ == DeleteAnswer::NoToAll) {
+            r.done = true;
+            return;
+        }
+        // Already gone (with a folder set aside or removed before it): nothing to remove.
+        const std::string item = isFolderName(name) ? dest.substr(0, dest.size() - 3) : dest;
+        if (platform::pathKindNoFollow(item) == platform::PathKind::Missing) {
+            r.done = true;
+            return;
+        }
+        if (!rooted_.parentsStayInside(name)) {
+            host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
+            return;
+        }
+        if (!isFolderName(name)) {
+            r.done = platform::pathKindNoFollow(dest) == platform::PathKind::Missing ||
+                     DelFiles(dest, task_.DellBasket, host_);
+            return;
+        }
+        const std::string folder = dest.substr(0, dest.size() - 3); // without "/.."
+        if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
+            if (folderReadsEmpty(folder)) {
+                DelDir(folder, task_.DellBasket, true, host_);
+            } else {
+                // Something kept, made here, excluded or hidden is still inside.
+                host_.echo(std::string(msg::kFolderNotEmptyKept) + folder, color::kOrange);
+            }
+        }
+        r.done = true;
+    }
+
+    AgreedState agreedAfter() const {
+        AgreedState next{previous_.workFolder, previous_.homeFolder, previous_.generation, {}};
+        next.records.reserve(rows_.size());
+        for (const Row& r : rows_) {
+            const AgreedRecord* old = aRecord(r);
+            if (r.setAside || !r.done) {
+                if (old != nullptr)
+                    next.records.push_back(*old);
+                continue;
+            }
+            switch (r.decision.after) {
+            case AgreedAfter::Keep:
+                if (old != nullptr)
+                    next.records.push_back(*old);
+                break;
+            case AgreedAfter::Record:
+                next.records.push_back(r.record);
+                break;
+            case AgreedAfter::Drop:
+                break;
+            }
+        }
+        return next;
+    }
+
+    SyncContext& ctx_;
+    RunHost& host_;
+    const TProfilLine& task_;
+    Side own_;
+    Side sender_;
+    int n_;
+    const AgreedState& previous_;
+    std::string ownFolder_;
+    std::string senderFolder_;
+    std::string storeFolder_;
+    RootedPath rooted_;
+    TFileList S_;
+    TFileList L_;
+    std::optional<StoreList> storeList_;
+    DeletionHold hold_;       // what the sender's table lets this receive remove
+    DeletionHold ownHold_;    // folders this computer's scan could not read
+    std::string storeLink_;   // the link on the way to the pair's store folder, if any
+    bool diskFailed_ = false; // this computer's disk filled up or went away
+    bool fold_ = true;
+    std::vector<Row> rows_;
+    std::unordered_map<std::string, std::size_t> rowOf_; // by joining key
+    DeleteAnswer answer_ = DeleteAnswer::YesToAll;
+};
+
+} // namespace
+
+PairReceipt receivePair(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous) {
+    return PairReceiver(ctx, task, own, n, previous).run();
+}
+
+} // namespace tarvela

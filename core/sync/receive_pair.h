@@ -1,0 +1,30 @@
+#pragma once
+// The receive of one folder pair: joins the sender's table, this computer's fresh scan and the
+// agreed state by the receiving folder's case rule, decides every name by the decision table
+// (receive_decision.h), applies copies, conflict copies and notices, then removals (files first,
+// then folders deepest first and only when empty), and returns the new agreed state.
+
+#include "records/agreed_state.h"
+#include "records/profile.h"
+#include "records/store_layout.h"
+#include "sync/sync_context.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarvela {
+
+struct PairReceipt {
+    AgreedState agreed;       // what the two computers agree on now (old records where nothing was done)
+    std::int64_t copySum = 0; // bytes the pair needed to copy
+    bool notEnoughSpace = false;
+    bool senderTableDamaged = false; // nothing was removed; the store must stay
+    bool diskFailed = false;         // this computer's disk filled up or went away: the half fails
+};
+
+// Applies pair n. `own` is the receiving side; its table of the pair was just written from a scan.
+// `previous`: the pair's agreed state as read before the scan.
+PairReceipt receivePair(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous);
+
+} // namespace tarvela

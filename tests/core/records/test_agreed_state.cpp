@@ -1,0 +1,76 @@
+// The agreed-state file and the store list: written whole, read back exactly, and anything damaged,
+// foreign or written for other folders reads as empty (so nothing is ever deleted on its word).
+#include "records/agreed_state.h"
+#include "records/store_list.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvela {
+namespace {
+
+AgreedState sample() {
+    AgreedState s{"/w/Документы/", "/h/Документы/", 7, {}};
+    s.records.push_back({"отчёт.txt", 1, 1234, 45000.5, 45000.625, {}});
+    s.records.push_back({"sub/..", 0, 0, 45001.0, 45001.0, {}});
+    s.records.push_back({"sub/a b.bin", 1, 0, 1.0, 2.0, std::string("\x01\x02\x03", 3)});
+    return s;
+}
+
+TEST(AgreedStateFile, RoundTripsAndIsBoundToTheFolderTexts) {
+    test::TempDir dir;
+    const std::string path = dir / "Agreed_1.dat";
+    writeAgreedState(path, sample());
+    const AgreedState back = readAgreedState(path, "/w/Документы/", "/h/Документы/");
+    EXPECT_EQ(back.generation, 7u);
+    EXPECT_EQ(back.records, sample().records);
+    // Another folder on either side: the records describe other folders.
+    EXPECT_TRUE(readAgreedState(path, "/w/Документы/", "/h/Other/").records.empty());
+    EXPECT_TRUE(readAgreedState(path, "/w/x/", "/h/Документы/").records.empty());
+    EXPECT_TRUE(readAgreedState(dir / "missing.dat", "/w/", "/h/").records.empty());
+}
+
+TEST(AgreedStateFile, DamagedOrForeignReadsAsEmpty) {
+    test::TempDir dir;
+    const std::string path = dir / "Agreed_1.dat";
+    const std::vector<unsigned char> good = encodeAgreedState(sample());
+    const auto readBytes = [&](std::vector<unsigned char> bytes) {
+        test::writeFile(path, std::string(bytes.begin(), bytes.end()));
+        return readAgreedState(path, "/w/Документы/", "/h/Документы/").records.size();
+    };
+    EXPECT_EQ(readBytes(good), 3u);
+    for (std::size_t cut : {std::size_t{0}, std::size_t{3}, good.size() / 2, good.size() - 1}) {
+        EXPECT_EQ(readBytes(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<long>(cut))), 0u)
+            << "cut at " << cut;
+    }
+    for (std::size_t at : {std::size_t{0}, std::size_t{9}, good.size() / 2, good.size() - 2}) {
+        auto flipped = good;
+        flipped[at] ^= 0x40;
+        EXPECT_EQ(readBytes(flipped), 0u) << "byte " << at << " changed";
+    }
+    // A table file or anything else is not an agreed state.
+    EXPECT_EQ(readBytes(std::vector<unsigned char>(312 * 3, 0)), 0u);
+}
+
+TEST(StoreListFile, FindsACopyOnlyForTheSameNameSizeAndTime) {
+    test::TempDir dir;
+    StoreList list;
+    list.add({"a.txt", 10, 45000.5, "ABCDEFGHIJKL.txt"});
+    list.add({"sub/b", 0, 45000.75, "MNOPQRSTUVWX"});
+    writeStoreList(storeListFile(dir.path(), 1), list);
+    const auto back = readStoreList(storeListFile(dir.path(), 1));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->files(), list.files());
+    ASSERT_NE(back->find("a.txt", 10, 45000.5), nullptr);
+    EXPECT_EQ(back->find("a.txt", 10, 45000.5)->storeName, "ABCDEFGHIJKL.txt");
+    EXPECT_EQ(back->find("a.txt", 11, 45000.5), nullptr);
+    EXPECT_EQ(back->find("a.txt", 10, 45000.6), nullptr);
+    EXPECT_EQ(back->find("A.txt", 10, 45000.5), nullptr);
+
+    test::writeFile(storeListFile(dir.path(), 2), "TarvelaS garbage");
+    EXPECT_FALSE(readStoreList(storeListFile(dir.path(), 2)).has_value());
+    EXPECT_FALSE(readStoreList(storeListFile(dir.path(), 3)).has_value());
+}
+
+} // namespace
+} // namespace tarvela
