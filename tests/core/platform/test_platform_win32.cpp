@@ -10,6 +10,7 @@
 #include "platform/removal.h"
 #include "platform/run_lock.h"
 #include "platform/trash.h"
+#include "platform/user_folders.h"
 #include "platform/win32/wide_path.h"
 #include "temp_dir.h"
 
@@ -129,6 +130,29 @@ TEST(Win32FileSystem, KindsOfPathsAndTheProgramFolder) {
     EXPECT_TRUE(folderExists(exe));
     EXPECT_GT(availableBytes(dir.path()), 0);
     EXPECT_EQ(availableBytes(dir / "none/deeper"), -1);
+}
+
+TEST(Win32FileSystem, RenamesWithoutReplacingAndComparesFiles) {
+    TempDir dir;
+    writeFile(dir / "a.txt", "same");
+    writeFile(dir / "b.txt", "same");
+    writeFile(dir / "c.txt", "other");
+    EXPECT_TRUE(sameContents(dir / "a.txt", dir / "b.txt"));
+    EXPECT_FALSE(sameContents(dir / "a.txt", dir / "c.txt"));
+    EXPECT_FALSE(sameContents(dir / "a.txt", dir / "missing.txt"));
+    EXPECT_EQ(renameNoReplace(dir / "a.txt", dir / "b.txt"), RenameResult::Taken);
+    EXPECT_EQ(readFile(dir / "b.txt"), "same");
+    EXPECT_EQ(renameNoReplace(dir / "c.txt", dir / "d.txt"), RenameResult::Done);
+    EXPECT_EQ(readFile(dir / "d.txt"), "other");
+    EXPECT_EQ(renameNoReplace(dir / "missing.txt", dir / "e.txt"), RenameResult::Failed);
+    test::setMtime(dir / "d.txt", {1600000000, 0});
+    EXPECT_EQ(lastWriteTime(dir / "d.txt"), (FileTime{1600000000, 0}));
+    EXPECT_FALSE(lastWriteTime(dir / "missing.txt"));
+    // Windows folders (and Wine's drives) take names differing in case for one; the probe goes again.
+    EXPECT_TRUE(namesFoldCase(dir.path()));
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "d.txt"}));
+    const std::string data = userDataFolder();
+    EXPECT_TRUE(data.ends_with("tarvela/")) << data;
 }
 
 TEST(Win32Copy, TheCopyGetsTheRecordedTimeAndReplacesEvenAReadOnlyDestination) {
