@@ -37,7 +37,8 @@ protected:
     ChildResult windows(const std::vector<std::string>& args) {
         std::vector<std::string> argv = {"/usr/bin/wine", windowsCli_, "--medium", onDriveZ(medium)};
         argv.insert(argv.end(), args.begin(), args.end());
-        return runChild(argv, {}, {"WINEDEBUG=-all", "NO_COLOR"});
+        // Wine's recycle bin is the desktop trash of XDG_DATA_HOME: the test's own.
+        return runChild(argv, {}, {"WINEDEBUG=-all", "NO_COLOR", "XDG_DATA_HOME=" + xdg});
     }
 
     ChildResult windowsHalf(const std::string& direction, const std::vector<std::string>& extra = {},
