@@ -96,7 +96,8 @@ std::string volumeSerialText(std::uint32_t serial) {
     constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
     for (int shift = 28; shift >= 0; shift -= 4) {
-        if (shift == 12) text += '-';
+        if (shift == 12)
+            text += '-';
         text += kDigits[(serial >> shift) & 0xF];
     }
     return text;
@@ -122,7 +123,8 @@ std::int64_t SpaceTakenByTable(const std::string& table, std::int64_t unit) {
 }
 
 std::string GetHDSerNo() {
-    if (const auto serial = platform::systemVolumeSerial()) return volumeSerialText(*serial);
+    if (const auto serial = platform::systemVolumeSerial())
+        return volumeSerialText(*serial);
     for (const std::string& path : platform::machineIdFiles()) {
         std::string id = GetHDSerNo(path);
         if (id != kNoIdentity) return id;

@@ -106,7 +106,8 @@ LogFileUpdate AddLogTmpToLogFile(const RunLog& log, const std::string& pathTask,
             std::optional<std::string> old;
             {
                 platform::FileReader reader(path);
-                if (reader.size() < kLogRestartSize) old = readAll(reader);
+                if (reader.size() < kLogRestartSize)
+                    old = readAll(reader);
             }
             if (old) {
                 if (const auto merged = mergeLogDocument(*old, document)) {

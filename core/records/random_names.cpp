@@ -71,7 +71,8 @@ std::string makeStoreName(std::string_view path) {
     // extension they cannot ("a.", "a.b:c") is left out. (A folder's entry, "..", is never stored.)
     const auto slash = path.find_last_of("/\\");
     const bool folderEntry = path.substr(slash == std::string_view::npos ? 0 : slash + 1) == "..";
-    if (!folderEntry && !windowsCanHoldName(name)) name.resize(kStoreNameRandomLength);
+    if (!folderEntry && !windowsCanHoldName(name))
+        name.resize(kStoreNameRandomLength);
     return name;
 }
 

@@ -4,9 +4,9 @@
 
 #include "platform/directory.h"
 
-#include <concepts>
 #include <filesystem>
 #include <string>
+#include <type_traits>
 
 namespace tarvela::test {
 
@@ -44,13 +44,11 @@ void unsetEnvironment(const std::string& name);
 #ifdef _WIN32
 // Where a std::filesystem path stands for a UTF-8 string (it converts to one implicitly on Linux).
 // (Templates for exactly that type, so that a string literal still picks the std::string one.)
-template <typename Path>
-    requires std::same_as<Path, std::filesystem::path>
+template <typename Path, typename = std::enable_if_t<std::is_same_v<Path, std::filesystem::path>>>
 std::string readFile(const Path& path) {
     return readFile(utf8Of(path));
 }
-template <typename Path>
-    requires std::same_as<Path, std::filesystem::path>
+template <typename Path, typename = std::enable_if_t<std::is_same_v<Path, std::filesystem::path>>>
 void setMtime(const Path& path, platform::FileTime time) {
     setMtime(utf8Of(path), time);
 }

@@ -248,7 +248,9 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     return {CopyStatus::Done, 0};
 }
 
-bool isNoSpaceError(int error) { return error == ENOSPC || error == EDQUOT; }
+bool isNoSpaceError(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
 
 bool isLeftoverCopyTemporary(std::string_view name) {
     if (!isCopyTemporaryName(name)) return false;
