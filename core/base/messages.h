@@ -118,6 +118,9 @@ inline constexpr std::string_view kFlushFailed = "Ошибка записи на
 
 // The last line of a half that reached its end with failures: how many items failed (our own wording).
 inline constexpr std::string_view kCompletedWithFailures = "Операция завершена с ошибками, не выполнено: ";
+// The line before it (or the last line) of a half that kept both versions of a file or kept a
+// file here against the other computer's word: how many such notices the run gave (our own wording).
+inline constexpr std::string_view kCompletedWithNotices = "Конфликтов и оставленных файлов: ";
 
 // The deletion question.
 inline constexpr std::string_view kAttention = "Внимание";

@@ -32,8 +32,11 @@ public:
         inner_.echo(visible, color);
         if (log_ != nullptr) log_->AddLogText(visible, color);
         if (color::normalized(color) == color::kRed) ++failures_;
+        if (color::normalized(color) == color::kOrange) ++notices_;
     }
     std::int64_t failures() const { return failures_; }
+    // Conflicts and files kept here: notices for the user, not failures.
+    std::int64_t notices() const { return notices_; }
 
     void showProgressPanel(bool visible) override { inner_.showProgressPanel(visible); }
     void hideProgressPanelLater() override { inner_.hideProgressPanelLater(); }
@@ -60,6 +63,7 @@ private:
     RunHost& inner_;
     RunLog* log_;
     std::int64_t failures_ = 0;
+    std::int64_t notices_ = 0;
 };
 
 HalfResult runTheHalf(SyncContext& ctx, const TProfilLine& task, Direction direction, Role role) {
@@ -155,8 +159,12 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
         const CopierTarget target(ctx.FileCopier, echoHost, frontEnd);
         result = runTheHalf(run, task, direction, role);
         failures = echoHost.failures();
-        // A half that reached its end line with failures says so last: "done" must not be read
-        // into a run that left files behind.
+        // A half that reached its end line counts what the user should look at: notices first
+        // (conflicts, files kept here), then failures last — "done" must not be read into a run
+        // that left files behind.
+        if (result == HalfResult::Completed && echoHost.notices() > 0) {
+            echoHost.echo(std::string(msg::kCompletedWithNotices) + std::to_string(echoHost.notices()), color::kOrange);
+        }
         if (result == HalfResult::Completed && failures > 0) {
             echoHost.echo(std::string(msg::kCompletedWithFailures) + std::to_string(failures), color::kRed);
         }

@@ -43,8 +43,10 @@ TEST_F(E2EAgreed, BothEditedKeepsBothVersionsWhicheverIsNewer) {
 
         halfDone("work-home", "work");
         const ChildResult received = half("work-home", "home");
-        ASSERT_EQ(received.exitCode, 0) << received.out << received.err;
+        ASSERT_EQ(received.exitCode, 0) << "a conflict is a notice, not a failure" << received.out << received.err;
         EXPECT_NE(received.out.find("Конфликт: "), std::string::npos) << received.out;
+        EXPECT_NE(received.out.find("Конфликтов и оставленных файлов: 1\n"), std::string::npos)
+            << "the run's summary counts it" << received.out;
         EXPECT_EQ(readFile(home + "x.txt"), "work's edit");
         const auto copies = conflictCopies(treeOf(home), "x");
         ASSERT_EQ(copies.size(), 1u);
@@ -72,6 +74,7 @@ TEST_F(E2EAgreed, EditedHereAndRemovedThereIsKept) {
     const ChildResult received = half("work-home", "home", {"--delete", "yes"});
     ASSERT_EQ(received.exitCode, 0) << received.out << received.err;
     EXPECT_EQ(readFile(home + "x.txt"), "home's edit");
+    EXPECT_NE(received.out.find("Конфликтов и оставленных файлов: 1\n"), std::string::npos) << received.out;
     EXPECT_NE(received.out.find("Удалён на другом компьютере, но изменён здесь, оставлен: " + home + "x.txt"),
               std::string::npos)
         << received.out;
