@@ -3,12 +3,15 @@
 //   copy_files SOURCE_FOLDER DEST_FOLDER   every file below the folder, to the same place below
 //                                          DEST_FOLDER (its folders are made as needed)
 // Failed copies are printed on stderr, as the echo's red lines; the exit code is then 1.
+// With TARVELA_BENCH_CHECKSUM=1 every copy also takes the content checksum, as a send does when it
+// stores files (to measure what the checksum costs).
 #include "copy/copier.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
 #include "base/run_host.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -49,6 +52,8 @@ int main(int argc, char** argv) {
     tarvela::TFileCopier copier;
     copier.SetProgressBar(&host);
     copier.WriteMemoResult(&host);
+    const char* checksum = std::getenv("TARVELA_BENCH_CHECKSUM");
+    copier.SetComputeChecksum(checksum != nullptr && std::string(checksum) == "1");
     if (tarvela::platform::folderExists(from)) {
         const auto folder = tarvela::platform::Directory::open(from);
         if (!folder) {

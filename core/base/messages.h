@@ -112,6 +112,9 @@ inline constexpr std::string_view kFolderNotReadOnSender =
 // wording); the file it was meant to become follows.
 inline constexpr std::string_view kStoredCopyWrongSize =
     "Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: ";
+// A stored copy whose content checksum differs from the one recorded when it was stored.
+inline constexpr std::string_view kStoredCopyDamaged =
+    "Копия в хранилище повреждена (контрольная сумма не совпадает), файл не скопирован: ";
 
 // The device did not take the copies just made (our own wording); the system's text follows.
 inline constexpr std::string_view kFlushFailed = "Ошибка записи на диск, данные не сохранены: ";

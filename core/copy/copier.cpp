@@ -2,6 +2,7 @@
 
 #include "base/echo_color.h"
 #include "base/messages.h"
+#include "copy/content_checksum.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "records/store_layout.h"
@@ -72,6 +73,10 @@ void TFileCopier::reportFailure(const platform::CopyResult& result, const std::s
             return;
         }
     }
+    if (result.status == platform::CopyStatus::Rejected) {
+        reportFailure(msg::kStoredCopyDamaged, known);
+        return;
+    }
     if (result.status != platform::CopyStatus::Stopped) {
         // A failure whose folder has gone with it: the disk was pulled, not the one file lost.
         if (FSourcePlace == CopySource::Medium && !platform::folderExists(folderOf(source))) {
@@ -90,6 +95,7 @@ void TFileCopier::reportFailure(const platform::CopyResult& result, const std::s
 
 bool TFileCopier::Copy() {
     FTrouble = DiskTrouble::None;
+    FLastChecksum.reset();
     if (FCopyBreak.load()) return false;
     if (copying_) {
         // Started again from an event run inside its own progress: refused, the running copy goes on.
@@ -122,12 +128,25 @@ bool TFileCopier::Copy() {
     }
     flag_ = FMaximum / (1 << 20) > 200 ? COPY_FILE_NO_BUFFERING : 0;
 
+    // A checksum to take or to check is computed as the data passes; a mismatch is found before the
+    // copy replaces the destination.
+    const std::optional<std::uint64_t> expected = FExpectedChecksum;
+    const bool hashing = FComputeChecksum || expected.has_value();
+    std::optional<ContentChecksum> checksum;
+    if (hashing) checksum.emplace();
+
     platform::CopyResult result;
     try {
         platform::CopyOptions options;
         options.bypassCache = flag_ != 0;
         options.lastWrite = FDestTime;
         options.followSourceLink = !fromMedium;
+        if (hashing) {
+            options.onData = [&checksum](const unsigned char* data, std::size_t n) { checksum->add(data, n); };
+            options.accept = [&checksum, expected](std::int64_t) {
+                return !expected || checksum->value() == *expected;
+            };
+        }
         result = platform::copyFile(source, dest, options, [this](std::int64_t bytesDone) {
             SetPosition(bytesDone);
             if (FProgressBar != nullptr) FProgressBar->letEventsRun();
@@ -137,7 +156,10 @@ bool TFileCopier::Copy() {
         // Thrown by an event run from the progress: the copy was abandoned and cleaned up.
         result = {platform::CopyStatus::Failed, 0};
     }
-    if (result.ok()) return true;
+    if (result.ok()) {
+        if (hashing) FLastChecksum = checksum->value();
+        return true;
+    }
     reportFailure(result, source, dest, size);
     return false;
 }
@@ -158,6 +180,16 @@ bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std
     copier.SetCopyBreak(false);
     const bool copied = copier.Copy();
     copier.SetSourcePlace(CopySource::UserFolder);
+    return copied;
+}
+
+bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std::string& ATo,
+                        std::optional<platform::FileTime> lastWrite, CopySource place, ChecksumUse checksum) {
+    copier.SetComputeChecksum(checksum.compute);
+    copier.SetExpectedChecksum(checksum.expected);
+    const bool copied = CopyFileExProgress(copier, AFrom, ATo, lastWrite, place);
+    copier.SetComputeChecksum(false);
+    copier.SetExpectedChecksum(std::nullopt);
     return copied;
 }
 
@@ -195,8 +227,10 @@ ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std:
             folderReady = true;
         }
         host.setFileLabel(source);
-        if (CopyFileExProgress(copier, source, PathTarget + storeName)) {
+        if (CopyFileExProgress(copier, source, PathTarget + storeName, std::nullopt, CopySource::UserFolder,
+                               ChecksumUse{true, std::nullopt})) {
             ++result.copied;
+            if (const auto sum = copier.LastChecksum()) result.checksums[storeName] = *sum;
         } else {
             ++result.failed;
             // The store's disk is full or gone: every further copy would fail the same way.

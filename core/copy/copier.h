@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace tarvela {
 
@@ -62,6 +63,14 @@ public:
     virtual void SetSourcePlace(CopySource APlace) = 0;
     // Set by each copy: None unless it failed for a cause that ends copying to or from that disk.
     virtual DiskTrouble LastDiskTrouble() const = 0;
+    // Whether the following copies compute the content checksum of what they copy (LastChecksum).
+    // Such a copy reads and writes through a buffer instead of the kernel's copy path.
+    virtual void SetComputeChecksum(bool) {}
+    // The content checksum the following copies must match; a mismatch leaves Dest as it was and
+    // reports the copy (by its destination) as a damaged stored copy. Empty checks nothing.
+    virtual void SetExpectedChecksum(std::optional<std::uint64_t>) {}
+    // The checksum of the last complete copy when it was computed; empty otherwise.
+    virtual std::optional<std::uint64_t> LastChecksum() const { return std::nullopt; }
 };
 
 class TFileCopier final : public IFileCopier {
@@ -76,6 +85,9 @@ public:
     std::int64_t ProgressMaximum() const override { return FMaximum; }
     void SetSourcePlace(CopySource APlace) override { FSourcePlace = APlace; }
     DiskTrouble LastDiskTrouble() const override { return FTrouble; }
+    void SetComputeChecksum(bool ACompute) override { FComputeChecksum = ACompute; }
+    void SetExpectedChecksum(std::optional<std::uint64_t> AChecksum) override { FExpectedChecksum = AChecksum; }
+    std::optional<std::uint64_t> LastChecksum() const override { return FLastChecksum; }
 
     // Copy flags of the last copy: 0 or COPY_FILE_NO_BUFFERING.
     std::uint32_t Flag() const { return flag_; }
@@ -98,6 +110,9 @@ private:
     CopySource FSourcePlace = CopySource::UserFolder;
     DiskTrouble FTrouble = DiskTrouble::None;
     bool copying_ = false;
+    bool FComputeChecksum = false;
+    std::optional<std::uint64_t> FExpectedChecksum;
+    std::optional<std::uint64_t> FLastChecksum;
 };
 
 // The size of a file, or -1 with a red line on `host`: "file not found" when nothing is there,
@@ -111,11 +126,23 @@ bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std
                         std::optional<platform::FileTime> lastWrite = std::nullopt,
                         CopySource place = CopySource::UserFolder);
 
+// What a copy does with content checksums: compute the copy's (LastChecksum), and check it against
+// the one recorded when the file was stored.
+struct ChecksumUse {
+    bool compute = false;
+    std::optional<std::uint64_t> expected;
+};
+
+// CopyFileExProgress with checksums; the copier's checksum settings are cleared afterwards.
+bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std::string& ATo,
+                        std::optional<platform::FileTime> lastWrite, CopySource place, ChecksumUse checksum);
+
 struct ListCopyResult {
-    std::int64_t copied = 0; // files now in the store folder
-    std::int64_t failed = 0; // file records that were not copied (reported in red)
-    bool stopped = false;    // the host's stop request ended the list early
+    std::int64_t copied = 0;                 // files now in the store folder
+    std::int64_t failed = 0;                 // file records that were not copied (reported in red)
+    bool stopped = false;                    // the host's stop request ended the list early
     DiskTrouble trouble = DiskTrouble::None; // the store's disk filled up or went away: the list ended there
+    std::unordered_map<std::string, std::uint64_t> checksums; // by store name, of every copied file
 };
 
 // Copies every file of the table file PathList into the store folder PathTarget (ending with

@@ -7,6 +7,7 @@
 
 #include "platform/directory.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -43,6 +44,12 @@ struct CopyOptions {
     // Follow a symbolic link at the source (a user's folder may hold one; it is copied as the file it
     // points to). False for sources on the medium: a link there is refused, never followed.
     bool followSourceLink = true;
+    // When set, the copy reads and writes through a buffer and hands every block to `onData` in
+    // order, so that a checksum sees the data on its one pass (the kernel's copy path never shows it).
+    std::function<void(const unsigned char* data, std::size_t size)> onData;
+    // When set, asked once all data is written, before the copy replaces the destination; false
+    // abandons the copy (Rejected) and leaves the destination as it was.
+    std::function<bool(std::int64_t bytesCopied)> accept;
 };
 
 enum class CopyStatus {
@@ -52,6 +59,7 @@ enum class CopyStatus {
     Stopped,       // the progress callback asked to stop
     NotRegular,    // the source is a folder, a device, or a link that was not to be followed
     Failed,        // anything else: full disk, read or write error...
+    Rejected,      // the options' accept refused the complete data (a checksum did not match)
 };
 
 struct CopyResult {

@@ -7,7 +7,8 @@ namespace tarvela {
 namespace {
 
 constexpr std::string_view kMagic = "TarvelaS";
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
+constexpr std::uint32_t kVersionWithoutChecksums = 1;
 constexpr std::size_t kMinEntryBytes = 8 + 8 + 2 + 2;
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 31;
 
@@ -26,6 +27,13 @@ const StoredFile* StoreList::find(std::string_view name, std::int64_t size, doub
     return f.size == size && f.time == time ? &f : nullptr;
 }
 
+std::string checksumBytes(std::uint64_t checksum) {
+    std::string bytes(8, '\0');
+    for (std::size_t i = 0; i < 8; ++i)
+        bytes[i] = static_cast<char>((checksum >> (8 * i)) & 0xff);
+    return bytes;
+}
+
 std::string storeListFile(const std::string& storeRoot, int n) {
     return storeRoot + "/List_" + std::to_string(n) + ".dat";
 }
@@ -38,7 +46,10 @@ std::optional<StoreList> readStoreList(const std::string& path) {
     if (fnv1a32(body) != storedChecksum(bytes))
         return std::nullopt;
     ByteReader r(body);
-    if (r.raw(kMagic.size()) != kMagic || r.u32() != kVersion)
+    if (r.raw(kMagic.size()) != kMagic)
+        return std::nullopt;
+    const std::uint32_t version = r.u32();
+    if (version != kVersion && version != kVersionWithoutChecksums)
         return std::nullopt;
     const std::uint32_t count = r.u32();
     if (!r.ok() || count > r.remaining() / kMinEntryBytes)
@@ -50,6 +61,13 @@ std::optional<StoreList> readStoreList(const std::string& path) {
         f.time = r.f64();
         f.name = r.text16();
         f.storeName = r.text16();
+        if (version == kVersion) {
+            const std::uint8_t known = r.u8();
+            if (known > 1)
+                return std::nullopt;
+            if (known == 1)
+                f.checksum = r.u64();
+        }
         if (!r.ok())
             return std::nullopt;
         list.add(std::move(f));
@@ -69,6 +87,9 @@ void writeStoreList(const std::string& path, const StoreList& list) {
         w.f64(f.time);
         w.text16(f.name);
         w.text16(f.storeName);
+        w.u8(f.checksum ? 1 : 0);
+        if (f.checksum)
+            w.u64(*f.checksum);
     }
     std::vector<unsigned char> bytes = w.bytes();
     appendChecksum(bytes);

@@ -6,8 +6,10 @@
 // file changed since is never taken for the stored one.
 //
 // File <store root>/List_N.dat (little-endian):
-//   magic "TarvelaS" | u32 version (1) | u32 count | entries | u32 FNV-1a of everything before it
-// entry: i64 size | f64 time (date-time number) | text16 relative name | text16 store name
+//   magic "TarvelaS" | u32 version (2) | u32 count | entries | u32 FNV-1a of everything before it
+// entry: i64 size | f64 time (date-time number) | text16 relative name | text16 store name |
+//        u8 1 and u64 XXH3-64 content checksum, or u8 0 when the copy's checksum is unknown
+// A version 1 list (written before checksums) has entries without the last field and still reads.
 // A missing, damaged or foreign list reads as absent.
 
 #include <cstdint>
@@ -23,7 +25,8 @@ struct StoredFile {
     std::string name; // relative name below the sender's pair folder, '/' separators
     std::int64_t size = 0;
     double time = 0;
-    std::string storeName; // the file's name in the store folder
+    std::string storeName;                 // the file's name in the store folder
+    std::optional<std::uint64_t> checksum; // of the stored copy's content; empty when unknown
     friend bool operator==(const StoredFile&, const StoredFile&) = default;
 };
 
@@ -39,6 +42,9 @@ private:
     std::vector<StoredFile> files_;
     mutable std::unordered_map<std::string, std::size_t> index_;
 };
+
+// The checksum as the agreed state keeps it: its 8 bytes, least significant first.
+std::string checksumBytes(std::uint64_t checksum);
 
 // "<store root>/List_N.dat".
 std::string storeListFile(const std::string& storeRoot, int n);

@@ -194,6 +194,16 @@ private:
         return platform::fileExists(path) ? path : std::string();
     }
 
+    // The content checksum recorded for the stored copy of the sender's current entry; empty for a
+    // store that has none (made by an older version) and for a copy not stored.
+    std::optional<std::uint64_t> storedChecksum(const Row& r) const {
+        if (!storeList_)
+            return std::nullopt;
+        const TAtrib& s = *sItem(r);
+        const StoredFile* f = storeList_->find(S_.key(static_cast<std::size_t>(r.s)), s.SizeFile, s.FileDataTime);
+        return f == nullptr ? std::nullopt : f->checksum;
+    }
+
     std::int64_t decide() {
         std::int64_t sum = 0;
         for (Row& r : rows_) {
@@ -296,9 +306,14 @@ private:
         }
     }
 
-    void record(Row& r, double ownTime) {
+    void record(Row& r, double ownTime, std::optional<std::uint64_t> checksum = std::nullopt) {
         const TAtrib& s = *sItem(r);
-        r.record = AgreedRecord{localName(r), s.Nature, s.Nature == kNatureFile ? s.SizeFile : 0, 0, 0, {}};
+        r.record = AgreedRecord{localName(r),
+                                s.Nature,
+                                s.Nature == kNatureFile ? s.SizeFile : 0,
+                                0,
+                                0,
+                                checksum ? checksumBytes(*checksum) : std::string()};
         r.record.setTime(sender_, s.FileDataTime);
         r.record.setTime(own_, ownTime);
     }
@@ -378,9 +393,11 @@ private:
             return false;
         // The sender's recorded time, not the stored copy's: a medium that rounds times (FAT keeps
         // two seconds) must not make the file travel again.
-        // A link on the medium is not followed.
-        if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime),
-                                CopySource::Medium)) {
+        // A link on the medium is not followed. A copy whose content differs from its checksum (a
+        // damaged block on the drive) does not replace the file; it stays due like a short one.
+        const std::optional<std::uint64_t> checksum = storedChecksum(r);
+        if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime), CopySource::Medium,
+                                ChecksumUse{false, checksum})) {
             const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
             if (trouble == DiskTrouble::SourceGone)
                 throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
@@ -389,7 +406,7 @@ private:
         }
         // This side's time as its own file system keeps it.
         const auto kept = platform::lastWriteTime(dest);
-        record(r, kept ? fileTimeToDateTime(*kept) : s.FileDataTime);
+        record(r, kept ? fileTimeToDateTime(*kept) : s.FileDataTime, checksum);
         return true;
     }
 

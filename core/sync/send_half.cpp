@@ -140,7 +140,7 @@ private:
         const ListCopyResult copied = CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
         host_.hideProgressPanelLater();
         if (copied.trouble != DiskTrouble::None) return HalfResult::DiskFailed;
-        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(n, own));
+        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(n, own, copied.checksums));
         if (host_.stopRequested()) return HalfResult::Stopped;
         return std::nullopt;
     }
@@ -191,8 +191,11 @@ private:
                 storeFolderReady = true;
             }
             if (platform::fileExists(source)) {
-                if (CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text())) {
-                    stored.add({S.key(i), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text()});
+                // The checksum is taken as the data passes into the store; the receive checks it.
+                if (CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text(), std::nullopt,
+                                       CopySource::UserFolder, ChecksumUse{true, std::nullopt})) {
+                    stored.add({S.key(i), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text(),
+                                ctx_.FileCopier.LastChecksum()});
                 } else if (ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
                     // The medium filled up or was pulled: one line said so, and no further copy can work.
                     return HalfResult::DiskFailed;
@@ -229,13 +232,17 @@ private:
 
     // The store list after a full copy: every file of the table (a copy that failed is simply not
     // found in the store folder).
-    StoreList listOfWholeTable(int n, const std::string& own) const {
+    StoreList listOfWholeTable(int n, const std::string& own,
+                               const std::unordered_map<std::string, std::uint64_t>& checksums) const {
         TFileList list;
         CreateListOfFiles(list, ownTable(n), own);
         StoreList stored;
         for (std::size_t i = 0; i < list.count(); ++i) {
             const TAtrib& e = *list.object(i);
-            if (e.Nature == kNatureFile) stored.add({list.key(i), e.SizeFile, e.FileDataTime, e.FNameTmp.text()});
+            if (e.Nature != kNatureFile) continue;
+            const auto sum = checksums.find(e.FNameTmp.text());
+            stored.add({list.key(i), e.SizeFile, e.FileDataTime, e.FNameTmp.text(),
+                        sum == checksums.end() ? std::nullopt : std::optional<std::uint64_t>(sum->second)});
         }
         return stored;
     }

@@ -119,13 +119,16 @@ bool kernelCopyUnsupported(int err) { return err == EXDEV || err == EINVAL || er
 
 // Copies up to `length` bytes at `offset` through `buffer`; the bytes copied, 0 at the end of the
 // source, -1 with errno set on failure.
-ssize_t copyThroughBuffer(int in, int out, off_t offset, std::size_t length, std::vector<char>& buffer) {
+ssize_t copyThroughBuffer(int in, int out, off_t offset, std::size_t length, std::vector<char>& buffer,
+                          const CopyOptions& options) {
     if (buffer.size() < length) buffer.resize(length);
     ssize_t got;
     do {
         got = ::pread(in, buffer.data(), length, offset);
     } while (got < 0 && errno == EINTR);
     if (got <= 0) return got;
+    if (options.onData)
+        options.onData(reinterpret_cast<const unsigned char*>(buffer.data()), static_cast<std::size_t>(got));
     std::size_t written = 0;
     while (written < static_cast<std::size_t>(got)) {
         const ssize_t n = ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(got) - written,
@@ -203,7 +206,7 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     if (source.st_size > kCopyChunk) ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     CacheBypass bypass(in.get(), out);
-    bool kernelCopy = true;
+    bool kernelCopy = !options.onData;
     std::vector<char> buffer;
     std::int64_t done = 0;
     while (done < source.st_size) {
@@ -218,7 +221,7 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
                 continue;
             }
         } else {
-            n = copyThroughBuffer(in.get(), out, done, std::min<std::size_t>(length, 1 << 20), buffer);
+            n = copyThroughBuffer(in.get(), out, done, std::min<std::size_t>(length, 1 << 20), buffer, options);
         }
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -234,6 +237,7 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     if (options.bypassCache) {
         if (const int err = bypass.finish(); err != 0) return failure(err);
     }
+    if (options.accept && !options.accept(done)) return {CopyStatus::Rejected, 0};
 
     // Permission bits without set-id bits; a file system that cannot keep them (FAT) refuses
     // quietly, which is no reason to lose the copy.
