@@ -46,10 +46,10 @@ struct CopyOptions {
     bool followSourceLink = true;
     // When set, the copy reads and writes through a buffer and hands every block to `onData` in
     // order, so that a checksum sees the data on its one pass (the kernel's copy path never shows it).
-    std::function<void(const unsigned char* data, std::size_t size)> onData;
+    std::function<void(const unsigned char* data, std::size_t size)> onData = {};
     // When set, asked once all data is written, before the copy replaces the destination; false
     // abandons the copy (Rejected) and leaves the destination as it was.
-    std::function<bool(std::int64_t bytesCopied)> accept;
+    std::function<bool(std::int64_t bytesCopied)> accept = {};
 };
 
 enum class CopyStatus {

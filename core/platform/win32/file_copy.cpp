@@ -3,7 +3,9 @@
 #include "platform/win32/wide_path.h"
 
 #include <cerrno>
+#include <functional>
 #include <random>
+#include <vector>
 
 namespace tarvela::platform {
 namespace {
@@ -57,6 +59,32 @@ struct ProgressState {
     BOOL cancel = FALSE;
     bool stopped = false;
 };
+
+// Reads `path` from start to end, handing each block to `onData`; `bytes` receives how many bytes
+// there were. 0, or the system's error.
+DWORD readBack(const std::wstring& path, const std::function<void(const unsigned char*, std::size_t)>& onData,
+               std::int64_t& bytes) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return ::GetLastError();
+    std::vector<unsigned char> buffer(1u << 20);
+    bytes = 0;
+    DWORD error = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            error = ::GetLastError();
+            break;
+        }
+        if (got == 0)
+            break;
+        onData(buffer.data(), got);
+        bytes += got;
+    }
+    ::CloseHandle(file);
+    return error;
+}
 
 // Reports every kCopyChunk bytes (and the end) to the engine; its "stop" cancels the copy, and
 // CopyFileExW then removes the partial file itself.
@@ -171,6 +199,19 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
     // end, and a stop asked for meanwhile still keeps the old destination.
     if (progress && state.reported < size && !progress(size))
         return {CopyStatus::Stopped, 0};
+
+    // A checksum sees what was written: CopyFileExW never shows its data, so the finished temporary
+    // is read back once and handed over block by block; then the caller may still refuse it, and the
+    // old destination stays.
+    if (options.onData || options.accept) {
+        std::int64_t copied = size;
+        if (options.onData) {
+            if (const DWORD error = readBack(temp.wide(), options.onData, copied); error != 0)
+                return failure(error);
+        }
+        if (options.accept && !options.accept(copied))
+            return {CopyStatus::Rejected, 0};
+    }
 
     const std::optional<FileTime> lastWrite =
         options.lastWrite ? options.lastWrite : std::optional<FileTime>(win32::fileTimeOf(data.ftLastWriteTime));

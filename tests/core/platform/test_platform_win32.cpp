@@ -203,6 +203,40 @@ TEST(Win32Copy, ACopyWithoutTheCacheArrivesWhole) {
     EXPECT_TRUE(readFile(dir / "copy.bin") == data);
 }
 
+// A checksum sees every byte of the copy once, and a refused copy leaves the old destination and
+// no temporary file.
+TEST(Win32Copy, DataIsShownToTheCheckAndARefusedCopyLeavesTheDestination) {
+    TempDir dir;
+    std::string data(kCopyChunk + 4321, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 13);
+    writeFile(dir / "from.bin", data);
+    writeFile(dir / "to.bin", "old");
+    for (const bool accepted : {false, true}) {
+        std::string seen;
+        std::int64_t acceptedBytes = -1;
+        CopyOptions options;
+        options.onData = [&](const unsigned char* d, std::size_t n) {
+            seen.append(reinterpret_cast<const char*>(d), n);
+        };
+        options.accept = [&](std::int64_t bytes) {
+            acceptedBytes = bytes;
+            return accepted;
+        };
+        const CopyResult r = copyFile(dir / "from.bin", dir / "to.bin", options, {});
+        EXPECT_TRUE(seen == data);
+        EXPECT_EQ(acceptedBytes, static_cast<std::int64_t>(data.size()));
+        if (!accepted) {
+            EXPECT_EQ(r.status, CopyStatus::Rejected);
+            EXPECT_EQ(readFile(dir / "to.bin"), "old");
+            EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"from.bin", "to.bin"}));
+        } else {
+            EXPECT_TRUE(r.ok());
+            EXPECT_TRUE(readFile(dir / "to.bin") == data);
+        }
+    }
+}
+
 TEST(Win32AtomicFile, CommitReplacesAndAnAbandonedWriterLeavesTheOldFile) {
     TempDir dir;
     writeFile(dir / "Tarvela.cfg", "old");
