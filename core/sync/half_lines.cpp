@@ -5,8 +5,10 @@
 #include "records/table_record.h"
 #include "sync/compare_lists.h"
 #include "base/echo_color.h"
+#include "base/errors.h"
 #include "base/messages.h"
 #include "platform/file_copy.h"
+#include "platform/file_system.h"
 #include "sync/run_control.h"
 
 #include <chrono>
@@ -65,6 +67,16 @@ bool enoughSpaceFor(RunHost& host, const std::string& folder, std::int64_t need)
         break;
     }
     return false;
+}
+
+bool makeFoldersOrSay(RunHost& host, const std::string& folder) {
+    try {
+        platform::createFolders(folder);
+        return true;
+    } catch (const FileError& e) {
+        host.echo(e.what(), color::kRed);
+        return false;
+    }
 }
 
 std::string wrongPathMessage(const std::string& folder) {

@@ -38,6 +38,10 @@ std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TPro
 // what it copied may not be on the disk.
 bool flushToDevice(RunHost& host, const std::string& folder);
 
+// Makes `folder` and its missing parents; a folder that cannot be made is a red line (the system's
+// text) and false.
+bool makeFoldersOrSay(RunHost& host, const std::string& folder);
+
 // What the "copy" entries of S take on a disk with this allocation unit, each rounded up to it.
 std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit);
 

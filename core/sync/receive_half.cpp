@@ -125,15 +125,7 @@ private:
         return std::nullopt;
     }
 
-    bool makeFolders(const std::string& folder) {
-        try {
-            platform::createFolders(folder);
-            return true;
-        } catch (const FileError& e) {
-            host_.echo(e.what(), color::kRed);
-            return false;
-        }
-    }
+    bool makeFolders(const std::string& folder) { return makeFoldersOrSay(host_, folder); }
 
     SyncContext& ctx_;
     RunHost& host_;

@@ -463,15 +463,7 @@ private:
         return false;
     }
 
-    bool makeFolders(const std::string& folder) {
-        try {
-            platform::createFolders(folder);
-            return true;
-        } catch (const FileError& e) {
-            host_.echo(e.what(), color::kRed);
-            return false;
-        }
-    }
+    bool makeFolders(const std::string& folder) { return makeFoldersOrSay(host_, folder); }
 
     // Removals: files first, then folders deepest first and only when empty. Not allowed by the
     // profile, or declined: the item stays and counts as made here from now on.
