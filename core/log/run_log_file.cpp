@@ -61,7 +61,7 @@ bool keepAside(const std::string& path) {
     for (int n = 1; n < 10000; ++n) {
         const std::string aside = stem + "-" + std::to_string(n) + ".log";
         if (platform::pathKindNoFollow(aside) != platform::PathKind::Missing) continue;
-        return platform::renameWithoutReplacing(path, aside);
+        return platform::renameNoReplace(path, aside) == platform::RenameResult::Done;
     }
     return false;
 }

@@ -45,9 +45,6 @@ std::optional<FileTime> lastWriteTime(const std::string& path);
 
 // Whether two files hold the same bytes; false when either cannot be read.
 bool sameContents(const std::string& a, const std::string& b);
-// Gives a file another name in the same file system, replacing nothing: false when `to` exists or
-// the rename failed.
-bool renameWithoutReplacing(const std::string& from, const std::string& to);
 
 // The folder that holds the running executable, ending with the separator.
 std::string executableFolder();

@@ -152,13 +152,6 @@ bool sameContents(const std::string& a, const std::string& b) {
     return same;
 }
 
-bool renameWithoutReplacing(const std::string& from, const std::string& to) {
-    // The medium (FAT, exFAT) has neither hard links nor a reliable no-replace flag; the files this
-    // renames live in a store folder that the run holds locked.
-    if (pathKindNoFollow(to) != PathKind::Missing) return false;
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
 std::string executableFolder() {
     char buf[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);

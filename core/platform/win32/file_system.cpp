@@ -176,11 +176,6 @@ bool sameContents(const std::string& a, const std::string& b) {
     }
 }
 
-bool renameWithoutReplacing(const std::string& from, const std::string& to) {
-    // Without MOVEFILE_REPLACE_EXISTING the rename fails when `to` exists.
-    return ::MoveFileExW(win32::widePath(from).c_str(), win32::widePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 bool removeFile(const std::string& path) {
     const std::wstring wide = win32::widePath(path);
     if (::DeleteFileW(wide.c_str()))
