@@ -35,6 +35,11 @@ bool removeFile(const std::string& path);
 enum class RenameResult { Done, Taken, Failed };
 RenameResult renameNoReplace(const std::string& from, const std::string& to);
 
+// Gives a file or folder the name `to`, which differs from its own in letter case only, on a file
+// system that takes both spellings for one name (there `to` names the item itself, so a rename
+// that never replaces would refuse). False when it could not.
+bool renameLetterCase(const std::string& from, const std::string& to);
+
 // Whether the file system of `folder` takes names that differ only in letter case for one name,
 // found out by making and looking up a small probe file in it. Unknown (the folder cannot be
 // written) counts as yes: joining names that might be one never lets a copy land on another's file.

@@ -57,6 +57,7 @@ struct Row {
     bool setAside = false; // excluded by the masks: never copied, removed or recorded
     ReceiveDecision decision;
     bool done = false; // the decided step was carried out; otherwise the old record stays
+    bool respelt = false; // the local item took the sender's spelling (see takeSenderSpellings)
     AgreedRecord record;
 };
 
@@ -99,6 +100,8 @@ public:
                                           : std::string(msg::kCopyingFilesFrom) + storeFolder_,
                        color::kGreen);
         }
+        if (fold_)
+            takeSenderSpellings();
         applyCopies();
         receipt.diskFailed = diskFailed_;
         if (diskFailed_) {
@@ -171,6 +174,8 @@ private:
     }
     // The name on this computer: the local item's own spelling when it has one.
     const std::string& localName(const Row& r) const {
+        if (r.respelt)
+            return S_.key(static_cast<std::size_t>(r.s));
         if (r.l >= 0)
             return L_.key(static_cast<std::size_t>(r.l));
         if (r.s >= 0)
@@ -266,6 +271,39 @@ private:
             }
         }
         return total;
+    }
+
+    // Where names that differ in letter case only are one name, an item both sides have takes the
+    // sender's spelling: a name renamed in letter case there is renamed here too, and the next send
+    // from here finds it as agreed instead of carrying it back. Deepest first, so that each rename
+    // still finds the folders above it under their old spelling.
+    void takeSenderSpellings() {
+        std::vector<Row*> differing;
+        for (Row& r : rows_) {
+            if (r.setAside || r.s < 0 || r.l < 0 || sItem(r)->Nature != lItem(r)->Nature ||
+                S_.key(static_cast<std::size_t>(r.s)) == L_.key(static_cast<std::size_t>(r.l)))
+                continue;
+            differing.push_back(&r);
+        }
+        const auto depth = [&](const Row* r) {
+            const std::string& name = L_.key(static_cast<std::size_t>(r->l));
+            return std::count(name.begin(), name.end(), '/');
+        };
+        std::stable_sort(differing.begin(), differing.end(),
+                         [&](const Row* a, const Row* b) { return depth(a) > depth(b); });
+        for (Row* r : differing) {
+            const std::string from = withoutFolderMark(L_.key(static_cast<std::size_t>(r->l)));
+            const std::string to = withoutFolderMark(S_.key(static_cast<std::size_t>(r->s)));
+            const std::size_t leaf = from.rfind('/') + 1; // both spell the same folders, so the same length up to here
+            if (from.compare(leaf, std::string::npos, to, leaf, std::string::npos) != 0 &&
+                !platform::renameLetterCase(ownFolder_ + from, ownFolder_ + from.substr(0, leaf) + to.substr(leaf)))
+                continue;
+            r->respelt = true;
+        }
+    }
+
+    static std::string withoutFolderMark(const std::string& name) {
+        return isFolderName(name) ? name.substr(0, name.size() - 3) : name;
     }
 
     void applyCopies() {
@@ -572,8 +610,11 @@ private:
             }
             switch (r.decision.after) {
             case AgreedAfter::Keep:
-                if (old != nullptr)
+                if (old != nullptr) {
                     next.records.push_back(*old);
+                    if (r.respelt)
+                        next.records.back().name = localName(r);
+                }
                 break;
             case AgreedAfter::Record:
                 next.records.push_back(r.record);

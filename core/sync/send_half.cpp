@@ -13,6 +13,7 @@
 #include "records/agreed_state.h"
 #include "records/store_list.h"
 #include "records/table_record.h"
+#include "scan/case_fold.h"
 #include "scan/table_writer.h"
 #include "sync/agreed_generations.h"
 #include "sync/pair_guard.h"
@@ -22,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tarvela {
 namespace {
@@ -221,10 +223,20 @@ private:
         auto byName = std::make_shared<std::unordered_map<std::string_view, const AgreedRecord*>>();
         byName->reserve(agreed.records.size());
         for (const AgreedRecord& r : agreed.records) byName->try_emplace(r.name, &r);
-        return [byName, own = own_, deletionOn = task_.OperacDell](const std::string& name, const TAtrib& source,
-                                                                    const TAtrib* destination) -> std::optional<bool> {
+        // The records by folded name, made at the first name the exact index does not know.
+        auto byFoldedName = std::make_shared<std::unordered_set<std::string>>();
+        return [byName, byFoldedName, &agreed, own = own_, deletionOn = task_.OperacDell](
+                   const std::string& name, const TAtrib& source, const TAtrib* destination) -> std::optional<bool> {
             const auto it = byName->find(name);
-            if (it == byName->end()) return std::nullopt;
+            if (it == byName->end()) {
+                // Agreed under another spelling only: renamed here in letter case, which the other
+                // computer learns only when the file travels under its new name.
+                if (byFoldedName->empty()) {
+                    for (const AgreedRecord& r : agreed.records) byFoldedName->insert(foldCase(r.name));
+                }
+                if (byFoldedName->count(foldCase(name)) > 0) return true;
+                return std::nullopt;
+            }
             const bool changed = !unchangedAgainst(*it->second, {source.Nature, source.SizeFile, source.FileDataTime}, own);
             return changed || (destination == nullptr && !deletionOn);
         };

@@ -37,8 +37,12 @@ public:
     void echo(std::string_view text, std::uint32_t color) override {
         lines.push_back({std::string(text), color});
         if (onEcho) onEcho(lines.back());
+        step();
     }
-    bool stopRequested() const override { return stop; }
+    bool stopRequested() const override {
+        step();
+        return stop;
+    }
     FullCopyAnswer askFullCopy(std::string_view folder) override {
         fullCopyQuestions.emplace_back(folder);
         if (fullCopyAnswers.empty()) return {};
@@ -60,14 +64,25 @@ public:
     }
     void setFolderProgress(std::int64_t position, std::int64_t maximum) override {
         folderProgress.push_back({position, maximum});
+        step();
     }
     void setFileProgress(std::int64_t position, std::int64_t maximum) override {
         fileProgress.push_back({position, maximum});
         if (onFileProgress) onFileProgress(position);
+        step();
     }
-    void setFolderLabel(std::string_view path) override { folderLabels.emplace_back(path); }
-    void setFileLabel(std::string_view path) override { fileLabels.emplace_back(path); }
-    void setTaskProgress(std::int64_t position) override { taskProgress.push_back(position); }
+    void setFolderLabel(std::string_view path) override {
+        folderLabels.emplace_back(path);
+        step();
+    }
+    void setFileLabel(std::string_view path) override {
+        fileLabels.emplace_back(path);
+        step();
+    }
+    void setTaskProgress(std::int64_t position) override {
+        taskProgress.push_back(position);
+        step();
+    }
 
     std::vector<EchoLine> lines;
     std::vector<std::string> fullCopyQuestions;
@@ -87,9 +102,15 @@ public:
     std::function<void(const EchoLine&)> onEcho;
     // Runs inside setFileProgress, as a stop button pressed while a file is copied would.
     std::function<void(std::int64_t)> onFileProgress;
+    // Runs at every echo line, progress step, label and look at the stop flag: the points where a
+    // test may stop or end the half (they come in the same order on every run of the same history).
+    std::function<void()> onStep;
 
 protected:
     void processEvents() override { ++eventRuns; }
+    void step() const {
+        if (onStep) onStep();
+    }
 
 public:
     int eventRuns = 0;

@@ -87,6 +87,10 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? RenameResult::Done : RenameResult::Failed;
 }
 
+bool renameLetterCase(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 bool namesFoldCase(const std::string& folder) {
     // Named as a copy temporary, so that a probe left by a killed run is never scanned as the
     // user's file and the next scan of the folder removes it.

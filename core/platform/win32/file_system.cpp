@@ -120,6 +120,10 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to) {
     return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? RenameResult::Taken : RenameResult::Failed;
 }
 
+bool renameLetterCase(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(win32::widePath(from).c_str(), win32::widePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool namesFoldCase(const std::string& folder) {
     // Named as a copy temporary, so that a probe left by a killed run is never scanned as the
     // user's file and the next scan of the folder removes it. The upper-case name is never made:

@@ -321,5 +321,33 @@ TEST_F(TwoComputers, AFileThatBecameAFolderAndBack) {
     EXPECT_EQ(asideFolders, 1u);
 }
 
+// A name changed in letter case only (a file, a folder with a file in it, an empty folder) is a
+// change like any other: on folders that tell case apart it reaches the other computer and the old
+// spelling goes.
+TEST_F(TwoComputers, ANameChangedInLetterCaseOnlyTravels) {
+    writeFile(work + "report.txt", "r");
+    writeFile(work + "photos/one.jpg", "1");
+    test::makeFolders(work + "empty");
+    firstRun();
+    fs::rename(work + "report.txt", work + "Report.txt");
+    fs::rename(work + "photos", work + "Photos");
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_EQ(contentsOf(home), contentsOf(work));
+    EXPECT_EQ(everythingBelow(home).count(home + "photos"), 0u);
+    // The empty folder alone: no file travels, yet the other side must receive.
+    fs::rename(work + "empty", work + "Empty");
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_TRUE(fs::is_directory(home + "Empty"));
+    EXPECT_FALSE(fs::exists(home + "empty"));
+    // In step: nothing travels either way.
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    EXPECT_FALSE(fs::exists(pathTask() + "/HFiles"));
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    EXPECT_FALSE(fs::exists(pathTask() + "/WFiles"));
+    EXPECT_TRUE(redLines().empty());
+}
+
 } // namespace
 } // namespace tarvela::test

@@ -1,11 +1,15 @@
-// A randomised two-computer test: random trees, random edits, removals and new folders on either
-// side between runs, random directions, deletion on and off, masks that change, receives that stop
-// early, sends repeated before the other side received, send-then-receive on one computer. Two properties are checked:
+// A randomised two-computer test: random trees, random edits, removals, case-only renames and new
+// folders on either side between runs, random directions, deletion on and off, masks that change,
+// halves that stop early or are killed at a random point, sends repeated before the other side
+// received, send-then-receive on one computer, and (in every other history) the two computers in
+// time zones nine hours apart. Two properties are checked:
 //  - no version the user made is lost: after every receive, each content the receiving folder held
 //    before is still there (under its name or a conflict copy's), unless the sender's computer held
 //    that very version once (the sender edited or removed it knowingly);
 //  - after full round trips with no edits (two; three with deletion off, see below), both folders
-//    hold the same names, contents and folders.
+//    hold the same names (by the coarser case rule of the two), contents and folders.
+// The same histories run once more with the home folder on a case-insensitive file system (exFAT
+// through FUSE on a loop image; needs root, skipped elsewhere).
 // TARVELA_MODEL_SEEDS sets the number of random histories (default 8), TARVELA_MODEL_STEPS their
 // length in steps (default 40).
 #include "copy/copier.h"
@@ -16,11 +20,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace tarvela {
 namespace {
@@ -59,12 +71,22 @@ int fromEnv(const char* name, int fallback) {
     return n != nullptr ? std::atoi(n) : fallback;
 }
 
+// How a half is cut short: not at all, by the stop button, or by the process being killed, at
+// the given step of the half (see RecordingHost::onStep; a half with fewer steps runs to its end).
+enum class Cut { None, Stop, Kill };
+struct Interruption {
+    Cut cut = Cut::None;
+    int atStep = 0;
+};
+
 class SyncModel : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         test::makeFolders(root[0]);
         test::makeFolders(root[1]);
         ::setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        if (const char* tz = std::getenv("TZ"))
+            savedTimeZone = tz;
         task.Id = ShortString<8>::fromText("MODEL001");
         task.pair(1).PathWork = ShortString<255>::fromText(root[0]);
         task.pair(1).PathHome = ShortString<255>::fromText(root[1]);
@@ -75,32 +97,211 @@ protected:
         host.allowMassRemoval = true;
     }
 
+    void TearDown() override {
+        unmountHome();
+        if (savedTimeZone)
+            ::setenv("TZ", savedTimeZone->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+    // Puts the home folder on a case-insensitive file system; false when this machine cannot.
+    bool homeOnExfat() {
+        exfatImage = dir / "home.img";
+        if (::geteuid() != 0 || !fs::exists("/dev/fuse") || !shell("command -v mkfs.exfat mount.exfat-fuse losetup"))
+            return false;
+        if (!shell("truncate -s 16M '" + exfatImage + "' && mkfs.exfat '" + exfatImage + "'"))
+            return false;
+        FILE* p = ::popen(("losetup -f --show '" + exfatImage + "' 2>/dev/null").c_str(), "r");
+        char line[64] = {};
+        const bool got = p != nullptr && std::fgets(line, sizeof line, p) != nullptr;
+        if (p != nullptr)
+            ::pclose(p);
+        if (!got)
+            return false;
+        loopDevice = line;
+        while (!loopDevice.empty() && loopDevice.back() == '\n')
+            loopDevice.pop_back();
+        exfatMounted = shell("mount.exfat-fuse '" + loopDevice + "' '" + root[1] + "'");
+        foldsCase[1] = exfatMounted;
+        return exfatMounted;
+    }
+
+    void unmountHome() {
+        if (exfatMounted)
+            shell("umount -l '" + root[1] + "'");
+        // The FUSE driver lets go of the loop device a moment after the unmount.
+        for (int i = 0; !loopDevice.empty() && i < 50 && !shell("losetup -d '" + loopDevice + "'"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        exfatMounted = false;
+        loopDevice.clear();
+    }
+
+    static bool shell(const std::string& command) {
+        return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+    }
+
     static Side sideOf(int s) { return s == 0 ? Side::Work : Side::Home; }
     bool pending(int sender) const { return fs::is_directory(storeRoot(ctx.PathTask, sideOf(sender))); }
 
-    HalfResult send(int s) {
-        const Direction d = s == 0 ? Direction::WorkHome : Direction::HomeWork;
-        return RunHalf(ctx, task, d, s == 0 ? Role::Work : Role::Home);
+    // Each computer's clock in its own time zone (the tables hold local times).
+    void enterTimeZoneOf(int computer) const {
+        ::setenv("TZ", timeZone[computer].c_str(), 1);
+        ::tzset();
+    }
+
+    // Runs one half on `computer`, cut short as asked. A killed half runs in a child process that
+    // ends at once at its kill point, leaving on disk whatever it had made so far.
+    HalfResult runHalf(int computer, Direction d, Interruption how) {
+        enterTimeZoneOf(computer);
+        const Role role = computer == 0 ? Role::Work : Role::Home;
+        int steps = 0;
+        if (how.cut == Cut::Kill) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                host.onStep = [&] {
+                    if (++steps == how.atStep)
+                        ::_exit(100);
+                };
+                ::_exit(static_cast<int>(RunHalf(ctx, task, d, role)));
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            return code == 100 ? HalfResult::Stopped : static_cast<HalfResult>(code);
+        }
+        if (how.cut == Cut::Stop) {
+            host.onStep = [&] {
+                if (++steps == how.atStep)
+                    host.stop = true;
+            };
+        }
+        const HalfResult result = RunHalf(ctx, task, d, role);
+        host.onStep = nullptr;
+        host.stop = false;
+        return result;
+    }
+
+    HalfResult send(int s, Interruption how = {}) {
+        return runHalf(s, s == 0 ? Direction::WorkHome : Direction::HomeWork, how);
     }
 
     // Receives on `s` what the other side sent, checking that no unseen version of s is lost.
-    void receive(int s, const std::string& history) {
+    void receive(int s, const std::string& history, Interruption how = {}) {
         const int sender = 1 - s;
         const Tree before = readTree(root[s]);
-        const Direction d = sender == 0 ? Direction::WorkHome : Direction::HomeWork;
-        const HalfResult result = RunHalf(ctx, task, d, s == 0 ? Role::Work : Role::Home);
-        host.stop = false;
-        ASSERT_TRUE(result == HalfResult::Completed || result == HalfResult::Stopped) << history;
-        const Tree after = readTree(root[s]);
+        const HalfResult result = runHalf(s, sender == 0 ? Direction::WorkHome : Direction::HomeWork, how);
+        ASSERT_TRUE(result == HalfResult::Completed || result == HalfResult::Stopped)
+            << static_cast<int>(result) << history << lastLines(40);
+        expectNothingLost(before, readTree(root[s]), sender, history);
+        observe();
+    }
+
+    // Each version the receiver held before is still there, unless the sender held it once. A
+    // copy's temporary (left by a killed half) keeps nothing.
+    void expectNothingLost(const Tree& before, const Tree& after, int sender, const std::string& history) {
         std::multiset<std::string> kept;
-        for (const auto& [name, content] : after.files)
-            kept.insert(content);
+        for (const auto& [name, content] : after.files) {
+            if (!isLeftTemporary(name))
+                kept.insert(content);
+        }
         for (const auto& [name, content] : before.files) {
+            if (isLeftTemporary(name))
+                continue;
             EXPECT_TRUE(kept.count(content) > 0 || seen[sender].count(content) > 0)
                 << "the version '" << content << "' of " << name << " is lost after" << history
-                << "\nbefore:" << ::testing::PrintToString(before) << "\nafter:" << ::testing::PrintToString(after);
+                << "\nbefore:" << ::testing::PrintToString(before) << "\nafter:" << ::testing::PrintToString(after)
+                << lastLines(40);
+        }
+    }
+
+    static bool isLeftTemporary(const std::string& name) {
+        const std::string leaf = name.substr(name.rfind('/') + 1);
+        return leaf.starts_with(".tarvela-") && leaf.ends_with(".part");
+    }
+
+    // One change a user makes on computer s: a file written, a file removed, a folder replaced
+    // (by an empty one or by nothing), or a name changed in letter case only.
+    void change(int s, const std::function<int(int)>& pick) {
+        clock += 10;
+        const std::vector<std::string> folders = {"", "x/", "x/y/", "z/"};
+        const std::vector<std::string> names = {"a.txt", "b.doc", "c", "d.bin"};
+        const std::string name = folders[static_cast<std::size_t>(pick(4))] + names[static_cast<std::size_t>(pick(4))];
+        const int kind = pick(6);
+        if (kind <= 2) {
+            const std::string path = existingSpelling(root[s], name).value_or(root[s] + name);
+            test::writeFile(path, "v" + std::to_string(clock) + " " + name);
+            test::setMtime(path, {clock, 0});
+        } else if (kind == 3) {
+            if (const auto path = existingSpelling(root[s], name))
+                fs::remove(*path);
+        } else if (kind == 4) {
+            const std::string folder = folders[static_cast<std::size_t>(1 + pick(3))];
+            if (const auto path = existingSpelling(root[s], folder))
+                fs::remove_all(*path);
+            if (pick(2) == 0)
+                test::makeFolders(root[s] + folder); // an empty folder
+        } else {
+            renameCaseOnly(root[s], pick(2) == 0 ? name : folders[static_cast<std::size_t>(1 + pick(3))]);
         }
         observe();
+    }
+
+    // The path of `relative` (a file, or a folder ending with '/') as spelt on disk, each name
+    // matched without regard to case, as a user finds a file whatever its case; nothing when
+    // there is no such item.
+    static std::optional<std::string> existingSpelling(const std::string& top, const std::string& relative) {
+        std::string path = top;
+        std::size_t from = 0;
+        while (from < relative.size()) {
+            const std::size_t slash = relative.find('/', from);
+            const std::string part = relative.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
+            from = slash == std::string::npos ? relative.size() : slash + 1;
+            std::optional<std::string> found;
+            std::error_code ec;
+            for (const auto& e : fs::directory_iterator(path, ec)) {
+                const std::string leaf = e.path().filename().string();
+                if (foldedName(leaf) == foldedName(part) && (!found || leaf == part))
+                    found = leaf;
+            }
+            if (!found)
+                return std::nullopt;
+            path += *found + (slash == std::string::npos ? "" : "/");
+        }
+        return path;
+    }
+
+    // Renames the last name of `relative` to the same letters in the other case.
+    static void renameCaseOnly(const std::string& top, const std::string& relative) {
+        const auto from = existingSpelling(top, relative);
+        if (!from)
+            return;
+        std::string path = *from;
+        const bool folder = path.ends_with("/");
+        if (folder)
+            path.pop_back();
+        const std::size_t leafAt = path.rfind('/') + 1;
+        std::string to = path;
+        for (std::size_t i = leafAt; i < to.size(); ++i) {
+            const auto c = static_cast<unsigned char>(to[i]);
+            to[i] = static_cast<char>(std::isupper(c) ? std::tolower(c) : std::toupper(c));
+        }
+        // Never onto another item: where case is told apart, the other spelling may exist already.
+        std::error_code ec;
+        if (to != path && !existingSpellingIsOther(path, to))
+            fs::rename(path, to, ec);
+    }
+
+    static bool existingSpellingIsOther(const std::string& path, const std::string& to) {
+        std::error_code ec;
+        return fs::exists(to, ec) && !fs::equivalent(path, to, ec);
+    }
+
+    static std::string foldedName(std::string name) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return name;
     }
 
     // The tree without what the current masks set aside (it does not travel), nor `holders`: the
@@ -109,7 +310,7 @@ protected:
     Tree unmasked(Tree t, const std::set<std::string>& holders) const {
         if (task.LineExcept.text().empty())
             return t;
-        std::erase_if(t.files, [](const auto& e) { return e.first.find(".bin") != std::string::npos; });
+        std::erase_if(t.files, [](const auto& e) { return foldedName(e.first).find(".bin") != std::string::npos; });
         for (const auto& folder : holders)
             t.folders.erase(folder);
         return t;
@@ -119,7 +320,7 @@ protected:
         std::set<std::string> holders;
         for (const Tree* t : {&a, &b}) {
             for (const auto& [name, content] : t->files) {
-                if (name.find(".bin") == std::string::npos)
+                if (foldedName(name).find(".bin") == std::string::npos)
                     continue;
                 for (auto slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
                     holders.insert(name.substr(0, slash));
@@ -127,6 +328,45 @@ protected:
             }
         }
         return holders;
+    }
+
+    // The two folders hold the same: by exact names where both file systems tell case apart,
+    // else by names without regard to case, where the case-insensitive side holds one of the
+    // versions the other side keeps under names that differ in case only (it can hold only one).
+    void expectSameTrees(const std::string& history) {
+        const Tree work = readTree(root[0]);
+        const Tree home = readTree(root[1]);
+        const auto holders = holdersOfMasked(work, home);
+        const Tree w = unmasked(work, holders);
+        const Tree h = unmasked(home, holders);
+        if (!foldsCase[0] && !foldsCase[1]) {
+            ASSERT_EQ(w, h) << "after" << history << lastLines(120);
+            return;
+        }
+        const int folding = foldsCase[0] ? 0 : 1;
+        const Tree& one = folding == 0 ? w : h;
+        const Tree& other = folding == 0 ? h : w;
+        std::map<std::string, std::set<std::string>> versions;
+        std::set<std::string> folders;
+        for (const auto& [name, content] : other.files)
+            versions[foldedName(name)].insert(content);
+        for (const auto& folder : other.folders)
+            folders.insert(foldedName(folder));
+        std::set<std::string> oneNames;
+        std::set<std::string> oneFolders;
+        for (const auto& [name, content] : one.files) {
+            oneNames.insert(foldedName(name));
+            EXPECT_TRUE(versions[foldedName(name)].count(content) > 0)
+                << name << " holds '" << content << "' after" << history << "\nwork:" << ::testing::PrintToString(work)
+                << "\nhome:" << ::testing::PrintToString(home) << lastLines(120);
+        }
+        for (const auto& folder : one.folders)
+            oneFolders.insert(foldedName(folder));
+        std::erase_if(versions, [&](const auto& e) { return oneNames.count(e.first) > 0; });
+        EXPECT_TRUE(versions.empty()) << "missing on one side after" << history << "\nwork:"
+                                      << ::testing::PrintToString(work) << "\nhome:" << ::testing::PrintToString(home)
+                                      << lastLines(120);
+        EXPECT_EQ(oneFolders, folders) << "after" << history;
     }
 
     // The end of the echo, for a failure's message.
@@ -146,8 +386,18 @@ protected:
         }
     }
 
+    // The random history of the test's seed.
+    void runHistory();
+
     test::TempDir dir;
     const std::string root[2] = {dir / "work/", dir / "home/"};
+    bool foldsCase[2] = {false, false};
+    std::string timeZone[2] = {"UTC0", "UTC0"};
+    std::optional<std::string> savedTimeZone;
+    std::string exfatImage;
+    std::string loopDevice;
+    bool exfatMounted = false;
+    std::int64_t clock = 1700000000;
     TProfilLine task;
     test::RecordingHost host;
     TFileCopier copier;
@@ -155,13 +405,28 @@ protected:
     std::set<std::string> seen[2];
 };
 
-TEST_P(SyncModel, NoVersionIsLostAndARoundTripConverges) {
+void SyncModel::runHistory() {
     std::mt19937 rng(static_cast<unsigned>(GetParam()) * 7919u + 1u);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    std::int64_t clock = 1700000000;
-    const std::vector<std::string> folders = {"", "x/", "x/y/", "z/"};
-    const std::vector<std::string> names = {"a.txt", "b.doc", "c", "d.bin"};
     std::string history;
+    if (GetParam() % 2 == 1) {
+        timeZone[1] = "JST-9";
+        history += " (home nine hours ahead)";
+    }
+    // Now and then a half is stopped or killed at a random step.
+    auto interruption = [&]() -> Interruption {
+        const int kind = pick(8);
+        if (kind == 0)
+            return {Cut::Stop, 1 + pick(60)};
+        if (kind == 1)
+            return {Cut::Kill, 1 + pick(60)};
+        return {};
+    };
+    auto named = [](const char* what, Interruption how, int s) {
+        const std::string prefix = how.cut == Cut::Stop ? "stopped-" : how.cut == Cut::Kill ? "killed-" : "";
+        const std::string at = how.cut == Cut::None ? "" : "@" + std::to_string(how.atStep);
+        return " " + prefix + what + std::to_string(s) + at;
+    };
 
     for (int s = 0; s < 2; ++s) {
         const std::string name = "start" + std::to_string(s) + ".txt";
@@ -175,36 +440,22 @@ TEST_P(SyncModel, NoVersionIsLostAndARoundTripConverges) {
         const int action = pick(9);
         const int s = pick(2);
         if (action <= 2) { // a change on one computer
-            clock += 10;
-            const std::string name =
-                folders[static_cast<std::size_t>(pick(4))] + names[static_cast<std::size_t>(pick(4))];
-            const int change = pick(5);
-            if (change <= 2) {
-                test::writeFile(root[s] + name, "v" + std::to_string(clock) + " " + name);
-                test::setMtime(root[s] + name, {clock, 0});
-            } else if (change == 3) {
-                fs::remove(root[s] + name);
-            } else if (const std::string folder = folders[static_cast<std::size_t>(1 + pick(3))]; true) {
-                fs::remove_all(root[s] + folder);
-                if (pick(2) == 0)
-                    test::makeFolders(root[s] + folder); // an empty folder
-            }
-            observe();
+            change(s, pick);
             history += " change" + std::to_string(s);
         } else if (action <= 4) { // a send
             task.OperacDell = pick(4) != 0;
-            ASSERT_EQ(send(s), HalfResult::Completed) << history;
-            history += " send" + std::to_string(s);
+            const Interruption how = interruption();
+            const HalfResult result = send(s, how);
+            ASSERT_TRUE(result == HalfResult::Completed || (how.cut != Cut::None && result == HalfResult::Stopped))
+                << static_cast<int>(result) << history << lastLines(40);
+            history += named("send", how, s);
         } else if (action <= 6) { // a receive, when something is pending for this computer
             if (!pending(1 - s))
                 continue;
             task.OperacDell = pick(4) != 0;
-            const bool stops = pick(5) == 0;
-            if (stops)
-                host.onFileProgress = [&](std::int64_t) { host.stop = true; };
-            receive(s, history);
-            host.onFileProgress = nullptr;
-            history += stops ? " stopped-receive" + std::to_string(s) : " receive" + std::to_string(s);
+            const Interruption how = interruption();
+            receive(s, history, how);
+            history += named("receive", how, s);
             if (HasFatalFailure() || HasFailure())
                 return;
         } else if (action == 8) { // the masks change: .bin files are set aside, or no longer
@@ -217,7 +468,7 @@ TEST_P(SyncModel, NoVersionIsLostAndARoundTripConverges) {
             // travels back too: each takes one more round trip.
             for (int trip = 0; trip < (task.OperacDell ? 2 : 3); ++trip) {
                 for (const int sender : {s, 1 - s}) {
-                    ASSERT_EQ(send(sender), HalfResult::Completed) << history;
+                    ASSERT_EQ(send(sender), HalfResult::Completed) << history << lastLines(40);
                     if (pending(sender))
                         receive(1 - sender, history + " (round trip)");
                     if (HasFailure())
@@ -225,15 +476,30 @@ TEST_P(SyncModel, NoVersionIsLostAndARoundTripConverges) {
                 }
             }
             history += " round-trip" + std::to_string(s);
-            const Tree work = readTree(root[0]);
-            const Tree home = readTree(root[1]);
-            const auto holders = holdersOfMasked(work, home);
-            ASSERT_EQ(unmasked(work, holders), unmasked(home, holders)) << "after" << history << lastLines(120);
+            expectSameTrees(history);
+            if (HasFailure())
+                return;
         }
     }
 }
 
+TEST_P(SyncModel, NoVersionIsLostAndARoundTripConverges) {
+    runHistory();
+}
+
+// The same histories with the home folder on exFAT: names that differ in case only are one name
+// there.
+using SyncModelCaseInsensitiveHome = SyncModel;
+
+TEST_P(SyncModelCaseInsensitiveHome, NoVersionIsLostAndARoundTripConverges) {
+    if (!homeOnExfat())
+        GTEST_SKIP() << "needs root, FUSE, exfatprogs and exfat-fuse";
+    runHistory();
+}
+
 INSTANTIATE_TEST_SUITE_P(RandomHistories, SyncModel, ::testing::Range(0, fromEnv("TARVELA_MODEL_SEEDS", 8)));
+INSTANTIATE_TEST_SUITE_P(RandomHistories, SyncModelCaseInsensitiveHome,
+                         ::testing::Range(0, fromEnv("TARVELA_MODEL_SEEDS", 8)));
 
 } // namespace
 } // namespace tarvela
