@@ -122,8 +122,9 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
     std::size_t unmatched = 0;
     for (const bool m : matched) unmatched += m ? 0 : 1;
     // A folder only the source has is made on the other side too, even when it is empty: that
-    // other side must be able to receive. So is one the other side spells in another letter case
-    // (renamed here in case only): the other side takes the new spelling.
+    // other side must be able to receive. So must it where it spells the folder in another letter
+    // case (renamed on one side in case only): its receive decides which spelling stays. (A file
+    // spelt otherwise travels when the agreed state says so; it then opens the store itself.)
     for (std::size_t i = 0; i < sourceCount; ++i) {
         if (S.object(i)->Nature == 1 || S.key(i) == "..") continue;
         if (partner[i] == kNoMatch || D.key(partner[i]) != S.key(i)) ++unmatched;
