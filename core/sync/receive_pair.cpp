@@ -275,8 +275,9 @@ private:
 
     // Where names that differ in letter case only are one name, an item both sides have takes the
     // sender's spelling: a name renamed in letter case there is renamed here too, and the next send
-    // from here finds it as agreed instead of carrying it back. Deepest first, so that each rename
-    // still finds the folders above it under their old spelling.
+    // from here finds it as agreed instead of carrying it back. Folders above first; an item counts
+    // as respelt only when its whole path now reads as the sender spells it (a folder above that
+    // kept its spelling, refused as a case twin or not renamed, keeps the item's own too).
     void takeSenderSpellings() {
         std::vector<Row*> differing;
         for (Row& r : rows_) {
@@ -290,15 +291,22 @@ private:
             return std::count(name.begin(), name.end(), '/');
         };
         std::stable_sort(differing.begin(), differing.end(),
-                         [&](const Row* a, const Row* b) { return depth(a) > depth(b); });
+                         [&](const Row* a, const Row* b) { return depth(a) < depth(b); });
+        std::unordered_map<std::string, std::string> onDisk; // renamed folders: folded path -> spelling now
         for (Row* r : differing) {
             const std::string from = withoutFolderMark(L_.key(static_cast<std::size_t>(r->l)));
             const std::string to = withoutFolderMark(S_.key(static_cast<std::size_t>(r->s)));
             const std::size_t leaf = from.rfind('/') + 1; // both spell the same folders, so the same length up to here
+            std::string above = from.substr(0, leaf);
+            if (const auto it = onDisk.find(foldCase(above)); it != onDisk.end())
+                above = it->second;
+            std::string now = above + from.substr(leaf);
             if (from.compare(leaf, std::string::npos, to, leaf, std::string::npos) != 0 &&
-                !platform::renameLetterCase(ownFolder_ + from, ownFolder_ + from.substr(0, leaf) + to.substr(leaf)))
-                continue;
-            r->respelt = true;
+                platform::renameLetterCase(ownFolder_ + now, ownFolder_ + above + to.substr(leaf)))
+                now = above + to.substr(leaf);
+            if (sItem(*r)->Nature == kNatureFolder)
+                onDisk[foldCase(to + "/")] = now + "/";
+            r->respelt = now == to;
         }
     }
 
