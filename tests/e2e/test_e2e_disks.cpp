@@ -253,5 +253,45 @@ TEST_F(E2EDisks, AHomeFolderOnExfatCarriesNothingTwiceAndKeepsCaseTwinsApart) {
     EXPECT_LE(storedFiles(Side::Work), 1u) << "at most the twin that exFAT cannot hold" << again.out;
 }
 
+// The home folder on FAT32 (times in steps of two seconds, letter case folded): after the first
+// synchronisation nothing travels again either way, also after a change on one side.
+TEST_F(E2EDisks, AHomeFolderOnFat32CarriesNothingTwice) {
+    const std::string mountPoint = dir / "fathome";
+    makeFolders(mountPoint);
+    const auto mount = MountedMedium::fat32(mountPoint, dir / "fathome.img", 40);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root, FUSE, fusefat and dosfstools";
+    home = mountPoint + "/docs/"; // (fusefat makes no folder of a name outside ASCII)
+    makeFolders(home);
+    task.pair(1).PathHome = ShortString<255>::fromText(home);
+    save();
+    for (int i = 0; i < 5; ++i) {
+        writeFile(work + "sub/" + numbered(i), std::string(static_cast<std::size_t>(10 + i), 'x'));
+        setMtime(work + "sub/" + numbered(i), {1700000001 + i, 123456789}); // odd and even seconds, fractions
+    }
+    halfDone("work-home", "work", {"--full-copy", "all"});
+    halfDone("work-home", "home");
+    EXPECT_EQ(treeOf(home), treeOf(work));
+
+    halfDone("home-work", "home");
+    EXPECT_EQ(storedFiles(Side::Home), 0u) << "nothing travels back from FAT32";
+    if (pending(Side::Home))
+        halfDone("home-work", "work");
+    halfDone("work-home", "work");
+    EXPECT_EQ(storedFiles(Side::Work), 0u) << "nothing travels to FAT32 again";
+
+    // One file changed at home: only that one travels, and afterwards nothing.
+    if (pending(Side::Work))
+        halfDone("work-home", "home");
+    writeFile(home + "sub/" + numbered(2), "changed at home");
+    halfDone("home-work", "home");
+    EXPECT_EQ(storedFiles(Side::Home), 1u);
+    halfDone("home-work", "work");
+    EXPECT_EQ(readFile(work + "sub/" + numbered(2)), "changed at home");
+    halfDone("work-home", "work");
+    EXPECT_EQ(storedFiles(Side::Work), 0u) << "the file that came from FAT32 does not go back";
+    EXPECT_EQ(treeOf(home), treeOf(work));
+}
+
 } // namespace
 } // namespace tarvela::test
