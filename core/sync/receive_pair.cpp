@@ -287,7 +287,7 @@ private:
             differing.push_back(&r);
         }
         const auto depth = [&](const Row* r) {
-            const std::string& name = L_.key(static_cast<std::size_t>(r->l));
+            const std::string name = withoutFolderMark(L_.key(static_cast<std::size_t>(r->l)));
             return std::count(name.begin(), name.end(), '/');
         };
         std::stable_sort(differing.begin(), differing.end(),

@@ -293,5 +293,35 @@ TEST_F(E2EDisks, AHomeFolderOnFat32CarriesNothingTwice) {
     EXPECT_EQ(treeOf(home), treeOf(work));
 }
 
+// A name renamed in letter case only at work is renamed so on the exFAT home folder too (a folder
+// and a file in it), and nothing travels back afterwards.
+TEST_F(E2EDisks, ANameRenamedInCaseOnlyReachesAnExfatHomeFolder) {
+    const std::string mountPoint = dir / "exhome";
+    makeFolders(mountPoint);
+    const auto mount = MountedMedium::exfat(mountPoint, dir / "exhome.img", 16);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root, FUSE, exfatprogs and exfat-fuse";
+    home = mountPoint + "/docs/";
+    makeFolders(home);
+    task.pair(1).PathHome = ShortString<255>::fromText(home);
+    save();
+    writeFile(work + "photos/one.jpg", "1");
+    writeFile(work + "photos/two.jpg", "2");
+    firstRun();
+    fs::rename(work + "photos", work + "Photos");
+    fs::rename(work + "Photos/one.jpg", work + "Photos/ONE.jpg");
+    halfDone("work-home", "work");
+    halfDone("work-home", "home");
+    EXPECT_EQ(treeOf(home), treeOf(work));
+
+    const ChildResult back = half("home-work", "home");
+    EXPECT_EQ(storedFiles(Side::Home), 0u) << "nothing travels back" << back.out;
+    if (pending(Side::Home))
+        halfDone("home-work", "work", {"--delete", "yes"});
+    EXPECT_EQ(treeOf(work), treeOf(home));
+    halfDone("work-home", "work");
+    EXPECT_EQ(storedFiles(Side::Work), 0u) << "nor again to home";
+}
+
 } // namespace
 } // namespace tarvela::test
