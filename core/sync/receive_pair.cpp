@@ -58,6 +58,7 @@ struct Row {
     ReceiveDecision decision;
     bool done = false; // the decided step was carried out; otherwise the old record stays
     bool respelt = false; // the local item took the sender's spelling (see takeSenderSpellings)
+    bool sameContent = false; // this computer's file holds the bytes of the stored copy
     AgreedRecord record;
 };
 
@@ -231,7 +232,8 @@ private:
             r.decision =
                 decideReceive(aRecord(r), s ? &sState : nullptr, l ? &lState : nullptr, sender_, task_.OperacDell, [&] {
                     const std::string stored = storedCopy(r);
-                    return !stored.empty() && platform::sameContents(stored, ownFolder_ + name);
+                    r.sameContent = !stored.empty() && platform::sameContents(stored, ownFolder_ + name);
+                    return r.sameContent;
                 });
             const ReceiveStep step = r.decision.step;
             const bool copies =
@@ -341,8 +343,9 @@ private:
                 r.done = true;
                 break;
             case ReceiveStep::Nothing:
+                // Found the same as the stored copy by content: the store's checksum is this file's.
                 if (r.decision.after == AgreedAfter::Record)
-                    record(r, lItem(r)->FileDataTime);
+                    record(r, lItem(r)->FileDataTime, r.sameContent ? storedChecksum(r) : std::nullopt);
                 r.done = true;
                 break;
             default:

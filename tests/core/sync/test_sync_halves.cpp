@@ -1,12 +1,15 @@
 // The halves of a synchronisation driven through the run frame, both computers on one machine:
 // a medium folder, a work folder and a home folder.
+#include "copy/content_checksum.h"
 #include "copy/copier.h"
 #include "base/errors.h"
 #include "base/messages.h"
 #include "platform/run_lock.h"
 #include "recording_host.h"
 #include "sync/run_control.h"
+#include "records/agreed_state.h"
 #include "records/store_layout.h"
+#include "records/store_list.h"
 #include "records/table_file.h"
 #include "scan/table_writer.h"
 #include "sync_fixture.h"
@@ -347,6 +350,28 @@ TEST_F(TwoComputers, ANameChangedInLetterCaseOnlyTravels) {
     ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
     EXPECT_FALSE(fs::exists(pathTask() + "/WFiles"));
     EXPECT_TRUE(redLines().empty());
+}
+
+// The agreed state keeps the content checksum of a file whenever the receive knows it: a file it
+// installed from the store, and a file it found holding the same content as the stored copy (so
+// nothing was copied). A file found the same by size and time alone has none.
+TEST_F(TwoComputers, TheAgreedStateKeepsTheChecksumsTheReceiveKnows) {
+    writeFile(work + "copied.txt", "copied content");
+    writeFile(work + "same.txt", "same content");
+    writeFile(home + "same.txt", "same content"); // made on both sides, times apart
+    test::setMtime(work + "same.txt", {1700000000, 0});
+    test::setMtime(home + "same.txt", {1600000000, 0});
+    firstRun();
+    const AgreedState agreed = readAgreedState(agreedStateFile(pathTask(), 1), work, home);
+    std::map<std::string, std::string> checksums;
+    for (const AgreedRecord& r : agreed.records) checksums[r.name] = r.checksum;
+    const auto sum = [](const std::string& content) {
+        return checksumBytes(contentChecksumOf(content.data(), content.size()));
+    };
+    EXPECT_EQ(checksums["copied.txt"], sum("copied content"));
+    EXPECT_EQ(checksums["same.txt"], sum("same content"));
+    ASSERT_TRUE(fs::exists(home + "same.txt"));
+    EXPECT_EQ(contentsOf(home).size(), 2u) << "the same content needs no conflict copy";
 }
 
 } // namespace
