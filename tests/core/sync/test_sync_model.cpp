@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -395,6 +396,24 @@ protected:
     // The random history of the test's seed.
     void runHistory();
 
+    // Where the computers' clocks are apart, so are the files carried between them: a table holds
+    // local times, and the receiver sets the sender's local time as its own, so each copy of a
+    // file stands nine hours from the other in real time (and the history really ran so).
+    void expectClocksApartInTheFileTimes() {
+        const Tree work = readTree(root[0]);
+        const Tree home = readTree(root[1]);
+        int carried = 0;
+        for (const auto& [name, content] : work.files) {
+            const auto there = home.files.find(name);
+            if (there == home.files.end() || there->second != content || isLeftTemporary(name))
+                continue;
+            ++carried;
+            const auto apart = std::llabs(test::mtimeOf(root[0] + name).seconds - test::mtimeOf(root[1] + name).seconds);
+            EXPECT_NEAR(static_cast<double>(apart), 9 * 3600.0, 2.0) << name;
+        }
+        EXPECT_GT(carried, 0);
+    }
+
     test::TempDir dir;
     const std::string root[2] = {dir / "work/", dir / "home/"};
     bool foldsCase[2] = {false, false};
@@ -486,6 +505,8 @@ void SyncModel::runHistory() {
             expectSameTrees(history);
             if (HasFailure())
                 return;
+            if (timeZone[0] != timeZone[1])
+                expectClocksApartInTheFileTimes();
         }
     }
 }
