@@ -125,7 +125,8 @@ protected:
         loopDevice = line;
         while (!loopDevice.empty() && loopDevice.back() == '\n')
             loopDevice.pop_back();
-        exfatMounted = shell("mount.exfat-fuse '" + loopDevice + "' '" + root[1] + "'");
+        // No lookup cached by the kernel: each one asks the driver, so runs do not depend on timing.
+        exfatMounted = shell("mount.exfat-fuse -o entry_timeout=0,negative_timeout=0,attr_timeout=0 '" + loopDevice + "' '" + root[1] + "'");
         foldsCase[1] = exfatMounted;
         return exfatMounted;
     }
