@@ -56,8 +56,8 @@ struct Row {
     std::ptrdiff_t l = -1;
     bool setAside = false; // excluded by the masks: never copied, removed or recorded
     ReceiveDecision decision;
-    bool done = false; // the decided step was carried out; otherwise the old record stays
-    bool respelt = false; // the local item took the sender's spelling (see takeSenderSpellings)
+    bool done = false;        // the decided step was carried out; otherwise the old record stays
+    bool respelt = false;     // the local item took the sender's spelling (see takeSenderSpellings)
     bool sameContent = false; // this computer's file holds the bytes of the stored copy
     AgreedRecord record;
 };

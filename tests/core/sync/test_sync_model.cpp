@@ -126,7 +126,8 @@ protected:
         while (!loopDevice.empty() && loopDevice.back() == '\n')
             loopDevice.pop_back();
         // No lookup cached by the kernel: each one asks the driver, so runs do not depend on timing.
-        exfatMounted = shell("mount.exfat-fuse -o entry_timeout=0,negative_timeout=0,attr_timeout=0 '" + loopDevice + "' '" + root[1] + "'");
+        exfatMounted = shell("mount.exfat-fuse -o entry_timeout=0,negative_timeout=0,attr_timeout=0 '" + loopDevice +
+                             "' '" + root[1] + "'");
         foldsCase[1] = exfatMounted;
         return exfatMounted;
     }
@@ -141,9 +142,7 @@ protected:
         loopDevice.clear();
     }
 
-    static bool shell(const std::string& command) {
-        return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-    }
+    static bool shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
     static Side sideOf(int s) { return s == 0 ? Side::Work : Side::Home; }
     bool pending(int sender) const { return fs::is_directory(storeRoot(ctx.PathTask, sideOf(sender))); }
@@ -260,7 +259,8 @@ protected:
         std::size_t from = 0;
         while (from < relative.size()) {
             const std::size_t slash = relative.find('/', from);
-            const std::string part = relative.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
+            const std::string part =
+                relative.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
             from = slash == std::string::npos ? relative.size() : slash + 1;
             std::optional<std::string> found;
             std::error_code ec;
@@ -347,8 +347,8 @@ protected:
         const auto holders = holdersOfMasked(work, home);
         const Tree w = unmasked(work, holders);
         const Tree h = unmasked(home, holders);
-        const std::string trees =
-            " after" + history + "\nwork:" + ::testing::PrintToString(work) + "\nhome:" + ::testing::PrintToString(home);
+        const std::string trees = " after" + history + "\nwork:" + ::testing::PrintToString(work) +
+                                  "\nhome:" + ::testing::PrintToString(home);
         if (!foldsCase[0])
             expectVersionsOf(h, w, foldsCase[1], trees);
         if (!foldsCase[1])
@@ -443,7 +443,8 @@ protected:
             if (there == home.files.end() || there->second != content || isLeftTemporary(name))
                 continue;
             ++carried;
-            const auto apart = std::llabs(test::mtimeOf(root[0] + name).seconds - test::mtimeOf(root[1] + name).seconds);
+            const auto apart =
+                std::llabs(test::mtimeOf(root[0] + name).seconds - test::mtimeOf(root[1] + name).seconds);
             EXPECT_NEAR(static_cast<double>(apart), 9 * 3600.0, 2.0) << name;
         }
         EXPECT_GT(carried, 0);
