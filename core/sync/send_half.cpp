@@ -230,7 +230,9 @@ private:
             const auto it = byName->find(name);
             if (it == byName->end()) {
                 // Agreed under another spelling only: renamed here in letter case, which the other
-                // computer learns only when the file travels under its new name.
+                // computer learns only when the file travels under its new name. (Only asked where
+                // the other side has the name in some spelling; a new file never builds the index.)
+                if (destination == nullptr) return std::nullopt;
                 if (byFoldedName->empty()) {
                     for (const AgreedRecord& r : agreed.records) byFoldedName->insert(foldCase(r.name));
                 }
