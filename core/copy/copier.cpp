@@ -134,6 +134,8 @@ bool TFileCopier::Copy() {
     const bool hashing = FComputeChecksum || expected.has_value();
     std::optional<ContentChecksum> checksum;
     if (hashing) checksum.emplace();
+    const std::function<bool()> beforeReplace = FBeforeReplace;
+    bool refusedByStep = false;
 
     platform::CopyResult result;
     try {
@@ -143,8 +145,16 @@ bool TFileCopier::Copy() {
         options.followSourceLink = !fromMedium;
         if (hashing) {
             options.onData = [&checksum](const unsigned char* data, std::size_t n) { checksum->add(data, n); };
-            options.accept = [&checksum, expected](std::int64_t) {
-                return !expected || checksum->value() == *expected;
+        }
+        if (hashing || beforeReplace) {
+            // The checksum first: the step (a conflict's set-aside) runs only for a copy that is sound.
+            options.accept = [&checksum, &beforeReplace, &refusedByStep, expected](std::int64_t) {
+                if (expected && checksum->value() != *expected) return false;
+                if (beforeReplace && !beforeReplace()) {
+                    refusedByStep = true;
+                    return false;
+                }
+                return true;
             };
         }
         result = platform::copyFile(source, dest, options, [this](std::int64_t bytesDone) {
@@ -160,6 +170,7 @@ bool TFileCopier::Copy() {
         if (hashing) FLastChecksum = checksum->value();
         return true;
     }
+    if (refusedByStep) return false; // the step said why
     reportFailure(result, source, dest, size);
     return false;
 }
@@ -184,12 +195,15 @@ bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std
 }
 
 bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std::string& ATo,
-                        std::optional<platform::FileTime> lastWrite, CopySource place, ChecksumUse checksum) {
+                        std::optional<platform::FileTime> lastWrite, CopySource place, ChecksumUse checksum,
+                        std::function<bool()> beforeReplace) {
     copier.SetComputeChecksum(checksum.compute);
     copier.SetExpectedChecksum(checksum.expected);
+    copier.SetBeforeReplace(std::move(beforeReplace));
     const bool copied = CopyFileExProgress(copier, AFrom, ATo, lastWrite, place);
     copier.SetComputeChecksum(false);
     copier.SetExpectedChecksum(std::nullopt);
+    copier.SetBeforeReplace({});
     return copied;
 }
 

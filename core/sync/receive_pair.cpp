@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -330,7 +331,9 @@ private:
         return utf8CharCount(ownFolder_ + name) <= kMaxPathChars && utf8CharCount(folderEntry) <= kMaxPathChars;
     }
 
-    bool copyIn(Row& r, const std::string& dest) {
+    // `setAside`: a conflict; this computer's version at `dest` moves to a conflict name once the
+    // incoming copy is complete and verified, just before the copy takes the name.
+    bool copyIn(Row& r, const std::string& dest, bool setAside = false) {
         const std::string name = localName(r);
         const TAtrib& s = *sItem(r);
         const bool folder = s.Nature == kNatureFolder;
@@ -396,8 +399,11 @@ private:
         // A link on the medium is not followed. A copy whose content differs from its checksum (a
         // damaged block on the drive) does not replace the file; it stays due like a short one.
         const std::optional<std::uint64_t> checksum = storedChecksum(r);
+        std::function<bool()> beforeReplace;
+        if (setAside)
+            beforeReplace = [this, &dest] { return moveAside(dest); };
         if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime), CopySource::Medium,
-                                ChecksumUse{false, checksum})) {
+                                ChecksumUse{false, checksum}, std::move(beforeReplace))) {
             const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
             if (trouble == DiskTrouble::SourceGone)
                 throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
@@ -410,19 +416,10 @@ private:
         return true;
     }
 
-    // This computer's version moves aside under a conflict name (never over another file), then
-    // the sender's version takes the name. Nothing moves when the incoming copy is not at hand.
-    bool conflictThenCopy(Row& r, const std::string& dest) {
-        if (storedCopy(r).empty()) {
-            host_.echo(std::string(msg::kFileMissing) + storeFolder_ + sItem(r)->FNameTmp.text(), color::kRed);
-            return false;
-        }
-        if (!rooted_.parentsStayInside(localName(r))) {
-            host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
-            return false;
-        }
-        return moveAside(dest) && copyIn(r, dest);
-    }
+    // This computer's version moves aside under a conflict name (never over another file) and the
+    // sender's version takes the name, both only once the incoming copy is complete and sound: a
+    // copy missing, damaged or cut short leaves this computer's version where it is.
+    bool conflictThenCopy(Row& r, const std::string& dest) { return copyIn(r, dest, true); }
 
     // A file where a new folder goes: removed when it is as the computers agreed and the other
     // computer no longer has it (its own row says so), else set aside as a conflict copy.
