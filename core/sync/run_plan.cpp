@@ -1,8 +1,8 @@
 #include "sync/run_plan.h"
 
 #include "base/echo_color.h"
-#include "base/messages.h"
 #include "base/errors.h"
+#include "base/messages.h"
 #include "base/run_host.h"
 #include "records/random_names.h"
 
@@ -51,9 +51,8 @@ std::string planSummary(const RunPlan& plan, bool sending) {
                 std::string(msg::kPlanSummaryBytes) + std::to_string(plan.storeBytes);
         return text;
     }
-    text += std::string(msg::kPlanSummaryCopy) + std::to_string(plan.copyFiles) +
-            std::string(msg::kPlanSummaryBytes) + std::to_string(plan.copyBytes) +
-            std::string(msg::kPlanSummaryRemovals) + std::to_string(plan.removals) +
+    text += std::string(msg::kPlanSummaryCopy) + std::to_string(plan.copyFiles) + std::string(msg::kPlanSummaryBytes) +
+            std::to_string(plan.copyBytes) + std::string(msg::kPlanSummaryRemovals) + std::to_string(plan.removals) +
             std::string(msg::kPlanSummaryConflicts) + std::to_string(plan.conflicts);
     return text;
 }

@@ -14,13 +14,13 @@ namespace tarvela {
 class RunHost;
 
 struct RunPlan {
-    std::string tableFolder; // the fresh tables of this computer's scans (a temporary folder)
+    std::string tableFolder;     // the fresh tables of this computer's scans (a temporary folder)
     std::int64_t storeFiles = 0; // files the sending half would put into the store
     std::int64_t storeBytes = 0;
-    std::int64_t copyFiles = 0;  // files the receiving half would copy into place
+    std::int64_t copyFiles = 0; // files the receiving half would copy into place
     std::int64_t copyBytes = 0;
-    std::int64_t removals = 0;   // files and folders the receiving half would remove
-    std::int64_t conflicts = 0;  // versions of this computer that would be set aside
+    std::int64_t removals = 0;  // files and folders the receiving half would remove
+    std::int64_t conflicts = 0; // versions of this computer that would be set aside
 };
 
 // A fresh folder in the system's temporary folder for a dry run's tables, removed with everything

@@ -101,7 +101,8 @@ protected:
         const ChildResult r = half(direction, role, extra);
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
         EXPECT_NE(r.out.find("Пробный запуск: ничего не копируется"), std::string::npos) << r.out;
-        EXPECT_EQ(changedPaths(before, everything()), std::set<std::string>{}) << "the dry run changed these\n" << r.out;
+        EXPECT_EQ(changedPaths(before, everything()), std::set<std::string>{}) << "the dry run changed these\n"
+                                                                               << r.out;
         EXPECT_TRUE(fs::is_empty(tmp)) << "its temporary tables are gone";
         return r.out;
     }
@@ -184,11 +185,11 @@ TEST_F(E2EDryRun, SendAndReceiveNameWhatTheRealRunsDo) {
     }
     EXPECT_EQ(linesAfter(receivePlan, kPlanRemoval), removed);
     EXPECT_EQ(removed, (std::set<std::string>{home + "removed.txt", home + "old/inside.txt", home + "old"}));
-    EXPECT_EQ(summaryOf(receivePlan), "Скопировать: файлов 3, байт " +
-                                          std::to_string(std::string("new and longer").size() +
-                                                         std::string("added").size() +
-                                                         std::string("work's edit").size()) +
-                                          "; удалить: 3; конфликтов: 1");
+    EXPECT_EQ(summaryOf(receivePlan),
+              "Скопировать: файлов 3, байт " +
+                  std::to_string(std::string("new and longer").size() + std::string("added").size() +
+                                 std::string("work's edit").size()) +
+                  "; удалить: 3; конфликтов: 1");
     EXPECT_EQ(readFile(home + "both.txt"), "work's edit");
 }
 
