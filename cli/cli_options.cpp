@@ -133,7 +133,8 @@ private:
         const std::string name = arg.substr(0, eq);
         const std::optional<std::string> inlineValue =
             eq == std::string::npos ? std::nullopt : std::optional<std::string>(arg.substr(eq + 1));
-        const bool flag = name == "--help" || name == "-h" || name == "--no-color" || name == "--allow-mass-removal";
+        const bool flag = name == "--help" || name == "-h" || name == "--no-color" || name == "--allow-mass-removal" ||
+                          name == "--dry-run";
         if (flag && inlineValue) {
             error_ = "option " + name + " takes no value";
         } else if (name == "--help" || name == "-h") {
@@ -159,6 +160,9 @@ private:
         } else if (name == "--no-color") {
             if (allowed(name, {Command::Run}))
                 o_.noColor = true;
+        } else if (name == "--dry-run") {
+            if (allowed(name, {Command::Run}))
+                o_.dryRun = true;
         } else {
             error_ = "unknown option " + name;
         }

@@ -9,6 +9,7 @@
 #include "program_path.h"
 #include "records/profile_file.h"
 #include "sync/run_control.h"
+#include "sync/run_plan.h"
 #include "records/store_layout.h"
 #include "sync/sync_context.h"
 #include "terminal_host.h"
@@ -97,7 +98,8 @@ public:
         settings.allowMassRemoval = o_.allowMassRemoval;
         settings.width = env_.terminalWidth;
         TerminalHost host(env_.in, env_.out, env_.err, env_.stop, settings);
-        SyncContext ctx{programPath_, {}, host, env_.copier, {}};
+        RunPlan plan;
+        SyncContext ctx{programPath_, {}, host, env_.copier, {}, o_.dryRun ? &plan : nullptr};
         const Direction direction = *o_.direction;
         std::int64_t failedItems = 0;
         const HalfResult result = RunHalf(ctx, chosen->task, direction, chosen->role, &failedItems);

@@ -52,7 +52,7 @@ Prints the directions that may run on this computer now, one per line:
 
 constexpr std::string_view kRun = R"(Usage: tarvela-cli [--medium DIR] run PROFILE --direction work-home|home-work
                   [--role work|home] [--full-copy all|none|refuse|ask] [--delete yes|no|ask]
-                  [--allow-mass-removal] [--no-color]
+                  [--allow-mass-removal] [--dry-run] [--no-color]
 
 Runs this computer's half of the direction: the sending half when this computer's folders are
 the source, the receiving half otherwise. A direction that may not run now is refused (exit 1).
@@ -72,6 +72,16 @@ the source, the receiving half otherwise. A direction that may not run now is re
                 lets a receive remove more than half of the files of a folder pair (and more
                 than five) that the two computers last agreed on; without it those removals are
                 skipped with a red line and asked about again at the next receive
+  --dry-run     shows what the half would do and changes nothing: no file is stored, copied, set
+                aside or removed, no folder made, and nothing is written on the medium (no table,
+                store, log or agreed state). Each item gets the line the real run writes for it
+                ("Файл добавлен: ", "Файлы отличаются: ", "Конфликт: ..."); a removal, which the
+                real run does silently, gets "Будет удалено: PATH", and each file of a full copy
+                "Будет скопирован в хранилище: PATH". The last line before the counts sums it up:
+                "Пробный запуск, ничего не изменено. В хранилище: файлов N, байт B" (sending), or
+                "... Скопировать: файлов N, байт B; удалить: N; конфликтов: N" (receiving). The
+                full-copy question is answered as in a real run; removals are never asked about:
+                all that the run would remove or ask about are listed. Exit status as a real run.
   --no-color    no colours (also when NO_COLOR is set)
 
 Echo lines go to stdout, each as soon as it is written (also into a pipe or a file); control

@@ -155,4 +155,16 @@ inline constexpr std::string_view kLinkOnMedium = "Ссылка вместо п�
 inline constexpr std::string_view kReadOnlyMedium = "Носитель доступен только для чтения: ";
 inline constexpr std::string_view kNotRegularFile = "Не обычный файл (ссылка, папка или устройство): ";
 
+// A dry run (our own wording): its first line, the lines of items a real run does without a line of
+// their own, and its summary ("... Скопировать: файлов 3, байт 1200; удалить: 2; конфликтов: 1").
+inline constexpr std::string_view kPlanHeading = "Пробный запуск: ничего не копируется, не удаляется и не записывается";
+inline constexpr std::string_view kPlanStore = "Будет скопирован в хранилище: ";
+inline constexpr std::string_view kPlanRemoval = "Будет удалено: ";
+inline constexpr std::string_view kPlanSummary = "Пробный запуск, ничего не изменено. ";
+inline constexpr std::string_view kPlanSummaryStore = "В хранилище: файлов ";
+inline constexpr std::string_view kPlanSummaryCopy = "Скопировать: файлов ";
+inline constexpr std::string_view kPlanSummaryBytes = ", байт ";
+inline constexpr std::string_view kPlanSummaryRemovals = "; удалить: ";
+inline constexpr std::string_view kPlanSummaryConflicts = "; конфликтов: ";
+
 } // namespace tarvela::msg

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -71,6 +72,12 @@ public:
     virtual void SetExpectedChecksum(std::optional<std::uint64_t>) {}
     // The checksum of the last complete copy when it was computed; empty otherwise.
     virtual std::optional<std::uint64_t> LastChecksum() const { return std::nullopt; }
+    // A step run once the following copies are complete (and their checksum matched), just before
+    // each takes Dest's name: a conflict sets this computer's version aside there, so that a copy
+    // that fails or is damaged never leaves the name empty. False abandons the copy with Dest as it
+    // was; the step reports why itself. Empty runs nothing. No default: a copier that skipped the
+    // step would replace the version it is meant to keep.
+    virtual void SetBeforeReplace(std::function<bool()> AStep) = 0;
 };
 
 class TFileCopier final : public IFileCopier {
@@ -88,6 +95,7 @@ public:
     void SetComputeChecksum(bool ACompute) override { FComputeChecksum = ACompute; }
     void SetExpectedChecksum(std::optional<std::uint64_t> AChecksum) override { FExpectedChecksum = AChecksum; }
     std::optional<std::uint64_t> LastChecksum() const override { return FLastChecksum; }
+    void SetBeforeReplace(std::function<bool()> AStep) override { FBeforeReplace = std::move(AStep); }
 
     // Copy flags of the last copy: 0 or COPY_FILE_NO_BUFFERING.
     std::uint32_t Flag() const { return flag_; }
@@ -113,6 +121,7 @@ private:
     bool FComputeChecksum = false;
     std::optional<std::uint64_t> FExpectedChecksum;
     std::optional<std::uint64_t> FLastChecksum;
+    std::function<bool()> FBeforeReplace;
 };
 
 // The size of a file, or -1 with a red line on `host`: "file not found" when nothing is there,
@@ -133,9 +142,11 @@ struct ChecksumUse {
     std::optional<std::uint64_t> expected;
 };
 
-// CopyFileExProgress with checksums; the copier's checksum settings are cleared afterwards.
+// CopyFileExProgress with checksums and, when given, a step run just before the complete copy takes
+// its name (IFileCopier::SetBeforeReplace); the copier's settings are cleared afterwards.
 bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std::string& ATo,
-                        std::optional<platform::FileTime> lastWrite, CopySource place, ChecksumUse checksum);
+                        std::optional<platform::FileTime> lastWrite, CopySource place, ChecksumUse checksum,
+                        std::function<bool()> beforeReplace = {});
 
 struct ListCopyResult {
     std::int64_t copied = 0;                 // files now in the store folder

@@ -35,8 +35,10 @@ bool isHiddenFolder(const std::string& name) { return !name.empty() && name.fron
 
 class Walker {
 public:
-    Walker(std::string_view mask, RunHost& host, const ScanVisitor& visit, const UnreadableVisitor& unreadable = {})
-        : mask_(mask), host_(host), visit_(visit), unreadable_(unreadable), separator_(platform::pathSeparator()) {}
+    Walker(std::string_view mask, RunHost& host, const ScanVisitor& visit, const UnreadableVisitor& unreadable = {},
+           bool removeLeftovers = true)
+        : mask_(mask), host_(host), visit_(visit), unreadable_(unreadable), separator_(platform::pathSeparator()),
+          removeLeftovers_(removeLeftovers) {}
 
     void reportUnreadable(const std::string& folder) const {
         if (unreadable_) unreadable_(folder);
@@ -51,7 +53,7 @@ public:
             if (platform::isCopyTemporaryName(e.name)) {
                 // A copy cut off by a kill or a power loss: never the user's file, never travels,
                 // and does not stay for good either.
-                if (platform::isLeftoverCopyTemporary(e.name)) platform::removeFile(path + e.name);
+                if (removeLeftovers_ && platform::isLeftoverCopyTemporary(e.name)) platform::removeFile(path + e.name);
                 continue;
             }
             path.append(e.name);
@@ -92,6 +94,7 @@ private:
     const ScanVisitor& visit_;
     UnreadableVisitor unreadable_;
     char separator_; // this system's: the table is written in its form
+    bool removeLeftovers_;
 };
 
 ScanVisitor appendTo(ScanList& list) {
@@ -113,12 +116,12 @@ void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_
 }
 
 void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode, RunHost& host,
-                   const ScanVisitor& visit, const UnreadableVisitor& unreadable) {
+                   const ScanVisitor& visit, const UnreadableVisitor& unreadable, bool removeLeftovers) {
     if (folder.empty()) return;
     if (mask.empty()) mask = "*.*";
     if (folder.back() != '/' && folder.back() != platform::pathSeparator())
         folder.push_back(platform::pathSeparator());
-    Walker walker(mask, host, visit, unreadable);
+    Walker walker(mask, host, visit, unreadable, removeLeftovers);
     const auto dir = platform::Directory::open(folder);
     if (!dir) {
         walker.reportUnreadable(folder);

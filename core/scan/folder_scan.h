@@ -39,8 +39,9 @@ void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_
 
 // ScanDisk that hands each entry to `visit` instead of collecting them, so that a table of a
 // million entries is written without holding the scan in memory, and each folder it could not read
-// to `unreadable` (when given).
+// to `unreadable` (when given). `removeLeftovers` false leaves the copy temporaries of killed runs
+// where they are (a scan that must change nothing); they are left out of the scan either way.
 void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode, RunHost& host,
-                   const ScanVisitor& visit, const UnreadableVisitor& unreadable = {});
+                   const ScanVisitor& visit, const UnreadableVisitor& unreadable = {}, bool removeLeftovers = true);
 
 } // namespace tarvela

@@ -16,8 +16,9 @@ inline constexpr std::size_t kMaxPathChars = 255;
 // gets a red echo line and is left out. A folder that cannot be read gets a red echo line too. Returns
 // the sum of SizeFile over the records written. The table is replaced atomically and its check file
 // (records/table_check.h: record count, checksum, the folders not read) is written right after it;
-// a failure throws FileError and leaves the old table whole.
+// a failure throws FileError and leaves the old table whole. `removeLeftovers` false changes
+// nothing in the folder (see ScanDiskVisit).
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
-                             const ExclusionList& exclusions, RunHost& host);
+                             const ExclusionList& exclusions, RunHost& host, bool removeLeftovers = true);
 
 } // namespace tarvela

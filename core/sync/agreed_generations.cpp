@@ -96,7 +96,9 @@ AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task,
         ctx.host.echo(std::string(msg::kAgreedStateOutdated) + agreedStateFile(ctx.PathTask, n), color::kOrange);
         return AgreedState{work, home, 0, {}};
     }
-    remember(task, n, state.generation);
+    // A dry run leaves this computer's memory as it was too.
+    if (ctx.plan == nullptr)
+        remember(task, n, state.generation);
     return state;
 }
 

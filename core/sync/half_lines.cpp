@@ -4,6 +4,7 @@
 #include "log/clock_text.h"
 #include "records/table_record.h"
 #include "sync/compare_lists.h"
+#include "sync/run_plan.h"
 #include "base/echo_color.h"
 #include "base/errors.h"
 #include "base/messages.h"
@@ -23,14 +24,18 @@ void echoTimedLine(RunHost& host, std::string_view text) {
     host.echo(line, color::kBlue);
 }
 
-std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
+std::string scanTableFile(const SyncContext& ctx, Side owner, int n) {
+    return tableFile(ctx.plan != nullptr ? ctx.plan->tableFolder : ctx.PathTask, owner, n);
+}
+
+std::int64_t compareTables(TFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host, decltype(ComparePair::agreedSays) agreedSays,
                            TableLoad* sourceLoad) {
     const Side dest = otherSide(source);
     TFileList D;
-    const TableLoad load = CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    const TableLoad load = CreateListOfFiles(S, scanTableFile(ctx, source, n), ownFolder(task, source, n), &host);
     if (sourceLoad != nullptr) *sourceLoad = load;
-    CreateListOfFiles(D, tableFile(pathTask, dest, n), ownFolder(task, dest, n), &host);
+    CreateListOfFiles(D, tableFile(ctx.PathTask, dest, n), ownFolder(task, dest, n), &host);
     const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot,
                            std::move(agreedSays)};

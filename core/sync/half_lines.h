@@ -6,6 +6,7 @@
 #include "records/profile.h"
 #include "base/run_host.h"
 #include "records/store_layout.h"
+#include "sync/sync_context.h"
 
 #include <cstdint>
 #include <string>
@@ -24,12 +25,17 @@ inline std::string ownFolder(const TProfilLine& task, Side own, int n) {
 }
 inline std::string otherFolder(const TProfilLine& task, Side own, int n) { return ownFolder(task, otherSide(own), n); }
 
-// Loads the tables of pair n of the source side (S) and of the other side, and compares them
-// into S (CompareListsOfFiles). storeRoot: the sending half's store root, empty when receiving.
+// Where this computer's fresh scan of pair n goes: its table on the medium, or in a dry run a
+// temporary folder of the plan (the medium's table stays as it was).
+std::string scanTableFile(const SyncContext& ctx, Side owner, int n);
+
+// Loads the tables of pair n of the source side (S, its fresh scan: scanTableFile) and of the other
+// side, and compares them into S (CompareListsOfFiles). storeRoot: the sending half's store root,
+// empty when receiving.
 // agreedSays: the sending half's agreed state (compare_lists.h). Returns the byte sum of the files
 // to copy. *sourceLoad (when given) tells what loading the source
 // side's table found.
-std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
+std::int64_t compareTables(TFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host,
                            decltype(ComparePair::agreedSays) agreedSays = {}, TableLoad* sourceLoad = nullptr);
 

@@ -18,6 +18,7 @@
 #include "sync/sender_table_trust.h"
 #include "records/table_check.h"
 #include "sync/receive_pair.h"
+#include "sync/run_plan.h"
 
 #include <array>
 #include <optional>
@@ -31,7 +32,7 @@ class ReceivingHalf {
 public:
     ReceivingHalf(SyncContext& ctx, const TProfilLine& task, Side own)
         : ctx_(ctx), host_(ctx.host), task_(task), own_(own), home_(own == Side::Home),
-          sender_(otherSide(own)), storeRoot_(storeRoot(ctx.PathTask, sender_)) {}
+          sender_(otherSide(own)), storeRoot_(storeRoot(ctx.PathTask, sender_)), plan_(ctx.plan) {}
 
     HalfResult run() {
         echoTimedLine(host_, home_ ? msg::kStartWorkHomeOnHome : msg::kStartHomeWorkOnWork);
@@ -43,20 +44,23 @@ public:
         // sender's table it could not trust, or left a pair alone for its folder (the pair is
         // applied once the folder is back).
         const bool stopped = host_.stopRequested();
-        if (!stopped && !keepStore_ && platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+        if (!stopped && !keepStore_ && plan_ == nullptr && platform::folderExists(storeRoot_))
+            DelDir(storeRoot_, false, true, host_);
         echoTimedLine(host_, home_ ? msg::kEndWorkHomeOnHome : msg::kEndHomeWorkOnWork);
         host_.hideProgressPanelLater();
         return stopped ? HalfResult::Stopped : HalfResult::Completed;
     }
 
 private:
-    std::string ownTable(int n) const { return tableFile(ctx_.PathTask, own_, n); }
+    // The table of this computer's fresh scan (in a dry run not the medium's, which stays as it was).
+    std::string ownTable(int n) const { return scanTableFile(ctx_, own_, n); }
+    std::string mediumOwnTable(int n) const { return tableFile(ctx_.PathTask, own_, n); }
     std::string senderTable(int n) const { return tableFile(ctx_.PathTask, sender_, n); }
 
     void analyse(const std::string& folder, int n, std::string_view line) {
         host_.setBusy(true);
         host_.echo(std::string(line) + folder, color::kTeal);
-        CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_);
+        CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, plan_ == nullptr);
         host_.setBusy(false);
     }
 
@@ -64,11 +68,12 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         const std::size_t i = static_cast<std::size_t>(n);
         if (own.empty()) {
-            removeTableFile(ownTable(n));
+            if (plan_ == nullptr)
+                removeTableFile(ownTable(n));
             return;
         }
         agreed_[i] = readPairAgreedState(ctx_, task_, n);
-        const bool listed = pairListsFiles(agreed_[i], ownTable(n));
+        const bool listed = pairListsFiles(agreed_[i], mediumOwnTable(n));
         if (platform::folderExists(own)) {
             // An unmounted disk's mount point or a folder emptied by mistake is not "the user
             // removed everything": the pair is left alone, its table and agreed state untouched.
@@ -82,6 +87,10 @@ private:
             // Not made silently on the system disk in place of a disk that is not there.
             host_.echo(std::string(msg::kFolderMissingListed) + own, color::kRed);
             unusable_[i] = keepStore_ = true;
+        } else if (plan_ != nullptr && platform::pathKindNoFollow(own.substr(0, own.size() - 1)) ==
+                                              platform::PathKind::Missing) {
+            // A dry run makes no folder: the pair is received into a folder that is still empty.
+            plannedNewFolder_[i] = true;
         } else if (makeFolders(own)) {
             // A folder new to this computer: made, and scanned empty, so that everything arrives.
             CreateListFiles(own, ownTable(n), ctx_.ListExcept, host_);
@@ -95,7 +104,8 @@ private:
         const std::size_t i = static_cast<std::size_t>(n);
         if (unusable_[i]) return std::nullopt;
         const SenderTableKind senderKind = senderTableKind(senderTable(n));
-        if (senderKind == SenderTableKind::Missing || !platform::fileExists(ownTable(n))) return std::nullopt;
+        if (senderKind == SenderTableKind::Missing || (!platform::fileExists(ownTable(n)) && !plannedNewFolder_[i]))
+            return std::nullopt;
         if (senderKind == SenderTableKind::NotAFile) {
             host_.echo(std::string(msg::kTableNotAFile) + senderTable(n), color::kRed);
             keepStore_ = true;
@@ -113,6 +123,8 @@ private:
         // The copies must be on the disk before the agreed state says so, and before the store
         // that holds their only other copy goes; a device that lost them fails the half, the
         // agreed state stays as it was and the store stays for another try.
+        if (plan_ != nullptr)
+            return std::nullopt; // nothing was copied, nothing is recorded
         if (receipt.copySum > 0 && !flushToDevice(host_, own)) {
             host_.showProgressPanel(false);
             return HalfResult::FlushFailed;
@@ -136,6 +148,8 @@ private:
     std::string storeRoot_;
     std::array<AgreedState, 11> agreed_; // by pair number, as read before the scan
     std::array<bool, 11> unusable_{};    // pairs left alone: folder missing, unusable or reading empty
+    std::array<bool, 11> plannedNewFolder_{}; // a dry run's pairs whose folder the real run would make
+    RunPlan* plan_;                      // a dry run: decide and say, change nothing
     bool keepStore_ = false;             // a pair left alone, or a sender's table not to be trusted
 };
 

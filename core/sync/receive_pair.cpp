@@ -21,11 +21,14 @@
 #include "sync/pair_guard.h"
 #include "sync/receive_decision.h"
 #include "sync/rooted_path.h"
+#include "sync/run_plan.h"
 #include "sync/sender_table_trust.h"
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tarvela {
@@ -67,20 +70,23 @@ public:
     PairReceiver(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous)
         : ctx_(ctx), host_(ctx.host), task_(task), own_(own), sender_(otherSide(own)), n_(n), previous_(previous),
           ownFolder_(ownFolder(task, own, n)), senderFolder_(ownFolder(task, sender_, n)),
-          storeFolder_(storeFolder(ctx.PathTask, sender_, n)), rooted_(ownFolder_) {}
+          storeFolder_(storeFolder(ctx.PathTask, sender_, n)), rooted_(ownFolder_), plan_(ctx.plan) {}
 
     PairReceipt run() {
         const std::string senderTable = tableFile(ctx_.PathTask, sender_, n_);
         const TableLoad load = CreateListOfFiles(S_, senderTable, senderFolder_, &host_);
         hold_ = judgeSenderTable(senderTable, load, ownFolder_, host_);
-        CreateListOfFiles(L_, tableFile(ctx_.PathTask, own_, n_), ownFolder_);
+        // A dry run has no scan of a folder the real run would make: it is empty.
+        const std::string ownTable = scanTableFile(ctx_, own_, n_);
+        if (plan_ == nullptr || platform::fileExists(ownTable))
+            CreateListOfFiles(L_, ownTable, ownFolder_);
         // What this computer's scan could not read is not known to be absent here either.
         TableCheck ownCheck;
-        if (readTableCheck(tableFile(ctx_.PathTask, own_, n_), ownCheck) == TableCheckState::Read) {
+        if (readTableCheck(ownTable, ownCheck) == TableCheckState::Read) {
             ownHold_.unreadableFolders = std::move(ownCheck.unreadableFolders);
         }
         storeList_ = readStoreList(storeListFile(storeRoot(ctx_.PathTask, sender_), n_));
-        join(platform::namesFoldCase(ownFolder_));
+        join(plan_ == nullptr ? platform::namesFoldCase(ownFolder_) : foldCaseSeenInScan());
         const std::int64_t sum = decide();
 
         PairReceipt receipt;
@@ -95,7 +101,7 @@ public:
         storeLink_ = platform::linkBelow(ctx_.PathTask, storeFolder_);
         if (!storeLink_.empty())
             host_.echo(std::string(msg::kLinkOnMedium) + storeLink_, color::kRed);
-        if (sum > 0) {
+        if (sum > 0 && plan_ == nullptr) {
             host_.showProgressPanel(true);
             host_.echo(own_ == Side::Home ? std::string(msg::kCopyingFilesTo) + ownFolder_
                                           : std::string(msg::kCopyingFilesFrom) + storeFolder_,
@@ -379,7 +385,9 @@ private:
         return utf8CharCount(ownFolder_ + name) <= kMaxPathChars && utf8CharCount(folderEntry) <= kMaxPathChars;
     }
 
-    bool copyIn(Row& r, const std::string& dest) {
+    // `setAside`: a conflict; this computer's version at `dest` moves to a conflict name once the
+    // incoming copy is complete and verified, just before the copy takes the name.
+    bool copyIn(Row& r, const std::string& dest, bool setAside = false) {
         const std::string name = localName(r);
         const TAtrib& s = *sItem(r);
         const bool folder = s.Nature == kNatureFolder;
@@ -445,8 +453,18 @@ private:
         // A link on the medium is not followed. A copy whose content differs from its checksum (a
         // damaged block on the drive) does not replace the file; it stays due like a short one.
         const std::optional<std::uint64_t> checksum = storedChecksum(r);
+        std::function<bool()> beforeReplace;
+        if (setAside)
+            beforeReplace = [this, &dest] { return moveAside(dest); };
+        if (plan_ != nullptr) {
+            if (setAside && !moveAside(dest))
+                return false;
+            ++plan_->copyFiles;
+            plan_->copyBytes += s.SizeFile;
+            return true;
+        }
         if (!CopyFileExProgress(ctx_.FileCopier, stored, dest, dateTimeToFileTime(s.FileDataTime), CopySource::Medium,
-                                ChecksumUse{false, checksum})) {
+                                ChecksumUse{false, checksum}, std::move(beforeReplace))) {
             const DiskTrouble trouble = ctx_.FileCopier.LastDiskTrouble();
             if (trouble == DiskTrouble::SourceGone)
                 throw FileError(msg::kFolderUnreachable, ctx_.PathTask, 0);
@@ -459,19 +477,10 @@ private:
         return true;
     }
 
-    // This computer's version moves aside under a conflict name (never over another file), then
-    // the sender's version takes the name. Nothing moves when the incoming copy is not at hand.
-    bool conflictThenCopy(Row& r, const std::string& dest) {
-        if (storedCopy(r).empty()) {
-            host_.echo(std::string(msg::kFileMissing) + storeFolder_ + sItem(r)->FNameTmp.text(), color::kRed);
-            return false;
-        }
-        if (!rooted_.parentsStayInside(localName(r))) {
-            host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
-            return false;
-        }
-        return moveAside(dest) && copyIn(r, dest);
-    }
+    // This computer's version moves aside under a conflict name (never over another file) and the
+    // sender's version takes the name, both only once the incoming copy is complete and sound: a
+    // copy missing, damaged or cut short leaves this computer's version where it is.
+    bool conflictThenCopy(Row& r, const std::string& dest) { return copyIn(r, dest, true); }
 
     // A file where a new folder goes: removed when it is as the computers agreed and the other
     // computer no longer has it (its own row says so), else set aside as a conflict copy.
@@ -479,7 +488,7 @@ private:
         const auto it = rowOf_.find(key(folderName.substr(0, folderName.size() - 3)));
         if (it != rowOf_.end() && task_.OperacDell && !rows_[it->second].setAside &&
             rows_[it->second].decision.step == ReceiveStep::Delete) {
-            if (!DelFiles(path, task_.DellBasket, host_))
+            if (!removeFile(path))
                 return false;
             rows_[it->second].done = true;
             return true;
@@ -500,6 +509,14 @@ private:
         const std::string_view computer = own_ == Side::Home ? "домашний" : "рабочий";
         for (int attempt = 1; attempt < 1000; ++attempt) {
             const std::string aside = conflictCopyPath(path, computer, now, attempt);
+            if (plan_ != nullptr) {
+                // The name the rename would take: the first one free now.
+                if (platform::pathKindNoFollow(aside) != platform::PathKind::Missing)
+                    continue;
+                host_.echo(std::string(msg::kConflictKept) + aside, color::kOrange);
+                ++plan_->conflicts;
+                return true;
+            }
             const platform::RenameResult result = platform::renameNoReplace(path, aside);
             if (result == platform::RenameResult::Taken)
                 continue;
@@ -512,7 +529,41 @@ private:
         return false;
     }
 
-    bool makeFolders(const std::string& folder) { return makeFoldersOrSay(host_, folder); }
+    bool makeFolders(const std::string& folder) { return plan_ != nullptr || makeFoldersOrSay(host_, folder); }
+
+    // Removes one file (to the trash when the profile says so); a dry run says it would.
+    bool removeFile(const std::string& path) {
+        if (plan_ == nullptr)
+            return DelFiles(path, task_.DellBasket, host_);
+        echoPlannedRemoval(host_, path);
+        ++plan_->removals;
+        return true;
+    }
+
+    // Whether names that differ only in letter case are one name here, for a dry run, which may
+    // not leave a probe file: an ASCII name of the scan looked up with its case swapped. With no
+    // such name, yes (as the probe answers a folder it cannot write).
+    bool foldCaseSeenInScan() const {
+        std::unordered_set<std::string> names;
+        for (std::size_t i = 0; i < L_.count(); ++i)
+            names.insert(L_.key(i));
+        for (std::size_t i = 0; i < L_.count(); ++i) {
+            std::string name = L_.key(i);
+            if (isFolderName(name))
+                name.resize(name.size() - 3);
+            std::string swapped = name;
+            for (char& c : swapped) {
+                if (c >= 'a' && c <= 'z')
+                    c = static_cast<char>(c - 'a' + 'A');
+                else if (c >= 'A' && c <= 'Z')
+                    c = static_cast<char>(c - 'A' + 'a');
+            }
+            if (swapped == name || names.contains(swapped) || names.contains(swapped + "/.."))
+                continue;
+            return platform::pathKindNoFollow(ownFolder_ + swapped) != platform::PathKind::Missing;
+        }
+        return true;
+    }
 
     // Removals: files first, then folders deepest first and only when empty. Not allowed by the
     // profile, or declined: the item stays and counts as made here from now on.
@@ -538,7 +589,9 @@ private:
         for (const AgreedRecord& a : previous_.records)
             listed += a.nature == kNatureFile ? 1 : 0;
         const auto count = static_cast<std::int64_t>(files.size());
-        if (count > kHandfulOfFiles && count * 2 > listed && !host_.askMassRemoval(ownFolder_, count, listed)) {
+        // A dry run asks nothing: it lists every removal the run would make or ask about.
+        if (plan_ == nullptr && count > kHandfulOfFiles && count * 2 > listed &&
+            !host_.askMassRemoval(ownFolder_, count, listed)) {
             // Left undone, with the agreed records kept: the question comes again next time.
             host_.echo(std::string(msg::kMassRemovalSkipped) + std::to_string(count) +
                            std::string(msg::kMassRemovalOf) + std::to_string(listed) +
@@ -552,7 +605,7 @@ private:
             };
             return depth(x) > depth(y);
         });
-        answer_ = task_.DellConfirmat ? DeleteAnswer::Yes : DeleteAnswer::YesToAll;
+        answer_ = task_.DellConfirmat && plan_ == nullptr ? DeleteAnswer::Yes : DeleteAnswer::YesToAll;
         for (const std::size_t i : files) {
             if (host_.stopRequested())
                 return;
@@ -593,11 +646,19 @@ private:
             return;
         }
         if (!isFolderName(name)) {
-            r.done = platform::pathKindNoFollow(dest) == platform::PathKind::Missing ||
-                     DelFiles(dest, task_.DellBasket, host_);
+            r.done = platform::pathKindNoFollow(dest) == platform::PathKind::Missing || removeFile(dest);
             return;
         }
         const std::string folder = dest.substr(0, dest.size() - 3); // without "/.."
+        if (plan_ != nullptr) {
+            // Removed by the real run once what it removes first has left it empty.
+            if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
+                echoPlannedRemoval(host_, folder);
+                ++plan_->removals;
+            }
+            r.done = true;
+            return;
+        }
         if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
             if (folderReadsEmpty(folder)) {
                 DelDir(folder, task_.DellBasket, true, host_);
@@ -659,6 +720,7 @@ private:
     std::vector<Row> rows_;
     std::unordered_map<std::string, std::size_t> rowOf_; // by joining key
     DeleteAnswer answer_ = DeleteAnswer::YesToAll;
+    RunPlan* plan_; // a dry run: decide and say, change nothing
 };
 
 } // namespace

@@ -13,8 +13,11 @@
 #include "log/run_log.h"
 #include "sync/send_half.h"
 #include "records/store_layout.h"
+#include "sync/run_plan.h"
 
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace tarvela {
@@ -140,24 +143,44 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
     if (const std::string link = platform::linkBelow(ctx.ProgramPath, ctx.PathTask); !link.empty()) {
         throw FileError(msg::kLinkOnMedium, link, 0);
     }
-    // The lock lives in the profile's store folder; a sending half creates that folder anyway.
-    platform::createFolders(ctx.PathTask);
-    const auto lock = platform::RunLock::tryAcquire(ctx.PathTask);
-    if (!lock) return HalfResult::Busy;
-    // Table and log temporaries of a run that was killed before it could replace its files.
-    platform::removeAtomicLeftovers(ctx.PathTask);
+    // A dry run writes nothing on the medium: no log, no store folder, no lock file. It still waits
+    // for no one: a run that holds an existing lock makes it say so.
+    const bool plan = ctx.plan != nullptr;
+    const bool saveLog = task.SaveLog && !plan;
+    std::unique_ptr<platform::RunLock> lock;
+    if (!plan) {
+        // The lock lives in the profile's store folder; a sending half creates that folder anyway.
+        platform::createFolders(ctx.PathTask);
+        lock = platform::RunLock::tryAcquire(ctx.PathTask);
+        if (!lock) return HalfResult::Busy;
+        // Table and log temporaries of a run that was killed before it could replace its files.
+        platform::removeAtomicLeftovers(ctx.PathTask);
+    } else if (platform::pathKindNoFollow(ctx.PathTask + "/" + platform::RunLock::kFileName) ==
+               platform::PathKind::File) {
+        lock = platform::RunLock::tryAcquire(ctx.PathTask);
+        if (!lock) return HalfResult::Busy;
+    }
+    // A dry run's fresh tables go to a temporary folder of this computer, removed afterwards.
+    std::optional<PlanTableFolder> planTables;
+    if (plan) {
+        planTables.emplace();
+        ctx.plan->tableFolder = planTables->path();
+    }
 
     RunHost& frontEnd = ctx.host;
     const CleanUp cleanUp(frontEnd);
     RunLog log;
-    if (task.SaveLog) log.AddLogText(startLineText(std::chrono::system_clock::now()), color::kMaroon);
-    RunEchoHost echoHost(frontEnd, task.SaveLog ? &log : nullptr);
-    SyncContext run{ctx.ProgramPath, ctx.ListExcept, echoHost, ctx.FileCopier, ctx.PathTask};
+    if (saveLog) log.AddLogText(startLineText(std::chrono::system_clock::now()), color::kMaroon);
+    RunEchoHost echoHost(frontEnd, saveLog ? &log : nullptr);
+    SyncContext run{ctx.ProgramPath, ctx.ListExcept, echoHost, ctx.FileCopier, ctx.PathTask, ctx.plan};
     HalfResult result;
     std::int64_t failures = 0;
     try {
         const CopierTarget target(ctx.FileCopier, echoHost, frontEnd);
+        if (plan) echoHost.echo(msg::kPlanHeading, color::kBlack);
         result = runTheHalf(run, task, direction, role);
+        if (plan && result == HalfResult::Completed)
+            echoHost.echo(planSummary(*ctx.plan, isSendingHalf(direction, role)), color::kBlack);
         failures = echoHost.failures();
         // A half that reached its end line counts what the user should look at: notices first
         // (conflicts, files kept here), then failures last — "done" must not be read into a run
@@ -172,7 +195,7 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
         // The log keeps the lines up to the failure; the failure itself goes to the front end, and
         // with it the log's own failure if the log cannot be written either.
         if (failedItems != nullptr) *failedItems = echoHost.failures();
-        if (task.SaveLog) {
+        if (saveLog) {
             try {
                 AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
             } catch (const FileError& logFailure) {
@@ -182,7 +205,7 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
         throw;
     }
     if (failedItems != nullptr) *failedItems = failures;
-    if (task.SaveLog) AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
+    if (saveLog) AddLogTmpToLogFile(log, ctx.PathTask, task.Id.text());
     return result;
 }
 

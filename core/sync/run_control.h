@@ -48,6 +48,8 @@ inline bool isSendingHalf(Direction d, Role r) { return (d == Direction::WorkHom
 // Every echo line of the run has its control characters made visible (base/visible_text.h). A half
 // that reaches its end line with red lines (single items that failed; notices are not failures)
 // ends with one more red line that counts them. failedItems, when given, receives that count.
+// With ctx.plan set the half is a dry run (sync/run_plan.h): no lock file, store folder or log is
+// made, an existing lock is still honoured, and a line before the counts sums up the plan.
 HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction direction, Role role,
                    std::int64_t* failedItems = nullptr);
 

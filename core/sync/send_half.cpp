@@ -18,6 +18,7 @@
 #include "sync/agreed_generations.h"
 #include "sync/pair_guard.h"
 #include "sync/receive_decision.h"
+#include "sync/run_plan.h"
 
 #include <array>
 #include <memory>
@@ -34,14 +35,16 @@ class SendingHalf {
 public:
     SendingHalf(SyncContext& ctx, const TProfilLine& task, Side own)
         : ctx_(ctx), host_(ctx.host), task_(task), own_(own), work_(own == Side::Work),
-          storeRoot_(storeRoot(ctx.PathTask, own)) {}
+          storeRoot_(storeRoot(ctx.PathTask, own)), plan_(ctx.plan) {}
 
     HalfResult run() {
         echoTimedLine(host_, work_ ? msg::kStartWorkHomeOnWork : msg::kStartHomeWorkOnHome);
-        if (platform::folderExists(storeRoot_) && !DelDir(storeRoot_, false, true, host_)) {
-            return HalfResult::StoreRemovalFailed;
+        if (plan_ == nullptr) {
+            if (platform::folderExists(storeRoot_) && !DelDir(storeRoot_, false, true, host_)) {
+                return HalfResult::StoreRemovalFailed;
+            }
+            platform::createFolders(ctx_.PathTask);
         }
-        platform::createFolders(ctx_.PathTask);
         for (int n = 1; n <= 10; ++n) {
             const std::string own = ownFolder(task_, own_, n);
             if (!own.empty() && !platform::folderExists(own)) {
@@ -59,7 +62,7 @@ public:
         host_.setBusy(false);
         // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
         // A batch the medium may have lost is not offered to the other computer.
-        if (!flushToDevice(host_, ctx_.PathTask)) {
+        if (plan_ == nullptr && !flushToDevice(host_, ctx_.PathTask)) {
             if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
             return HalfResult::FlushFailed;
         }
@@ -69,13 +72,15 @@ public:
     }
 
 private:
-    std::string ownTable(int n) const { return tableFile(ctx_.PathTask, own_, n); }
+    // The table of this computer's fresh scan (in a dry run not the medium's, which stays as it was).
+    std::string ownTable(int n) const { return scanTableFile(ctx_, own_, n); }
+    std::string mediumOwnTable(int n) const { return tableFile(ctx_.PathTask, own_, n); }
     std::string otherTable(int n) const { return tableFile(ctx_.PathTask, otherSide(own_), n); }
 
     std::int64_t analyse(const std::string& folder, int n) {
         host_.echo(std::string(msg::kAnalysis) + folder, color::kTeal);
         if (work_) host_.setBusy(true);
-        const std::int64_t total = CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_);
+        const std::int64_t total = CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, plan_ == nullptr);
         if (work_) host_.setBusy(false);
         return total;
     }
@@ -89,7 +94,7 @@ private:
             agreed_[i] = readPairAgreedState(ctx_, task_, n);
             // An unmounted disk's mount point or a folder emptied by mistake: the pair is left
             // alone, its table untouched, so the other computer removes nothing on its word.
-            if (pairListsFiles(agreed_[i], ownTable(n)) && folderReadsEmpty(own)) {
+            if (pairListsFiles(agreed_[i], mediumOwnTable(n)) && folderReadsEmpty(own)) {
                 host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
                 skipped_[i] = true;
                 return std::nullopt;
@@ -110,9 +115,9 @@ private:
                 }
             }
         } else {
-            removeTableFile(ownTable(n));
+            dropTable(mediumOwnTable(n));
         }
-        if (otherFolder(task_, own_, n).empty()) removeTableFile(otherTable(n));
+        if (otherFolder(task_, own_, n).empty()) dropTable(otherTable(n));
         return std::nullopt;
     }
 
@@ -130,12 +135,16 @@ private:
         }
         const std::string storeFolderN = storeFolder(ctx_.PathTask, own_, n);
         if (work_) {
-            platform::createFolders(storeRoot_);
+            if (plan_ == nullptr) platform::createFolders(storeRoot_);
             analyse(own, n);
         }
         // The home computer checks the space on the medium too before it copies a whole folder.
         if (!enoughSpaceFor(host_, ctx_.PathTask, SpaceTakenByTable(ownTable(n), AllocationUnit(ctx_.PathTask)))) {
             return notEnoughSpace();
+        }
+        if (plan_ != nullptr) {
+            planFullCopy(n, own);
+            return std::nullopt;
         }
         host_.showProgressPanel(true);
         platform::createFolders(storeFolderN);
@@ -162,14 +171,16 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         TFileList S;
         const std::int64_t sum =
-            compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_, agreedSays(agreed_[static_cast<std::size_t>(n)]));
+            compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
+                          agreedSays(agreed_[static_cast<std::size_t>(n)]));
         // What the copies take on the medium: a small file fills a whole cluster there.
         const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 
         if (work_ && !enoughSpaceFor(host_, ctx_.PathTask, need)) return notEnoughSpace();
         if (sum > 0) {
             host_.showProgressPanel(true);
-            host_.echo(std::string(msg::kCopyingFilesFrom) + own, work_ ? color::kBlack : color::kGreen);
+            if (plan_ == nullptr)
+                host_.echo(std::string(msg::kCopyingFilesFrom) + own, work_ ? color::kBlack : color::kGreen);
         }
         host_.setFolderProgress(0, static_cast<std::int64_t>(S.count()));
         if (!work_) {
@@ -188,6 +199,16 @@ private:
             if (entry.Action != TAction::Copy) continue;
             const std::string source = own + S.key(i);
             host_.setFileLabel(source);
+            if (plan_ != nullptr) {
+                // Its line was written by the comparison; counted, not copied.
+                if (platform::fileExists(source)) {
+                    ++plan_->storeFiles;
+                    plan_->storeBytes += entry.SizeFile;
+                } else {
+                    host_.echo(std::string(msg::kFileMissing) + source, color::kRed);
+                }
+                continue;
+            }
             if (!storeFolderReady) {
                 platform::createFolders(storeFolderN);
                 storeFolderReady = true;
@@ -210,8 +231,26 @@ private:
         if (storeFolderReady) writeStoreList(storeListFile(storeRoot_, n), stored);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
-        if (work_ && sum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
+        if (work_ && sum > 0 && plan_ == nullptr) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         return std::nullopt;
+    }
+
+    // A dry run's full copy: every file of the fresh table, each with its line.
+    void planFullCopy(int n, const std::string& own) {
+        TFileList list;
+        CreateListOfFiles(list, ownTable(n), own);
+        for (std::size_t i = 0; i < list.count(); ++i) {
+            const TAtrib& e = *list.object(i);
+            if (e.Nature != kNatureFile) continue;
+            echoPlannedStore(host_, own + list.key(i));
+            ++plan_->storeFiles;
+            plan_->storeBytes += e.SizeFile;
+        }
+    }
+
+    // A table this half no longer keeps; a dry run leaves it.
+    void dropTable(const std::string& table) const {
+        if (plan_ == nullptr) removeTableFile(table);
     }
 
     // Where the agreed state has a record of a file, it alone decides whether the file travels:
@@ -267,6 +306,7 @@ private:
     Side own_;
     bool work_;
     std::string storeRoot_;
+    RunPlan* plan_; // a dry run: decide and say, change nothing
     FullCopyAnswer answer_;
     std::array<AgreedState, 11> agreed_; // by pair number
     std::array<bool, 11> skipped_{};     // pairs whose folder reads empty against what was agreed

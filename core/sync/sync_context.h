@@ -10,6 +10,7 @@
 namespace tarvela {
 
 class IFileCopier;
+struct RunPlan;
 
 struct SyncContext {
     std::string ProgramPath;  // folder of the program on the medium, ending with '/'
@@ -17,6 +18,9 @@ struct SyncContext {
     RunHost& host;            // echo, progress, questions, stop flag
     IFileCopier& FileCopier;  // the one copier; its break flag is set by the stop button
     std::string PathTask;     // transfer store folder of the current run (set by the run frame)
+    // Set for a dry run: the halves decide and say everything as a real run does, tally it here and
+    // change nothing anywhere (sync/run_plan.h).
+    RunPlan* plan = nullptr;
 };
 
 } // namespace tarvela

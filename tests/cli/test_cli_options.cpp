@@ -18,6 +18,7 @@ TEST(CommandLine, AcceptedForms) {
         FullCopyChoice fullCopy = FullCopyChoice::Unset;
         DeleteChoice deleteChoice = DeleteChoice::Unset;
         bool noColor = false;
+        bool dryRun = false;
     };
     const Case cases[] = {
         {{"list"}, Command::List, {}, {}, {}, {}},
@@ -28,7 +29,7 @@ TEST(CommandLine, AcceptedForms) {
         {{"state", "--role=work", "Документы"}, Command::State, {}, "Документы", Role::Work, {}},
         {{"run", "AB12CD34", "--direction", "work-home"}, Command::Run, {}, "AB12CD34", {}, Direction::WorkHome},
         {{"run", "--direction=home-work", "--role", "work", "--full-copy", "none", "--delete", "yes", "--no-color",
-          "x"},
+          "x", "--dry-run"},
          Command::Run,
          {},
          "x",
@@ -36,6 +37,7 @@ TEST(CommandLine, AcceptedForms) {
          Direction::HomeWork,
          FullCopyChoice::None,
          DeleteChoice::Yes,
+         true,
          true},
         {{"run", "x", "--direction", "work-home", "--full-copy=all", "--delete=no"},
          Command::Run,
@@ -73,6 +75,7 @@ TEST(CommandLine, AcceptedForms) {
         EXPECT_EQ(p.options.fullCopy, c.fullCopy) << where;
         EXPECT_EQ(p.options.deleteChoice, c.deleteChoice) << where;
         EXPECT_EQ(p.options.noColor, c.noColor) << where;
+        EXPECT_EQ(p.options.dryRun, c.dryRun) << where;
         EXPECT_FALSE(p.options.help) << where;
     }
 }
@@ -108,6 +111,8 @@ TEST(CommandLine, UsageErrors) {
         {{"run", "x", "--direction"}, "--direction needs a value"},
         {{"run", "x", "--direction", "work-home", "--no-color=1"}, "--no-color takes no value"},
         {{"state", "x", "--direction", "work-home"}, "--direction is not an option of this command"},
+        {{"run", "x", "--direction", "work-home", "--dry-run=yes"}, "--dry-run takes no value"},
+        {{"state", "x", "--dry-run"}, "--dry-run is not an option of this command"},
         {{"list", "--role", "work"}, "--role is not an option of this command"},
         {{"--role", "work", "state", "x"}, "--role belongs after a command"},
     };

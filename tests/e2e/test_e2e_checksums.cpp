@@ -94,6 +94,40 @@ TEST_F(E2EChecksums, AFlippedByteInACopyStoredByAFullCopyIsNotInstalledAndTravel
     flippedByteCase(true);
 }
 
+// Both computers changed the file: this computer's version is set aside only for a sound incoming
+// copy. A damaged one leaves it under its own name, untouched, and no conflict copy appears; the
+// next send brings the file whole and the conflict is kept then.
+TEST_F(E2EChecksums, ADamagedCopyInAConflictLeavesThisComputersVersionInPlace) {
+    writeFile(work + "x.txt", "original");
+    firstRun();
+    const std::string worksEdit(3 << 20, 'w');
+    writeFile(home + "x.txt", "home's edit");
+    setMtime(home + "x.txt", {2000000000, 0});
+    writeFile(work + "x.txt", worksEdit);
+    setMtime(work + "x.txt", {2000000100, 0});
+    halfDone("work-home", "work");
+    flipByte(onlyStoredCopy(pathTask()), (2 << 20) + 5);
+
+    const ChildResult r = half("work-home", "home");
+    EXPECT_EQ(occurrences(r.out, kDamaged + home + "x.txt"), 1u) << r.out;
+    EXPECT_EQ(r.out.find("Конфликт: "), std::string::npos) << r.out;
+    EXPECT_EQ(treeOf(home), (std::map<std::string, std::string>{{"x.txt", "home's edit"}}));
+
+    halfDone("work-home", "work");
+    const ChildResult again = half("work-home", "home");
+    EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
+    EXPECT_EQ(occurrences(again.out, "Конфликт: "), 1u) << again.out;
+    const auto tree = treeOf(home);
+    ASSERT_EQ(tree.size(), 2u);
+    EXPECT_EQ(tree.at("x.txt"), worksEdit);
+    for (const auto& [name, content] : tree) {
+        if (name != "x.txt") {
+            EXPECT_TRUE(name.starts_with("x (конфликт ")) << name;
+            EXPECT_EQ(content, "home's edit");
+        }
+    }
+}
+
 TEST_F(E2EChecksums, AStoreWrittenWithoutChecksumsStillApplies) {
     writeFile(work + "a.txt", "version 1");
     writeFile(work + "b.txt", "b");

@@ -1,4 +1,6 @@
 #include "copy/copier.h"
+#include "copy/content_checksum.h"
+#include "base/echo_color.h"
 #include "file_size_limit.h"
 #include "base/messages.h"
 #include "platform/file_copy.h"
@@ -251,6 +253,54 @@ TEST_F(CopierTest, FailuresWriteOneRedLineChosenByTheirCause) {
         EXPECT_FALSE(fs::exists(c.dest));
     }
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"file", "folder"})) << "no temporary file left";
+}
+
+// The step before the copy takes its name (a conflict's set-aside) runs only for a complete copy
+// whose checksum matched; when it refuses, the destination stays as it was and only the step speaks.
+TEST_F(CopierTest, TheStepBeforeReplacingRunsOnlyForASoundCopyAndItsRefusalKeepsTheDestination) {
+    const std::string source = makeSource(dir / "source", pattern(3 * kChunk / 2));
+    const std::string content = pattern(3 * kChunk / 2);
+    const std::uint64_t sound = contentChecksumOf(content.data(), content.size());
+    struct Case {
+        const char* name;
+        std::optional<std::uint64_t> expected;
+        bool stepSays;
+        bool copied;
+        bool stepRuns;
+        std::size_t redLines;
+    };
+    const Case cases[] = {
+        {"sound copy, step agrees", sound, true, true, true, 0},
+        {"no checksum to check, step agrees", std::nullopt, true, true, true, 0},
+        {"sound copy, step refuses", sound, false, false, true, 0},
+        {"damaged copy: the step never runs", sound + 1, true, false, false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dest = dir / "dest";
+        writeFile(dest, "old version");
+        host.lines.clear();
+        bool ran = false;
+        const bool copied = CopyFileExProgress(copier, source, dest, std::nullopt, CopySource::Medium,
+                                               ChecksumUse{false, c.expected}, [&] {
+                                                   ran = true;
+                                                   EXPECT_EQ(test::readFile(dest), "old version");
+                                                   return c.stepSays;
+                                               });
+        EXPECT_EQ(copied, c.copied);
+        EXPECT_EQ(ran, c.stepRuns);
+        EXPECT_EQ(test::readFile(dest), c.copied ? content : "old version");
+        EXPECT_EQ(std::count_if(host.lines.begin(), host.lines.end(),
+                                [](const EchoLine& l) { return l.color == color::kRed; }),
+                  static_cast<std::ptrdiff_t>(c.redLines));
+        EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"dest", "source"})) << "no temporary file left";
+    }
+    // The step belongs to that one copy.
+    int runs = 0;
+    EXPECT_TRUE(CopyFileExProgress(copier, source, dir / "dest", std::nullopt, CopySource::Medium, ChecksumUse{},
+                                   [&] { return ++runs > 0; }));
+    EXPECT_TRUE(CopyFileExProgress(copier, source, dir / "dest", std::nullopt, CopySource::Medium));
+    EXPECT_EQ(runs, 1);
 }
 
 TEST_F(CopierTest, ASourceOnTheMediumIsNeverFollowedAndIsNamedByItsDestination) {
