@@ -22,6 +22,7 @@
 #include "sync/receive_decision.h"
 #include "sync/rooted_path.h"
 #include "sync/sender_table_trust.h"
+#include "sync/table_after_receive.h"
 
 #include <algorithm>
 #include <chrono>
@@ -74,11 +75,15 @@ public:
         CreateListOfFiles(L_, tableFile(ctx_.PathTask, own_, n_), ownFolder_);
         // What this computer's scan could not read is not known to be absent here either.
         TableCheck ownCheck;
-        if (readTableCheck(tableFile(ctx_.PathTask, own_, n_), ownCheck) == TableCheckState::Read) {
-            ownHold_.unreadableFolders = std::move(ownCheck.unreadableFolders);
+        const bool ownChecked = readTableCheck(tableFile(ctx_.PathTask, own_, n_), ownCheck) == TableCheckState::Read;
+        if (ownChecked) {
+            ownHold_.unreadableFolders = ownCheck.unreadableFolders;
+        } else {
+            journal_.unsure(); // which folders the scan missed is not known
         }
         storeList_ = readStoreList(storeListFile(storeRoot(ctx_.PathTask, sender_), n_));
         join(platform::namesFoldCase(ownFolder_));
+        journal_.touched(""); // the probe of the case rule was made and removed in the pair folder
         const std::int64_t sum = decide();
 
         PairReceipt receipt;
@@ -107,6 +112,8 @@ public:
         }
         applyRemovals();
         receipt.agreed = agreedAfter();
+        receipt.ownTable =
+            deriveTableAfterReceive(ownFolder_, L_, ownCheck.unreadableFolders, journal_, fold_, host_);
         return receipt;
     }
 
@@ -379,6 +386,7 @@ private:
             host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
             return false;
         }
+        journal_.wayTo(name);
         if (folder) {
             // A folder new on the sender arrives even when it is empty.
             if (!makeFolders(ownFolder_ + path))
@@ -404,8 +412,13 @@ private:
             diskFailed_ = trouble == DiskTrouble::DestinationFull || trouble == DiskTrouble::DestinationGone;
             return false;
         }
-        // This side's time as its own file system keeps it.
+        // This side's time as its own file system keeps it: for the agreed state and for the table.
         const auto kept = platform::lastWriteTime(dest);
+        if (kept) {
+            journal_.copied(name, s.SizeFile, fileTimeToDateTime(*kept));
+        } else {
+            journal_.unsure();
+        }
         record(r, kept ? fileTimeToDateTime(*kept) : s.FileDataTime, checksum);
         return true;
     }
@@ -432,6 +445,7 @@ private:
             rows_[it->second].decision.step == ReceiveStep::Delete) {
             if (!DelFiles(path, task_.DellBasket, host_))
                 return false;
+            journal_.removedFile(relative(path));
             rows_[it->second].done = true;
             return true;
         }
@@ -449,6 +463,7 @@ private:
     bool moveAside(const std::string& path) {
         const auto now = std::chrono::system_clock::now();
         const std::string_view computer = own_ == Side::Home ? "домашний" : "рабочий";
+        const bool folder = platform::pathKindNoFollow(path) == platform::PathKind::Folder;
         for (int attempt = 1; attempt < 1000; ++attempt) {
             const std::string aside = conflictCopyPath(path, computer, now, attempt);
             const platform::RenameResult result = platform::renameNoReplace(path, aside);
@@ -456,6 +471,7 @@ private:
                 continue;
             if (result == platform::RenameResult::Failed)
                 break;
+            journal_.movedAside(relative(path), relative(aside), folder);
             host_.echo(std::string(msg::kConflictKept) + aside, color::kOrange);
             return true;
         }
@@ -465,6 +481,9 @@ private:
 
     bool makeFolders(const std::string& folder) { return makeFoldersOrSay(host_, folder); }
 
+    // The name below the pair folder of a path in it.
+    std::string relative(const std::string& path) const { return path.substr(ownFolder_.size()); }
+
     // Removals: files first, then folders deepest first and only when empty. Not allowed by the
     // profile, or declined: the item stays and counts as made here from now on.
     void applyRemovals() {
@@ -472,7 +491,8 @@ private:
         std::vector<std::size_t> folders;
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             const Row& r = rows_[i];
-            if (r.setAside || r.decision.step != ReceiveStep::Delete)
+            // Done already: a file removed to make way for a folder of the same name.
+            if (r.setAside || r.decision.step != ReceiveStep::Delete || r.done)
                 continue;
             (isFolderName(localName(r)) ? folders : files).push_back(i);
         }
@@ -544,13 +564,22 @@ private:
             return;
         }
         if (!isFolderName(name)) {
-            r.done = platform::pathKindNoFollow(dest) == platform::PathKind::Missing ||
-                     DelFiles(dest, task_.DellBasket, host_);
+            const platform::PathKind kind = platform::pathKindNoFollow(dest);
+            // A folder there now is not the file this row removes (it was put there by this receive
+            // or made here): never removed or moved to the trash in the file's place.
+            if (kind == platform::PathKind::Missing || kind == platform::PathKind::Folder) {
+                r.done = true;
+                return;
+            }
+            r.done = DelFiles(dest, task_.DellBasket, host_);
+            if (r.done)
+                journal_.removedFile(name);
             return;
         }
         const std::string folder = dest.substr(0, dest.size() - 3); // without "/.."
         if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
             if (folderReadsEmpty(folder)) {
+                journal_.removalTried(name.substr(0, name.size() - 3));
                 DelDir(folder, task_.DellBasket, true, host_);
             } else {
                 // Something kept, made here, excluded or hidden is still inside.
@@ -607,6 +636,7 @@ private:
     std::vector<Row> rows_;
     std::unordered_map<std::string, std::size_t> rowOf_; // by joining key
     DeleteAnswer answer_ = DeleteAnswer::YesToAll;
+    ReceiveJournal journal_; // what the receive changed in the folder, for its table
 };
 
 } // namespace

@@ -13,6 +13,8 @@
 #include "records/store_layout.h"
 #include "sync/run_control.h"
 #include "temp_dir.h"
+#include "base/messages.h"
+#include "sync/table_rescan.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +90,9 @@ protected:
         const int sender = 1 - s;
         const Tree before = readTree(root[s]);
         const Direction d = sender == 0 ? Direction::WorkHome : Direction::HomeWork;
+        const std::size_t firstLine = host.lines.size();
         const HalfResult result = RunHalf(ctx, task, d, s == 0 ? Role::Work : Role::Home);
+        expectTableAsRescan(s, firstLine, history);
         host.stop = false;
         ASSERT_TRUE(result == HalfResult::Completed || result == HalfResult::Stopped) << history;
         const Tree after = readTree(root[s]);
@@ -101,6 +105,17 @@ protected:
                 << "\nbefore:" << ::testing::PrintToString(before) << "\nafter:" << ::testing::PrintToString(after);
         }
         observe();
+    }
+
+    // The table the receive left for its folder is the one a fresh scan writes (unless it left the
+    // pair alone, table and all).
+    void expectTableAsRescan(int s, std::size_t firstLine, const std::string& history) const {
+        for (std::size_t i = firstLine; i < host.lines.size(); ++i) {
+            if (host.lines[i].text.starts_with(msg::kFolderReadsEmpty))
+                return;
+        }
+        EXPECT_TRUE(test::tableMatchesRescan(tableFile(ctx.PathTask, sideOf(s), 1), root[s], ctx.ListExcept))
+            << "after" << history;
     }
 
     // The tree without what the current masks set aside (it does not travel), nor `holders`: the
