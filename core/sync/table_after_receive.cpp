@@ -96,10 +96,8 @@ void ReceiveJournal::removalTried(const std::string& folder) {
 
 void ReceiveJournal::movedAside(const std::string& from, const std::string& to, bool folder) {
     touchWay(parentOf(from));
-    if (folder) {
-        touchWay(from);
-        touchWay(to);
-    }
+    // The folder's new name is scanned afresh; its old one is looked at (gone, or made again).
+    if (folder) touchWay(from);
     steps_.push_back({folder ? Step::MovedFolder : Step::MovedFile, from, to, 0, 0});
 }
 
@@ -152,6 +150,11 @@ private:
         };
         for (const auto& step : journal_.steps_) {
             if (hit(step.name) || (!step.to.empty() && hit(step.to))) return true;
+        }
+        // A folder whose entries changed (not the folders above it).
+        for (const std::string& t : journal_.touched_) {
+            if (std::any_of(folders.begin(), folders.end(), [&](const std::string& f) { return t == f || isBelow(t, f); }))
+                return true;
         }
         return std::any_of(journal_.removalTried_.begin(), journal_.removalTried_.end(), hit);
     }
