@@ -11,7 +11,9 @@ namespace {
 struct Step {
     int rank = 0;
     std::string_view name;
-    friend auto operator<=>(const Step& x, const Step& y) { return std::tie(x.rank, x.name) <=> std::tie(y.rank, y.name); }
+    friend auto operator<=>(const Step& x, const Step& y) {
+        return std::tie(x.rank, x.name) <=> std::tie(y.rank, y.name);
+    }
     friend bool operator==(const Step&, const Step&) = default;
 };
 
@@ -33,7 +35,8 @@ bool scanOrderLess(std::string_view a, std::string_view b) {
     while (!a.empty() && !b.empty()) {
         const Step x = nextStep(a);
         const Step y = nextStep(b);
-        if (x != y) return x < y;
+        if (x != y)
+            return x < y;
     }
     return a.empty() && !b.empty();
 }

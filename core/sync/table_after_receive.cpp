@@ -15,7 +15,9 @@ namespace {
 
 constexpr std::string_view kFolderMark = "/..";
 
-bool isFolderEntry(std::string_view name) { return name == ".." || name.ends_with(kFolderMark); }
+bool isFolderEntry(std::string_view name) {
+    return name == ".." || name.ends_with(kFolderMark);
+}
 
 // The folder a folder entry stands for ("" for the pair folder's own entry "..").
 std::string folderOfEntry(std::string_view name) {
@@ -39,19 +41,22 @@ bool belowHiddenFolder(std::string_view name) {
     const std::string_view folders = isFolderEntry(name) ? name.substr(0, name.size() - 2) : name;
     std::size_t start = 0;
     for (auto slash = folders.find('/'); slash != std::string_view::npos; slash = folders.find('/', start)) {
-        if (folders[start] == '.') return true;
+        if (folders[start] == '.')
+            return true;
         start = slash + 1;
     }
     return false;
 }
 
 std::string inSystemForm(std::string name) {
-    if (const char sep = platform::pathSeparator(); sep != '/') std::replace(name.begin(), name.end(), '/', sep);
+    if (const char sep = platform::pathSeparator(); sep != '/')
+        std::replace(name.begin(), name.end(), '/', sep);
     return name;
 }
 
 std::string inEngineForm(std::string name) {
-    if (const char sep = platform::pathSeparator(); sep != '/') std::replace(name.begin(), name.end(), sep, '/');
+    if (const char sep = platform::pathSeparator(); sep != '/')
+        std::replace(name.begin(), name.end(), sep, '/');
     return name;
 }
 
@@ -68,9 +73,11 @@ TAtrib atribOf(std::uint8_t nature, double time, std::int64_t size) {
 void ReceiveJournal::touchWay(const std::string& folder) {
     std::string f = folder;
     while (true) {
-        if (!touchedSet_.insert(f).second) return; // its parents are in already
+        if (!touchedSet_.insert(f).second)
+            return; // its parents are in already
         touched_.push_back(f);
-        if (f.empty()) return;
+        if (f.empty())
+            return;
         f = parentOf(f);
     }
 }
@@ -97,7 +104,8 @@ void ReceiveJournal::removalTried(const std::string& folder) {
 void ReceiveJournal::movedAside(const std::string& from, const std::string& to, bool folder) {
     touchWay(parentOf(from));
     // The folder's new name is scanned afresh; its old one is looked at (gone, or made again).
-    if (folder) touchWay(from);
+    if (folder)
+        touchWay(from);
     steps_.push_back({folder ? Step::MovedFolder : Step::MovedFile, from, to, 0, 0});
 }
 
@@ -109,18 +117,22 @@ public:
           host_(host) {}
 
     std::optional<DerivedTable> run() {
-        if (!journal_.sure_ || touchesUnreadable() || !lookAtTouchedFolders() || !replaySteps()) return std::nullopt;
+        if (!journal_.sure_ || touchesUnreadable() || !lookAtTouchedFolders() || !replaySteps())
+            return std::nullopt;
         for (const std::string& f : journal_.removalTried_) {
-            if (!isRealFolder(f)) gone_.push_back(f);
+            if (!isRealFolder(f))
+                gone_.push_back(f);
         }
         std::vector<DerivedEntry> kept;
         kept.reserve(scanned_.count() + 16);
         keepScanned(kept);
         std::vector<DerivedEntry> added;
-        if (!collectAdded(added)) return std::nullopt;
+        if (!collectAdded(added))
+            return std::nullopt;
         DerivedTable table;
         table.unreadableFolders = unreadable_;
-        if (!merge(kept, added, table.entries)) return std::nullopt;
+        if (!merge(kept, added, table.entries))
+            return std::nullopt;
         return table;
     }
 
@@ -136,24 +148,27 @@ private:
     // A change at or below a folder the scan could not wholly read: what the scan missed there
     // cannot be told apart from what the receive did.
     bool touchesUnreadable() const {
-        if (unreadable_.empty()) return false;
+        if (unreadable_.empty())
+            return false;
         std::vector<std::string> folders;
         for (const std::string& u : unreadable_) {
             std::string f = inEngineForm(u);
-            if (f.ends_with('/')) f.pop_back();
+            if (f.ends_with('/'))
+                f.pop_back();
             folders.push_back(f);
         }
         const auto hit = [&](const std::string& name) {
-            return std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
-                return name == f || isBelow(name, f) || isBelow(f, name);
-            });
+            return std::any_of(folders.begin(), folders.end(),
+                               [&](const std::string& f) { return name == f || isBelow(name, f) || isBelow(f, name); });
         };
         for (const auto& step : journal_.steps_) {
-            if (hit(step.name) || (!step.to.empty() && hit(step.to))) return true;
+            if (hit(step.name) || (!step.to.empty() && hit(step.to)))
+                return true;
         }
         // A folder whose entries changed (not the folders above it).
         for (const std::string& t : journal_.touched_) {
-            if (std::any_of(folders.begin(), folders.end(), [&](const std::string& f) { return t == f || isBelow(t, f); }))
+            if (std::any_of(folders.begin(), folders.end(),
+                            [&](const std::string& f) { return t == f || isBelow(t, f); }))
                 return true;
         }
         return std::any_of(journal_.removalTried_.begin(), journal_.removalTried_.end(), hit);
@@ -169,7 +184,8 @@ private:
                 if (f.empty() || platform::pathKindNoFollow(path) == platform::PathKind::Folder) {
                     const auto time = platform::lastWriteTime(f.empty() ? folder_ : path);
                     if (!time) {
-                        if (f.empty()) return false;
+                        if (f.empty())
+                            return false;
                     } else {
                         state.real = true;
                         state.time = fileTimeToDateTime(*time);
@@ -206,7 +222,8 @@ private:
                 }
                 // A file the scan did not list (a mask left it out) may be listed under its new
                 // name, with data the receive never saw.
-                if (!moved) return false;
+                if (!moved)
+                    return false;
                 overrides_[step.name] = std::nullopt;
                 overrides_[step.to] = moved;
                 break;
@@ -214,7 +231,8 @@ private:
             case ReceiveJournal::Step::MovedFolder:
                 // What the receive had put below the folder moved with it.
                 for (const auto& [name, atrib] : overrides_) {
-                    if (isBelow(name, step.name)) return false;
+                    if (isBelow(name, step.name))
+                        return false;
                 }
                 gone_.push_back(step.name);
                 movedFolders_.push_back(step.to);
@@ -235,15 +253,18 @@ private:
             if (isFolderEntry(name)) {
                 if (const auto it = folders_.find(foldKey(folderOfEntry(name))); it != folders_.end()) {
                     it->second.listed = true;
-                    if (it->second.real) kept.push_back({name, atribOf(kNatureFolder, it->second.time, 0)});
+                    if (it->second.real)
+                        kept.push_back({name, atribOf(kNatureFolder, it->second.time, 0)});
                     continue;
                 }
             } else if (const auto it = overrides_.find(name); it != overrides_.end()) {
-                if (it->second) kept.push_back({name, *it->second});
+                if (it->second)
+                    kept.push_back({name, *it->second});
                 overrides_.erase(it);
                 continue;
             }
-            if (!gone_.empty() && isGone(name)) continue;
+            if (!gone_.empty() && isGone(name))
+                continue;
             kept.push_back({name, atribOf(a.Nature, a.FileDataTime, a.SizeFile)});
         }
     }
@@ -251,7 +272,8 @@ private:
     // Entries the scan did not have: files put in place, folders made, what was moved aside.
     bool collectAdded(std::vector<DerivedEntry>& added) {
         for (auto& [name, atrib] : overrides_) {
-            if (atrib) added.push_back({name, *atrib});
+            if (atrib)
+                added.push_back({name, *atrib});
         }
         for (const std::string& f : journal_.touched_) {
             const FolderState& state = folders_.at(foldKey(f));
@@ -260,11 +282,14 @@ private:
         }
         std::erase_if(added, [](const DerivedEntry& e) { return belowHiddenFolder(e.name); });
         for (DerivedEntry& e : added) {
-            if (!onRealFolders(e.name)) return false;
-            if (foldCase_) respell(e.name);
+            if (!onRealFolders(e.name))
+                return false;
+            if (foldCase_)
+                respell(e.name);
         }
         for (const std::string& g : movedFolders_) {
-            if (!scanMovedFolder(g, added)) return false;
+            if (!scanMovedFolder(g, added))
+                return false;
         }
         return true;
     }
@@ -272,10 +297,13 @@ private:
     // Every folder on the way to an added entry must be a real folder now, looked at.
     bool onRealFolders(const std::string& name) const {
         std::string f = isFolderEntry(name) ? folderOfEntry(name) : parentOf(name);
-        if (isFolderEntry(name)) f = f.empty() ? f : parentOf(f);
+        if (isFolderEntry(name))
+            f = f.empty() ? f : parentOf(f);
         while (true) {
-            if (!isRealFolder(f)) return false;
-            if (f.empty()) return true;
+            if (!isRealFolder(f))
+                return false;
+            if (f.empty())
+                return true;
             f = parentOf(f);
         }
     }
@@ -286,19 +314,23 @@ private:
         if (spellingOf_.empty()) {
             for (std::size_t i = 0; i < scanned_.count(); ++i) {
                 const std::string& key = scanned_.key(i);
-                if (key != ".." && isFolderEntry(key)) spellingOf_.try_emplace(foldCase(folderOfEntry(key)), folderOfEntry(key));
+                if (key != ".." && isFolderEntry(key))
+                    spellingOf_.try_emplace(foldCase(folderOfEntry(key)), folderOfEntry(key));
             }
         }
         for (auto slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
             const auto it = spellingOf_.find(foldCase(name.substr(0, slash)));
-            if (it != spellingOf_.end() && it->second.size() == slash) name.replace(0, slash, it->second);
+            if (it != spellingOf_.end() && it->second.size() == slash)
+                name.replace(0, slash, it->second);
         }
     }
 
     // A folder moved aside whole: its entries are listed afresh under the new name.
     bool scanMovedFolder(const std::string& g, std::vector<DerivedEntry>& added) {
-        if (belowHiddenFolder(g + "/..")) return true;
-        if (isGone(g)) return false;
+        if (belowHiddenFolder(g + "/.."))
+            return true;
+        if (isGone(g))
+            return false;
         bool whole = true;
         ScanDiskVisit(
             folder_ + inSystemForm(g), "*.*", 0, host_,
@@ -317,13 +349,17 @@ private:
         out.reserve(kept.size() + added.size());
         auto a = added.begin();
         for (std::size_t i = 0; i < kept.size(); ++i) {
-            if (i > 0 && !less(kept[i - 1], kept[i])) return false; // not the scan's order after all
-            for (; a != added.end() && less(*a, kept[i]); ++a) out.push_back(std::move(*a));
-            if (a != added.end() && !less(kept[i], *a)) return false; // one name twice
+            if (i > 0 && !less(kept[i - 1], kept[i]))
+                return false; // not the scan's order after all
+            for (; a != added.end() && less(*a, kept[i]); ++a)
+                out.push_back(std::move(*a));
+            if (a != added.end() && !less(kept[i], *a))
+                return false; // one name twice
             out.push_back(std::move(kept[i]));
         }
         for (; a != added.end(); ++a) {
-            if (!out.empty() && !less(out.back(), *a)) return false;
+            if (!out.empty() && !less(out.back(), *a))
+                return false;
             out.push_back(std::move(*a));
         }
         return true;
@@ -337,7 +373,7 @@ private:
     RunHost& host_;
     std::unordered_map<std::string, FolderState> folders_; // the touched folders, by folded name when folding
     std::unordered_map<std::string, std::optional<TAtrib>> overrides_; // what stands at a name now
-    std::vector<std::string> gone_;          // folders whose scanned entries are no longer there
+    std::vector<std::string> gone_;         // folders whose scanned entries are no longer there
     std::vector<std::string> movedFolders_; // new names of folders moved aside
     std::unordered_map<std::string, std::string> spellingOf_;
 };
@@ -361,7 +397,8 @@ void writeDerivedTable(const std::string& folder, const std::string& tableFile, 
             path += inSystemForm(e.name);
             builder.add(path, e.atrib);
         }
-        for (const std::string& u : table.unreadableFolders) builder.keepUnreadable(u);
+        for (const std::string& u : table.unreadableFolders)
+            builder.keepUnreadable(u);
     }
     builder.commit();
 }

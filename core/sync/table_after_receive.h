@@ -63,7 +63,7 @@ struct DerivedEntry {
 };
 
 struct DerivedTable {
-    std::vector<DerivedEntry> entries;           // in scan order
+    std::vector<DerivedEntry> entries;          // in scan order
     std::vector<std::string> unreadableFolders; // as the scan's check file holds them
 };
 

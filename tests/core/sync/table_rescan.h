@@ -30,11 +30,13 @@ inline std::vector<TNameAtribFile> recordsOf(const std::string& table, std::uint
 inline std::string describe(const TNameAtribFile& r) {
     char time[32];
     std::snprintf(time, sizeof time, "%.17g", r.FDataTime);
-    return r.FName.text() + " nature " + std::to_string(r.Nature) + " size " + std::to_string(r.SizeFile) +
-           " time " + time;
+    return r.FName.text() + " nature " + std::to_string(r.Nature) + " size " + std::to_string(r.SizeFile) + " time " +
+           time;
 }
 
-inline bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+inline bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 inline ::testing::AssertionResult tableMatchesRescan(const std::string& table, const std::string& folder,
                                                      const ExclusionList& exclusions) {
@@ -49,7 +51,8 @@ inline ::testing::AssertionResult tableMatchesRescan(const std::string& table, c
         if (i >= got.size())
             return ::testing::AssertionFailure() << "the table lacks " << describe(want[i]) << " (record " << i << ")";
         if (i >= want.size())
-            return ::testing::AssertionFailure() << "the table has more: " << describe(got[i]) << " (record " << i << ")";
+            return ::testing::AssertionFailure()
+                   << "the table has more: " << describe(got[i]) << " (record " << i << ")";
         const TNameAtribFile& g = got[i];
         const TNameAtribFile& w = want[i];
         if (g.FName.bytes() != w.FName.bytes() || g.Nature != w.Nature || g.SizeFile != w.SizeFile ||
@@ -60,9 +63,11 @@ inline ::testing::AssertionResult tableMatchesRescan(const std::string& table, c
     }
     TableCheck gotCheck;
     TableCheck wantCheck;
-    if (readTableCheck(table, gotCheck) != TableCheckState::Read || readTableCheck(fresh, wantCheck) != TableCheckState::Read)
+    if (readTableCheck(table, gotCheck) != TableCheckState::Read ||
+        readTableCheck(fresh, wantCheck) != TableCheckState::Read)
         return ::testing::AssertionFailure() << "a check file cannot be read";
-    if (gotCheck.crc32 != crc || gotCheck.records != wantCheck.records || gotCheck.unreadableFolders != wantCheck.unreadableFolders)
+    if (gotCheck.crc32 != crc || gotCheck.records != wantCheck.records ||
+        gotCheck.unreadableFolders != wantCheck.unreadableFolders)
         return ::testing::AssertionFailure() << "the check file differs from a fresh scan's";
     return ::testing::AssertionSuccess();
 }

@@ -35,16 +35,19 @@ public:
 
 TEST_P(ReceivedTable, IsTheTableAFreshScanWrites) {
     const Trip& trip = GetParam();
-    if (trip.before) trip.before(*this);
+    if (trip.before)
+        trip.before(*this);
     firstRun();
     ASSERT_TRUE(tableMatchesRescan(tableFile(pathTask(), Side::Home, 1), home, ctx.ListExcept));
     trip.change(*this);
     ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
-    if (trip.beforeReceive) trip.beforeReceive(*this);
+    if (trip.beforeReceive)
+        trip.beforeReceive(*this);
     const HalfResult received = run(Direction::WorkHome, Role::Home);
     ASSERT_TRUE(received == HalfResult::Completed || received == HalfResult::Stopped);
     EXPECT_TRUE(tableMatchesRescan(tableFile(pathTask(), Side::Home, 1), home, ctx.ListExcept));
-    if (trip.check) trip.check(*this);
+    if (trip.check)
+        trip.check(*this);
 }
 
 std::size_t countStartingWith(const std::string& folder, const std::string& prefix) {
@@ -91,8 +94,7 @@ std::vector<Trip> trickyTrips() {
              },
              {}},
         // A copy that cannot be made (its stored copy is gone) leaves the entry as scanned.
-        Trip{"FailedCopyAndNewFolders",
-             [](ReceivedTable& t) { writeFile(t.work + "old.txt", "old"); },
+        Trip{"FailedCopyAndNewFolders", [](ReceivedTable& t) { writeFile(t.work + "old.txt", "old"); },
              [](ReceivedTable& t) {
                  writeFile(t.work + "old.txt", "old, changed");
                  writeFile(t.work + "n1/n2/n3/new.txt", "new and deep");
@@ -106,7 +108,8 @@ std::vector<Trip> trickyTrips() {
              // checksum and thrown away.
              [](ReceivedTable& t) {
                  for (const auto& [name, content] : contentsOf(t.storeFolder1(Side::Work))) {
-                     if (content == "old, changed") writeFile(t.storeFolder1(Side::Work) + name, "old, CHANGED");
+                     if (content == "old, changed")
+                         writeFile(t.storeFolder1(Side::Work) + name, "old, CHANGED");
                  }
              }},
         Trip{"CaseTwinsAndRemovals",
@@ -142,7 +145,9 @@ std::vector<Trip> trickyTrips() {
     };
 }
 
-std::string tripName(const ::testing::TestParamInfo<Trip>& trip) { return trip.param.name; }
+std::string tripName(const ::testing::TestParamInfo<Trip>& trip) {
+    return trip.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(TrickyRows, ReceivedTable, ::testing::ValuesIn(trickyTrips()), tripName);
 
