@@ -5,8 +5,6 @@
 #include "scan/folder_scan.h"
 #include "base/messages.h"
 #include "records/random_names.h"
-#include "records/table_check.h"
-#include "records/table_file.h"
 
 namespace tarvela {
 namespace {
@@ -27,53 +25,67 @@ std::string_view firstUnfitName(std::string_view path, std::size_t root) {
 
 } // namespace
 
+TableBuilder::TableBuilder(const std::string& pathFolder, const std::string& nameFiles,
+                           const ExclusionList& exclusions, RunHost& host)
+    : nameFiles_(nameFiles), exclusions_(exclusions), host_(host),
+      root_(pathFolder.ends_with('/') ? pathFolder : pathFolder + '/'), writer_(nameFiles) {}
+
+bool TableBuilder::rootFits() const { return fitsCp1251(root_); }
+
+void TableBuilder::rootUnfit() {
+    // No entry of the folder could stand in the table: to the other computer it is a folder
+    // not read, never an empty one.
+    host_.echo(std::string(msg::kNameNotInCodePage) + root_, color::kRed);
+    check_.unreadableFolders.emplace_back();
+}
+
+void TableBuilder::add(const std::string& path, const TAtrib& atrib) {
+    if (isExcluded(exclusions_, path)) return;
+    if (const std::string_view unfit = firstUnfitName(path, root_.size()); !unfit.empty()) {
+        // A folder's entries follow each other: its name is said once.
+        if (unfit != lastUnfit_) {
+            lastUnfit_ = unfit;
+            host_.echo(std::string(msg::kNameNotInCodePage) + lastUnfit_, color::kRed);
+        }
+        return;
+    }
+    if (utf8CharCount(path) > kMaxPathChars) {
+        host_.echo(std::string(msg::kPathTooLong) + path, color::kRed);
+        return;
+    }
+    record_.Nature = atrib.Nature;
+    record_.FName = ShortString<255>::fromText(path);
+    record_.FDataTime = atrib.FileDataTime;
+    record_.SizeFile = atrib.SizeFile;
+    record_.FNameTmp = ShortString<25>::fromText(makeStoreName(path));
+    writer_.append(record_);
+    total_ += atrib.SizeFile;
+}
+
+void TableBuilder::unreadable(const std::string& folder) {
+    host_.echo(std::string(msg::kFolderUnreadable) + folder, color::kRed);
+    check_.unreadableFolders.push_back(folder.starts_with(root_) ? folder.substr(root_.size()) : "");
+}
+
+std::int64_t TableBuilder::commit() {
+    writer_.commit();
+    check_.records = writer_.recordCount();
+    check_.crc32 = writer_.crc32();
+    writeTableCheck(nameFiles_, check_);
+    return total_;
+}
+
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
                              const ExclusionList& exclusions, RunHost& host, bool removeLeftovers) {
-    TableWriter writer(nameFiles);
-    std::int64_t total = 0;
-    TNameAtribFile record;
-    TableCheck check;
-    const std::string root = pathFolder.ends_with('/') ? pathFolder : pathFolder + '/';
-    const auto unreadable = [&](const std::string& folder) {
-        host.echo(std::string(msg::kFolderUnreadable) + folder, color::kRed);
-        check.unreadableFolders.push_back(folder.starts_with(root) ? folder.substr(root.size()) : "");
-    };
-    // One red line per name the table cannot hold: a folder's entries follow each other in the scan.
-    std::string lastUnfit;
-    const auto visit = [&](const std::string& path, const TAtrib& atrib) {
-        if (isExcluded(exclusions, path)) return;
-        if (const std::string_view unfit = firstUnfitName(path, root.size()); !unfit.empty()) {
-            if (unfit != lastUnfit) {
-                lastUnfit = unfit;
-                host.echo(std::string(msg::kNameNotInCodePage) + lastUnfit, color::kRed);
-            }
-            return;
-        }
-        if (utf8CharCount(path) > kMaxPathChars) {
-            host.echo(std::string(msg::kPathTooLong) + path, color::kRed);
-            return;
-        }
-        record.Nature = atrib.Nature;
-        record.FName = ShortString<255>::fromText(path);
-        record.FDataTime = atrib.FileDataTime;
-        record.SizeFile = atrib.SizeFile;
-        record.FNameTmp = ShortString<25>::fromText(makeStoreName(path));
-        writer.append(record);
-        total += atrib.SizeFile;
-    };
-    if (fitsCp1251(root)) {
-        ScanDiskVisit(pathFolder, "*.*", 0, host, visit, unreadable, removeLeftovers);
+    TableBuilder builder(pathFolder, nameFiles, exclusions, host);
+    if (builder.rootFits()) {
+        ScanDiskVisit(
+            pathFolder, "*.*", 0, host, [&](const std::string& path, const TAtrib& atrib) { builder.add(path, atrib); },
+            [&](const std::string& folder) { builder.unreadable(folder); }, removeLeftovers);
     } else {
-        // No entry of the folder could stand in the table: to the other computer it is a folder
-        // not read, never an empty one.
-        host.echo(std::string(msg::kNameNotInCodePage) + root, color::kRed);
-        check.unreadableFolders.emplace_back();
+        builder.rootUnfit();
     }
-    writer.commit();
-    check.records = writer.recordCount();
-    check.crc32 = writer.crc32();
-    writeTableCheck(nameFiles, check);
-    return total;
+    return builder.commit();
 }
 
 } // namespace tarvela

@@ -2,7 +2,10 @@
 // CreateListFiles: scans a folder of a pair and writes its table file.
 
 #include "scan/exclusions.h"
+#include "scan/file_list.h"
 #include "base/run_host.h"
+#include "records/table_check.h"
+#include "records/table_file.h"
 
 #include <cstdint>
 #include <string>
@@ -20,5 +23,45 @@ inline constexpr std::size_t kMaxPathChars = 255;
 // nothing in the folder (see ScanDiskVisit).
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
                              const ExclusionList& exclusions, RunHost& host, bool removeLeftovers = true);
+
+// The writing side of CreateListFiles, for a table whose entries come from elsewhere than a fresh
+// scan: takes entries in scan order, leaves out what the table must not or cannot hold with the
+// same lines as the scan, gives each record a fresh store name, and writes the check file.
+class TableBuilder {
+public:
+    // Throws FileError when the temporary table cannot be created.
+    TableBuilder(const std::string& pathFolder, const std::string& nameFiles, const ExclusionList& exclusions,
+                 RunHost& host);
+
+    // The pair folder, ending with '/'.
+    const std::string& root() const { return root_; }
+    // Whether the pair folder's own path fits the code page; when it does not, no entry can stand
+    // in the table and rootUnfit() must be called instead of adding any.
+    bool rootFits() const;
+    void rootUnfit();
+
+    // `path`: the entry's full path (a folder entry ends with "/..").
+    void add(const std::string& path, const TAtrib& atrib);
+    // A folder (full path ending with the separator) that could not be read: a red line and a line
+    // of the check file.
+    void unreadable(const std::string& folder);
+    // A folder, relative as the check file holds it, that an earlier scan of this run could not
+    // read and has already said so.
+    void keepUnreadable(const std::string& relative) { check_.unreadableFolders.push_back(relative); }
+
+    // Replaces the table and then its check file; returns the sum of SizeFile over the records.
+    std::int64_t commit();
+
+private:
+    std::string nameFiles_;
+    const ExclusionList& exclusions_;
+    RunHost& host_;
+    std::string root_;
+    TableWriter writer_;
+    TableCheck check_;
+    TNameAtribFile record_;
+    std::int64_t total_ = 0;
+    std::string lastUnfit_; // one red line per name the table cannot hold
+};
 
 } // namespace tarvela

@@ -64,6 +64,19 @@ private:
         host_.setBusy(false);
     }
 
+    // The table of what the receive left in the folder: made from the receive's own scan and
+    // changes where it could be, else from a fresh scan.
+    void writeOwnTableAfter(const std::string& folder, int n, const PairReceipt& receipt) {
+        if (!receipt.ownTable) {
+            analyse(folder, n, msg::kAnalysis);
+            return;
+        }
+        host_.setBusy(true);
+        host_.echo(std::string(msg::kAnalysis) + folder, color::kTeal);
+        writeDerivedTable(folder, ownTable(n), ctx_.ListExcept, *receipt.ownTable, host_);
+        host_.setBusy(false);
+    }
+
     void scanPair(int n) {
         const std::string own = ownFolder(task_, own_, n);
         const std::size_t i = static_cast<std::size_t>(n);
@@ -132,7 +145,7 @@ private:
         if (receipt.copySum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
-        analyse(own, n, msg::kAnalysis);
+        writeOwnTableAfter(own, n, receipt);
         writePairAgreedState(ctx_, task_, n, receipt.agreed);
         return std::nullopt;
     }

@@ -23,6 +23,7 @@
 #include "sync/rooted_path.h"
 #include "sync/run_plan.h"
 #include "sync/sender_table_trust.h"
+#include "sync/table_after_receive.h"
 
 #include <algorithm>
 #include <chrono>
@@ -84,9 +85,12 @@ public:
         TableCheck ownCheck;
         if (readTableCheck(ownTable, ownCheck) == TableCheckState::Read) {
             ownHold_.unreadableFolders = std::move(ownCheck.unreadableFolders);
+        } else {
+            journal_.unsure(); // which folders the scan missed is not known
         }
         storeList_ = readStoreList(storeListFile(storeRoot(ctx_.PathTask, sender_), n_));
         join(plan_ == nullptr ? platform::namesFoldCase(ownFolder_) : foldCaseSeenInScan());
+        journal_.touched(""); // the probe of the case rule was made and removed in the pair folder
         const std::int64_t sum = decide();
 
         PairReceipt receipt;
@@ -117,6 +121,8 @@ public:
         }
         applyRemovals();
         receipt.agreed = agreedAfter();
+        receipt.ownTable =
+            deriveTableAfterReceive(ownFolder_, L_, ownCheck.unreadableFolders, journal_, fold_, host_);
         return receipt;
     }
 
@@ -310,8 +316,11 @@ private:
                 above = it->second;
             std::string now = above + from.substr(leaf);
             if (from.compare(leaf, std::string::npos, to, leaf, std::string::npos) != 0 &&
-                platform::renameLetterCase(ownFolder_ + now, ownFolder_ + above + to.substr(leaf)))
+                platform::renameLetterCase(ownFolder_ + now, ownFolder_ + above + to.substr(leaf))) {
                 now = above + to.substr(leaf);
+                // Rare: the table is read afresh rather than respelt entry by entry.
+                journal_.unsure();
+            }
             if (sItem(*r)->Nature == kNatureFolder)
                 onDisk[foldCase(to + "/")] = now + "/";
             r->respelt = now == to;
@@ -436,6 +445,7 @@ private:
             host_.echo(std::string(rooted_.refusal()) + dest, color::kRed);
             return false;
         }
+        journal_.wayTo(name);
         if (folder) {
             // A folder new on the sender arrives even when it is empty.
             if (!makeFolders(ownFolder_ + path))
@@ -471,8 +481,13 @@ private:
             diskFailed_ = trouble == DiskTrouble::DestinationFull || trouble == DiskTrouble::DestinationGone;
             return false;
         }
-        // This side's time as its own file system keeps it.
+        // This side's time as its own file system keeps it: for the agreed state and for the table.
         const auto kept = platform::lastWriteTime(dest);
+        if (kept) {
+            journal_.copied(name, s.SizeFile, fileTimeToDateTime(*kept));
+        } else {
+            journal_.unsure();
+        }
         record(r, kept ? fileTimeToDateTime(*kept) : s.FileDataTime, checksum);
         return true;
     }
@@ -490,6 +505,7 @@ private:
             rows_[it->second].decision.step == ReceiveStep::Delete) {
             if (!removeFile(path))
                 return false;
+            journal_.removedFile(relative(path));
             rows_[it->second].done = true;
             return true;
         }
@@ -507,6 +523,7 @@ private:
     bool moveAside(const std::string& path) {
         const auto now = std::chrono::system_clock::now();
         const std::string_view computer = own_ == Side::Home ? "домашний" : "рабочий";
+        const bool folder = platform::pathKindNoFollow(path) == platform::PathKind::Folder;
         for (int attempt = 1; attempt < 1000; ++attempt) {
             const std::string aside = conflictCopyPath(path, computer, now, attempt);
             if (plan_ != nullptr) {
@@ -522,6 +539,7 @@ private:
                 continue;
             if (result == platform::RenameResult::Failed)
                 break;
+            journal_.movedAside(relative(path), relative(aside), folder);
             host_.echo(std::string(msg::kConflictKept) + aside, color::kOrange);
             return true;
         }
@@ -565,6 +583,9 @@ private:
         return true;
     }
 
+    // The name below the pair folder of a path in it.
+    std::string relative(const std::string& path) const { return path.substr(ownFolder_.size()); }
+
     // Removals: files first, then folders deepest first and only when empty. Not allowed by the
     // profile, or declined: the item stays and counts as made here from now on.
     void applyRemovals() {
@@ -572,7 +593,8 @@ private:
         std::vector<std::size_t> folders;
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             const Row& r = rows_[i];
-            if (r.setAside || r.decision.step != ReceiveStep::Delete)
+            // Done already: a file removed to make way for a folder of the same name.
+            if (r.setAside || r.decision.step != ReceiveStep::Delete || r.done)
                 continue;
             (isFolderName(localName(r)) ? folders : files).push_back(i);
         }
@@ -646,7 +668,16 @@ private:
             return;
         }
         if (!isFolderName(name)) {
-            r.done = platform::pathKindNoFollow(dest) == platform::PathKind::Missing || removeFile(dest);
+            const platform::PathKind kind = platform::pathKindNoFollow(dest);
+            // A folder there now is not the file this row removes (it was put there by this receive
+            // or made here): never removed or moved to the trash in the file's place.
+            if (kind == platform::PathKind::Missing || kind == platform::PathKind::Folder) {
+                r.done = true;
+                return;
+            }
+            r.done = removeFile(dest);
+            if (r.done)
+                journal_.removedFile(name);
             return;
         }
         const std::string folder = dest.substr(0, dest.size() - 3); // without "/.."
@@ -661,6 +692,7 @@ private:
         }
         if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
             if (folderReadsEmpty(folder)) {
+                journal_.removalTried(name.substr(0, name.size() - 3));
                 DelDir(folder, task_.DellBasket, true, host_);
             } else {
                 // Something kept, made here, excluded or hidden is still inside.
@@ -720,7 +752,8 @@ private:
     std::vector<Row> rows_;
     std::unordered_map<std::string, std::size_t> rowOf_; // by joining key
     DeleteAnswer answer_ = DeleteAnswer::YesToAll;
-    RunPlan* plan_; // a dry run: decide and say, change nothing
+    RunPlan* plan_;          // a dry run: decide and say, change nothing
+    ReceiveJournal journal_; // what the receive changed in the folder, for its table
 };
 
 } // namespace

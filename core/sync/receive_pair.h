@@ -8,6 +8,7 @@
 #include "records/profile.h"
 #include "records/store_layout.h"
 #include "sync/sync_context.h"
+#include "sync/table_after_receive.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,8 @@ struct PairReceipt {
     bool notEnoughSpace = false;
     bool senderTableDamaged = false; // nothing was removed; the store must stay
     bool diskFailed = false;         // this computer's disk filled up or went away: the half fails
+    // This computer's table of the pair after the receive; empty when the folder must be scanned again.
+    std::optional<DerivedTable> ownTable;
 };
 
 // Applies pair n. `own` is the receiving side; its table of the pair was just written from a scan.

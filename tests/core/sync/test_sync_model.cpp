@@ -17,6 +17,8 @@
 #include "records/store_layout.h"
 #include "sync/run_control.h"
 #include "temp_dir.h"
+#include "base/messages.h"
+#include "sync/table_rescan.h"
 
 #include <gtest/gtest.h>
 
@@ -194,7 +196,11 @@ protected:
     void receive(int s, const std::string& history, Interruption how = {}) {
         const int sender = 1 - s;
         const Tree before = readTree(root[s]);
+        const std::size_t firstLine = host.lines.size();
         const HalfResult result = runHalf(s, sender == 0 ? Direction::WorkHome : Direction::HomeWork, how);
+        // A killed half leaves its table as far as it got; the next half scans afresh.
+        if (how.cut != Cut::Kill)
+            expectTableAsRescan(s, firstLine, history);
         ASSERT_TRUE(result == HalfResult::Completed || result == HalfResult::Stopped)
             << static_cast<int>(result) << history << lastLines(40);
         expectNothingLost(before, readTree(root[s]), sender, history);
@@ -306,6 +312,17 @@ protected:
         std::transform(name.begin(), name.end(), name.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         return name;
+    }
+
+    // The table the receive left for its folder is the one a fresh scan writes (unless it left the
+    // pair alone, table and all).
+    void expectTableAsRescan(int s, std::size_t firstLine, const std::string& history) const {
+        for (std::size_t i = firstLine; i < host.lines.size(); ++i) {
+            if (host.lines[i].text.starts_with(msg::kFolderReadsEmpty))
+                return;
+        }
+        EXPECT_TRUE(test::tableMatchesRescan(tableFile(ctx.PathTask, sideOf(s), 1), root[s], ctx.ListExcept))
+            << "after" << history;
     }
 
     // The tree without what the current masks set aside (it does not travel), nor `holders`: the
