@@ -28,7 +28,7 @@ std::string_view firstUnfitName(std::string_view path, std::size_t root) {
 } // namespace
 
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
-                             const ExclusionList& exclusions, RunHost& host) {
+                             const ExclusionList& exclusions, RunHost& host, unsigned scanThreads) {
     TableWriter writer(nameFiles);
     std::int64_t total = 0;
     TNameAtribFile record;
@@ -62,7 +62,7 @@ std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& n
         total += atrib.SizeFile;
     };
     if (fitsCp1251(root)) {
-        ScanDiskVisit(pathFolder, "*.*", 0, host, visit, unreadable);
+        ScanDiskVisit(pathFolder, "*.*", 0, host, visit, unreadable, scanThreads);
     } else {
         // No entry of the folder could stand in the table: to the other computer it is a folder
         // not read, never an empty one.

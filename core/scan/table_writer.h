@@ -2,6 +2,7 @@
 // CreateListFiles: scans a folder of a pair and writes its table file.
 
 #include "scan/exclusions.h"
+#include "scan/folder_scan.h"
 #include "base/run_host.h"
 
 #include <cstdint>
@@ -16,8 +17,10 @@ inline constexpr std::size_t kMaxPathChars = 255;
 // gets a red echo line and is left out. A folder that cannot be read gets a red echo line too. Returns
 // the sum of SizeFile over the records written. The table is replaced atomically and its check file
 // (records/table_check.h: record count, checksum, the folders not read) is written right after it;
-// a failure throws FileError and leaves the old table whole.
+// a failure throws FileError and leaves the old table whole. `scanThreads` read the folders ahead
+// (folder_scan.h); the table is the same for any number.
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
-                             const ExclusionList& exclusions, RunHost& host);
+                             const ExclusionList& exclusions, RunHost& host,
+                             unsigned scanThreads = defaultScanThreads());
 
 } // namespace tarvela
