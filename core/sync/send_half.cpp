@@ -15,6 +15,7 @@
 #include "records/table_record.h"
 #include "scan/table_writer.h"
 #include "sync/agreed_generations.h"
+#include "sync/agreed_lookup.h"
 #include "sync/pair_guard.h"
 #include "sync/receive_decision.h"
 
@@ -84,10 +85,16 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         if (!own.empty()) {
             const std::size_t i = static_cast<std::size_t>(n);
-            agreed_[i] = readPairAgreedState(ctx_, task_, n);
+            bool listsFiles = false;
+            {
+                const AgreedState agreed = readPairAgreedState(ctx_, task_, n);
+                listsFiles = pairListsFiles(agreed, ownTable(n));
+                // Only what the comparison asks is kept, and compactly: it lives next to both tables.
+                if (!agreed.records.empty()) agreed_[i] = std::make_shared<const AgreedLookup>(agreed, own_);
+            }
             // An unmounted disk's mount point or a folder emptied by mistake: the pair is left
             // alone, its table untouched, so the other computer removes nothing on its word.
-            if (pairListsFiles(agreed_[i], ownTable(n)) && folderReadsEmpty(own)) {
+            if (listsFiles && folderReadsEmpty(own)) {
                 host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
                 skipped_[i] = true;
                 return std::nullopt;
@@ -215,17 +222,13 @@ private:
     // Where the agreed state has a record of a file, it alone decides whether the file travels:
     // exactly when this side differs from it. With deletion off a file the other side no longer
     // has travels too, since the other side then takes it back.
-    decltype(ComparePair::agreedSays) agreedSays(const AgreedState& agreed) const {
-        if (agreed.records.empty()) return {};
-        // Keyed by views of the records' names: the agreed state outlives the comparison.
-        auto byName = std::make_shared<std::unordered_map<std::string_view, const AgreedRecord*>>();
-        byName->reserve(agreed.records.size());
-        for (const AgreedRecord& r : agreed.records) byName->try_emplace(r.name, &r);
-        return [byName, own = own_, deletionOn = task_.OperacDell](const std::string& name, const TAtrib& source,
-                                                                    const TAtrib* destination) -> std::optional<bool> {
-            const auto it = byName->find(name);
-            if (it == byName->end()) return std::nullopt;
-            const bool changed = !unchangedAgainst(*it->second, {source.Nature, source.SizeFile, source.FileDataTime}, own);
+    decltype(ComparePair::agreedSays) agreedSays(std::shared_ptr<const AgreedLookup> agreed) const {
+        if (!agreed) return {};
+        return [agreed = std::move(agreed), own = own_, deletionOn = task_.OperacDell](
+                   const std::string& name, const TAtrib& source, const TAtrib* destination) -> std::optional<bool> {
+            const auto record = agreed->find(name);
+            if (!record) return std::nullopt;
+            const bool changed = !unchangedAgainst(*record, {source.Nature, source.SizeFile, source.FileDataTime}, own);
             return changed || (destination == nullptr && !deletionOn);
         };
     }
@@ -254,7 +257,7 @@ private:
     bool work_;
     std::string storeRoot_;
     FullCopyAnswer answer_;
-    std::array<AgreedState, 11> agreed_; // by pair number
+    std::array<std::shared_ptr<const AgreedLookup>, 11> agreed_; // by pair number; null when none
     std::array<bool, 11> skipped_{};     // pairs whose folder reads empty against what was agreed
     bool answerForAll_ = false;
 };

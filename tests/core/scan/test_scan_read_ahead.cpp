@@ -100,7 +100,7 @@ std::vector<std::string> tableRecords(const std::string& table) {
     while (reader.next(record)) {
         out.push_back(record.FName.bytes() + " " + std::to_string(record.Nature) + " " +
                       std::to_string(record.FDataTime) + " " + std::to_string(record.SizeFile) + " " +
-                      record.FNameTmp.bytes().substr(12));
+                      std::string(record.FNameTmp.bytes().substr(12)));
     }
     return out;
 }
