@@ -9,6 +9,7 @@
 #include "records/store_layout.h"
 #include "records/table_file.h"
 #include "scan/case_fold.h"
+#include "scan/packed_file_list.h"
 #include "scan/table_entry_check.h"
 
 namespace tarvela {
@@ -78,10 +79,13 @@ std::string_view entryName(std::string_view key) {
     return key.ends_with("/..") ? key.substr(0, key.size() - 3) : key;
 }
 
-} // namespace
+void addEntry(TFileList& list, std::string key, const TAtrib& atrib) {
+    list.add(std::move(key), std::make_unique<TAtrib>(atrib));
+}
+void addEntry(PackedFileList& list, std::string_view key, const TAtrib& atrib) { list.add(key, atrib); }
 
-TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
-                            RunHost* checked) {
+template <typename List>
+TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked) {
     TableLoad load;
     const std::size_t prefixChars = utf8CharCount(pathShab);
     const std::string prefix = utf8ToCp1251(pathShab);
@@ -106,16 +110,30 @@ TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::
             checked->echo(std::string(msg::kNameNotHoldable) + record.FName.text(), color::kRed);
             continue;
         }
-        auto atrib = std::make_unique<TAtrib>();
-        atrib->FNameTmp = std::move(record.FNameTmp);
-        atrib->FileDataTime = record.FDataTime;
-        atrib->Nature = record.Nature;
-        atrib->SizeFile = record.SizeFile;
-        list.add(std::move(key), std::move(atrib));
+        TAtrib atrib;
+        atrib.FNameTmp = record.FNameTmp;
+        atrib.FileDataTime = record.FDataTime;
+        atrib.Nature = record.Nature;
+        atrib.SizeFile = record.SizeFile;
+        addEntry(list, std::move(key), atrib);
     }
     load.records = reader.recordCount();
     load.wholeRecords = reader.wholeRecords();
     load.crc32 = reader.crc32();
+    return load;
+}
+
+} // namespace
+
+TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                            RunHost* checked) {
+    return loadTable(list, pathFiles, pathShab, checked);
+}
+
+TableLoad CreateListOfFiles(PackedFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                            RunHost* checked) {
+    const TableLoad load = loadTable(list, pathFiles, pathShab, checked);
+    list.shrinkToFit();
     return load;
 }
 

@@ -18,11 +18,13 @@ template <typename NameOf> // std::string_view nameOf(std::size_t item)
 class NameIndex {
 public:
     static constexpr std::uint32_t kNone = UINT32_MAX;
+    // Stored in a slot whose name has no item left: probing goes past it, and no name matches it.
+    static constexpr std::uint32_t kGone = UINT32_MAX - 1;
 
     // An index for up to `items` items (numbers below `items`).
     NameIndex(std::size_t items, NameOf nameOf)
         : nameOf_(std::move(nameOf)), slots_(std::bit_ceil(std::max<std::size_t>(16, items + items / 2 + 1)), kNone) {
-        if (items >= kNone) throw std::length_error("too many names to index");
+        if (items >= kGone) throw std::length_error("too many names to index");
     }
 
     std::size_t capacity() const { return slots_.size(); }
@@ -32,12 +34,12 @@ public:
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t slot = std::hash<std::string_view>{}(name) & mask;; slot = (slot + 1) & mask) {
             const std::uint32_t item = slots_[slot];
-            if (item == kNone || nameOf_(item) == name) return slot;
+            if (item == kNone || (item != kGone && nameOf_(item) == name)) return slot;
         }
     }
     bool isFree(std::size_t slot) const { return slots_[slot] == kNone; }
-    // The item a slot stands for (kNone when free); a free slot is taken by storing an item whose
-    // name led to it.
+    // The item a slot stands for (kNone when free, kGone when emptied); a free slot is taken by
+    // storing an item whose name led to it, and a taken one may hold another item of the same name.
     std::uint32_t itemAt(std::size_t slot) const { return slots_[slot]; }
     void store(std::size_t slot, std::size_t item) { slots_[slot] = static_cast<std::uint32_t>(item); }
 

@@ -19,37 +19,37 @@ constexpr std::size_t kNoMatch = std::numeric_limits<std::size_t>::max();
 
 // Unmatched items of D by key: for each key a chain of its items in list order, so that every
 // lookup returns the first unmatched item, as a linear search from the start of D would. Items
-// are numbered 0..count-1 here; `nameOf` gives an item's key (from strings that outlive the index)
-// and `isMatched` whether it is taken.
+// are numbered 0..count-1 here; `nameOf` gives an item's key (from strings that outlive the index).
+// The index's slot of a key holds the head of its chain.
 template <typename NameOf>
 class MatchIndex {
 public:
-    MatchIndex(std::size_t itemCount, NameOf nameOf)
-        : nameOf_(nameOf), index_(itemCount, nameOf), head_(index_.capacity(), kNone), next_(itemCount, kNone) {}
+    MatchIndex(std::size_t itemCount, NameOf nameOf) : nameOf_(nameOf), index_(itemCount, nameOf), next_(itemCount, kNone) {}
 
     // Items must be added in reverse list order (each becomes the head of its key's chain).
     void addInReverse(std::size_t item) {
         const std::size_t slot = index_.slotOf(nameOf_(item));
-        if (index_.isFree(slot)) index_.store(slot, item);
-        else next_[item] = head_[slot];
-        head_[slot] = static_cast<std::uint32_t>(item);
+        if (!index_.isFree(slot)) next_[item] = index_.itemAt(slot);
+        index_.store(slot, item);
     }
 
+    // The first item of `key` that `isMatched` does not call taken, taken off its chain.
     template <typename IsMatched>
     std::size_t take(std::string_view key, const IsMatched& isMatched) {
         const std::size_t slot = index_.slotOf(key);
         if (index_.isFree(slot)) return kNoMatch;
-        std::uint32_t item = head_[slot];
+        std::uint32_t item = index_.itemAt(slot);
         while (item != kNone && isMatched(item)) item = next_[item];
-        head_[slot] = item == kNone ? kNone : next_[item];
+        const std::uint32_t rest = item == kNone ? kNone : next_[item];
+        index_.store(slot, rest == kNone ? Index::kGone : rest);
         return item == kNone ? kNoMatch : item;
     }
 
 private:
-    static constexpr std::uint32_t kNone = NameIndex<NameOf>::kNone;
+    using Index = NameIndex<NameOf>;
+    static constexpr std::uint32_t kNone = Index::kNone;
     NameOf nameOf_;
-    NameIndex<NameOf> index_;
-    std::vector<std::uint32_t> head_; // by slot of the index
+    Index index_;
     std::vector<std::uint32_t> next_; // by item
 };
 
@@ -57,9 +57,8 @@ std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
     return b > std::numeric_limits<std::int64_t>::max() - a ? std::numeric_limits<std::int64_t>::max() : a + b;
 }
 
-} // namespace
-
-std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair& pair, RunHost& host) {
+template <typename List>
+std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& host) {
     const std::size_t sourceCount = S.count();
     std::vector<std::size_t> partner(sourceCount, kNoMatch);
     std::vector<bool> matched(D.count(), false);
@@ -116,15 +115,19 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
             e.Action = TAction::Skip;
         } else if (partner[i] == kNoMatch) {
             if (isFile) e.Action = TAction::Copy;
-            host.echo(std::string(msg::kFileAdded) + pair.PathWork + S.key(i), color::kGreen);
+            host.echo(std::string(msg::kFileAdded).append(pair.PathWork).append(S.key(i)), color::kGreen);
         } else if (!isFile) {
             e.Action = TAction::Skip;
         } else if (!agreed && D.object(partner[i])->FileDataTime >= e.FileDataTime) {
             e.Action = TAction::Skip;
         } else {
             e.Action = TAction::Copy;
-            host.echo(std::string(msg::kFilesDiffer) + sourceFolder + S.key(i) + std::string(msg::kFilesDifferSeparator) +
-                          destFolder + D.key(partner[i]),
+            host.echo(std::string(msg::kFilesDiffer)
+                          .append(sourceFolder)
+                          .append(S.key(i))
+                          .append(msg::kFilesDifferSeparator)
+                          .append(destFolder)
+                          .append(D.key(partner[i])),
                       color::kPurple);
         }
     }
@@ -145,15 +148,25 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
         auto object = D.releaseObject(j);
         // The pair folder itself is never removed, whatever the other side's table says.
         object->Action = pair.OperacDell && D.key(j) != ".." ? TAction::Del : TAction::Skip;
-        S.add(D.key(j), std::move(object));
+        S.add(std::string(D.key(j)), std::move(object));
     }
-    D = TFileList();
+    D = List();
 
     std::int64_t sum = 0;
     for (std::size_t i = 0; i < S.count(); ++i) {
         if (S.object(i)->Action == TAction::Copy) sum = saturatingAdd(sum, S.object(i)->SizeFile);
     }
     return sum;
+}
+
+} // namespace
+
+std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair& pair, RunHost& host) {
+    return compareLists(S, std::move(D), pair, host);
+}
+
+std::int64_t CompareListsOfFiles(PackedFileList& S, PackedFileList&& D, const ComparePair& pair, RunHost& host) {
+    return compareLists(S, std::move(D), pair, host);
 }
 
 } // namespace tarvela

@@ -23,11 +23,11 @@ void echoTimedLine(RunHost& host, std::string_view text) {
     host.echo(line, color::kBlue);
 }
 
-std::int64_t compareTables(TFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
+std::int64_t compareTables(PackedFileList& S, const std::string& pathTask, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host, decltype(ComparePair::agreedSays) agreedSays,
                            TableLoad* sourceLoad) {
     const Side dest = otherSide(source);
-    TFileList D;
+    PackedFileList D;
     const TableLoad load = CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
     if (sourceLoad != nullptr) *sourceLoad = load;
     CreateListOfFiles(D, tableFile(pathTask, dest, n), ownFolder(task, dest, n), &host);
@@ -47,7 +47,7 @@ bool flushToDevice(RunHost& host, const std::string& folder) {
     return false;
 }
 
-std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit) {
+std::int64_t spaceTakenByCopies(const PackedFileList& S, std::int64_t unit) {
     std::int64_t total = 0;
     for (std::size_t i = 0; i < S.count(); ++i) {
         const TAtrib& entry = *S.object(i);

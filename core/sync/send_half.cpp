@@ -165,7 +165,7 @@ private:
         if (!platform::fileExists(ownTable(n)) || !platform::fileExists(otherTable(n))) return std::nullopt;
         if (!work_ && TableReader(ownTable(n)).recordCount() < 2) return std::nullopt;
         const std::string own = ownFolder(task_, own_, n);
-        TFileList S;
+        PackedFileList S;
         const std::int64_t sum =
             compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_, agreedSays(agreed_[static_cast<std::size_t>(n)]));
         // What the copies take on the medium: a small file fills a whole cluster there.
@@ -191,7 +191,7 @@ private:
             if (work_) host_.setTaskProgress(static_cast<std::int64_t>(i + 1));
             const TAtrib& entry = *S.object(i);
             if (entry.Action != TAction::Copy) continue;
-            const std::string source = own + S.key(i);
+            const std::string source = std::string(own).append(S.key(i));
             host_.setFileLabel(source);
             if (!storeFolderReady) {
                 platform::createFolders(storeFolderN);
@@ -201,7 +201,7 @@ private:
                 // The checksum is taken as the data passes into the store; the receive checks it.
                 if (CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text(), std::nullopt,
                                        CopySource::UserFolder, ChecksumUse{true, std::nullopt})) {
-                    stored.add({S.key(i), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text(),
+                    stored.add({std::string(S.key(i)), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text(),
                                 ctx_.FileCopier.LastChecksum()});
                 } else if (ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
                     // The medium filled up or was pulled: one line said so, and no further copy can work.
@@ -225,7 +225,7 @@ private:
     decltype(ComparePair::agreedSays) agreedSays(std::shared_ptr<const AgreedLookup> agreed) const {
         if (!agreed) return {};
         return [agreed = std::move(agreed), own = own_, deletionOn = task_.OperacDell](
-                   const std::string& name, const TAtrib& source, const TAtrib* destination) -> std::optional<bool> {
+                   std::string_view name, const TAtrib& source, const TAtrib* destination) -> std::optional<bool> {
             const auto record = agreed->find(name);
             if (!record) return std::nullopt;
             const bool changed = !unchangedAgainst(*record, {source.Nature, source.SizeFile, source.FileDataTime}, own);
