@@ -132,9 +132,7 @@ TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::
 
 TableLoad CreateListOfFiles(PackedFileList& list, const std::string& pathFiles, std::string_view pathShab,
                             RunHost* checked) {
-    const TableLoad load = loadTable(list, pathFiles, pathShab, checked);
-    list.shrinkToFit();
-    return load;
+    return loadTable(list, pathFiles, pathShab, checked);
 }
 
 } // namespace tarvela
