@@ -9,7 +9,9 @@ AgreedLookup::AgreedLookup(const AgreedState& agreed, Side side)
     names_.reserve(bytes);
     records_.reserve(agreed.records.size());
     for (const AgreedRecord& r : agreed.records) {
-        records_.push_back({names_.size(), static_cast<std::uint32_t>(r.name.size()), r.nature, r.size, r.timeOf(side)});
+        if (r.name.size() > 0xFFFF) continue; // never in a table: no file of a table can match it
+        const std::uint64_t place = (std::uint64_t{names_.size()} << 17) | (std::uint64_t{r.nature & 1u} << 16) | r.name.size();
+        records_.push_back({place, r.size, r.timeOf(side)});
         names_.append(r.name);
         index_.addFirst(records_.size() - 1);
     }
@@ -21,7 +23,7 @@ std::optional<AgreedRecord> AgreedLookup::find(std::string_view name) const {
     if (i == NameIndex<std::function<std::string_view(std::size_t)>>::kNone) return std::nullopt;
     const Record& r = records_[i];
     AgreedRecord found;
-    found.nature = r.nature;
+    found.nature = static_cast<std::uint8_t>((r.place >> 16) & 1);
     found.size = r.size;
     found.setTime(side_, r.time);
     return found;

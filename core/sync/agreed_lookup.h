@@ -29,14 +29,12 @@ public:
 
 private:
     struct Record {
-        std::uint64_t nameStart;
-        std::uint32_t nameSize;
-        std::uint8_t nature;
+        std::uint64_t place; // name start (bits 17 and up), nature (bit 16), name size (bits 0..15)
         std::int64_t size;
         double time;
     };
     std::string_view nameOf(std::size_t i) const {
-        return std::string_view(names_).substr(records_[i].nameStart, records_[i].nameSize);
+        return std::string_view(names_).substr(records_[i].place >> 17, records_[i].place & 0xFFFF);
     }
 
     Side side_;
