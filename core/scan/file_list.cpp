@@ -85,11 +85,12 @@ void addEntry(TFileList& list, std::string key, const TAtrib& atrib) {
 void addEntry(PackedFileList& list, std::string_view key, const TAtrib& atrib) { list.add(key, atrib); }
 
 template <typename List>
-TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked) {
+TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked,
+                    bool checksum) {
     TableLoad load;
     const std::size_t prefixChars = utf8CharCount(pathShab);
     const std::string prefix = utf8ToCp1251(pathShab);
-    TableReader reader(pathFiles);
+    TableReader reader(pathFiles, checksum);
     list.reserve(list.count() + static_cast<std::size_t>(reader.recordCount()));
     TNameAtribFile record;
     while (reader.next(record)) {
@@ -127,12 +128,12 @@ TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view p
 
 TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
                             RunHost* checked) {
-    return loadTable(list, pathFiles, pathShab, checked);
+    return loadTable(list, pathFiles, pathShab, checked, true);
 }
 
 TableLoad CreateListOfFiles(PackedFileList& list, const std::string& pathFiles, std::string_view pathShab,
-                            RunHost* checked) {
-    return loadTable(list, pathFiles, pathShab, checked);
+                            RunHost* checked, bool checksum) {
+    return loadTable(list, pathFiles, pathShab, checked, checksum);
 }
 
 } // namespace tarvela

@@ -45,8 +45,9 @@ private:
     std::vector<TAtrib> objects_;
 };
 
-// CreateListOfFiles (file_list.h) into a packed list: the same items, the same checks.
+// CreateListOfFiles (file_list.h) into a packed list: the same items, the same checks. The CRC-32
+// of the records is taken only with `checksum` (TableLoad::crc32 stays 0 otherwise).
 TableLoad CreateListOfFiles(PackedFileList& list, const std::string& pathFiles, std::string_view pathShab,
-                            RunHost* checked = nullptr);
+                            RunHost* checked = nullptr, bool checksum = false);
 
 } // namespace tarvela

@@ -28,7 +28,9 @@ std::int64_t compareTables(PackedFileList& S, const std::string& pathTask, const
                            TableLoad* sourceLoad) {
     const Side dest = otherSide(source);
     PackedFileList D;
-    const TableLoad load = CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host);
+    // The tables' checksums are needed only by a caller that judges the source table.
+    const TableLoad load =
+        CreateListOfFiles(S, tableFile(pathTask, source, n), ownFolder(task, source, n), &host, sourceLoad != nullptr);
     if (sourceLoad != nullptr) *sourceLoad = load;
     CreateListOfFiles(D, tableFile(pathTask, dest, n), ownFolder(task, dest, n), &host);
     const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
