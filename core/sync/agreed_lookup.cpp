@@ -3,7 +3,7 @@
 namespace tarvela {
 
 AgreedLookup::AgreedLookup(const AgreedState& agreed, Side side)
-    : side_(side), index_(agreed.records.size(), [this](std::size_t i) { return nameOf(i); }) {
+    : side_(side), index_(agreed.records.size(), NameOf{this}) {
     std::size_t bytes = 0;
     for (const AgreedRecord& r : agreed.records) bytes += r.name.size();
     names_.reserve(bytes);
@@ -20,7 +20,7 @@ AgreedLookup::AgreedLookup(const AgreedState& agreed, Side side)
 std::optional<AgreedRecord> AgreedLookup::find(std::string_view name) const {
     if (records_.empty()) return std::nullopt;
     const std::uint32_t i = index_.find(name);
-    if (i == NameIndex<std::function<std::string_view(std::size_t)>>::kNone) return std::nullopt;
+    if (i == NameIndex<NameOf>::kNone) return std::nullopt;
     const Record& r = records_[i];
     AgreedRecord found;
     found.nature = static_cast<std::uint8_t>((r.place >> 16) & 1);

@@ -7,7 +7,6 @@
 #include "scan/name_index.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,7 +39,11 @@ private:
     Side side_;
     std::string names_;
     std::vector<Record> records_;
-    NameIndex<std::function<std::string_view(std::size_t)>> index_;
+    struct NameOf {
+        const AgreedLookup* lookup;
+        std::string_view operator()(std::size_t i) const { return lookup->nameOf(i); }
+    };
+    NameIndex<NameOf> index_;
 };
 
 } // namespace tarvela
