@@ -14,13 +14,14 @@
 
 namespace tarvela {
 
-template <std::size_t N>
-class InlineShortString {
+template <std::size_t N> class InlineShortString {
 public:
     InlineShortString() = default;
     InlineShortString(const ShortString<N>& s) { assign(s.bytes()); } // NOLINT: the same field
 
-    static InlineShortString fromText(std::string_view utf8) { return InlineShortString(ShortString<N>::fromText(utf8)); }
+    static InlineShortString fromText(std::string_view utf8) {
+        return InlineShortString(ShortString<N>::fromText(utf8));
+    }
 
     std::string text() const { return cp1251ToUtf8(bytes()); }
     std::string_view bytes() const { return {bytes_.data(), size_}; }

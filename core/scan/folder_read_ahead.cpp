@@ -11,7 +11,8 @@ FolderReadAhead::FolderReadAhead(std::unique_ptr<platform::Directory> root,
     root_->dir = std::move(root);
     queued_.insert(root_.get());
     workers_.reserve(workers);
-    for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
+    for (unsigned i = 0; i < workers; ++i)
+        workers_.emplace_back([this] { work(); });
 }
 
 FolderReadAhead::~FolderReadAhead() {
@@ -20,7 +21,8 @@ FolderReadAhead::~FolderReadAhead() {
         stopping_ = true;
     }
     workAvailable_.notify_all();
-    for (auto& worker : workers_) worker.join();
+    for (auto& worker : workers_)
+        worker.join();
 }
 
 unsigned FolderReadAhead::defaultWorkers() {
@@ -30,14 +32,17 @@ unsigned FolderReadAhead::defaultWorkers() {
 
 std::exception_ptr FolderReadAhead::read(Folder& folder) {
     try {
-        if (folder.parent != nullptr) folder.dir = folder.parent->dir->openChild(folder.name);
-        if (!folder.dir) return nullptr; // the walk reports it
+        if (folder.parent != nullptr)
+            folder.dir = folder.parent->dir->openChild(folder.name);
+        if (!folder.dir)
+            return nullptr; // the walk reports it
         folder.entries = folder.dir->entries(&folder.complete);
         std::sort(folder.entries.begin(), folder.entries.end(),
                   [](const auto& a, const auto& b) { return a.name < b.name; });
         std::uint32_t index = 0;
         for (const auto& e : folder.entries) {
-            if (e.kind != platform::EntryKind::Folder || !enters_(e.name)) continue;
+            if (e.kind != platform::EntryKind::Folder || !enters_(e.name))
+                continue;
             auto child = std::make_unique<Folder>();
             child->name = e.name;
             child->parent = &folder;
@@ -55,14 +60,16 @@ std::exception_ptr FolderReadAhead::read(Folder& folder) {
 void FolderReadAhead::finish(Folder& folder, std::exception_ptr failure) {
     folder.failure = std::move(failure);
     folder.state = Folder::State::Read;
-    for (auto& child : folder.children) queued_.insert(child.get());
+    for (auto& child : folder.children)
+        queued_.insert(child.get());
 }
 
 void FolderReadAhead::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
         workAvailable_.wait(lock, [this] { return stopping_ || (!queued_.empty() && ahead_ < kMaxAhead); });
-        if (stopping_) return;
+        if (stopping_)
+            return;
         Folder& folder = **queued_.begin();
         queued_.erase(queued_.begin());
         folder.state = Folder::State::Reading;
@@ -87,12 +94,14 @@ void FolderReadAhead::wait(Folder& folder, const std::function<void()>& whileWai
         auto failure = read(folder);
         lock.lock();
         finish(folder, std::move(failure));
-        if (!workers_.empty() && !folder.children.empty()) workAvailable_.notify_all();
+        if (!workers_.empty() && !folder.children.empty())
+            workAvailable_.notify_all();
     } else {
         while (folder.state != Folder::State::Read) {
             if (folderRead_.wait_for(lock, std::chrono::milliseconds(10)) == std::cv_status::timeout) {
                 lock.unlock();
-                if (whileWaiting) whileWaiting();
+                if (whileWaiting)
+                    whileWaiting();
                 lock.lock();
             }
         }
@@ -101,7 +110,8 @@ void FolderReadAhead::wait(Folder& folder, const std::function<void()>& whileWai
             workAvailable_.notify_one();
         }
     }
-    if (folder.failure) std::rethrow_exception(folder.failure);
+    if (folder.failure)
+        std::rethrow_exception(folder.failure);
 }
 
 void FolderReadAhead::release(Folder& folder) {

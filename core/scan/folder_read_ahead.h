@@ -25,12 +25,12 @@ class FolderReadAhead {
 public:
     // One folder of the tree. The walk reads its fields only after wait() returned for it.
     struct Folder {
-        std::string name;                        // its name in its parent; empty for the root
+        std::string name; // its name in its parent; empty for the root
         Folder* parent = nullptr;
-        std::vector<std::uint32_t> order;        // its place in the walk: child indices from the root
-        std::unique_ptr<platform::Directory> dir; // null when it could not be opened
-        bool complete = true;                    // false when read only in part
-        std::vector<platform::DirEntry> entries; // every entry, by name
+        std::vector<std::uint32_t> order;              // its place in the walk: child indices from the root
+        std::unique_ptr<platform::Directory> dir;      // null when it could not be opened
+        bool complete = true;                          // false when read only in part
+        std::vector<platform::DirEntry> entries;       // every entry, by name
         std::vector<std::unique_ptr<Folder>> children; // the subfolders the walk enters, by name
 
     private:

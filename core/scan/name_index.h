@@ -25,7 +25,8 @@ public:
     NameIndex(std::size_t items, NameOf nameOf)
         : nameOf_(std::move(nameOf)), slots_(std::bit_ceil(std::max<std::size_t>(16, items + items / 2 + 1)), kNone),
           tags_(slots_.size(), 0) {
-        if (items >= kGone) throw std::length_error("too many names to index");
+        if (items >= kGone)
+            throw std::length_error("too many names to index");
     }
 
     std::size_t capacity() const { return slots_.size(); }
@@ -37,9 +38,11 @@ public:
         const std::uint8_t tag = tagOf(hash);
         for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
             const std::uint32_t item = slots_[slot];
-            if (item == kNone) return slot;
+            if (item == kNone)
+                return slot;
             // The tag spares looking at the names of nearly all other slots on the way.
-            if (item != kGone && tags_[slot] == tag && nameOf_(item) == name) return slot;
+            if (item != kGone && tags_[slot] == tag && nameOf_(item) == name)
+                return slot;
         }
     }
     bool isFree(std::size_t slot) const { return slots_[slot] == kNone; }
@@ -47,14 +50,16 @@ public:
     // storing an item whose name led to it, and a taken one may hold another item of the same name.
     std::uint32_t itemAt(std::size_t slot) const { return slots_[slot]; }
     void store(std::size_t slot, std::size_t item) {
-        if (isFree(slot)) tags_[slot] = tagOf(std::hash<std::string_view>{}(nameOf_(item)));
+        if (isFree(slot))
+            tags_[slot] = tagOf(std::hash<std::string_view>{}(nameOf_(item)));
         slots_[slot] = static_cast<std::uint32_t>(item);
     }
 
     // Adds the item unless an item of the same name is there already (the first one stays).
     void addFirst(std::size_t item) {
         const std::size_t slot = slotOf(nameOf_(item));
-        if (isFree(slot)) store(slot, item);
+        if (isFree(slot))
+            store(slot, item);
     }
     // The item stored for `name`, or kNone.
     std::uint32_t find(std::string_view name) const { return slots_[slotOf(name)]; }

@@ -6,7 +6,8 @@
 namespace tarvela {
 
 std::size_t PackedFileList::add(std::string_view key, const TAtrib& object) {
-    if (key.size() > 0xFFFF) throw std::length_error("a name of more than 65535 bytes");
+    if (key.size() > 0xFFFF)
+        throw std::length_error("a name of more than 65535 bytes");
     if (blocks_.empty() || kBlockSize - blockUsed_ < key.size()) {
         blocks_.push_back(std::make_unique<char[]>(kBlockSize));
         blockUsed_ = 0;

@@ -32,7 +32,9 @@ public:
     TAtrib* object(std::size_t index) { return &objects_.at(index); }
     const TAtrib* object(std::size_t index) const { return &objects_.at(index); }
     // A copy of the item's entry for a list that takes it over.
-    std::unique_ptr<TAtrib> releaseObject(std::size_t index) const { return std::make_unique<TAtrib>(objects_.at(index)); }
+    std::unique_ptr<TAtrib> releaseObject(std::size_t index) const {
+        return std::make_unique<TAtrib>(objects_.at(index));
+    }
 
 private:
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;

@@ -24,7 +24,8 @@ constexpr std::size_t kNoMatch = std::numeric_limits<std::size_t>::max();
 template <typename NameOf>
 class MatchIndex {
 public:
-    MatchIndex(std::size_t itemCount, NameOf nameOf) : nameOf_(nameOf), index_(itemCount, nameOf), next_(itemCount, kNone) {}
+    MatchIndex(std::size_t itemCount, NameOf nameOf)
+        : nameOf_(nameOf), index_(itemCount, nameOf), next_(itemCount, kNone) {}
 
     // Items must be added in reverse list order (each becomes the head of its key's chain).
     void addInReverse(std::size_t item) {

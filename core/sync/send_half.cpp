@@ -167,7 +167,8 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         PackedFileList S;
         const std::int64_t sum =
-            compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_, agreedSays(agreed_[static_cast<std::size_t>(n)]));
+            compareTables(S, ctx_.PathTask, task_, n, own_, storeRoot_, host_,
+                          agreedSays(agreed_[static_cast<std::size_t>(n)]));
         // What the copies take on the medium: a small file fills a whole cluster there.
         const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 

@@ -1,11 +1,11 @@
 // The folder scan with folders read ahead on worker threads gives exactly what a scan on the
 // calling thread alone gives, on random trees with hidden folders, links, unreadable folders and
 // exclusions; and it calls its visitor only on the calling thread.
-#include "scan/folder_scan.h"
+#include "recording_host.h"
 #include "records/table_check.h"
 #include "records/table_file.h"
-#include "recording_host.h"
 #include "scan/exclusions.h"
+#include "scan/folder_scan.h"
 #include "scan/table_writer.h"
 #include "temp_dir.h"
 
@@ -28,10 +28,12 @@ using test::TempDir;
 class AsOrdinaryUser {
 public:
     AsOrdinaryUser() : wasRoot_(::geteuid() == 0) {
-        if (wasRoot_ && ::seteuid(65534) != 0) throw std::runtime_error("seteuid failed");
+        if (wasRoot_ && ::seteuid(65534) != 0)
+            throw std::runtime_error("seteuid failed");
     }
     ~AsOrdinaryUser() {
-        if (wasRoot_ && ::seteuid(0) != 0) std::abort();
+        if (wasRoot_ && ::seteuid(0) != 0)
+            std::abort();
     }
     AsOrdinaryUser(const AsOrdinaryUser&) = delete;
     AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
@@ -51,30 +53,38 @@ void makeRandomTree(const std::string& root, std::uint32_t seed) {
     std::vector<std::string> files;
     for (std::size_t i = 0; i < folders.size() && folders.size() < 60; ++i) {
         const std::string folder = folders[i];
-        const int depth = static_cast<int>(std::count(folder.begin() + static_cast<std::ptrdiff_t>(root.size()), folder.end(), '/'));
+        const int depth =
+            static_cast<int>(std::count(folder.begin() + static_cast<std::ptrdiff_t>(root.size()), folder.end(), '/'));
         for (int f = static_cast<int>(random() % 12); f > 0; --f) {
             std::string name = names[random() % names.size()] + std::to_string(random() % 30);
-            if (chance(10)) name = "." + name;
+            if (chance(10))
+                name = "." + name;
             test::writeFile(folder + name, std::string(random() % 50, 'x'));
             test::setMtime(folder + name, {1600000000 + static_cast<std::int64_t>(random() % 100000000), 0});
             files.push_back(folder + name);
         }
         for (int d = depth < 4 ? static_cast<int>(random() % 5) : 0; d > 0; --d) {
             std::string name = "d" + names[random() % names.size()] + std::to_string(random() % 10);
-            if (chance(15)) name = "." + name;
-            if (std::filesystem::exists(folder + name)) continue;
+            if (chance(15))
+                name = "." + name;
+            if (std::filesystem::exists(folder + name))
+                continue;
             test::makeFolders(folder + name);
             folders.push_back(folder + name + "/");
         }
         if (chance(20) && !files.empty()) {
             std::filesystem::create_symlink(files[random() % files.size()], folder + "link" + std::to_string(i));
         }
-        if (chance(10)) std::filesystem::create_symlink(folders[random() % folders.size()], folder + "flink");
-        if (chance(10)) std::filesystem::create_symlink(folder + "nowhere", folder + "dangling");
+        if (chance(10))
+            std::filesystem::create_symlink(folders[random() % folders.size()], folder + "flink");
+        if (chance(10))
+            std::filesystem::create_symlink(folder + "nowhere", folder + "dangling");
     }
     for (std::size_t i = 1; i < folders.size(); ++i) {
-        if (chance(8)) ::chmod(folders[i].c_str(), 0);
-        else if (chance(5)) ::chmod(folders[i].c_str(), 0300); // enterable, not listable
+        if (chance(8))
+            ::chmod(folders[i].c_str(), 0);
+        else if (chance(5))
+            ::chmod(folders[i].c_str(), 0300); // enterable, not listable
     }
 }
 
@@ -117,7 +127,8 @@ protected:
         std::error_code ignored;
         for (auto it = std::filesystem::recursive_directory_iterator(dir.path(), ignored);
              it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            if (it->is_directory(ignored) && !it->is_symlink(ignored)) ::chmod(it->path().c_str(), 0755);
+            if (it->is_directory(ignored) && !it->is_symlink(ignored))
+                ::chmod(it->path().c_str(), 0755);
         }
     }
 
@@ -169,10 +180,12 @@ TEST_F(ReadAheadScan, CallsEverythingOnTheCallingThread) {
         root, "*.*", 0, host,
         [&](const std::string&, const TAtrib&) {
             ++entries;
-            if (std::this_thread::get_id() != caller) ++elsewhere;
+            if (std::this_thread::get_id() != caller)
+                ++elsewhere;
         },
         [&](const std::string&) {
-            if (std::this_thread::get_id() != caller) ++elsewhere;
+            if (std::this_thread::get_id() != caller)
+                ++elsewhere;
         },
         8);
     EXPECT_GT(entries, 10u);
@@ -181,11 +194,13 @@ TEST_F(ReadAheadScan, CallsEverythingOnTheCallingThread) {
 
 TEST_F(ReadAheadScan, AFailingVisitorEndsTheScanWithItsFailure) {
     const std::string root = dir / "wide/";
-    for (int d = 0; d < 200; ++d) test::writeFile(root + "d" + std::to_string(d) + "/f", "x");
+    for (int d = 0; d < 200; ++d)
+        test::writeFile(root + "d" + std::to_string(d) + "/f", "x");
     test::RecordingHost host;
     std::size_t seen = 0;
     const auto failAtTen = [&](const std::string&, const TAtrib&) {
-        if (++seen == 10) throw std::runtime_error("table full");
+        if (++seen == 10)
+            throw std::runtime_error("table full");
     };
     // The workers are still reading ahead when the failure comes; they must stop, not crash or hang.
     EXPECT_THROW(ScanDiskVisit(root, "*.*", 0, host, failAtTen, {}, 8), std::runtime_error);
