@@ -33,7 +33,7 @@ bool TableReader::next(TNameAtribFile& record) {
             return false;
         }
     }
-    record = decodeTableRecord(ConstBytes(buffer_).subspan(bufferPos_, TNameAtribFile::kSize));
+    decodeTableRecord(ConstBytes(buffer_).subspan(bufferPos_, TNameAtribFile::kSize), record);
     bufferPos_ += TNameAtribFile::kSize;
     ++read_;
     return true;

@@ -79,10 +79,11 @@ std::string_view entryName(std::string_view key) {
     return key.ends_with("/..") ? key.substr(0, key.size() - 3) : key;
 }
 
-void addEntry(TFileList& list, std::string key, const TAtrib& atrib) {
+// The key is taken (a list of strings) or copied (a packed list, leaving its room for the next).
+void addEntry(TFileList& list, std::string& key, const TAtrib& atrib) {
     list.add(std::move(key), std::make_unique<TAtrib>(atrib));
 }
-void addEntry(PackedFileList& list, std::string_view key, const TAtrib& atrib) { list.add(key, atrib); }
+void addEntry(PackedFileList& list, std::string& key, const TAtrib& atrib) { list.add(key, atrib); }
 
 template <typename List>
 TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked,
@@ -93,12 +94,13 @@ TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view p
     TableReader reader(pathFiles, checksum);
     list.reserve(list.count() + static_cast<std::size_t>(reader.recordCount()));
     TNameAtribFile record;
+    std::string key;
     while (reader.next(record)) {
         // The field holds one byte per character, so cutting bytes cuts characters.
         const std::string& bytes = record.FName.bytes();
         const std::string_view rest =
             prefixChars < bytes.size() ? std::string_view(bytes).substr(prefixChars) : std::string_view{};
-        std::string key = cp1251ToUtf8(rest);
+        cp1251ToUtf8(rest, key);
         toEngineForm(key, pathShab);
         if (checked != nullptr && !acceptable(record, prefix, key)) {
             checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
@@ -116,7 +118,7 @@ TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view p
         atrib.FileDataTime = record.FDataTime;
         atrib.Nature = record.Nature;
         atrib.SizeFile = record.SizeFile;
-        addEntry(list, std::move(key), atrib);
+        addEntry(list, key, atrib);
     }
     load.records = reader.recordCount();
     load.wholeRecords = reader.wholeRecords();
