@@ -69,11 +69,19 @@ bool fitsCp1251(std::string_view utf8) {
 }
 
 std::string cp1251ToUtf8(std::string_view cp1251) {
-    if (isAscii(cp1251)) return std::string(cp1251);
     std::string out;
+    cp1251ToUtf8(cp1251, out);
+    return out;
+}
+
+void cp1251ToUtf8(std::string_view cp1251, std::string& out) {
+    if (isAscii(cp1251)) {
+        out.assign(cp1251);
+        return;
+    }
+    out.clear();
     out.reserve(cp1251.size() * 2);
     for (char c : cp1251) appendUtf8(out, byteToCodePoint(static_cast<unsigned char>(c)));
-    return out;
 }
 
 std::size_t utf8CharCount(std::string_view utf8) {

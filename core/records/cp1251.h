@@ -19,6 +19,8 @@ bool fitsCp1251(std::string_view utf8);
 // Converts Windows-1251 bytes to UTF-8. Every byte has a meaning (0x98, undefined in the code page,
 // maps to U+0098 as on Windows), so this never fails.
 std::string cp1251ToUtf8(std::string_view cp1251);
+// The same into `out` (replacing its text, reusing its room).
+void cp1251ToUtf8(std::string_view cp1251, std::string& out);
 
 // Number of characters in UTF-8 text as the code page counts them: one per code point, one per
 // byte of an invalid sequence. This is the length a path has once it stands in a string field.

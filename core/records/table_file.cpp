@@ -11,9 +11,9 @@ constexpr std::size_t kRecordsPerRead = 4096;
 
 } // namespace
 
-TableReader::TableReader(const std::string& path)
+TableReader::TableReader(const std::string& path, bool checksum)
     : reader_(path), count_(reader_.size() / static_cast<std::int64_t>(TNameAtribFile::kSize)),
-      whole_(reader_.size() % static_cast<std::int64_t>(TNameAtribFile::kSize) == 0) {}
+      whole_(reader_.size() % static_cast<std::int64_t>(TNameAtribFile::kSize) == 0), checksum_(checksum) {}
 
 bool TableReader::next(TNameAtribFile& record) {
     if (read_ >= count_) return false;
@@ -26,14 +26,14 @@ bool TableReader::next(TNameAtribFile& record) {
         if (got % TNameAtribFile::kSize != 0) whole_ = false;
         buffer_.resize(got - got % TNameAtribFile::kSize);
         bufferPos_ = 0;
-        crc_ = crc32Update(crc_, buffer_.data(), buffer_.size());
+        if (checksum_) crc_ = crc32Update(crc_, buffer_.data(), buffer_.size());
         if (buffer_.empty()) {
             count_ = read_;
             whole_ = false;
             return false;
         }
     }
-    record = decodeTableRecord(ConstBytes(buffer_).subspan(bufferPos_, TNameAtribFile::kSize));
+    decodeTableRecord(ConstBytes(buffer_).subspan(bufferPos_, TNameAtribFile::kSize), record);
     bufferPos_ += TNameAtribFile::kSize;
     ++read_;
     return true;

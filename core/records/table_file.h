@@ -14,8 +14,9 @@ namespace tarvela {
 
 class TableReader {
 public:
-    // Throws FileError when the file cannot be opened.
-    explicit TableReader(const std::string& path);
+    // Throws FileError when the file cannot be opened. Without `checksum` no CRC-32 is taken
+    // (crc32() stays 0): for a reader that only needs the records.
+    explicit TableReader(const std::string& path, bool checksum = true);
 
     // Number of whole records in the file.
     std::int64_t recordCount() const { return count_; }
@@ -32,6 +33,7 @@ private:
     bool whole_ = true;
     std::int64_t read_ = 0;
     std::uint32_t crc_ = 0;
+    bool checksum_ = true;
     std::vector<unsigned char> buffer_;
     std::size_t bufferPos_ = 0;
 };

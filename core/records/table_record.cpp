@@ -18,14 +18,18 @@ void encodeTableRecord(const TNameAtribFile& r, MutableBytes out) {
 }
 
 TNameAtribFile decodeTableRecord(ConstBytes in) {
-    assert(in.size() >= TNameAtribFile::kSize);
     TNameAtribFile r;
+    decodeTableRecord(in, r);
+    return r;
+}
+
+void decodeTableRecord(ConstBytes in, TNameAtribFile& r) {
+    assert(in.size() >= TNameAtribFile::kSize);
     r.Nature = in[TNameAtribFile::kOffNature];
-    r.FName = ShortString<255>::decode(in.subspan(TNameAtribFile::kOffFName, 256));
+    r.FName.decodeFrom(in.subspan(TNameAtribFile::kOffFName, 256));
     r.FDataTime = loadLeDouble(in, TNameAtribFile::kOffFDataTime);
     r.SizeFile = loadLeInt64(in, TNameAtribFile::kOffSizeFile);
-    r.FNameTmp = ShortString<25>::decode(in.subspan(TNameAtribFile::kOffFNameTmp, 26));
-    return r;
+    r.FNameTmp.decodeFrom(in.subspan(TNameAtribFile::kOffFNameTmp, 26));
 }
 
 } // namespace tarvela

@@ -34,5 +34,7 @@ inline constexpr std::uint8_t kNatureFile = 1;
 // Writes all 312 bytes; the gaps are zero.
 void encodeTableRecord(const TNameAtribFile& record, MutableBytes out);
 TNameAtribFile decodeTableRecord(ConstBytes in);
+// The same into an existing record, reusing the room of its strings.
+void decodeTableRecord(ConstBytes in, TNameAtribFile& record);
 
 } // namespace tarvela

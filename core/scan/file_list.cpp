@@ -9,6 +9,7 @@
 #include "records/store_layout.h"
 #include "records/table_file.h"
 #include "scan/case_fold.h"
+#include "scan/packed_file_list.h"
 #include "scan/table_entry_check.h"
 
 namespace tarvela {
@@ -78,22 +79,28 @@ std::string_view entryName(std::string_view key) {
     return key.ends_with("/..") ? key.substr(0, key.size() - 3) : key;
 }
 
-} // namespace
+// The key is taken (a list of strings) or copied (a packed list, leaving its room for the next).
+void addEntry(TFileList& list, std::string& key, const TAtrib& atrib) {
+    list.add(std::move(key), std::make_unique<TAtrib>(atrib));
+}
+void addEntry(PackedFileList& list, std::string& key, const TAtrib& atrib) { list.add(key, atrib); }
 
-TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
-                            RunHost* checked) {
+template <typename List>
+TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked,
+                    bool checksum) {
     TableLoad load;
     const std::size_t prefixChars = utf8CharCount(pathShab);
     const std::string prefix = utf8ToCp1251(pathShab);
-    TableReader reader(pathFiles);
+    TableReader reader(pathFiles, checksum);
     list.reserve(list.count() + static_cast<std::size_t>(reader.recordCount()));
     TNameAtribFile record;
+    std::string key;
     while (reader.next(record)) {
         // The field holds one byte per character, so cutting bytes cuts characters.
         const std::string& bytes = record.FName.bytes();
         const std::string_view rest =
             prefixChars < bytes.size() ? std::string_view(bytes).substr(prefixChars) : std::string_view{};
-        std::string key = cp1251ToUtf8(rest);
+        cp1251ToUtf8(rest, key);
         toEngineForm(key, pathShab);
         if (checked != nullptr && !acceptable(record, prefix, key)) {
             checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
@@ -106,17 +113,29 @@ TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::
             checked->echo(std::string(msg::kNameNotHoldable) + record.FName.text(), color::kRed);
             continue;
         }
-        auto atrib = std::make_unique<TAtrib>();
-        atrib->FNameTmp = std::move(record.FNameTmp);
-        atrib->FileDataTime = record.FDataTime;
-        atrib->Nature = record.Nature;
-        atrib->SizeFile = record.SizeFile;
-        list.add(std::move(key), std::move(atrib));
+        TAtrib atrib;
+        atrib.FNameTmp = record.FNameTmp;
+        atrib.FileDataTime = record.FDataTime;
+        atrib.Nature = record.Nature;
+        atrib.SizeFile = record.SizeFile;
+        addEntry(list, key, atrib);
     }
     load.records = reader.recordCount();
     load.wholeRecords = reader.wholeRecords();
     load.crc32 = reader.crc32();
     return load;
+}
+
+} // namespace
+
+TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                            RunHost* checked) {
+    return loadTable(list, pathFiles, pathShab, checked, true);
+}
+
+TableLoad CreateListOfFiles(PackedFileList& list, const std::string& pathFiles, std::string_view pathShab,
+                            RunHost* checked, bool checksum) {
+    return loadTable(list, pathFiles, pathShab, checked, checksum);
 }
 
 } // namespace tarvela

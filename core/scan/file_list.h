@@ -4,7 +4,7 @@
 // ignore letter case (Latin and Cyrillic alike) and return the first match in list order. They are
 // indexed by folded key, so a lookup costs the same in a list of ten entries or of a million.
 
-#include "records/short_string.h"
+#include "records/inline_short_string.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,12 +22,13 @@ enum class TAction : std::uint8_t { None, Copy, Skip, Del };
 std::string_view actionText(TAction action);
 
 struct TAtrib {
-    ShortString<25> FNameTmp;  // store name from the table; empty for entries made by a scan
-    std::uint8_t Nature = 0;   // 1 = file, 0 = folder
-    double FileDataTime = 0;   // last-write time, local date-time number
-    std::int64_t SizeFile = 0; // bytes; 0 for folders
-    TAction Action = TAction::None;
+    InlineShortString<25> FNameTmp; // store name from the table; empty for entries made by a scan
+    std::uint8_t Nature = 0;        // 1 = file, 0 = folder
+    TAction Action = TAction::None; // beside the other small fields: an entry takes 48 bytes, not 56
+    double FileDataTime = 0;        // last-write time, local date-time number
+    std::int64_t SizeFile = 0;      // bytes; 0 for folders
 };
+static_assert(sizeof(TAtrib) <= 48, "an entry of a table in memory, held a million times");
 
 class TFileList {
 public:

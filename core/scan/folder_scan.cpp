@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "records/date_time.h"
 #include "records/table_record.h"
+#include "scan/folder_read_ahead.h"
 #include "scan/name_mask.h"
 
 #include <algorithm>
@@ -63,29 +64,31 @@ public:
     }
 
     // One folder of the full listing: its files, its folder entry when it has a parent, then each
-    // visible subfolder recursively.
-    void walk(const platform::Directory& dir, std::string& path) {
-        bool complete = true;
-        const auto entries = sortedEntries(dir, &complete);
-        if (!complete) reportUnreadable(path);
-        files(entries, path);
+    // visible subfolder recursively. The folders are read ahead on other threads; every call to
+    // the visitor and the host is made here, in the walk's order.
+    void walk(FolderReadAhead& tree, FolderReadAhead::Folder& folder, std::string& path) {
+        tree.wait(folder, [this] { host_.letEventsRun(); });
+        if (!folder.dir) {
+            reportUnreadable(path);
+            return;
+        }
+        if (!folder.complete) reportUnreadable(path);
+        files(folder.entries, path);
+        folder.entries = {};
         const std::size_t base = path.size();
         if (path != "/") {
             path.append("..");
-            visit_(path, atribOf(kNatureFolder, dir.mtime(), 0));
+            // Read now, after any leftover copy temporary of the folder was removed.
+            visit_(path, atribOf(kNatureFolder, folder.dir->mtime(), 0));
             path.resize(base);
         }
-        for (const auto& e : entries) {
+        for (const auto& child : folder.children) {
             host_.letEventsRun();
-            if (e.kind != platform::EntryKind::Folder || isHiddenFolder(e.name)) continue;
-            path.append(e.name).push_back(separator_);
-            if (auto child = dir.openChild(e.name)) {
-                walk(*child, path);
-            } else {
-                reportUnreadable(path);
-            }
+            path.append(child->name).push_back(separator_);
+            walk(tree, *child, path);
             path.resize(base);
         }
+        tree.release(folder);
     }
 
 private:
@@ -103,6 +106,8 @@ ScanVisitor appendTo(ScanList& list) {
 
 } // namespace
 
+unsigned defaultScanThreads() { return FolderReadAhead::defaultWorkers(); }
+
 void ScanFile(const std::string& folder, std::string_view mask, ScanList& list, RunHost& host) {
     const auto dir = platform::Directory::open(folder);
     if (!dir) return;
@@ -116,13 +121,14 @@ void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_
 }
 
 void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode, RunHost& host,
-                   const ScanVisitor& visit, const UnreadableVisitor& unreadable, bool removeLeftovers) {
+                   const ScanVisitor& visit, const UnreadableVisitor& unreadable, bool removeLeftovers,
+                   unsigned readAheadThreads) {
     if (folder.empty()) return;
     if (mask.empty()) mask = "*.*";
     if (folder.back() != '/' && folder.back() != platform::pathSeparator())
         folder.push_back(platform::pathSeparator());
     Walker walker(mask, host, visit, unreadable, removeLeftovers);
-    const auto dir = platform::Directory::open(folder);
+    auto dir = platform::Directory::open(folder);
     if (!dir) {
         walker.reportUnreadable(folder);
         return;
@@ -130,7 +136,9 @@ void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode,
     if (scanMode == 2) {
         walker.files(sortedEntries(*dir), folder);
     } else if (scanMode == 0) {
-        walker.walk(*dir, folder);
+        FolderReadAhead tree(
+            std::move(dir), [](const std::string& name) { return !isHiddenFolder(name); }, readAheadThreads);
+        walker.walk(tree, tree.root(), folder);
     }
 }
 

@@ -23,6 +23,9 @@ struct ScanItem {
 
 using ScanList = std::vector<ScanItem>;
 
+// The threads that read folders ahead of a full scan by default.
+unsigned defaultScanThreads();
+
 // Receives each entry of a scan in order. The path is only valid during the call.
 using ScanVisitor = std::function<void(const std::string& path, const TAtrib& atrib)>;
 // Receives each folder (full path ending with '/') that the scan could not read, or not wholly:
@@ -41,7 +44,11 @@ void ScanDisk(std::string folder, std::string mask, ScanList& list, std::uint16_
 // million entries is written without holding the scan in memory, and each folder it could not read
 // to `unreadable` (when given). `removeLeftovers` false leaves the copy temporaries of killed runs
 // where they are (a scan that must change nothing); they are left out of the scan either way.
+// The folders are read ahead on `readAheadThreads` threads (0: all on the calling thread); the
+// entries, their order and every call to `visit`, `unreadable` and `host` are the same either way,
+// all made on the calling thread.
 void ScanDiskVisit(std::string folder, std::string mask, std::uint16_t scanMode, RunHost& host,
-                   const ScanVisitor& visit, const UnreadableVisitor& unreadable = {}, bool removeLeftovers = true);
+                   const ScanVisitor& visit, const UnreadableVisitor& unreadable = {}, bool removeLeftovers = true,
+                   unsigned readAheadThreads = defaultScanThreads());
 
 } // namespace tarvela

@@ -76,12 +76,13 @@ std::int64_t TableBuilder::commit() {
 }
 
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
-                             const ExclusionList& exclusions, RunHost& host, bool removeLeftovers) {
+                             const ExclusionList& exclusions, RunHost& host, bool removeLeftovers,
+                             unsigned scanThreads) {
     TableBuilder builder(pathFolder, nameFiles, exclusions, host);
     if (builder.rootFits()) {
         ScanDiskVisit(
             pathFolder, "*.*", 0, host, [&](const std::string& path, const TAtrib& atrib) { builder.add(path, atrib); },
-            [&](const std::string& folder) { builder.unreadable(folder); }, removeLeftovers);
+            [&](const std::string& folder) { builder.unreadable(folder); }, removeLeftovers, scanThreads);
     } else {
         builder.rootUnfit();
     }

@@ -3,6 +3,7 @@
 
 #include "scan/exclusions.h"
 #include "scan/file_list.h"
+#include "scan/folder_scan.h"
 #include "base/run_host.h"
 #include "records/table_check.h"
 #include "records/table_file.h"
@@ -20,9 +21,11 @@ inline constexpr std::size_t kMaxPathChars = 255;
 // the sum of SizeFile over the records written. The table is replaced atomically and its check file
 // (records/table_check.h: record count, checksum, the folders not read) is written right after it;
 // a failure throws FileError and leaves the old table whole. `removeLeftovers` false changes
-// nothing in the folder (see ScanDiskVisit).
+// nothing in the folder (see ScanDiskVisit). `scanThreads` read the folders ahead (folder_scan.h);
+// the table is the same for any number.
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
-                             const ExclusionList& exclusions, RunHost& host, bool removeLeftovers = true);
+                             const ExclusionList& exclusions, RunHost& host, bool removeLeftovers = true,
+                             unsigned scanThreads = defaultScanThreads());
 
 // The writing side of CreateListFiles, for a table whose entries come from elsewhere than a fresh
 // scan: takes entries in scan order, leaves out what the table must not or cannot hold with the

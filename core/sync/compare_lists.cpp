@@ -1,6 +1,7 @@
 #include "sync/compare_lists.h"
 
 #include "scan/case_fold.h"
+#include "scan/name_index.h"
 #include "base/echo_color.h"
 #include "base/messages.h"
 #include "platform/file_system.h"
@@ -8,9 +9,7 @@
 
 #include <string_view>
 #include <algorithm>
-#include <deque>
 #include <limits>
-#include <unordered_map>
 #include <vector>
 
 namespace tarvela {
@@ -19,55 +18,60 @@ namespace {
 constexpr std::size_t kNoMatch = std::numeric_limits<std::size_t>::max();
 
 // Unmatched items of D by key: for each key a chain of its items in list order, so that every
-// lookup returns the first unmatched item, as a linear search from the start of D would. The keys
-// are views of strings that outlive the index.
+// lookup returns the first unmatched item, as a linear search from the start of D would. Items
+// are numbered 0..count-1 here; `nameOf` gives an item's key (from strings that outlive the index).
+// The index's slot of a key holds the head of its chain.
+template <typename NameOf>
 class MatchIndex {
 public:
-    explicit MatchIndex(std::size_t itemCount) : next_(itemCount, kNoMatch) {}
+    MatchIndex(std::size_t itemCount, NameOf nameOf)
+        : nameOf_(nameOf), index_(itemCount, nameOf), next_(itemCount, kNone) {}
 
     // Items must be added in reverse list order (each becomes the head of its key's chain).
-    void addInReverse(std::string_view key, std::size_t item) {
-        auto [it, inserted] = head_.try_emplace(key, item);
-        if (!inserted) {
-            next_[item] = it->second;
-            it->second = item;
-        }
+    void addInReverse(std::size_t item) {
+        const std::size_t slot = index_.slotOf(nameOf_(item));
+        if (!index_.isFree(slot)) next_[item] = index_.itemAt(slot);
+        index_.store(slot, item);
     }
 
-    void reserve(std::size_t keys) { head_.reserve(keys); }
-
-    std::size_t take(std::string_view key, const std::vector<bool>& matched) {
-        const auto it = head_.find(key);
-        if (it == head_.end()) return kNoMatch;
-        std::size_t item = it->second;
-        while (item != kNoMatch && matched[item]) item = next_[item];
-        it->second = item == kNoMatch ? kNoMatch : next_[item];
-        return item;
+    // The first item of `key` that `isMatched` does not call taken, taken off its chain.
+    template <typename IsMatched>
+    std::size_t take(std::string_view key, const IsMatched& isMatched) {
+        const std::size_t slot = index_.slotOf(key);
+        if (index_.isFree(slot)) return kNoMatch;
+        std::uint32_t item = index_.itemAt(slot);
+        while (item != kNone && isMatched(item)) item = next_[item];
+        const std::uint32_t rest = item == kNone ? kNone : next_[item];
+        index_.store(slot, rest == kNone ? Index::kGone : rest);
+        return item == kNone ? kNoMatch : item;
     }
 
 private:
-    std::unordered_map<std::string_view, std::size_t> head_;
-    std::vector<std::size_t> next_;
+    using Index = NameIndex<NameOf>;
+    static constexpr std::uint32_t kNone = Index::kNone;
+    NameOf nameOf_;
+    Index index_;
+    std::vector<std::uint32_t> next_; // by item
 };
 
 std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
     return b > std::numeric_limits<std::int64_t>::max() - a ? std::numeric_limits<std::int64_t>::max() : a + b;
 }
 
-} // namespace
-
-std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair& pair, RunHost& host) {
+template <typename List>
+std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& host) {
     const std::size_t sourceCount = S.count();
     std::vector<std::size_t> partner(sourceCount, kNoMatch);
     std::vector<bool> matched(D.count(), false);
 
     // Exact names first.
     {
-        MatchIndex exact(D.count());
-        exact.reserve(D.count());
-        for (std::size_t j = D.count(); j-- > 0;) exact.addInReverse(D.key(j), j);
+        const auto keyOf = [&D](std::size_t j) { return std::string_view(D.key(j)); };
+        MatchIndex exact(D.count(), keyOf);
+        for (std::size_t j = D.count(); j-- > 0;) exact.addInReverse(j);
+        const auto isMatched = [&matched](std::size_t j) { return matched[j]; };
         for (std::size_t i = 0; i < sourceCount; ++i) {
-            const std::size_t j = exact.take(S.key(i), matched);
+            const std::size_t j = exact.take(S.key(i), isMatched);
             if (j == kNoMatch) continue;
             partner[i] = j;
             matched[j] = true;
@@ -77,18 +81,24 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
     const bool sourceLeft = std::find(partner.begin(), partner.end(), kNoMatch) != partner.end();
     const bool destinationLeft = std::find(matched.begin(), matched.end(), false) != matched.end();
     if (sourceLeft && destinationLeft) {
-        std::deque<std::string> foldedKeys; // stable storage for the index's views
-        MatchIndex folded(D.count());
-        for (std::size_t j = D.count(); j-- > 0;) {
+        // The unmatched items of D with their folded keys, numbered in list order.
+        std::vector<std::size_t> left;
+        std::vector<std::string> foldedKeys;
+        for (std::size_t j = 0; j < D.count(); ++j) {
             if (matched[j]) continue;
-            folded.addInReverse(foldedKeys.emplace_back(foldCase(D.key(j))), j);
+            left.push_back(j);
+            foldedKeys.push_back(foldCase(D.key(j)));
         }
+        const auto keyOf = [&foldedKeys](std::size_t k) { return std::string_view(foldedKeys[k]); };
+        MatchIndex folded(left.size(), keyOf);
+        for (std::size_t k = left.size(); k-- > 0;) folded.addInReverse(k);
+        const auto isMatched = [&](std::size_t k) { return static_cast<bool>(matched[left[k]]); };
         for (std::size_t i = 0; i < sourceCount; ++i) {
             if (partner[i] != kNoMatch) continue;
-            const std::size_t j = folded.take(foldCase(S.key(i)), matched);
-            if (j == kNoMatch) continue;
-            partner[i] = j;
-            matched[j] = true;
+            const std::size_t k = folded.take(foldCase(S.key(i)), isMatched);
+            if (k == kNoMatch) continue;
+            partner[i] = left[k];
+            matched[left[k]] = true;
         }
     }
 
@@ -106,21 +116,26 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
             e.Action = TAction::Skip;
         } else if (partner[i] == kNoMatch) {
             if (isFile) e.Action = TAction::Copy;
-            host.echo(std::string(msg::kFileAdded) + pair.PathWork + S.key(i), color::kGreen);
+            host.echo(std::string(msg::kFileAdded).append(pair.PathWork).append(S.key(i)), color::kGreen);
         } else if (!isFile) {
             e.Action = TAction::Skip;
         } else if (!agreed && D.object(partner[i])->FileDataTime >= e.FileDataTime) {
             e.Action = TAction::Skip;
         } else {
             e.Action = TAction::Copy;
-            host.echo(std::string(msg::kFilesDiffer) + sourceFolder + S.key(i) + std::string(msg::kFilesDifferSeparator) +
-                          destFolder + D.key(partner[i]),
+            host.echo(std::string(msg::kFilesDiffer)
+                          .append(sourceFolder)
+                          .append(S.key(i))
+                          .append(msg::kFilesDifferSeparator)
+                          .append(destFolder)
+                          .append(D.key(partner[i])),
                       color::kPurple);
         }
     }
 
     std::size_t unmatched = 0;
     for (const bool m : matched) unmatched += m ? 0 : 1;
+    const std::size_t unmatchedItems = unmatched;
     // A folder only the source has is made on the other side too, even when it is empty: that
     // other side must be able to receive. So must it where it spells the folder in another letter
     // case (renamed on one side in case only): its receive decides which spelling stays. (A file
@@ -131,20 +146,31 @@ std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair&
     }
     if (unmatched > 0 && !pair.storeRoot.empty()) platform::createFolders(pair.storeRoot);
 
+    S.reserve(S.count() + unmatchedItems);
     for (std::size_t j = 0; j < D.count(); ++j) {
         if (matched[j]) continue;
         auto object = D.releaseObject(j);
         // The pair folder itself is never removed, whatever the other side's table says.
         object->Action = pair.OperacDell && D.key(j) != ".." ? TAction::Del : TAction::Skip;
-        S.add(D.key(j), std::move(object));
+        S.add(std::string(D.key(j)), std::move(object));
     }
-    D = TFileList();
+    D = List();
 
     std::int64_t sum = 0;
     for (std::size_t i = 0; i < S.count(); ++i) {
         if (S.object(i)->Action == TAction::Copy) sum = saturatingAdd(sum, S.object(i)->SizeFile);
     }
     return sum;
+}
+
+} // namespace
+
+std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair& pair, RunHost& host) {
+    return compareLists(S, std::move(D), pair, host);
+}
+
+std::int64_t CompareListsOfFiles(PackedFileList& S, PackedFileList&& D, const ComparePair& pair, RunHost& host) {
+    return compareLists(S, std::move(D), pair, host);
 }
 
 } // namespace tarvela

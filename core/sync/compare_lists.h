@@ -4,12 +4,14 @@
 // half's store root.
 
 #include "scan/file_list.h"
+#include "scan/packed_file_list.h"
 #include "base/run_host.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tarvela {
 
@@ -26,7 +28,7 @@ struct ComparePair {
     // The sending half's agreed state, when it has a record for a source file: true stores the
     // file, false leaves it; nothing lets the times decide. `destination` is the other side's
     // entry, null when it has none.
-    std::function<std::optional<bool>(const std::string& name, const TAtrib& source, const TAtrib* destination)>
+    std::function<std::optional<bool>(std::string_view name, const TAtrib& source, const TAtrib* destination)>
         agreedSays;
 };
 
@@ -38,5 +40,7 @@ struct ComparePair {
 // case-sensitive file system keep their own partners. The pair folder's own entry ".." never
 // becomes "del". Returns the sum of the sizes of the "copy" entries.
 std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair& pair, RunHost& host);
+// The same on packed lists (packed_file_list.h), as the sending half holds a folder's two tables.
+std::int64_t CompareListsOfFiles(PackedFileList& S, PackedFileList&& D, const ComparePair& pair, RunHost& host);
 
 } // namespace tarvela

@@ -28,12 +28,14 @@ std::string scanTableFile(const SyncContext& ctx, Side owner, int n) {
     return tableFile(ctx.plan != nullptr ? ctx.plan->tableFolder : ctx.PathTask, owner, n);
 }
 
-std::int64_t compareTables(TFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
+std::int64_t compareTables(PackedFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host, decltype(ComparePair::agreedSays) agreedSays,
                            TableLoad* sourceLoad) {
     const Side dest = otherSide(source);
-    TFileList D;
-    const TableLoad load = CreateListOfFiles(S, scanTableFile(ctx, source, n), ownFolder(task, source, n), &host);
+    PackedFileList D;
+    // The tables' checksums are needed only by a caller that judges the source table.
+    const TableLoad load = CreateListOfFiles(S, scanTableFile(ctx, source, n), ownFolder(task, source, n), &host,
+                                             sourceLoad != nullptr);
     if (sourceLoad != nullptr) *sourceLoad = load;
     CreateListOfFiles(D, tableFile(ctx.PathTask, dest, n), ownFolder(task, dest, n), &host);
     const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
@@ -52,7 +54,7 @@ bool flushToDevice(RunHost& host, const std::string& folder) {
     return false;
 }
 
-std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit) {
+std::int64_t spaceTakenByCopies(const PackedFileList& S, std::int64_t unit) {
     std::int64_t total = 0;
     for (std::size_t i = 0; i < S.count(); ++i) {
         const TAtrib& entry = *S.object(i);

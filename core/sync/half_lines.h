@@ -35,7 +35,7 @@ std::string scanTableFile(const SyncContext& ctx, Side owner, int n);
 // agreedSays: the sending half's agreed state (compare_lists.h). Returns the byte sum of the files
 // to copy. *sourceLoad (when given) tells what loading the source
 // side's table found.
-std::int64_t compareTables(TFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
+std::int64_t compareTables(PackedFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host,
                            decltype(ComparePair::agreedSays) agreedSays = {}, TableLoad* sourceLoad = nullptr);
 
@@ -49,7 +49,7 @@ bool flushToDevice(RunHost& host, const std::string& folder);
 bool makeFoldersOrSay(RunHost& host, const std::string& folder);
 
 // What the "copy" entries of S take on a disk with this allocation unit, each rounded up to it.
-std::int64_t spaceTakenByCopies(const TFileList& S, std::int64_t unit);
+std::int64_t spaceTakenByCopies(const PackedFileList& S, std::int64_t unit);
 
 // The free-space check of a half: true when the disk that holds `folder` has room for `need` bytes,
 // and also when that disk does not tell its size (a black notice line says the check was skipped).

@@ -13,9 +13,9 @@
 #include "records/agreed_state.h"
 #include "records/store_list.h"
 #include "records/table_record.h"
-#include "scan/case_fold.h"
 #include "scan/table_writer.h"
 #include "sync/agreed_generations.h"
+#include "sync/agreed_lookup.h"
 #include "sync/pair_guard.h"
 #include "sync/receive_decision.h"
 #include "sync/run_plan.h"
@@ -24,7 +24,6 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace tarvela {
 namespace {
@@ -91,10 +90,16 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         if (!own.empty()) {
             const std::size_t i = static_cast<std::size_t>(n);
-            agreed_[i] = readPairAgreedState(ctx_, task_, n);
+            bool listsFiles = false;
+            {
+                const AgreedState agreed = readPairAgreedState(ctx_, task_, n);
+                listsFiles = pairListsFiles(agreed, mediumOwnTable(n));
+                // Only what the comparison asks is kept, and compactly: it lives next to both tables.
+                if (!agreed.records.empty()) agreed_[i] = std::make_shared<const AgreedLookup>(agreed, own_);
+            }
             // An unmounted disk's mount point or a folder emptied by mistake: the pair is left
             // alone, its table untouched, so the other computer removes nothing on its word.
-            if (pairListsFiles(agreed_[i], mediumOwnTable(n)) && folderReadsEmpty(own)) {
+            if (listsFiles && folderReadsEmpty(own)) {
                 host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
                 skipped_[i] = true;
                 return std::nullopt;
@@ -169,7 +174,7 @@ private:
         if (!platform::fileExists(ownTable(n)) || !platform::fileExists(otherTable(n))) return std::nullopt;
         if (!work_ && TableReader(ownTable(n)).recordCount() < 2) return std::nullopt;
         const std::string own = ownFolder(task_, own_, n);
-        TFileList S;
+        PackedFileList S;
         const std::int64_t sum =
             compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
                           agreedSays(agreed_[static_cast<std::size_t>(n)]));
@@ -197,7 +202,7 @@ private:
             if (work_) host_.setTaskProgress(static_cast<std::int64_t>(i + 1));
             const TAtrib& entry = *S.object(i);
             if (entry.Action != TAction::Copy) continue;
-            const std::string source = own + S.key(i);
+            const std::string source = std::string(own).append(S.key(i));
             host_.setFileLabel(source);
             if (plan_ != nullptr) {
                 // Its line was written by the comparison; counted, not copied.
@@ -217,7 +222,7 @@ private:
                 // The checksum is taken as the data passes into the store; the receive checks it.
                 if (CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text(), std::nullopt,
                                        CopySource::UserFolder, ChecksumUse{true, std::nullopt})) {
-                    stored.add({S.key(i), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text(),
+                    stored.add({std::string(S.key(i)), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text(),
                                 ctx_.FileCopier.LastChecksum()});
                 } else if (ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
                     // The medium filled up or was pulled: one line said so, and no further copy can work.
@@ -256,29 +261,19 @@ private:
     // Where the agreed state has a record of a file, it alone decides whether the file travels:
     // exactly when this side differs from it. With deletion off a file the other side no longer
     // has travels too, since the other side then takes it back.
-    decltype(ComparePair::agreedSays) agreedSays(const AgreedState& agreed) const {
-        if (agreed.records.empty()) return {};
-        // Keyed by views of the records' names: the agreed state outlives the comparison.
-        auto byName = std::make_shared<std::unordered_map<std::string_view, const AgreedRecord*>>();
-        byName->reserve(agreed.records.size());
-        for (const AgreedRecord& r : agreed.records) byName->try_emplace(r.name, &r);
-        // The records by folded name, made at the first name the exact index does not know.
-        auto byFoldedName = std::make_shared<std::unordered_set<std::string>>();
-        return [byName, byFoldedName, &agreed, own = own_, deletionOn = task_.OperacDell](
-                   const std::string& name, const TAtrib& source, const TAtrib* destination) -> std::optional<bool> {
-            const auto it = byName->find(name);
-            if (it == byName->end()) {
+    decltype(ComparePair::agreedSays) agreedSays(std::shared_ptr<const AgreedLookup> agreed) const {
+        if (!agreed) return {};
+        return [agreed = std::move(agreed), own = own_, deletionOn = task_.OperacDell](
+                   std::string_view name, const TAtrib& source, const TAtrib* destination) -> std::optional<bool> {
+            const auto record = agreed->find(name);
+            if (!record) {
                 // Agreed under another spelling only: renamed here in letter case, which the other
                 // computer learns only when the file travels under its new name. (Only asked where
                 // the other side has the name in some spelling; a new file never builds the index.)
-                if (destination == nullptr) return std::nullopt;
-                if (byFoldedName->empty()) {
-                    for (const AgreedRecord& r : agreed.records) byFoldedName->insert(foldCase(r.name));
-                }
-                if (byFoldedName->count(foldCase(name)) > 0) return true;
+                if (destination != nullptr && agreed->knowsInAnotherSpelling(name)) return true;
                 return std::nullopt;
             }
-            const bool changed = !unchangedAgainst(*it->second, {source.Nature, source.SizeFile, source.FileDataTime}, own);
+            const bool changed = !unchangedAgainst(*record, {source.Nature, source.SizeFile, source.FileDataTime}, own);
             return changed || (destination == nullptr && !deletionOn);
         };
     }
@@ -308,7 +303,7 @@ private:
     std::string storeRoot_;
     RunPlan* plan_; // a dry run: decide and say, change nothing
     FullCopyAnswer answer_;
-    std::array<AgreedState, 11> agreed_; // by pair number
+    std::array<std::shared_ptr<const AgreedLookup>, 11> agreed_; // by pair number; null when none
     std::array<bool, 11> skipped_{};     // pairs whose folder reads empty against what was agreed
     bool answerForAll_ = false;
 };

@@ -3,6 +3,7 @@
 #include "recording_host.h"
 #include "records/table_file.h"
 #include "scan/file_list.h"
+#include "scan/packed_file_list.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +136,32 @@ TEST(FileList, ManyEntriesStayFindable) {
     constexpr int kCount = 50000;
     for (int i = 0; i < kCount; ++i) list.add("dir/File" + std::to_string(i), std::make_unique<TAtrib>());
     for (int i = 0; i < kCount; i += 997) EXPECT_EQ(list.indexOf("DIR/file" + std::to_string(i)), i);
+}
+
+} // namespace
+} // namespace tarvela
+
+namespace tarvela {
+namespace {
+
+TEST(PackedFileList, KeepsEveryKeyAndEntryAcrossItsBlocksOfNames) {
+    PackedFileList list;
+    std::vector<std::string> keys;
+    // Enough names to fill several blocks, of every length up to a long one, and an empty one.
+    for (std::size_t i = 0; i < 20000; ++i) keys.push_back(std::string(i % 700, static_cast<char>('a' + i % 26)) + std::to_string(i));
+    keys.emplace_back();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        TAtrib a;
+        a.SizeFile = static_cast<std::int64_t>(i);
+        a.FNameTmp = ShortString<25>::fromText("ABCDEFGHIJKL.txt");
+        EXPECT_EQ(list.add(keys[i], a), i);
+    }
+    ASSERT_EQ(list.count(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        ASSERT_EQ(list.key(i), keys[i]) << i;
+        ASSERT_EQ(list.object(i)->SizeFile, static_cast<std::int64_t>(i));
+    }
+    EXPECT_EQ(list.releaseObject(5)->FNameTmp.text(), "ABCDEFGHIJKL.txt");
 }
 
 } // namespace

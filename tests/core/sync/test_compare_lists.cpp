@@ -16,8 +16,9 @@ struct Entry {
     std::int64_t size = 10;
 };
 
-TFileList listOf(const std::vector<Entry>& entries) {
-    TFileList list;
+template <typename List = TFileList>
+List listOf(const std::vector<Entry>& entries) {
+    List list;
     for (const auto& e : entries) {
         auto a = std::make_unique<TAtrib>();
         a->Nature = e.name == ".." || e.name.ends_with("/..") ? 0 : 1;
@@ -29,9 +30,12 @@ TFileList listOf(const std::vector<Entry>& entries) {
 }
 
 // Each entry of the result as "name=action".
-std::vector<std::string> outcome(const TFileList& s) {
+template <typename List>
+std::vector<std::string> outcome(const List& s) {
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < s.count(); ++i) out.push_back(s.key(i) + "=" + std::string(actionText(s.object(i)->Action)));
+    for (std::size_t i = 0; i < s.count(); ++i) {
+        out.push_back(std::string(s.key(i)) + "=" + std::string(actionText(s.object(i)->Action)));
+    }
     return out;
 }
 
@@ -55,6 +59,8 @@ TEST(CompareLists, DecidesEveryEntryOfBothSides) {
         {"vanished file, deletion off", {{".."}}, {{".."}, {"gone"}}, false, {"..=skip", "gone=skip"}, 0},
         {"letter case ignored, Cyrillic too", {{"Папка/Файл.TXT"}}, {{"папка/файл.txt"}}, true, {"Папка/Файл.TXT=skip"}, 0},
         {"exact case first", {{"A.txt"}, {"a.txt"}}, {{"a.txt"}}, true, {"A.txt=copy", "a.txt=skip"}, 10},
+        {"a name twice on each side pairs in order", {{"a", 1}, {"a", 2}}, {{"a", 2}, {"A"}, {"a", 1}}, true,
+         {"a=skip", "a=copy", "A=del"}, 10},
         {"the pair folder is never deleted", {{"x"}}, {{".."}, {"x"}}, true, {"x=skip", "..=skip"}, 0},
         {"sizes add up in 64 bits", {{"a", 1, 3'000'000'000}, {"b", 1, 3'000'000'000}}, {}, true,
          {"a=copy", "b=copy"}, 6'000'000'000},
@@ -66,6 +72,13 @@ TEST(CompareLists, DecidesEveryEntryOfBothSides) {
         pair.OperacDell = c.operacDell;
         EXPECT_EQ(CompareListsOfFiles(s, listOf(c.dest), pair, host), c.sum) << c.what;
         EXPECT_EQ(outcome(s), c.expected) << c.what;
+
+        // The packed lists the sending half holds: the same decisions and the same echo.
+        test::RecordingHost packedHost;
+        auto packed = listOf<PackedFileList>(c.source);
+        EXPECT_EQ(CompareListsOfFiles(packed, listOf<PackedFileList>(c.dest), pair, packedHost), c.sum) << c.what;
+        EXPECT_EQ(outcome(packed), c.expected) << c.what;
+        EXPECT_EQ(packedHost.lines, host.lines) << c.what;
     }
 }
 
