@@ -327,8 +327,9 @@ private:
         }
     }
 
+    // The name of a folder entry without its "/.." ("" for the pair folder's own entry).
     static std::string withoutFolderMark(const std::string& name) {
-        return isFolderName(name) ? name.substr(0, name.size() - 3) : name;
+        return isFolderName(name) ? name.substr(0, name.size() - std::min<std::size_t>(name.size(), 3)) : name;
     }
 
     void applyCopies() {
@@ -566,9 +567,9 @@ private:
         for (std::size_t i = 0; i < L_.count(); ++i)
             names.insert(L_.key(i));
         for (std::size_t i = 0; i < L_.count(); ++i) {
-            std::string name = L_.key(i);
-            if (isFolderName(name))
-                name.resize(name.size() - 3);
+            if (L_.key(i) == "..")
+                continue; // the pair folder's own entry
+            const std::string name = withoutFolderMark(L_.key(i));
             std::string swapped = name;
             for (char& c : swapped) {
                 if (c >= 'a' && c <= 'z')

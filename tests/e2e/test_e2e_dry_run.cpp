@@ -126,6 +126,9 @@ TEST_F(E2EDryRun, AFullCopyAndItsReceiveIntoANewFolderAreListedAndNothingIsMade)
     halfDone("work-home", "work", {"--full-copy", "all"});
     EXPECT_EQ(storedFiles(Side::Work), 3u);
 
+    // Into the home folder as it stands, empty (its scan holds only the folder's own entry).
+    EXPECT_EQ(summaryOf(dryRun("work-home", "home")), "Скопировать: файлов 3, байт 8; удалить: 0; конфликтов: 0");
+
     fs::remove_all(home);
     const std::string receivePlan = dryRun("work-home", "home");
     EXPECT_FALSE(fs::exists(home)) << "the dry run makes no folder";
