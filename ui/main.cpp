@@ -1,5 +1,6 @@
 // The program block: the application with its title and default look, the main window (which
 // creates the other windows), the start-up sequence and the message loop.
+#include "platform/file_system.h"
 #include "qt_translations.h"
 #include "tarvela_window.h"
 #include "ui_texts.h"
@@ -12,7 +13,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("tarvela"));
     QApplication::setDesktopFileName(QStringLiteral("tarvela"));
     tarvela::ui::installQtTranslations(app);
-    tarvela::ui::TFmTarvela window(QCoreApplication::applicationDirPath().toStdString() + "/");
+    // The executable's folder as this system writes it (drive letter and '\' on Windows): the
+    // medium's paths built on it are shown as the user knows them.
+    tarvela::ui::TFmTarvela window(tarvela::platform::executableFolder());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/tarvela.png")));
     window.FormCreate();
     window.show();

@@ -53,7 +53,7 @@ std::optional<QString> TSelectFolderDialog::execute(QWidget* parent, const QStri
 
     // Qt's own dialog rather than the desktop's: it can show files and hidden items in a folder
     // choice and takes our captions.
-    QFileDialog dialog(parent, QString::fromUtf8(text::kChooseFolder), startFolder);
+    QFileDialog dialog(parent, QString::fromUtf8(text::kChooseFolder), QDir::fromNativeSeparators(startFolder));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, false);
@@ -62,7 +62,8 @@ std::optional<QString> TSelectFolderDialog::execute(QWidget* parent, const QStri
     addFolderButtons(dialog);
     if (modal_.run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    // Qt answers with '/'; the path box shows the folder as this system writes it.
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
 
 } // namespace tarvela::ui

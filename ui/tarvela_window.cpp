@@ -53,6 +53,7 @@ std::string logFileOf(const std::string& programPath, const TProfilLine& task) {
 TFmTarvela::TFmTarvela(std::string programPath, QWidget* parent)
     : QWidget(parent), ProgramPath(std::move(programPath)) {
     initArt();
+    TaskBarList.attach(this);
     setObjectName(QStringLiteral("FmTarvela"));
     setWindowTitle(QString::fromUtf8(text::kAppTitle));
     // The default look, before any control exists.

@@ -20,6 +20,8 @@ void TaskbarProgress::setProgress(std::int64_t value, std::int64_t total) {
     const double f = fraction(value, total);
     const bool changed = !visible_ || static_cast<long>(f * 1000) != static_cast<long>(fraction_ * 1000);
     fraction_ = f;
+    value_ = std::clamp<std::int64_t>(value, 0, std::max<std::int64_t>(total, 0));
+    total_ = std::max<std::int64_t>(total, 0);
     visible_ = true;
     if (changed) {
         ++sent_;
@@ -30,6 +32,7 @@ void TaskbarProgress::setProgress(std::int64_t value, std::int64_t total) {
 void TaskbarProgress::stopProgress() {
     const bool changed = visible_;
     fraction_ = 0.0;
+    value_ = 0;
     visible_ = false;
     if (changed) {
         ++sent_;

@@ -19,6 +19,8 @@ constexpr const char* kInterface = "com.canonical.Unity.LauncherEntry";
 
 TaskbarProgress::TaskbarProgress() : available_(QDBusConnection::sessionBus().isConnected()) {}
 
+TaskbarProgress::~TaskbarProgress() = default;
+
 void TaskbarProgress::send() {
     if (!available_)
         return;

@@ -7,6 +7,8 @@ namespace tarvela::ui {
 
 TaskbarProgress::TaskbarProgress() = default;
 
+TaskbarProgress::~TaskbarProgress() = default;
+
 void TaskbarProgress::send() {}
 
 } // namespace tarvela::ui

@@ -1,6 +1,7 @@
 // A profile made by tarvela-cli opens in the profile editor exactly as one made there: every field
 // in its control, every pair under the slider, the role of this computer; and the editor's save of
 // the unchanged profile writes the same bytes.
+#include "platform/file_system.h"
 #include "records/profile_file.h"
 #include "tarvela_config.h"
 #include "ui_fixture.h"
@@ -27,7 +28,8 @@ QString cli(const Medium& medium, const QStringList& args) {
                   QStringList{QStringLiteral("--medium"), QString::fromStdString(medium.programPath())} + args);
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         qFatal("tarvela-cli failed: %s", process.readAllStandardError().constData());
-    return QString::fromUtf8(process.readAllStandardOutput());
+    // Lines as text: the Windows console program ends them with CR LF.
+    return QString::fromUtf8(process.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 } // namespace
@@ -105,12 +107,15 @@ void TestCliProfileInEditor::opensIdenticallyInTheEditor() {
     auto* slider = child<QSlider>(c, "RzTrackBarNomFolder");
     auto* pathWork = child<QLineEdit>(c, "EditPathWork");
     auto* pathHome = child<QLineEdit>(c, "EditPathHome");
+    // tarvela-cli ends a folder with this system's separator, a folder written the Linux way ("/...")
+    // with '/' on both systems.
+    const QChar sep = QLatin1Char(platform::pathSeparator());
     const struct {
         int pair;
         QString work;
         QString home;
     } pairs[] = {
-        {1, work + QStringLiteral("Документы/"), home + QStringLiteral("Документы/")},
+        {1, work + QStringLiteral("Документы") + sep, home + QStringLiteral("Документы") + sep},
         {2, QString(), QString()},
         {4, QString(), QStringLiteral("/mnt/архив/")},
         {10, QStringLiteral("/srv/десять/"), QString()},

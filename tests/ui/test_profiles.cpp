@@ -2,6 +2,7 @@
 // validation, saving a new and an existing profile, the dependent boxes, clearing the store, the
 // log button, and the guards: a cancelled addition, "Добавить"/"Редактировать" while the editor is
 // open, a deletion while it is open, and a run in progress.
+#include "platform/file_system.h"
 #include "records/profile_file.h"
 #include "tarvela_config.h"
 #include "ui_fixture.h"
@@ -343,9 +344,11 @@ void TestProfiles::savingANewProfile() {
     QCOMPARE(p.Id.text(), newId);
     QCOMPARE(p.IdPC.bytes(), w->pcIdent());
     QCOMPARE(p.PC.text(), std::string("work"));
-    QCOMPARE(p.pair(1).PathWork.text(), medium.root() + "work/");
+    // The editor ends a folder with this system's separator.
+    const char sep = platform::pathSeparator();
+    QCOMPARE(p.pair(1).PathWork.text(), medium.root() + "work" + sep);
     QCOMPARE(p.pair(1).PathHome.text(), std::string());
-    QCOMPARE(p.pair(2).PathHome.text(), medium.root() + "home/");
+    QCOMPARE(p.pair(2).PathHome.text(), medium.root() + "home" + sep);
     QCOMPARE(p.LineExcept.text(), std::string("*.tmp;*.bak"));
     QVERIFY(p.DellConfirmat && !p.OperacDell && !p.DellBasket && !p.SaveLog);
     QCOMPARE(w->listExcept(), (ExclusionList{"*.tmp", "*.bak"}));

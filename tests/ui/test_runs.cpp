@@ -557,6 +557,9 @@ void TestRuns::massRemovalAskedOnceEachAnswer() {
 }
 
 void TestRuns::failedItemsAreCountedAtTheEndAndNamesShownVisibly() {
+#ifdef Q_OS_WIN
+    QSKIP("a name with control characters cannot be made on Windows");
+#endif
     Medium medium;
     writeFile(medium.work() + "a.txt", "a");
     writeFile(medium.work() + "b\nx\x1b[2J.txt", "b");

@@ -1,6 +1,7 @@
 // Window settings and visual styles: the style menu, the default style, a style applied to every
 // window, the contrast of every text colour of every named style, the settings written at close
-// and read at start-up with the position rules. The settings live in a temporary folder.
+// and read at start-up with the position rules. The settings live in a temporary folder (on
+// Windows in the registry of the test's Wine prefix).
 #include "dialog_ful_copy.h"
 #include "modal_driver.h"
 #include "style_catalog.h"
@@ -8,6 +9,7 @@
 #include "tarvela_config.h"
 #include "ui_fixture.h"
 #include "view_log.h"
+#include "window_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,6 +60,7 @@ private slots:
     void stylesAreDistinct();
     void settingsRoundTrip();
     void windowsLookIsStored();
+    void windowsKeepsTheSettingsInTheUserRegistry();
     void positionRules_data();
     void positionRules();
     void unknownStyleKeepsTheDefault();
@@ -296,6 +299,25 @@ void TestStylesSettings::windowsLookIsStored() {
     QCOMPARE(userSettings().value(QStringLiteral("TarvelaStyle")).toString(), QStringLiteral("Windows"));
     auto again = startWindow(medium);
     QCOMPARE(again->styleManager().ActiveStyleName(), QStringLiteral("Windows"));
+}
+
+// On Windows the settings are values of the user's own registry key, the place as numbers.
+void TestStylesSettings::windowsKeepsTheSettingsInTheUserRegistry() {
+#ifndef Q_OS_WIN
+    QSKIP("the registry is Windows's");
+#else
+    QVERIFY(writeWindowSettings(QStringLiteral("Luna"), QPoint(30, -40)));
+    const QSettings key(QStringLiteral("HKEY_CURRENT_USER\\Software\\Korvane\\Tarvela"), QSettings::NativeFormat);
+    QCOMPARE(key.value(QStringLiteral("TarvelaStyle")).toString(), QStringLiteral("Luna"));
+    const QVariant x = key.value(QStringLiteral("TarvelaX"));
+    const QVariant y = key.value(QStringLiteral("TarvelaY"));
+    QCOMPARE(x.typeId(), QMetaType::Int);
+    QCOMPARE(x.toInt(), 30);
+    QCOMPARE(y.toInt(), -40);
+    const WindowSettings read = readWindowSettings();
+    QCOMPARE(read.style, QStringLiteral("Luna"));
+    QCOMPARE(read.position, std::optional<QPoint>(QPoint(30, -40)));
+#endif
 }
 
 void TestStylesSettings::positionRules_data() {

@@ -1,7 +1,10 @@
 // Draws the program's pictures (the left strip, the style picture, the button icons, the stop
-// button, the program icon) into PNG files: tarvela_draw_art <folder>. The results are committed
+// button, the program icon) into PNG files, and the program icon also as the Windows icon file
+// tarvela.ico: tarvela_draw_art <folder>. The results are committed
 // under ui/art and compiled into the program as resources.
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -209,6 +212,48 @@ QImage icon() {
     return image;
 }
 
+void putLe16(QByteArray& out, int v) {
+    out.append(static_cast<char>(v & 0xff)).append(static_cast<char>((v >> 8) & 0xff));
+}
+
+void putLe32(QByteArray& out, qint64 v) {
+    putLe16(out, static_cast<int>(v & 0xffff));
+    putLe16(out, static_cast<int>((v >> 16) & 0xffff));
+}
+
+// An icon file with the picture at the sizes Explorer and the taskbar use, each entry a PNG (read
+// by Windows Vista and later).
+bool writeIco(const QImage& picture, const QString& path) {
+    const int sizes[] = {16, 24, 32, 48, 64, 128};
+    QList<QByteArray> pngs;
+    for (int size : sizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(&buffer, "PNG"))
+            return false;
+        pngs << png;
+    }
+    QByteArray ico;
+    putLe16(ico, 0); // reserved
+    putLe16(ico, 1); // icon
+    putLe16(ico, static_cast<int>(pngs.size()));
+    qint64 offset = 6 + 16 * pngs.size();
+    for (qsizetype i = 0; i < pngs.size(); ++i) {
+        ico.append(static_cast<char>(sizes[i] & 0xff)).append(static_cast<char>(sizes[i] & 0xff)); // 256 would be 0
+        ico.append('\0').append('\0');                                                          // no palette
+        putLe16(ico, 1);                                                                         // planes
+        putLe16(ico, 32);                                                                        // bits per pixel
+        putLe32(ico, pngs[i].size());
+        putLe32(ico, offset);
+        offset += pngs[i].size();
+    }
+    for (const QByteArray& png : pngs)
+        ico.append(png);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(ico) == ico.size();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -232,6 +277,11 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
+    }
+    const QString ico = out.filePath(QStringLiteral("tarvela.ico"));
+    if (!writeIco(icon(), ico)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(ico));
+        return 1;
     }
     return 0;
 }
