@@ -660,7 +660,8 @@ private:
         }
         // Already gone (with a folder set aside or removed before it): nothing to remove.
         const std::string item = isFolderName(name) ? dest.substr(0, dest.size() - 3) : dest;
-        if (platform::pathKindNoFollow(item) == platform::PathKind::Missing) {
+        const platform::PathKind kind = platform::pathKindNoFollow(item);
+        if (kind == platform::PathKind::Missing) {
             r.done = true;
             return;
         }
@@ -669,10 +670,9 @@ private:
             return;
         }
         if (!isFolderName(name)) {
-            const platform::PathKind kind = platform::pathKindNoFollow(dest);
             // A folder there now is not the file this row removes (it was put there by this receive
             // or made here): never removed or moved to the trash in the file's place.
-            if (kind == platform::PathKind::Missing || kind == platform::PathKind::Folder) {
+            if (kind == platform::PathKind::Folder) {
                 r.done = true;
                 return;
             }
@@ -681,17 +681,17 @@ private:
                 journal_.removedFile(name);
             return;
         }
-        const std::string folder = dest.substr(0, dest.size() - 3); // without "/.."
+        const std::string& folder = item; // without "/.."
         if (plan_ != nullptr) {
             // Removed by the real run once what it removes first has left it empty.
-            if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
+            if (kind == platform::PathKind::Folder) {
                 echoPlannedRemoval(host_, folder);
                 ++plan_->removals;
             }
             r.done = true;
             return;
         }
-        if (platform::pathKindNoFollow(folder) == platform::PathKind::Folder) {
+        if (kind == platform::PathKind::Folder) {
             if (folderReadsEmpty(folder)) {
                 journal_.removalTried(name.substr(0, name.size() - 3));
                 DelDir(folder, task_.DellBasket, true, host_);

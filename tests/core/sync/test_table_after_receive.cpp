@@ -24,6 +24,8 @@ struct Trip {
     std::function<void(class ReceivedTable&)> beforeReceive; // between the second send and its receive
 };
 
+void PrintTo(const Trip& trip, std::ostream* os) { *os << trip.name; }
+
 class ReceivedTable : public TwoComputers, public ::testing::WithParamInterface<Trip> {
 public:
     using TwoComputers::home;
