@@ -334,6 +334,11 @@ TEST_F(TwoComputers, ANameChangedInLetterCaseOnlyTravels) {
     firstRun();
     fs::rename(work + "report.txt", work + "Report.txt");
     fs::rename(work + "photos", work + "Photos");
+    bool respelt = false;
+    for (const auto& e : fs::directory_iterator(test::fsPath(work)))
+        respelt = respelt || test::utf8Of(e.path().filename()) == "Report.txt";
+    if (!respelt)
+        GTEST_SKIP() << "this file system kept the old spelling on a rename in letter case only (Wine does)";
     ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
     ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
     EXPECT_EQ(contentsOf(home), contentsOf(work));
