@@ -5,6 +5,7 @@
 #include "scan/folder_scan.h"
 #include "base/messages.h"
 #include "records/random_names.h"
+#include "platform/file_system.h"
 
 namespace tarvela {
 namespace {
@@ -23,12 +24,19 @@ std::string_view firstUnfitName(std::string_view path, std::size_t root) {
     return {};
 }
 
+// The pair folder as the scan spells its entries' paths: ending with this system's separator ("\\"
+// on Windows, where a folder written the other system's way may end with '/').
+std::string withSeparator(const std::string& folder) {
+    if (folder.ends_with('/') || folder.ends_with(platform::pathSeparator())) return folder;
+    return folder + platform::pathSeparator();
+}
+
 } // namespace
 
 TableBuilder::TableBuilder(const std::string& pathFolder, const std::string& nameFiles,
                            const ExclusionList& exclusions, RunHost& host)
     : nameFiles_(nameFiles), exclusions_(exclusions), host_(host),
-      root_(pathFolder.ends_with('/') ? pathFolder : pathFolder + '/'), writer_(nameFiles) {}
+      root_(withSeparator(pathFolder)), writer_(nameFiles) {}
 
 bool TableBuilder::rootFits() const { return fitsCp1251(root_); }
 
