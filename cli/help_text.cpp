@@ -90,7 +90,7 @@ terminal. Ctrl-C stops the run the way the stop button does.
 
 Exit status 0 means the half reached its end and nothing failed; 4 means it reached its end but
 some items failed: their red lines are on stdout, and the last line counts them. Notices (black
-lines) are not failures.
+lines, and the orange lines of conflicts and files kept here) are not failures.
 )";
 
 } // namespace
