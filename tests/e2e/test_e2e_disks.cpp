@@ -88,7 +88,16 @@ private:
     bool mounted_ = false;
 };
 
-using E2EDisks = TwoComputersCli;
+class E2EDisks : public TwoComputersCli {
+protected:
+    // The profile's home folder becomes `folder` (made, and saved in the profile).
+    void moveHomeTo(const std::string& folder) {
+        home = folder;
+        makeFolders(home);
+        task.pair(1).PathHome = ShortString<255>::fromText(home);
+        save();
+    }
+};
 
 std::string numbered(int i) {
     return "f" + std::to_string(i) + ".txt";
@@ -226,10 +235,7 @@ TEST_F(E2EDisks, AHomeFolderOnExfatCarriesNothingTwiceAndKeepsCaseTwinsApart) {
     const auto mount = MountedMedium::exfat(mountPoint, dir / "exhome.img", 16);
     if (!mount.mounted())
         GTEST_SKIP() << "needs root, FUSE, exfatprogs and exfat-fuse";
-    home = mountPoint + "/Документы/";
-    makeFolders(home);
-    task.pair(1).PathHome = ShortString<255>::fromText(home);
-    save();
+    moveHomeTo(mountPoint + "/Документы/");
     for (int i = 0; i < 5; ++i) {
         writeFile(work + numbered(i), std::string(static_cast<std::size_t>(10 + i), 'x'));
         setMtime(work + numbered(i), {1700000001, 123456789}); // odd seconds, fractions
@@ -261,10 +267,7 @@ TEST_F(E2EDisks, AHomeFolderOnFat32CarriesNothingTwice) {
     const auto mount = MountedMedium::fat32(mountPoint, dir / "fathome.img", 40);
     if (!mount.mounted())
         GTEST_SKIP() << "needs root, FUSE, fusefat and dosfstools";
-    home = mountPoint + "/docs/"; // (fusefat makes no folder of a name outside ASCII)
-    makeFolders(home);
-    task.pair(1).PathHome = ShortString<255>::fromText(home);
-    save();
+    moveHomeTo(mountPoint + "/docs/"); // (fusefat makes no folder of a name outside ASCII)
     for (int i = 0; i < 5; ++i) {
         writeFile(work + "sub/" + numbered(i), std::string(static_cast<std::size_t>(10 + i), 'x'));
         setMtime(work + "sub/" + numbered(i), {1700000001 + i, 123456789}); // odd and even seconds, fractions
@@ -301,10 +304,7 @@ TEST_F(E2EDisks, ANameRenamedInCaseOnlyReachesAnExfatHomeFolder) {
     const auto mount = MountedMedium::exfat(mountPoint, dir / "exhome.img", 16);
     if (!mount.mounted())
         GTEST_SKIP() << "needs root, FUSE, exfatprogs and exfat-fuse";
-    home = mountPoint + "/docs/";
-    makeFolders(home);
-    task.pair(1).PathHome = ShortString<255>::fromText(home);
-    save();
+    moveHomeTo(mountPoint + "/docs/");
     writeFile(work + "photos/one.jpg", "1");
     writeFile(work + "photos/two.jpg", "2");
     firstRun();
