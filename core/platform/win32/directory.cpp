@@ -25,22 +25,6 @@ HANDLE openFolder(const std::wstring& path, bool followLink) {
     return h.release();
 }
 
-// The full path of the open folder, as the system resolved it.
-std::wstring pathOf(HANDLE folder) {
-    std::wstring path(512, L'\0');
-    for (;;) {
-        const DWORD n = ::GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()),
-                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0)
-            return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(n + 1);
-    }
-}
-
 // The open folder as the descriptor a Directory keeps; -1 when it could not be opened.
 int adopt(HANDLE h) {
     return h == INVALID_HANDLE_VALUE ? -1 : win32::descriptorOf(h);
@@ -83,7 +67,7 @@ Directory::~Directory() {
 }
 
 std::unique_ptr<Directory> Directory::openChild(const std::string& name) const {
-    const std::wstring parent = pathOf(win32::handleOf(fd_));
+    const std::wstring parent = win32::finalPathOf(win32::handleOf(fd_));
     if (parent.empty())
         return nullptr;
     const int fd = adopt(openFolder(parent + L"\\" + win32::wideOf(name), false));
@@ -98,7 +82,7 @@ std::vector<DirEntry> Directory::entries(bool* complete) const {
             *complete = false;
     };
     std::vector<DirEntry> result;
-    const std::wstring folder = pathOf(win32::handleOf(fd_));
+    const std::wstring folder = win32::finalPathOf(win32::handleOf(fd_));
     if (folder.empty()) {
         incomplete();
         return result;

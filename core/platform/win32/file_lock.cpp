@@ -15,18 +15,9 @@ namespace {
 // same file has many spellings). The system releases a mutex whose holder died; the next waiter
 // then owns it.
 std::wstring mutexNameFor(HANDLE file) {
-    std::wstring path(512, L'\0');
-    for (;;) {
-        const DWORD n = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
-                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0)
-            return {};
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(n + 1);
-    }
+    const std::wstring path = win32::finalPathOf(file);
+    if (path.empty())
+        return {};
     // FNV-1a of the upper-cased path: a mutex name may not hold '\' and is limited in length.
     std::uint64_t hash = 14695981039346656037ull;
     for (const wchar_t c : path) {

@@ -137,4 +137,19 @@ void closeDescriptor(int fd) {
         ::_close(fd);
 }
 
+std::wstring finalPathOf(HANDLE h) {
+    std::wstring path(512, L'\0');
+    for (;;) {
+        const DWORD n = ::GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()),
+                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(n + 1);
+    }
+}
+
 } // namespace tarvela::platform::win32

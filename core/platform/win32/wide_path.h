@@ -61,6 +61,10 @@ bool isRegularFile(HANDLE h);
 FileTime fileTimeOf(const FILETIME& ft);
 FILETIME filetimeOf(const FileTime& t);
 
+// The full path of an open file or folder as the system resolved it (links followed, its own
+// spelling of every name); empty when it cannot be told.
+std::wstring finalPathOf(HANDLE h);
+
 // A CRT descriptor that owns the handle (the headers keep an int); the handle behind one.
 int descriptorOf(HANDLE h);
 HANDLE handleOf(int fd);
