@@ -315,7 +315,9 @@ private:
             if (const auto it = onDisk.find(foldCase(above)); it != onDisk.end())
                 above = it->second;
             std::string now = above + from.substr(leaf);
+            // Only below real folders of the pair (the copy's own check says why otherwise).
             if (from.compare(leaf, std::string::npos, to, leaf, std::string::npos) != 0 &&
+                rooted_.parentsStayInside(now) &&
                 platform::renameLetterCase(ownFolder_ + now, ownFolder_ + above + to.substr(leaf))) {
                 now = above + to.substr(leaf);
                 // Rare: the table is read afresh rather than respelt entry by entry.
