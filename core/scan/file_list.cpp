@@ -89,44 +89,54 @@ template <typename List>
 TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view pathShab, RunHost* checked,
                     bool checksum) {
     TableLoad load;
-    const std::size_t prefixChars = utf8CharCount(pathShab);
-    const std::string prefix = utf8ToCp1251(pathShab);
+    TableEntryForm form(pathShab, checked);
     TableReader reader(pathFiles, checksum);
     list.reserve(list.count() + static_cast<std::size_t>(reader.recordCount()));
     TNameAtribFile record;
     std::string key;
+    TAtrib atrib;
     while (reader.next(record)) {
-        // The field holds one byte per character, so cutting bytes cuts characters.
-        const std::string& bytes = record.FName.bytes();
-        const std::string_view rest =
-            prefixChars < bytes.size() ? std::string_view(bytes).substr(prefixChars) : std::string_view{};
-        cp1251ToUtf8(rest, key);
-        toEngineForm(key, pathShab);
-        if (checked != nullptr && !acceptable(record, prefix, key)) {
-            checked->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
-            ++load.refused;
-            continue;
-        }
-        // A name this computer's file system cannot hold (written by the other system) is left out
-        // whole: it stays on the other computer and nothing here changes for it.
-        if (checked != nullptr && !platform::canHoldName(entryName(key))) {
-            checked->echo(std::string(msg::kNameNotHoldable) + record.FName.text(), color::kRed);
-            continue;
-        }
-        TAtrib atrib;
-        atrib.FNameTmp = record.FNameTmp;
-        atrib.FileDataTime = record.FDataTime;
-        atrib.Nature = record.Nature;
-        atrib.SizeFile = record.SizeFile;
-        addEntry(list, key, atrib);
+        if (form(record, key, atrib))
+            addEntry(list, key, atrib);
     }
     load.records = reader.recordCount();
     load.wholeRecords = reader.wholeRecords();
     load.crc32 = reader.crc32();
+    load.refused = form.refused();
     return load;
 }
 
 } // namespace
+
+TableEntryForm::TableEntryForm(std::string_view pathShab, RunHost* checked)
+    : pathShab_(pathShab), prefixChars_(utf8CharCount(pathShab)), prefix_(utf8ToCp1251(pathShab)),
+      checked_(checked) {}
+
+bool TableEntryForm::operator()(const TNameAtribFile& record, std::string& key, TAtrib& atrib) {
+    // The field holds one byte per character, so cutting bytes cuts characters.
+    const std::string& bytes = record.FName.bytes();
+    const std::string_view rest =
+        prefixChars_ < bytes.size() ? std::string_view(bytes).substr(prefixChars_) : std::string_view{};
+    cp1251ToUtf8(rest, key);
+    toEngineForm(key, pathShab_);
+    if (checked_ != nullptr && !acceptable(record, prefix_, key)) {
+        checked_->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
+        ++refused_;
+        return false;
+    }
+    // A name this computer's file system cannot hold (written by the other system) is left out
+    // whole: it stays on the other computer and nothing here changes for it.
+    if (checked_ != nullptr && !platform::canHoldName(entryName(key))) {
+        checked_->echo(std::string(msg::kNameNotHoldable) + record.FName.text(), color::kRed);
+        return false;
+    }
+    atrib = TAtrib{};
+    atrib.FNameTmp = record.FNameTmp;
+    atrib.FileDataTime = record.FDataTime;
+    atrib.Nature = record.Nature;
+    atrib.SizeFile = record.SizeFile;
+    return true;
+}
 
 TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,
                             RunHost* checked) {

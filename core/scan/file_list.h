@@ -78,6 +78,29 @@ struct TableLoad {
     std::size_t refused = 0;   // records refused (only counted with `checked`)
 };
 
+struct TNameAtribFile;
+
+// How a table's records become a list's entries: the key is the record's path without the first n
+// characters, n being the length of pathShab (the pair folder on the side that wrote the table,
+// ending with '/'), in this engine's form. With `checked` set, a record that could lead a path out
+// of its pair folder or names what this computer's file system cannot hold is left out with a red
+// line on it (see CreateListOfFiles).
+class TableEntryForm {
+public:
+    TableEntryForm(std::string_view pathShab, RunHost* checked);
+    // False when the record is left out; `key` and `atrib` are then unspecified.
+    bool operator()(const TNameAtribFile& record, std::string& key, TAtrib& atrib);
+    // Records left out as unacceptable (not those a file system here cannot hold).
+    std::size_t refused() const { return refused_; }
+
+private:
+    std::string pathShab_;
+    std::size_t prefixChars_;
+    std::string prefix_;
+    RunHost* checked_;
+    std::size_t refused_ = 0;
+};
+
 // Loads the table file `pathFiles` into `list`: each record becomes an item whose key is the
 // record's path without its first n characters, n being the length of pathShab (the folder of the
 // pair on the side that wrote the table, ending with '/'). Throws FileError when the file cannot

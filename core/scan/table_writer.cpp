@@ -68,6 +68,12 @@ void TableBuilder::add(const std::string& path, const TAtrib& atrib) {
     record_.FNameTmp = ShortString<25>::fromText(makeStoreName(path));
     writer_.append(record_);
     total_ += atrib.SizeFile;
+    if (entries_ != nullptr && (*entryForm_)(record_, entryKey_, entry_)) entries_->add(entryKey_, entry_);
+}
+
+void TableBuilder::alsoListIn(PackedFileList& entries, std::string_view pathShab) {
+    entries_ = &entries;
+    entryForm_.emplace(pathShab, &host_);
 }
 
 void TableBuilder::unreadable(const std::string& folder) {
@@ -83,10 +89,10 @@ std::int64_t TableBuilder::commit() {
     return total_;
 }
 
-std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
-                             const ExclusionList& exclusions, RunHost& host, bool removeLeftovers,
-                             unsigned scanThreads) {
-    TableBuilder builder(pathFolder, nameFiles, exclusions, host);
+namespace {
+
+std::int64_t scanInto(TableBuilder& builder, const std::string& pathFolder, RunHost& host, bool removeLeftovers,
+                      unsigned scanThreads) {
     if (builder.rootFits()) {
         ScanDiskVisit(
             pathFolder, "*.*", 0, host, [&](const std::string& path, const TAtrib& atrib) { builder.add(path, atrib); },
@@ -95,6 +101,23 @@ std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& n
         builder.rootUnfit();
     }
     return builder.commit();
+}
+
+} // namespace
+
+std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
+                             const ExclusionList& exclusions, RunHost& host, bool removeLeftovers,
+                             unsigned scanThreads) {
+    TableBuilder builder(pathFolder, nameFiles, exclusions, host);
+    return scanInto(builder, pathFolder, host, removeLeftovers, scanThreads);
+}
+
+std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
+                             const ExclusionList& exclusions, RunHost& host, PackedFileList& entries,
+                             bool removeLeftovers) {
+    TableBuilder builder(pathFolder, nameFiles, exclusions, host);
+    builder.alsoListIn(entries, pathFolder);
+    return scanInto(builder, pathFolder, host, removeLeftovers, defaultScanThreads());
 }
 
 } // namespace tarvela

@@ -4,11 +4,13 @@
 #include "scan/exclusions.h"
 #include "scan/file_list.h"
 #include "scan/folder_scan.h"
+#include "scan/packed_file_list.h"
 #include "base/run_host.h"
 #include "records/table_check.h"
 #include "records/table_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tarvela {
@@ -26,6 +28,13 @@ inline constexpr std::size_t kMaxPathChars = 255;
 std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
                              const ExclusionList& exclusions, RunHost& host, bool removeLeftovers = true,
                              unsigned scanThreads = defaultScanThreads());
+
+// CreateListFiles that also fills `entries` with the table's records as CreateListOfFiles
+// (packed_file_list.h) would load them, checked, from the table just written: a sending half
+// compares the fresh scan without reading its table back.
+std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& nameFiles,
+                             const ExclusionList& exclusions, RunHost& host, PackedFileList& entries,
+                             bool removeLeftovers = true);
 
 // The writing side of CreateListFiles, for a table whose entries come from elsewhere than a fresh
 // scan: takes entries in scan order, leaves out what the table must not or cannot hold with the
@@ -52,6 +61,10 @@ public:
     // read and has already said so.
     void keepUnreadable(const std::string& relative) { check_.unreadableFolders.push_back(relative); }
 
+    // From now on every record written is also added to `entries` as the list of the table would
+    // hold it, loaded with CreateListOfFiles(entries, table, pathShab, &host).
+    void alsoListIn(PackedFileList& entries, std::string_view pathShab);
+
     // Replaces the table and then its check file; returns the sum of SizeFile over the records.
     std::int64_t commit();
 
@@ -65,6 +78,10 @@ private:
     TNameAtribFile record_;
     std::int64_t total_ = 0;
     std::string lastUnfit_; // one red line per name the table cannot hold
+    PackedFileList* entries_ = nullptr;
+    std::optional<TableEntryForm> entryForm_;
+    std::string entryKey_;
+    TAtrib entry_;
 };
 
 } // namespace tarvela

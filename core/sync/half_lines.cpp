@@ -30,13 +30,10 @@ std::string scanTableFile(const SyncContext& ctx, Side owner, int n) {
 
 std::int64_t compareTables(PackedFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host, decltype(ComparePair::agreedSays) agreedSays,
-                           TableLoad* sourceLoad) {
+                           bool sourceInS) {
     const Side dest = otherSide(source);
     PackedFileList D;
-    // The tables' checksums are needed only by a caller that judges the source table.
-    const TableLoad load = CreateListOfFiles(S, scanTableFile(ctx, source, n), ownFolder(task, source, n), &host,
-                                             sourceLoad != nullptr);
-    if (sourceLoad != nullptr) *sourceLoad = load;
+    if (!sourceInS) CreateListOfFiles(S, scanTableFile(ctx, source, n), ownFolder(task, source, n), &host);
     CreateListOfFiles(D, tableFile(ctx.PathTask, dest, n), ownFolder(task, dest, n), &host);
     const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot,

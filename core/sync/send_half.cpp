@@ -79,7 +79,14 @@ private:
     std::int64_t analyse(const std::string& folder, int n) {
         host_.echo(std::string(msg::kAnalysis) + folder, color::kTeal);
         if (work_) host_.setBusy(true);
-        const std::int64_t total = CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, plan_ == nullptr);
+        // The list of the last pair scanned is kept for its comparison: one list at a time, so a
+        // profile of several large folders holds no more than one of them.
+        scanned_.reset();
+        auto entries = std::make_unique<PackedFileList>();
+        const std::int64_t total =
+            CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, *entries, plan_ == nullptr);
+        scanned_ = std::move(entries);
+        scannedPair_ = n;
         if (work_) host_.setBusy(false);
         return total;
     }
@@ -170,14 +177,17 @@ private:
 
     // The compare pass of one pair: every new or newer own file goes into the store folder.
     std::optional<HalfResult> comparePair(int n) {
+        // Taken here so that a pair that compares nothing lets its list go too.
+        const std::unique_ptr<PackedFileList> fresh = scannedPair_ == n ? std::move(scanned_) : nullptr;
         if (skipped_[static_cast<std::size_t>(n)]) return std::nullopt;
         if (!platform::fileExists(ownTable(n)) || !platform::fileExists(otherTable(n))) return std::nullopt;
         if (!work_ && TableReader(ownTable(n)).recordCount() < 2) return std::nullopt;
         const std::string own = ownFolder(task_, own_, n);
         PackedFileList S;
+        if (fresh != nullptr) S = std::move(*fresh);
         const std::int64_t sum =
             compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
-                          agreedSays(agreed_[static_cast<std::size_t>(n)]));
+                          agreedSays(agreed_[static_cast<std::size_t>(n)]), fresh != nullptr);
         // What the copies take on the medium: a small file fills a whole cluster there.
         const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 
@@ -304,6 +314,8 @@ private:
     RunPlan* plan_; // a dry run: decide and say, change nothing
     FullCopyAnswer answer_;
     std::array<std::shared_ptr<const AgreedLookup>, 11> agreed_; // by pair number; null when none
+    std::unique_ptr<PackedFileList> scanned_; // the fresh scan of pair scannedPair_, as its table loads
+    int scannedPair_ = 0;
     std::array<bool, 11> skipped_{};     // pairs whose folder reads empty against what was agreed
     bool answerForAll_ = false;
 };
