@@ -8,8 +8,6 @@ namespace {
 
 constexpr std::string_view kMagic = "TarvelaA";
 constexpr std::size_t kMinRecordBytes = 1 + 8 + 8 + 8 + 2 + 1;
-// No pair on a medium comes near this; a larger file is not ours.
-constexpr std::size_t kMaxFileBytes = std::size_t{1} << 31;
 
 } // namespace
 
@@ -40,43 +38,66 @@ std::vector<unsigned char> encodeAgreedState(const AgreedState& state) {
     return bytes;
 }
 
-AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder) {
-    AgreedState empty{std::string(workFolder), std::string(homeFolder), 0, {}};
-    const std::vector<unsigned char> bytes = readWholeFileOrNothing(path, kMaxFileBytes);
-    if (bytes.size() < kMagic.size() + 4)
-        return empty;
-    const ConstBytes body = ConstBytes(bytes).first(bytes.size() - 4);
-    if (fnv1a32(body) != storedChecksum(bytes))
-        return empty;
+bool visitAgreedState(ConstBytes file, std::string_view workFolder, std::string_view homeFolder,
+                      const std::function<void(std::uint64_t generation, std::uint32_t count)>& header,
+                      const std::function<void(const AgreedRecordView&)>& record) {
+    if (file.size() < kMagic.size() + 4)
+        return false;
+    const ConstBytes body = file.first(file.size() - 4);
+    std::uint32_t stored = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        stored |= std::uint32_t{file[file.size() - 4 + i]} << (8 * i);
+    if (fnv1a32(body) != stored)
+        return false;
 
     ByteReader r(body);
-    if (r.raw(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion)
-        return empty;
-    AgreedState state;
-    state.generation = r.u64();
-    state.workFolder = r.text16();
-    state.homeFolder = r.text16();
+    if (r.view(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion)
+        return false;
+    const std::uint64_t generation = r.u64();
     // Records of other folder texts describe other folders: the pair was changed in the profile.
-    if (!r.ok() || state.workFolder != workFolder || state.homeFolder != homeFolder)
-        return empty;
+    if (r.view(r.u16()) != workFolder || r.view(r.u16()) != homeFolder || !r.ok())
+        return false;
     const std::uint32_t count = r.u32();
     if (!r.ok() || count > r.remaining() / kMinRecordBytes)
-        return empty;
-    state.records.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        AgreedRecord rec;
-        rec.nature = r.u8();
-        rec.size = r.i64();
-        rec.workTime = r.f64();
-        rec.homeTime = r.f64();
-        rec.name = r.text16();
-        rec.checksum = r.raw(r.u8());
-        if (!r.ok() || rec.nature > 1 || rec.size < 0 || rec.name.empty())
-            return empty;
-        state.records.push_back(std::move(rec));
-    }
-    if (!r.ok() || r.remaining() != 0)
-        return empty;
+        return false;
+    const ByteReader first = r;
+    // Every record is checked before the first is handed out: a damaged file gives nothing.
+    const auto each = [&r, count](const auto& use) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            AgreedRecordView rec;
+            rec.nature = r.u8();
+            rec.size = r.i64();
+            rec.workTime = r.f64();
+            rec.homeTime = r.f64();
+            rec.name = r.view(r.u16());
+            rec.checksum = r.view(r.u8());
+            if (!r.ok() || rec.nature > 1 || rec.size < 0 || rec.name.empty())
+                return false;
+            use(rec);
+        }
+        return r.ok() && r.remaining() == 0;
+    };
+    if (!each([](const AgreedRecordView&) {}))
+        return false;
+    r = first;
+    header(generation, count);
+    each(record);
+    return true;
+}
+
+AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder) {
+    AgreedState state{std::string(workFolder), std::string(homeFolder), 0, {}};
+    const std::vector<unsigned char> bytes = readWholeFileOrNothing(path, kMaxAgreedStateBytes);
+    visitAgreedState(
+        bytes, workFolder, homeFolder,
+        [&](std::uint64_t generation, std::uint32_t count) {
+            state.generation = generation;
+            state.records.reserve(count);
+        },
+        [&](const AgreedRecordView& v) {
+            state.records.push_back(AgreedRecord{std::string(v.name), v.nature, v.size, v.workTime, v.homeTime,
+                                                 std::string(v.checksum)});
+        });
     return state;
 }
 

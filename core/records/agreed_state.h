@@ -12,9 +12,11 @@
 // A missing, unreadable, damaged or foreign file, or one written for other folder texts, reads as
 // an empty agreed state: nothing is deleted on its word.
 
+#include "records/byte_span.h"
 #include "records/store_layout.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +44,29 @@ struct AgreedState {
 };
 
 inline constexpr std::uint32_t kAgreedStateVersion = 1;
+
+// One record as the file holds it, its texts viewed in the file's bytes.
+struct AgreedRecordView {
+    std::uint8_t nature = 1;
+    std::int64_t size = 0;
+    double workTime = 0;
+    double homeTime = 0;
+    std::string_view name;
+    std::string_view checksum;
+
+    double timeOf(Side side) const { return side == Side::Work ? workTime : homeTime; }
+};
+
+// Goes through the bytes of an agreed-state file once all of it has proved sound: calls
+// header(generation, record count) and then record(view) for each record in order, and returns
+// true. Returns false, calling neither, where readAgreedState reads an empty state (the views are
+// valid as long as `file`).
+bool visitAgreedState(ConstBytes file, std::string_view workFolder, std::string_view homeFolder,
+                      const std::function<void(std::uint64_t generation, std::uint32_t count)>& header,
+                      const std::function<void(const AgreedRecordView&)>& record);
+
+// The largest agreed-state file read: no pair on a medium comes near it, a larger file is not ours.
+inline constexpr std::size_t kMaxAgreedStateBytes = std::size_t{1} << 31;
 
 // "/Agreed_N.dat" below PathTask.
 std::string agreedStateFile(const std::string& pathTask, int n);

@@ -55,6 +55,14 @@ public:
         return s;
     }
     std::string text16() { return raw(u16()); }
+    // The next n bytes as a view into the bytes read (empty after a read past the end).
+    std::string_view view(std::size_t n) {
+        if (!has(n))
+            return {};
+        const std::string_view s(reinterpret_cast<const char*>(bytes_.data() + pos_), n);
+        pos_ += n;
+        return s;
+    }
 
     bool ok() const { return ok_; }
     std::size_t position() const { return pos_; }

@@ -86,20 +86,38 @@ void remember(const TProfilLine& task, int n, std::uint64_t generation) {
 
 } // namespace
 
+bool usableAgreedGeneration(const SyncContext& ctx, const TProfilLine& task, int n, std::uint64_t generation) {
+    if (generation < seenGeneration(task, n)) {
+        ctx.host.echo(std::string(msg::kAgreedStateOutdated) + agreedStateFile(ctx.PathTask, n), color::kOrange);
+        return false;
+    }
+    if (ctx.plan == nullptr)
+        remember(task, n, generation);
+    return true;
+}
+
 AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n) {
     const std::string work = ownFolder(task, Side::Work, n);
     const std::string home = ownFolder(task, Side::Home, n);
     AgreedState state = readAgreedState(agreedStateFile(ctx.PathTask, n), work, home);
-    if (state.records.empty())
+    if (state.records.empty() || usableAgreedGeneration(ctx, task, n, state.generation))
         return state;
-    if (state.generation < seenGeneration(task, n)) {
-        ctx.host.echo(std::string(msg::kAgreedStateOutdated) + agreedStateFile(ctx.PathTask, n), color::kOrange);
-        return AgreedState{work, home, 0, {}};
+    return AgreedState{work, home, 0, {}};
+}
+
+std::unique_ptr<const AgreedLookup> readPairAgreedLookup(const SyncContext& ctx, const TProfilLine& task, int n,
+                                                         Side side) {
+    std::uint64_t generation = 0;
+    std::unique_ptr<const AgreedLookup> lookup;
+    {
+        const std::vector<unsigned char> file =
+            readWholeFileOrNothing(agreedStateFile(ctx.PathTask, n), kMaxAgreedStateBytes);
+        lookup = AgreedLookup::read(file, ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n), side,
+                                    &generation);
     }
-    // A dry run leaves this computer's memory as it was too.
-    if (ctx.plan == nullptr)
-        remember(task, n, state.generation);
-    return state;
+    if (lookup == nullptr || usableAgreedGeneration(ctx, task, n, generation))
+        return lookup;
+    return nullptr;
 }
 
 void writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state) {

@@ -7,13 +7,26 @@
 
 #include "records/agreed_state.h"
 #include "records/profile.h"
+#include "sync/agreed_lookup.h"
 #include "sync/sync_context.h"
+
+#include <memory>
 
 namespace tarvela {
 
 // The pair's agreed state, empty when missing, unusable, bound to other folders or older than
 // this computer has seen (then with a notice line).
 AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n);
+
+// Whether a sound agreed state of `generation` may be used: one older than this computer has seen
+// counts as empty (with a notice line). A usable one is remembered, except in a dry run, which
+// leaves this computer's memory as it was too.
+bool usableAgreedGeneration(const SyncContext& ctx, const TProfilLine& task, int n, std::uint64_t generation);
+
+// The same as a sending half asks it (agreed_lookup.h), read straight from the file: null where
+// readPairAgreedState gives an empty state.
+std::unique_ptr<const AgreedLookup> readPairAgreedLookup(const SyncContext& ctx, const TProfilLine& task, int n,
+                                                         Side side);
 
 // Writes the pair's agreed state with a generation above every one seen, and remembers it.
 // Throws FileError when the medium refuses the file.

@@ -1,25 +1,48 @@
 #include "sync/agreed_lookup.h"
 
+#include "records/table_record.h"
 #include "scan/case_fold.h"
+
+#include <stdexcept>
 
 namespace tarvela {
 
-AgreedLookup::AgreedLookup(const AgreedState& agreed, Side side)
-    : side_(side), index_(agreed.records.size(), NameOf{this}) {
-    std::size_t bytes = 0;
-    for (const AgreedRecord& r : agreed.records)
-        bytes += r.name.size();
-    names_.reserve(bytes);
-    records_.reserve(agreed.records.size());
-    for (const AgreedRecord& r : agreed.records) {
-        if (r.name.size() > 0xFFFF)
-            continue; // never in a table: no file of a table can match it
-        const std::uint64_t place =
-            (std::uint64_t{names_.size()} << 17) | (std::uint64_t{r.nature & 1u} << 16) | r.name.size();
-        records_.push_back({place, r.size, r.timeOf(side)});
-        names_.append(r.name);
-        index_.addFirst(records_.size() - 1);
-    }
+AgreedLookup::AgreedLookup(std::size_t records, Side side)
+    : side_(side), room_(records), index_(records, NameOf{this}) {
+    records_.reserve(records);
+}
+
+std::unique_ptr<AgreedLookup> AgreedLookup::read(ConstBytes file, std::string_view workFolder,
+                                                 std::string_view homeFolder, Side side, std::uint64_t* generation) {
+    std::unique_ptr<AgreedLookup> lookup;
+    const bool sound = visitAgreedState(
+        file, workFolder, homeFolder,
+        [&](std::uint64_t g, std::uint32_t count) {
+            if (generation != nullptr)
+                *generation = g;
+            lookup = std::make_unique<AgreedLookup>(count, side);
+            // The names take less than the file: one block, never grown (the room left over is
+            // never touched, so it takes no memory).
+            lookup->names_.reserve(file.size());
+        },
+        [&](const AgreedRecordView& record) { lookup->add(record); });
+    if (!sound || lookup->empty())
+        return nullptr;
+    return lookup;
+}
+
+void AgreedLookup::add(const AgreedRecordView& r) {
+    if (r.name.size() > 0xFFFF)
+        return; // never in a table: no file of a table can match it
+    if (records_.size() >= room_)
+        throw std::length_error("more agreed records than announced");
+    const std::uint64_t place =
+        (std::uint64_t{names_.size()} << 17) | (std::uint64_t{r.nature & 1u} << 16) | r.name.size();
+    records_.push_back({place, r.size, r.timeOf(side_)});
+    names_.append(r.name);
+    index_.addFirst(records_.size() - 1);
+    if (r.nature == kNatureFile)
+        listsAFile_ = true;
 }
 
 std::optional<AgreedRecord> AgreedLookup::find(std::string_view name) const {

@@ -7,6 +7,7 @@
 #include "scan/name_index.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,12 +18,22 @@ namespace tarvela {
 
 class AgreedLookup {
 public:
-    // The records of `agreed` as `side` recorded them; for a name listed twice the first counts.
-    AgreedLookup(const AgreedState& agreed, Side side);
+    // An empty lookup of `side`'s records with room for `records` of them.
+    AgreedLookup(std::size_t records, Side side);
+    // The records of an agreed-state file's bytes as `side` recorded them (visitAgreedState); null
+    // where the state reads empty. `generation` (when given) gets the file's generation.
+    static std::unique_ptr<AgreedLookup> read(ConstBytes file, std::string_view workFolder,
+                                              std::string_view homeFolder, Side side,
+                                              std::uint64_t* generation = nullptr);
     AgreedLookup(const AgreedLookup&) = delete; // the index refers to this object
     AgreedLookup& operator=(const AgreedLookup&) = delete;
 
+    // Adds a record; for a name listed twice the first counts. At most `records` in all.
+    void add(const AgreedRecordView& record);
+
     bool empty() const { return records_.empty(); }
+    // Whether a record is of a file (not only folders).
+    bool listsAFile() const { return listsAFile_; }
 
     // The record of `name` with only its nature, size and this side's time set; none when absent.
     std::optional<AgreedRecord> find(std::string_view name) const;
@@ -42,6 +53,8 @@ private:
     }
 
     Side side_;
+    std::size_t room_;
+    bool listsAFile_ = false;
     std::string names_;
     std::vector<Record> records_;
     struct NameOf {

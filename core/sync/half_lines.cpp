@@ -30,11 +30,14 @@ std::string scanTableFile(const SyncContext& ctx, Side owner, int n) {
 
 std::int64_t compareTables(PackedFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host, decltype(ComparePair::agreedSays) agreedSays,
-                           bool sourceInS) {
+                           bool sourceInS, PackedFileList* other) {
     const Side dest = otherSide(source);
     PackedFileList D;
     if (!sourceInS) CreateListOfFiles(S, scanTableFile(ctx, source, n), ownFolder(task, source, n), &host);
-    CreateListOfFiles(D, tableFile(ctx.PathTask, dest, n), ownFolder(task, dest, n), &host);
+    if (other != nullptr)
+        D = std::move(*other);
+    else
+        CreateListOfFiles(D, tableFile(ctx.PathTask, dest, n), ownFolder(task, dest, n), &host);
     const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot,
                            std::move(agreedSays)};

@@ -8,12 +8,11 @@
 
 namespace tarvela {
 
-bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath) {
-    for (const AgreedRecord& r : agreed.records) {
-        if (r.nature == kNatureFile)
-            return true;
-    }
-    if (!agreed.records.empty() || !platform::fileExists(ownTablePath))
+namespace {
+
+// With no agreed state: whether this computer's previous table of the pair lists a file.
+bool previousTableListsFiles(const std::string& ownTablePath) {
+    if (!platform::fileExists(ownTablePath))
         return false;
     try {
         TableReader reader(ownTablePath);
@@ -25,6 +24,22 @@ bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath) 
     } catch (const FileError&) {
     }
     return false;
+}
+
+} // namespace
+
+bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath) {
+    for (const AgreedRecord& r : agreed.records) {
+        if (r.nature == kNatureFile)
+            return true;
+    }
+    return agreed.records.empty() && previousTableListsFiles(ownTablePath);
+}
+
+bool pairListsFiles(const AgreedLookup* agreed, const std::string& ownTablePath) {
+    if (agreed != nullptr)
+        return agreed->listsAFile();
+    return previousTableListsFiles(ownTablePath);
 }
 
 bool folderReadsEmpty(const std::string& folder) {

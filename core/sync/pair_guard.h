@@ -4,6 +4,7 @@
 // both halves, instead of being taken for "the user removed everything".
 
 #include "records/agreed_state.h"
+#include "sync/agreed_lookup.h"
 
 #include <string>
 
@@ -12,6 +13,8 @@ namespace tarvela {
 // Whether the pair is known to hold files on this side: the agreed state lists a file, or, with
 // no agreed state, this computer's previous table of the pair does.
 bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath);
+// The same from the sending half's lookup (null when the agreed state is empty).
+bool pairListsFiles(const AgreedLookup* agreed, const std::string& ownTablePath);
 
 // True when the folder can be read and has no entry at all. A folder that cannot be read is left
 // to the scan, which records it as unreadable, so that nothing below it is removed.

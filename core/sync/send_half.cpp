@@ -19,6 +19,7 @@
 #include "sync/pair_guard.h"
 #include "sync/receive_decision.h"
 #include "sync/run_plan.h"
+#include "sync/send_inputs.h"
 
 #include <array>
 #include <memory>
@@ -97,21 +98,31 @@ private:
         const std::string own = ownFolder(task_, own_, n);
         if (!own.empty()) {
             const std::size_t i = static_cast<std::size_t>(n);
-            bool listsFiles = false;
-            {
-                const AgreedState agreed = readPairAgreedState(ctx_, task_, n);
-                listsFiles = pairListsFiles(agreed, mediumOwnTable(n));
-                // Only what the comparison asks is kept, and compactly: it lives next to both tables.
-                if (!agreed.records.empty()) agreed_[i] = std::make_shared<const AgreedLookup>(agreed, own_);
-            }
+            settleAgreed();
+            inputs_.reset(); // a table read for an earlier pair: its comparison reads it again
             // An unmounted disk's mount point or a folder emptied by mistake: the pair is left
             // alone, its table untouched, so the other computer removes nothing on its word.
-            if (listsFiles && folderReadsEmpty(own)) {
-                host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
-                skipped_[i] = true;
-                return std::nullopt;
+            const bool readsEmpty = folderReadsEmpty(own);
+            if (readsEmpty) {
+                agreed_[i] = readPairAgreedLookup(ctx_, task_, n, own_);
+                if (pairListsFiles(agreed_[i].get(), mediumOwnTable(n))) {
+                    host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
+                    skipped_[i] = true;
+                    return std::nullopt;
+                }
             }
             const bool firstRun = !platform::fileExists(otherTable(n));
+            if (!readsEmpty) {
+                // Read while the folder is scanned: the agreed state always, the other table
+                // when there is one to compare with.
+                const bool compares = !firstRun && !otherFolder(task_, own_, n).empty();
+                inputs_ = std::make_unique<SendInputs>(agreedStateFile(ctx_.PathTask, n),
+                                                       ownFolder(task_, Side::Work, n), ownFolder(task_, Side::Home, n),
+                                                       own_, compares ? otherTable(n) : std::string(),
+                                                       otherFolder(task_, own_, n));
+                inputsPair_ = n;
+                agreedSettled_ = false;
+            }
             if (work_) {
                 if (firstRun) return firstRunStep(own, n);
                 analyse(own, n);
@@ -177,17 +188,22 @@ private:
 
     // The compare pass of one pair: every new or newer own file goes into the store folder.
     std::optional<HalfResult> comparePair(int n) {
-        // Taken here so that a pair that compares nothing lets its list go too.
+        // Taken here so that a pair that compares nothing lets its lists go too.
+        settleAgreed();
         const std::unique_ptr<PackedFileList> fresh = scannedPair_ == n ? std::move(scanned_) : nullptr;
+        const std::unique_ptr<SendInputs> inputs = inputsPair_ == n ? std::move(inputs_) : nullptr;
         if (skipped_[static_cast<std::size_t>(n)]) return std::nullopt;
         if (!platform::fileExists(ownTable(n)) || !platform::fileExists(otherTable(n))) return std::nullopt;
         if (!work_ && TableReader(ownTable(n)).recordCount() < 2) return std::nullopt;
         const std::string own = ownFolder(task_, own_, n);
         PackedFileList S;
         if (fresh != nullptr) S = std::move(*fresh);
+        std::optional<PackedFileList> other;
+        if (inputs != nullptr) other = inputs->takeOtherTable(host_);
         const std::int64_t sum =
             compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
-                          agreedSays(agreed_[static_cast<std::size_t>(n)]), fresh != nullptr);
+                          agreedSays(agreed_[static_cast<std::size_t>(n)]), fresh != nullptr,
+                          other ? &*other : nullptr);
         // What the copies take on the medium: a small file fills a whole cluster there.
         const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 
@@ -248,6 +264,16 @@ private:
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         if (work_ && sum > 0 && plan_ == nullptr) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         return std::nullopt;
+    }
+
+    // The agreed state read beside the scan of pair inputsPair_, its generation checked, kept for
+    // that pair's comparison (the other table stays with the inputs until then).
+    void settleAgreed() {
+        if (inputs_ == nullptr || agreedSettled_) return;
+        agreedSettled_ = true;
+        SendInputs::Agreed agreed = inputs_->takeAgreed();
+        if (agreed.lookup != nullptr && usableAgreedGeneration(ctx_, task_, inputsPair_, agreed.generation))
+            agreed_[static_cast<std::size_t>(inputsPair_)] = std::move(agreed.lookup);
     }
 
     // A dry run's full copy: every file of the fresh table, each with its line.
@@ -316,6 +342,9 @@ private:
     std::array<std::shared_ptr<const AgreedLookup>, 11> agreed_; // by pair number; null when none
     std::unique_ptr<PackedFileList> scanned_; // the fresh scan of pair scannedPair_, as its table loads
     int scannedPair_ = 0;
+    std::unique_ptr<SendInputs> inputs_; // what pair inputsPair_ compares with, read beside its scan
+    int inputsPair_ = 0;
+    bool agreedSettled_ = true;
     std::array<bool, 11> skipped_{};     // pairs whose folder reads empty against what was agreed
     bool answerForAll_ = false;
 };
