@@ -99,7 +99,7 @@ private:
         if (!own.empty()) {
             const std::size_t i = static_cast<std::size_t>(n);
             settleAgreed();
-            inputs_.reset(); // a table read for an earlier pair: its comparison reads it again
+            inputs_.reset();
             // An unmounted disk's mount point or a folder emptied by mistake: the pair is left
             // alone, its table untouched, so the other computer removes nothing on its word.
             const bool readsEmpty = folderReadsEmpty(own);
@@ -114,8 +114,9 @@ private:
             const bool firstRun = !platform::fileExists(otherTable(n));
             if (!readsEmpty) {
                 // Read while the folder is scanned: the agreed state always, the other table
-                // when there is one to compare with.
-                const bool compares = !firstRun && !otherFolder(task_, own_, n).empty();
+                // when there is one to compare with right after this scan (the comparisons of
+                // earlier pairs come after every scan and read theirs then: one table at a time).
+                const bool compares = !firstRun && !otherFolder(task_, own_, n).empty() && lastPairToScan(n);
                 inputs_ = std::make_unique<SendInputs>(agreedStateFile(ctx_.PathTask, n),
                                                        ownFolder(task_, Side::Work, n), ownFolder(task_, Side::Home, n),
                                                        own_, compares ? otherTable(n) : std::string(),
@@ -264,6 +265,13 @@ private:
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         if (work_ && sum > 0 && plan_ == nullptr) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
         return std::nullopt;
+    }
+
+    bool lastPairToScan(int n) const {
+        for (int later = n + 1; later <= 10; ++later) {
+            if (!ownFolder(task_, own_, later).empty()) return false;
+        }
+        return true;
     }
 
     // The agreed state read beside the scan of pair inputsPair_, its generation checked, kept for
