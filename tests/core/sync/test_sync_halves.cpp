@@ -91,6 +91,51 @@ TEST_F(TwoComputers, ChangesDeletionsAndTrashTravelBack) {
     EXPECT_TRUE(fs::is_directory(dir / "xdg/Trash/files/old"));
 }
 
+// Each pair of a profile compares its own folders: a send reads some pairs' inputs beside their
+// scans and the others' at their comparisons, and no change may travel to the wrong pair or be
+// lost. Without agreed states the other computer's tables alone decide what is stored.
+TEST_F(TwoComputers, EveryPairOfAProfileTravelsOnItsOwn) {
+    const std::vector<int> pairs = {1, 2, 4};
+    const auto workOf = [&](int n) { return dir / ("work" + std::to_string(n) + "/"); };
+    const auto homeOf = [&](int n) { return dir / ("home" + std::to_string(n) + "/"); };
+    const auto name = [](const char* what, int n) { return what + std::to_string(n) + ".txt"; };
+    for (const int n : pairs) {
+        test::makeFolders(workOf(n));
+        test::makeFolders(homeOf(n));
+        task.pair(static_cast<std::size_t>(n)).PathWork = ShortString<255>::fromText(workOf(n));
+        task.pair(static_cast<std::size_t>(n)).PathHome = ShortString<255>::fromText(homeOf(n));
+        for (const char* what : {"keep", "same", "gone"})
+            test::writeFile(workOf(n) + name(what, n), what);
+    }
+    firstRun();
+    for (const int n : pairs) ASSERT_EQ(contentsOf(homeOf(n)), contentsOf(workOf(n))) << "pair " << n;
+
+    // Without an agreed state each pair's comparison rests on the other computer's table alone.
+    for (const int n : pairs) fs::remove(agreedStateFile(pathTask(), n));
+    for (const int n : pairs) {
+        test::writeFile(homeOf(n) + name("same", n), "changed at home in pair " + std::to_string(n));
+        test::setMtime(homeOf(n) + name("same", n), {2000000000 + n, 0});
+        test::writeFile(homeOf(n) + name("new", n), "new");
+        fs::remove(homeOf(n) + name("gone", n));
+    }
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    for (const int n : pairs) {
+        EXPECT_EQ(contentsOf(storeFolder(pathTask(), Side::Home, n)).size(), 2u)
+            << "pair " << n << " stores its changed and its new file, nothing else";
+    }
+    ASSERT_EQ(run(Direction::HomeWork, Role::Work), HalfResult::Completed);
+    for (const int n : pairs) {
+        // Every file of home arrived; without an agreed state the work computer also keeps its
+        // own versions (a conflict copy, the file home removed): nothing is lost.
+        const auto atWork = contentsOf(workOf(n));
+        for (const auto& [file, content] : contentsOf(homeOf(n))) {
+            EXPECT_EQ(atWork.count(file) == 1 ? atWork.at(file) : "(missing)", content) << file;
+        }
+        EXPECT_EQ(atWork.size(), 5u) << "pair " << n;
+    }
+    EXPECT_TRUE(redLines().empty());
+}
+
 TEST_F(TwoComputers, DeletionQuestionClosedKeepsEverything) {
     writeFile(work + "a.txt", "1");
     writeFile(work + "b.txt", "2");
