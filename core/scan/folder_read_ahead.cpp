@@ -79,8 +79,10 @@ void FolderReadAhead::work() {
         auto failure = read(folder);
         lock.lock();
         finish(folder, std::move(failure));
-        // Its subfolders may be work for the others; and the walk may be waiting for it.
-        workAvailable_.notify_all();
+        // Its subfolders may be work for the others (this worker takes the next item itself, so
+        // a folder without subfolders wakes nobody); and the walk may be waiting for it.
+        if (folder.children.size() > 1)
+            workAvailable_.notify_all();
         folderRead_.notify_all();
     }
 }
