@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string_view>
+#include <vector>
 
 namespace tarvela {
 namespace {
@@ -18,6 +21,42 @@ TEST(Crc32, MatchesTheStandardCheckValueInOneCallOrMany) {
     for (const char c : text) crc = crc32Update(crc, &c, 1);
     EXPECT_EQ(crc, 0xCBF43926u);
     EXPECT_EQ(crc32Update(0, nullptr, 0), 0u);
+}
+
+// The CRC a bit at a time, as the polynomial defines it.
+std::uint32_t crc32ByBits(std::uint32_t crc, const unsigned char* p, std::size_t size) {
+    crc = ~crc;
+    while (size-- > 0) {
+        crc ^= *p++;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) != 0 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+TEST(Crc32, LongAndUnalignedRunsMatchTheCrcBitByBit) {
+    std::mt19937 random(7);
+    std::vector<unsigned char> bytes(5000);
+    for (auto& b : bytes)
+        b = static_cast<unsigned char>(random());
+    // Zero runs as in the padding of table records, and every length around the bulk's steps.
+    std::fill(bytes.begin() + 700, bytes.begin() + 1400, 0);
+    for (std::size_t size = 0; size < 1200; size += size < 300 ? 1 : 37) {
+        for (const std::size_t offset : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{650}}) {
+            const std::uint32_t start = static_cast<std::uint32_t>(random());
+            ASSERT_EQ(crc32Update(start, bytes.data() + offset, size), crc32ByBits(start, bytes.data() + offset, size))
+                << size << " bytes at " << offset;
+        }
+    }
+    // One call or pieces of any size: the same value.
+    std::uint32_t pieces = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t piece = std::min<std::size_t>(random() % 400, bytes.size() - at);
+        pieces = crc32Update(pieces, bytes.data() + at, piece);
+        at += piece;
+    }
+    EXPECT_EQ(pieces, crc32ByBits(0, bytes.data(), bytes.size()));
+    EXPECT_EQ(crc32Update(0, bytes.data(), bytes.size()), pieces);
 }
 
 TEST(TableCheck, RoundTripsAndRefusesWhatIsNotOneOfOurs) {
