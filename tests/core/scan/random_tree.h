@@ -80,4 +80,15 @@ inline void makeRandomTree(const std::string& root, std::uint32_t seed) {
     }
 }
 
+// Gives every folder under root its permissions back, so that a temporary folder holding random
+// trees can be removed (a folder is met before the iterator goes into it).
+inline void givePermissionsBack(const std::string& root) {
+    std::error_code ignored;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        if (it->is_directory(ignored) && !it->is_symlink(ignored))
+            ::chmod(it->path().c_str(), 0755);
+    }
+}
+
 } // namespace tarvela::test

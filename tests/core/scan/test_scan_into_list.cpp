@@ -51,14 +51,7 @@ void addOddNames(const std::string& root) {
 
 class ScanIntoList : public ::testing::Test {
 protected:
-    void TearDown() override {
-        std::error_code ignored;
-        for (auto it = std::filesystem::recursive_directory_iterator(dir.path(), ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            if (it->is_directory(ignored) && !it->is_symlink(ignored))
-                ::chmod(it->path().c_str(), 0755);
-        }
-    }
+    void TearDown() override { test::givePermissionsBack(dir.path()); }
     TempDir dir;
 };
 

@@ -59,16 +59,7 @@ protected:
         // The ordinary user must reach the trees and write the tables.
         std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     }
-    void TearDown() override {
-        // Give every folder its permissions back so that the temporary folder can go (a folder
-        // is met before the iterator goes into it).
-        std::error_code ignored;
-        for (auto it = std::filesystem::recursive_directory_iterator(dir.path(), ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            if (it->is_directory(ignored) && !it->is_symlink(ignored))
-                ::chmod(it->path().c_str(), 0755);
-        }
-    }
+    void TearDown() override { test::givePermissionsBack(dir.path()); }
 
     TempDir dir;
 };
