@@ -99,7 +99,7 @@ private:
         if (!own.empty()) {
             const std::size_t i = static_cast<std::size_t>(n);
             settleAgreed();
-            inputs_.reset();
+            inputs_.reset(); // the earlier pair's inputs are taken or not needed: one pair's at a time
             // An unmounted disk's mount point or a folder emptied by mistake: the pair is left
             // alone, its table untouched, so the other computer removes nothing on its word.
             const bool readsEmpty = folderReadsEmpty(own);
