@@ -21,6 +21,7 @@
 #include "sync/run_plan.h"
 
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace tarvela {
@@ -64,6 +65,20 @@ private:
         host_.setBusy(false);
     }
 
+    // The scan before the receive. Its entries are kept for the receive of the last pair scanned,
+    // which then need not read its table back: one list at a time, so a profile of several large
+    // folders holds no more than one of them.
+    void analyseBefore(const std::string& folder, int n, std::string_view line) {
+        host_.setBusy(true);
+        host_.echo(std::string(line) + folder, color::kTeal);
+        scanned_.reset();
+        auto entries = std::make_unique<PackedFileList>();
+        CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, *entries, plan_ == nullptr);
+        scanned_ = std::move(entries);
+        scannedPair_ = n;
+        host_.setBusy(false);
+    }
+
     // The table of what the receive left in the folder: made from the receive's own scan and
     // changes where it could be, else from a fresh scan.
     void writeOwnTableAfter(const std::string& folder, int n, const PairReceipt& receipt) {
@@ -95,7 +110,7 @@ private:
                 unusable_[i] = keepStore_ = true;
                 return;
             }
-            analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
+            analyseBefore(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
         } else if (listed) {
             // Not made silently on the system disk in place of a disk that is not there.
             host_.echo(std::string(msg::kFolderMissingListed) + own, color::kRed);
@@ -125,7 +140,8 @@ private:
             return std::nullopt;
         }
         const std::string own = ownFolder(task_, own_, n);
-        const PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i]);
+        const std::unique_ptr<PackedFileList> scanned = scannedPair_ == n ? std::move(scanned_) : nullptr;
+        const PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i], scanned.get());
         if (receipt.senderTableDamaged) keepStore_ = true;
         if (receipt.diskFailed) return HalfResult::DiskFailed;
         if (receipt.notEnoughSpace) {
@@ -164,6 +180,8 @@ private:
     std::array<bool, 11> plannedNewFolder_{}; // a dry run's pairs whose folder the real run would make
     RunPlan* plan_;                      // a dry run: decide and say, change nothing
     bool keepStore_ = false;             // a pair left alone, or a sender's table not to be trusted
+    std::unique_ptr<PackedFileList> scanned_; // the scan of pair scannedPair_, as its table lists it
+    int scannedPair_ = 0;
 };
 
 } // namespace

@@ -15,6 +15,8 @@
 #include "scan/case_fold.h"
 #include "scan/exclusions.h"
 #include "scan/file_list.h"
+#include "scan/name_index.h"
+#include "scan/packed_file_list.h"
 #include "scan/table_writer.h"
 #include "sync/conflict_name.h"
 #include "sync/half_lines.h"
@@ -27,7 +29,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -45,7 +49,16 @@ std::string parentOf(const std::string& path) {
     return path.substr(0, path.find_last_of(separators));
 }
 
-bool isFolderName(const std::string& name) {
+// The path of `name` in `folder` (which ends with its separator).
+std::string inFolder(const std::string& folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + name.size());
+    path += folder;
+    path += name;
+    return path;
+}
+
+bool isFolderName(std::string_view name) {
     return name == ".." || name.ends_with("/..");
 }
 
@@ -63,23 +76,29 @@ struct Row {
     bool done = false;        // the decided step was carried out; otherwise the old record stays
     bool respelt = false;     // the local item took the sender's spelling (see takeSenderSpellings)
     bool sameContent = false; // this computer's file holds the bytes of the stored copy
-    AgreedRecord record;
+    // What the computers agree on once the step is done, for a decision that records anew (held
+    // apart: most rows record nothing, and a row is one of tens of thousands).
+    std::unique_ptr<AgreedRecord> record;
 };
 
 class PairReceiver {
 public:
-    PairReceiver(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous)
+    PairReceiver(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous,
+                 PackedFileList* scanned)
         : ctx_(ctx), host_(ctx.host), task_(task), own_(own), sender_(otherSide(own)), n_(n), previous_(previous),
           ownFolder_(ownFolder(task, own, n)), senderFolder_(ownFolder(task, sender_, n)),
-          storeFolder_(storeFolder(ctx.PathTask, sender_, n)), rooted_(ownFolder_), plan_(ctx.plan) {}
+          storeFolder_(storeFolder(ctx.PathTask, sender_, n)), rooted_(ownFolder_), plan_(ctx.plan),
+          scanned_(scanned) {}
 
     PairReceipt run() {
         const std::string senderTable = tableFile(ctx_.PathTask, sender_, n_);
-        const TableLoad load = CreateListOfFiles(S_, senderTable, senderFolder_, &host_);
+        const TableLoad load = CreateListOfFiles(S_, senderTable, senderFolder_, &host_, true);
         hold_ = judgeSenderTable(senderTable, load, ownFolder_, host_);
         // A dry run has no scan of a folder the real run would make: it is empty.
         const std::string ownTable = scanTableFile(ctx_, own_, n_);
-        if (plan_ == nullptr || platform::fileExists(ownTable))
+        if (scanned_ != nullptr)
+            L_ = std::move(*scanned_);
+        else if (plan_ == nullptr || platform::fileExists(ownTable))
             CreateListOfFiles(L_, ownTable, ownFolder_);
         // What this computer's scan could not read is not known to be absent here either.
         TableCheck ownCheck;
@@ -127,57 +146,91 @@ public:
     }
 
 private:
-    std::string key(const std::string& name) const { return fold_ ? foldCase(name) : name; }
+    // The name by which the three sources are joined: the name itself, or where names that differ
+    // in letter case only are one name here, its folded form (kept as long as the rows).
+    std::string_view key(std::string_view name) {
+        if (!fold_)
+            return name;
+        foldedKeys_.push_back(foldCase(name));
+        return foldedKeys_.back();
+    }
+
+    // The row joined under `k`, made (empty) when there is none yet; whether it was made.
+    std::pair<std::size_t, bool> rowFor(std::string_view k) {
+        const std::size_t slot = rowIndex_->slotOf(k);
+        if (!rowIndex_->isFree(slot))
+            return {rowIndex_->itemAt(slot), false};
+        rows_.push_back({});
+        rowKeys_.push_back(k);
+        rowIndex_->store(slot, rows_.size() - 1);
+        return {rows_.size() - 1, true};
+    }
+
+    // This computer's first item joined under `k`, or -1. Only asked of sender names that are one
+    // name here (rare): the index is made on the first question.
+    std::ptrdiff_t localItem(std::string_view k) {
+        if (!localOf_) {
+            localOf_.emplace();
+            for (std::size_t i = 0; i < L_.count(); ++i)
+                localOf_->try_emplace(key(L_.key(i)), static_cast<std::ptrdiff_t>(i));
+        }
+        const auto it = localOf_->find(k);
+        return it == localOf_->end() ? -1 : it->second;
+    }
 
     // Rows in the sender's order, then names only this computer has, then names only A has.
     void join(bool fold) {
         fold_ = fold;
-        std::unordered_map<std::string, std::size_t>& rowOf = rowOf_;
-        std::unordered_map<std::string, std::ptrdiff_t> localOf;
-        for (std::size_t i = 0; i < L_.count(); ++i)
-            localOf.try_emplace(key(L_.key(i)), static_cast<std::ptrdiff_t>(i));
+        const std::size_t most = S_.count() + L_.count() + previous_.records.size();
+        // Room for every name of the three sources costs no more than the rows made: memory is
+        // only touched as the rows fill it.
+        rows_.reserve(most);
+        rowKeys_.reserve(most);
+        rowIndex_.emplace(most, RowKeyOf{&rowKeys_});
         for (std::size_t i = 0; i < S_.count(); ++i) {
-            const std::string& name = S_.key(i);
+            const std::string_view name = S_.key(i);
             if (name == "..")
                 continue; // the pair folder itself is never decided on
-            const std::string k = key(name);
-            const auto [it, added] = rowOf.try_emplace(k, rows_.size());
-            if (added) {
-                rows_.push_back({});
-                rows_.back().s = static_cast<std::ptrdiff_t>(i);
+            const std::string_view k = key(name);
+            const auto [row, made] = rowFor(k);
+            if (made) {
+                rows_[row].s = static_cast<std::ptrdiff_t>(i);
                 continue;
             }
             // Two sender names that are one name here: the one with this computer's exact case
             // wins, else the first; the other is refused and never taken for a removal.
-            Row& row = rows_[it->second];
-            const auto local = localOf.find(k);
+            Row& r = rows_[row];
+            const std::ptrdiff_t local = localItem(k);
             std::ptrdiff_t loser = static_cast<std::ptrdiff_t>(i);
-            if (local != localOf.end() && L_.key(static_cast<std::size_t>(local->second)) == name &&
-                S_.key(static_cast<std::size_t>(row.s)) != name) {
-                loser = row.s;
-                row.s = static_cast<std::ptrdiff_t>(i);
+            if (local >= 0 && L_.key(static_cast<std::size_t>(local)) == name &&
+                S_.key(static_cast<std::size_t>(r.s)) != name) {
+                loser = r.s;
+                r.s = static_cast<std::ptrdiff_t>(i);
             }
-            host_.echo(std::string(msg::kCaseTwin) + senderFolder_ + S_.key(static_cast<std::size_t>(loser)),
+            host_.echo(std::string(msg::kCaseTwin) + senderFolder_ +
+                           std::string(S_.key(static_cast<std::size_t>(loser))),
                        color::kRed);
         }
         for (std::size_t i = 0; i < L_.count(); ++i) {
             if (L_.key(i) == "..")
                 continue;
-            const auto [it, added] = rowOf.try_emplace(key(L_.key(i)), rows_.size());
-            if (added)
-                rows_.push_back({});
-            if (rows_[it->second].l < 0)
-                rows_[it->second].l = static_cast<std::ptrdiff_t>(i);
+            Row& r = rows_[rowFor(key(L_.key(i))).first];
+            if (r.l < 0)
+                r.l = static_cast<std::ptrdiff_t>(i);
         }
         for (std::size_t i = 0; i < previous_.records.size(); ++i) {
             if (previous_.records[i].name == "..")
                 continue;
-            const auto [it, added] = rowOf.try_emplace(key(previous_.records[i].name), rows_.size());
-            if (added)
-                rows_.push_back({});
-            if (rows_[it->second].a < 0)
-                rows_[it->second].a = static_cast<std::ptrdiff_t>(i);
+            Row& r = rows_[rowFor(key(previous_.records[i].name)).first];
+            if (r.a < 0)
+                r.a = static_cast<std::ptrdiff_t>(i);
         }
+    }
+
+    // The row joined under `k`, if any.
+    Row* rowOf(std::string_view k) {
+        const std::uint32_t row = rowIndex_->find(k);
+        return row == RowIndex::kNone ? nullptr : &rows_[row];
     }
 
     const TAtrib* sItem(const Row& r) const { return r.s < 0 ? nullptr : S_.object(static_cast<std::size_t>(r.s)); }
@@ -186,7 +239,7 @@ private:
         return r.a < 0 ? nullptr : &previous_.records[static_cast<std::size_t>(r.a)];
     }
     // The name on this computer: the local item's own spelling when it has one.
-    const std::string& localName(const Row& r) const {
+    std::string_view localName(const Row& r) const {
         if (r.respelt)
             return S_.key(static_cast<std::size_t>(r.s));
         if (r.l >= 0)
@@ -225,8 +278,9 @@ private:
     std::int64_t decide() {
         std::int64_t sum = 0;
         for (Row& r : rows_) {
-            const std::string& name = localName(r);
-            if (isExcluded(ctx_.ListExcept, ownFolder_ + name) || isExcluded(ctx_.ListExcept, senderFolder_ + name)) {
+            const std::string_view name = localName(r);
+            if (isExcluded(ctx_.ListExcept, inFolder(ownFolder_, name)) ||
+                isExcluded(ctx_.ListExcept, inFolder(senderFolder_, name))) {
                 r.setAside = true;
                 continue;
             }
@@ -244,7 +298,7 @@ private:
             r.decision =
                 decideReceive(aRecord(r), s ? &sState : nullptr, l ? &lState : nullptr, sender_, task_.OperacDell, [&] {
                     const std::string stored = storedCopy(r);
-                    r.sameContent = !stored.empty() && platform::sameContents(stored, ownFolder_ + name);
+                    r.sameContent = !stored.empty() && platform::sameContents(stored, inFolder(ownFolder_, name));
                     return r.sameContent;
                 });
             const ReceiveStep step = r.decision.step;
@@ -256,11 +310,11 @@ private:
                 sum += s->SizeFile;
             if (r.a < 0 && r.l < 0) {
                 host_.echo(std::string(msg::kFileAdded) + task_.pair(static_cast<std::size_t>(n_)).PathWork.text() +
-                               S_.key(static_cast<std::size_t>(r.s)),
+                               std::string(S_.key(static_cast<std::size_t>(r.s))),
                            color::kGreen);
             } else if (l != nullptr) {
-                host_.echo(std::string(msg::kFilesDiffer) + senderFolder_ + S_.key(static_cast<std::size_t>(r.s)) +
-                               std::string(msg::kFilesDifferSeparator) + ownFolder_ + name,
+                host_.echo(std::string(msg::kFilesDiffer) + inFolder(senderFolder_, S_.key(static_cast<std::size_t>(r.s))) +
+                               std::string(msg::kFilesDifferSeparator) + inFolder(ownFolder_, name),
                            color::kPurple);
             }
         }
@@ -330,8 +384,8 @@ private:
     }
 
     // The name of a folder entry without its "/.." ("" for the pair folder's own entry).
-    static std::string withoutFolderMark(const std::string& name) {
-        return isFolderName(name) ? name.substr(0, name.size() - std::min<std::size_t>(name.size(), 3)) : name;
+    static std::string withoutFolderMark(std::string_view name) {
+        return std::string(isFolderName(name) ? name.substr(0, name.size() - std::min<std::size_t>(name.size(), 3)) : name);
     }
 
     void applyCopies() {
@@ -344,7 +398,7 @@ private:
             if (r.setAside || r.decision.step == ReceiveStep::Delete)
                 continue;
             progress(i);
-            const std::string dest = ownFolder_ + localName(r);
+            const std::string dest = inFolder(ownFolder_, localName(r));
             switch (r.decision.step) {
             case ReceiveStep::Copy:
             case ReceiveStep::CopyNotice:
@@ -375,14 +429,14 @@ private:
 
     void record(Row& r, double ownTime, std::optional<std::uint64_t> checksum = std::nullopt) {
         const TAtrib& s = *sItem(r);
-        r.record = AgreedRecord{localName(r),
-                                s.Nature,
-                                s.Nature == kNatureFile ? s.SizeFile : 0,
-                                0,
-                                0,
-                                checksum ? checksumBytes(*checksum) : std::string()};
-        r.record.setTime(sender_, s.FileDataTime);
-        r.record.setTime(own_, ownTime);
+        r.record = std::make_unique<AgreedRecord>(AgreedRecord{std::string(localName(r)),
+                                                               s.Nature,
+                                                               s.Nature == kNatureFile ? s.SizeFile : 0,
+                                                               0,
+                                                               0,
+                                                               checksum ? checksumBytes(*checksum) : std::string()});
+        r.record->setTime(sender_, s.FileDataTime);
+        r.record->setTime(own_, ownTime);
     }
 
     // Whether this computer's table can hold the entry `name` once it is in place: its path, and the
@@ -400,7 +454,7 @@ private:
     // `setAside`: a conflict; this computer's version at `dest` moves to a conflict name once the
     // incoming copy is complete and verified, just before the copy takes the name.
     bool copyIn(Row& r, const std::string& dest, bool setAside = false) {
-        const std::string name = localName(r);
+        const std::string name(localName(r));
         const TAtrib& s = *sItem(r);
         const bool folder = s.Nature == kNatureFolder;
         host_.setFileLabel(dest);
@@ -503,13 +557,12 @@ private:
     // A file where a new folder goes: removed when it is as the computers agreed and the other
     // computer no longer has it (its own row says so), else set aside as a conflict copy.
     bool clearTheWay(const std::string& path, const std::string& folderName) {
-        const auto it = rowOf_.find(key(folderName.substr(0, folderName.size() - 3)));
-        if (it != rowOf_.end() && task_.OperacDell && !rows_[it->second].setAside &&
-            rows_[it->second].decision.step == ReceiveStep::Delete) {
+        Row* row = rowOf(key(std::string_view(folderName).substr(0, folderName.size() - 3)));
+        if (row != nullptr && task_.OperacDell && !row->setAside && row->decision.step == ReceiveStep::Delete) {
             if (!removeFile(path))
                 return false;
             journal_.removedFile(relative(path));
-            rows_[it->second].done = true;
+            row->done = true;
             return true;
         }
         return moveAside(path);
@@ -567,7 +620,7 @@ private:
     bool foldCaseSeenInScan() const {
         std::unordered_set<std::string> names;
         for (std::size_t i = 0; i < L_.count(); ++i)
-            names.insert(L_.key(i));
+            names.emplace(L_.key(i));
         for (std::size_t i = 0; i < L_.count(); ++i) {
             if (L_.key(i) == "..")
                 continue; // the pair folder's own entry
@@ -626,7 +679,8 @@ private:
         }
         std::stable_sort(folders.begin(), folders.end(), [&](std::size_t x, std::size_t y) {
             const auto depth = [&](std::size_t i) {
-                return std::count(localName(rows_[i]).begin(), localName(rows_[i]).end(), '/');
+                const std::string_view name = localName(rows_[i]);
+                return std::count(name.begin(), name.end(), '/');
             };
             return depth(x) > depth(y);
         });
@@ -646,7 +700,7 @@ private:
     }
 
     void removeOne(Row& r) {
-        const std::string name = localName(r);
+        const std::string name(localName(r));
         const std::string dest = ownFolder_ + name;
         if (own_ == Side::Home)
             host_.setFileLabel(dest);
@@ -724,7 +778,10 @@ private:
                 }
                 break;
             case AgreedAfter::Record:
-                next.records.push_back(r.record);
+                // Every step that records and was done made its record; a dry run makes none (and
+                // its state is never written).
+                if (r.record)
+                    next.records.push_back(*r.record);
                 break;
             case AgreedAfter::Drop:
                 break;
@@ -744,8 +801,8 @@ private:
     std::string senderFolder_;
     std::string storeFolder_;
     RootedPath rooted_;
-    TFileList S_;
-    TFileList L_;
+    PackedFileList S_; // the sender's table
+    PackedFileList L_; // this computer's scan
     std::optional<StoreList> storeList_;
     DeletionHold hold_;       // what the sender's table lets this receive remove
     DeletionHold ownHold_;    // folders this computer's scan could not read
@@ -753,16 +810,27 @@ private:
     bool diskFailed_ = false; // this computer's disk filled up or went away
     bool fold_ = true;
     std::vector<Row> rows_;
-    std::unordered_map<std::string, std::size_t> rowOf_; // by joining key
+    // The rows by joining key: the keys are views of the sources' names (or of foldedKeys_).
+    struct RowKeyOf {
+        const std::vector<std::string_view>* keys;
+        std::string_view operator()(std::size_t row) const { return (*keys)[row]; }
+    };
+    using RowIndex = NameIndex<RowKeyOf>;
+    std::vector<std::string_view> rowKeys_; // by row
+    std::optional<RowIndex> rowIndex_;
+    std::deque<std::string> foldedKeys_;    // joining keys of their own, where letter case folds
+    std::optional<std::unordered_map<std::string_view, std::ptrdiff_t>> localOf_; // see localItem
     DeleteAnswer answer_ = DeleteAnswer::YesToAll;
-    RunPlan* plan_;          // a dry run: decide and say, change nothing
-    ReceiveJournal journal_; // what the receive changed in the folder, for its table
+    RunPlan* plan_;            // a dry run: decide and say, change nothing
+    PackedFileList* scanned_;  // this computer's fresh scan of the pair, when the half kept it
+    ReceiveJournal journal_;   // what the receive changed in the folder, for its table
 };
 
 } // namespace
 
-PairReceipt receivePair(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous) {
-    return PairReceiver(ctx, task, own, n, previous).run();
+PairReceipt receivePair(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous,
+                        PackedFileList* scanned) {
+    return PairReceiver(ctx, task, own, n, previous, scanned).run();
 }
 
 } // namespace tarvela

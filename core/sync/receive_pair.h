@@ -27,7 +27,9 @@ struct PairReceipt {
 };
 
 // Applies pair n. `own` is the receiving side; its table of the pair was just written from a scan.
-// `previous`: the pair's agreed state as read before the scan.
-PairReceipt receivePair(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous);
+// `previous`: the pair's agreed state as read before the scan. `scanned`: that scan's entries as the
+// table lists them, when the half kept them (taken over); otherwise the table is read.
+PairReceipt receivePair(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous,
+                        PackedFileList* scanned = nullptr);
 
 } // namespace tarvela

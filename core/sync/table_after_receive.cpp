@@ -68,6 +68,24 @@ TAtrib atribOf(std::uint8_t nature, double time, std::int64_t size) {
     return a;
 }
 
+// An entry the scan did not have (a name of its own).
+struct AddedEntry {
+    std::string name;
+    TAtrib atrib;
+};
+
+// An entry kept from the scan: its name stays in the scanned list.
+struct KeptEntry {
+    std::string_view name;
+    TAtrib atrib;
+};
+
+// Lets maps keyed by std::string be searched with a view, without making a string of it.
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+
 } // namespace
 
 void ReceiveJournal::touchWay(const std::string& folder) {
@@ -111,7 +129,7 @@ void ReceiveJournal::movedAside(const std::string& from, const std::string& to, 
 
 class TableDerivation {
 public:
-    TableDerivation(const std::string& folder, const TFileList& scanned, const std::vector<std::string>& unreadable,
+    TableDerivation(const std::string& folder, const PackedFileList& scanned, const std::vector<std::string>& unreadable,
                     const ReceiveJournal& journal, bool foldCase, RunHost& host)
         : folder_(folder), scanned_(scanned), unreadable_(unreadable), journal_(journal), foldCase_(foldCase),
           host_(host) {}
@@ -123,10 +141,10 @@ public:
             if (!isRealFolder(f))
                 gone_.push_back(f);
         }
-        std::vector<DerivedEntry> kept;
-        kept.reserve(scanned_.count() + 16);
+        std::vector<KeptEntry> kept;
+        kept.reserve(scanned_.count());
         keepScanned(kept);
-        std::vector<DerivedEntry> added;
+        std::vector<AddedEntry> added;
         if (!collectAdded(added))
             return std::nullopt;
         DerivedTable table;
@@ -216,8 +234,8 @@ private:
                 std::optional<TAtrib> moved;
                 if (const auto it = overrides_.find(step.name); it != overrides_.end()) {
                     moved = it->second;
-                } else if (const auto i = scanned_.indexOfExact(step.name); i >= 0) {
-                    const TAtrib& a = *scanned_.object(static_cast<std::size_t>(i));
+                } else if (const auto i = scannedIndexOf(step.name)) {
+                    const TAtrib& a = *scanned_.object(*i);
                     moved = atribOf(a.Nature, a.FileDataTime, a.SizeFile);
                 }
                 // A file the scan did not list (a mask left it out) may be listed under its new
@@ -242,13 +260,25 @@ private:
         return true;
     }
 
+    // The first scanned entry of exactly this name (the index is made on the first question: most
+    // receives move nothing aside and never ask).
+    std::optional<std::size_t> scannedIndexOf(std::string_view name) {
+        if (scannedIndex_.empty()) {
+            scannedIndex_.reserve(scanned_.count());
+            for (std::size_t i = 0; i < scanned_.count(); ++i)
+                scannedIndex_.try_emplace(scanned_.key(i), i);
+        }
+        const auto it = scannedIndex_.find(name);
+        return it == scannedIndex_.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+    }
+
     bool isGone(std::string_view name) const {
         return std::any_of(gone_.begin(), gone_.end(), [&](const std::string& f) { return isBelow(name, f); });
     }
 
-    void keepScanned(std::vector<DerivedEntry>& kept) {
+    void keepScanned(std::vector<KeptEntry>& kept) {
         for (std::size_t i = 0; i < scanned_.count(); ++i) {
-            const std::string& name = scanned_.key(i);
+            const std::string_view name = scanned_.key(i);
             const TAtrib& a = *scanned_.object(i);
             if (isFolderEntry(name)) {
                 if (const auto it = folders_.find(foldKey(folderOfEntry(name))); it != folders_.end()) {
@@ -270,7 +300,7 @@ private:
     }
 
     // Entries the scan did not have: files put in place, folders made, what was moved aside.
-    bool collectAdded(std::vector<DerivedEntry>& added) {
+    bool collectAdded(std::vector<AddedEntry>& added) {
         for (auto& [name, atrib] : overrides_) {
             if (atrib)
                 added.push_back({name, *atrib});
@@ -280,8 +310,8 @@ private:
             if (state.real && !state.listed && !(f.empty() && folder_ == "/"))
                 added.push_back({f.empty() ? std::string("..") : f + "/..", atribOf(kNatureFolder, state.time, 0)});
         }
-        std::erase_if(added, [](const DerivedEntry& e) { return belowHiddenFolder(e.name); });
-        for (DerivedEntry& e : added) {
+        std::erase_if(added, [](const AddedEntry& e) { return belowHiddenFolder(e.name); });
+        for (AddedEntry& e : added) {
             if (!onRealFolders(e.name))
                 return false;
             if (foldCase_)
@@ -313,7 +343,7 @@ private:
     void respell(std::string& name) {
         if (spellingOf_.empty()) {
             for (std::size_t i = 0; i < scanned_.count(); ++i) {
-                const std::string& key = scanned_.key(i);
+                const std::string_view key = scanned_.key(i);
                 if (key != ".." && isFolderEntry(key))
                     spellingOf_.try_emplace(foldCase(folderOfEntry(key)), folderOfEntry(key));
             }
@@ -326,7 +356,7 @@ private:
     }
 
     // A folder moved aside whole: its entries are listed afresh under the new name.
-    bool scanMovedFolder(const std::string& g, std::vector<DerivedEntry>& added) {
+    bool scanMovedFolder(const std::string& g, std::vector<AddedEntry>& added) {
         if (belowHiddenFolder(g + "/.."))
             return true;
         if (isGone(g))
@@ -342,43 +372,48 @@ private:
     }
 
     // The entries kept from the scan are in scan order already; the added ones are sorted into them.
-    static bool merge(std::vector<DerivedEntry>& kept, std::vector<DerivedEntry>& added,
-                      std::vector<DerivedEntry>& out) {
-        const auto less = [](const DerivedEntry& x, const DerivedEntry& y) { return scanOrderLess(x.name, y.name); };
-        std::sort(added.begin(), added.end(), less);
+    static bool merge(const std::vector<KeptEntry>& kept, std::vector<AddedEntry>& added, PackedFileList& out) {
+        std::sort(added.begin(), added.end(),
+                  [](const AddedEntry& x, const AddedEntry& y) { return scanOrderLess(x.name, y.name); });
         out.reserve(kept.size() + added.size());
+        std::string_view last;
+        const auto put = [&](std::string_view name, const TAtrib& atrib) {
+            if (out.count() > 0 && !scanOrderLess(last, name))
+                return false; // not the scan's order after all, or one name twice
+            last = out.key(out.add(name, atrib));
+            return true;
+        };
         auto a = added.begin();
-        for (std::size_t i = 0; i < kept.size(); ++i) {
-            if (i > 0 && !less(kept[i - 1], kept[i]))
-                return false; // not the scan's order after all
-            for (; a != added.end() && less(*a, kept[i]); ++a)
-                out.push_back(std::move(*a));
-            if (a != added.end() && !less(kept[i], *a))
-                return false; // one name twice
-            out.push_back(std::move(kept[i]));
+        for (const KeptEntry& k : kept) {
+            for (; a != added.end() && scanOrderLess(a->name, k.name); ++a) {
+                if (!put(a->name, a->atrib))
+                    return false;
+            }
+            if (!put(k.name, k.atrib))
+                return false;
         }
         for (; a != added.end(); ++a) {
-            if (!out.empty() && !less(out.back(), *a))
+            if (!put(a->name, a->atrib))
                 return false;
-            out.push_back(std::move(*a));
         }
         return true;
     }
 
     const std::string& folder_;
-    const TFileList& scanned_;
+    const PackedFileList& scanned_;
     const std::vector<std::string>& unreadable_;
     const ReceiveJournal& journal_;
     bool foldCase_;
     RunHost& host_;
     std::unordered_map<std::string, FolderState> folders_; // the touched folders, by folded name when folding
-    std::unordered_map<std::string, std::optional<TAtrib>> overrides_; // what stands at a name now
+    std::unordered_map<std::string, std::optional<TAtrib>, NameHash, std::equal_to<>> overrides_; // what stands at a name now
     std::vector<std::string> gone_;         // folders whose scanned entries are no longer there
     std::vector<std::string> movedFolders_; // new names of folders moved aside
     std::unordered_map<std::string, std::string> spellingOf_;
+    std::unordered_map<std::string_view, std::size_t> scannedIndex_; // by exact name, made when first asked
 };
 
-std::optional<DerivedTable> deriveTableAfterReceive(const std::string& folder, const TFileList& scanned,
+std::optional<DerivedTable> deriveTableAfterReceive(const std::string& folder, const PackedFileList& scanned,
                                                     const std::vector<std::string>& unreadableFolders,
                                                     const ReceiveJournal& journal, bool foldCase, RunHost& host) {
     return TableDerivation(folder, scanned, unreadableFolders, journal, foldCase, host).run();
@@ -392,10 +427,12 @@ void writeDerivedTable(const std::string& folder, const std::string& tableFile, 
     } else {
         std::string path = builder.root();
         const std::size_t base = path.size();
-        for (const DerivedEntry& e : table.entries) {
+        for (std::size_t i = 0; i < table.entries.count(); ++i) {
             path.resize(base);
-            path += inSystemForm(e.name);
-            builder.add(path, e.atrib);
+            path += table.entries.key(i);
+            if (const char sep = platform::pathSeparator(); sep != '/')
+                std::replace(path.begin() + static_cast<std::ptrdiff_t>(base), path.end(), '/', sep);
+            builder.add(path, *table.entries.object(i));
         }
         for (const std::string& u : table.unreadableFolders)
             builder.keepUnreadable(u);

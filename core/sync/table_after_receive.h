@@ -10,6 +10,7 @@
 #include "base/run_host.h"
 #include "scan/exclusions.h"
 #include "scan/file_list.h"
+#include "scan/packed_file_list.h"
 
 #include <cstdint>
 #include <optional>
@@ -57,21 +58,16 @@ private:
 };
 
 // One entry of a derived table: relative name in the engine's form and its data.
-struct DerivedEntry {
-    std::string name;
-    TAtrib atrib;
-};
-
 struct DerivedTable {
-    std::vector<DerivedEntry> entries;          // in scan order
+    PackedFileList entries;                     // in scan order
     std::vector<std::string> unreadableFolders; // as the scan's check file holds them
 };
 
 // The table of `folder` (ending with its separator) after the changes of `journal`, from `scanned`
-// (the receive's scan of it, loaded from its table, with the folders it could not read). `foldCase`:
+// (the receive's scan of it, as its table lists it, with the folders it could not read). `foldCase`:
 // the folder's file system takes names that differ in letter case for one. Nothing when the
 // result cannot be made sure.
-std::optional<DerivedTable> deriveTableAfterReceive(const std::string& folder, const TFileList& scanned,
+std::optional<DerivedTable> deriveTableAfterReceive(const std::string& folder, const PackedFileList& scanned,
                                                     const std::vector<std::string>& unreadableFolders,
                                                     const ReceiveJournal& journal, bool foldCase, RunHost& host);
 

@@ -188,7 +188,7 @@ protected:
     std::string table = dir / "table.dat";
     ExclusionList exclusions;
     QuietRunHost host;
-    TFileList scanned;
+    PackedFileList scanned;
     ReceiveJournal journal;
 };
 
