@@ -16,7 +16,11 @@ std::string agreedStateFile(const std::string& pathTask, int n) {
 }
 
 std::vector<unsigned char> encodeAgreedState(const AgreedState& state) {
+    std::size_t size = kMagic.size() + 4 + 8 + 2 + state.workFolder.size() + 2 + state.homeFolder.size() + 4 + 4;
+    for (const AgreedRecord& r : state.records)
+        size += 1 + 8 + 8 + 8 + 2 + r.name.size() + 1 + r.checksum.size();
     ByteWriter w;
+    w.reserve(size); // grown once: the state of a large folder is megabytes
     w.raw(kMagic);
     w.u32(kAgreedStateVersion);
     w.u64(state.generation);
@@ -33,7 +37,7 @@ std::vector<unsigned char> encodeAgreedState(const AgreedState& state) {
         if (r.checksum.size() <= 255)
             w.raw(r.checksum);
     }
-    std::vector<unsigned char> bytes = w.bytes();
+    std::vector<unsigned char> bytes = w.take();
     appendChecksum(bytes);
     return bytes;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarvela {
@@ -27,6 +28,9 @@ public:
         raw(s.substr(0, 0xFFFF));
     }
     const std::vector<unsigned char>& bytes() const { return bytes_; }
+    void reserve(std::size_t size) { bytes_.reserve(size); }
+    // The bytes written, handed over; the writer is empty afterwards.
+    std::vector<unsigned char> take() { return std::move(bytes_); }
 
 private:
     void le(std::uint64_t v, int n) {

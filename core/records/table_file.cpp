@@ -7,7 +7,9 @@
 namespace tarvela {
 namespace {
 
-constexpr std::size_t kRecordsPerRead = 4096;
+// About 80 KB a read: one buffer, reused for the whole table, that the allocator keeps at hand
+// (a fresh megabyte would cost a page fault for every 4 KB of it).
+constexpr std::size_t kRecordsPerRead = 256;
 
 } // namespace
 

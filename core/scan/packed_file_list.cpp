@@ -9,7 +9,8 @@ std::size_t PackedFileList::add(std::string_view key, const TAtrib& object) {
     if (key.size() > 0xFFFF)
         throw std::length_error("a name of more than 65535 bytes");
     if (blocks_.empty() || kBlockSize - blockUsed_ < key.size()) {
-        blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+        // Not cleared: a page of the block is only touched once names fill it.
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
         blockUsed_ = 0;
     }
     std::memcpy(blocks_.back().get() + blockUsed_, key.data(), key.size());
