@@ -1,6 +1,8 @@
 #include "scan/packed_file_list.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 #include <stdexcept>
 
 namespace tarvela {
@@ -13,16 +15,21 @@ std::size_t PackedFileList::add(std::string_view key, const TAtrib& object) {
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
         blockUsed_ = 0;
     }
+    if (count_ == chunks_.size() * kChunkItems)
+        chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
     std::memcpy(blocks_.back().get() + blockUsed_, key.data(), key.size());
-    keyPlaces_.push_back((std::uint64_t{blocks_.size() - 1} << 40) | (std::uint64_t{blockUsed_} << 16) | key.size());
+    Chunk& chunk = *chunks_.back();
+    const std::size_t i = count_ % kChunkItems;
+    chunk.places[i] = (std::uint64_t{blocks_.size() - 1} << 40) | (std::uint64_t{blockUsed_} << 16) | key.size();
+    ::new (static_cast<void*>(chunk.objects + i * sizeof(TAtrib))) TAtrib(object);
     blockUsed_ += key.size();
-    objects_.push_back(object);
-    return objects_.size() - 1;
+    return count_++;
 }
 
-void PackedFileList::reserve(std::size_t items) {
-    keyPlaces_.reserve(items);
-    objects_.reserve(items);
+std::size_t PackedFileList::checked(std::size_t index) const {
+    if (index >= count_)
+        throw std::out_of_range("no item of that number in the list");
+    return index;
 }
 
 } // namespace tarvela

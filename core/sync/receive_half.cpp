@@ -23,6 +23,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace tarvela {
 namespace {
@@ -141,7 +142,7 @@ private:
         }
         const std::string own = ownFolder(task_, own_, n);
         const std::unique_ptr<PackedFileList> scanned = scannedPair_ == n ? std::move(scanned_) : nullptr;
-        const PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i], scanned.get());
+        PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i], scanned.get());
         if (receipt.senderTableDamaged) keepStore_ = true;
         if (receipt.diskFailed) return HalfResult::DiskFailed;
         if (receipt.notEnoughSpace) {
@@ -162,7 +163,7 @@ private:
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         writeOwnTableAfter(own, n, receipt);
-        writePairAgreedState(ctx_, task_, n, receipt.agreed);
+        writePairAgreedState(ctx_, task_, n, std::move(receipt.agreed));
         return std::nullopt;
     }
 
