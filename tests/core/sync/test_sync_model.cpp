@@ -33,6 +33,7 @@
 #include <ostream>
 #include <random>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -240,6 +241,7 @@ protected:
         const int kind = pick(6);
         if (kind <= 2) {
             const std::string path = existingSpelling(root[s], name).value_or(root[s] + name);
+            makeFoldersOnTheWay(root[s], path);
             test::writeFile(path, "v" + std::to_string(clock) + " " + name);
             test::setMtime(path, {clock, 0});
         } else if (kind == 3) {
@@ -255,6 +257,15 @@ protected:
             renameCaseOnly(root[s], pick(2) == 0 ? name : folders[static_cast<std::size_t>(1 + pick(3))]);
         }
         observe();
+    }
+
+    // Makes the folders between `top` and the file `path` with one mkdir each, whatever a lookup
+    // says: right after a folder is removed under another letter case, the FUSE exFAT driver still
+    // finds it by the old name (while listing and mkdir see it gone), and create_directories, which
+    // asks first, would make nothing.
+    static void makeFoldersOnTheWay(const std::string& top, const std::string& path) {
+        for (auto slash = path.find('/', top.size()); slash != std::string::npos; slash = path.find('/', slash + 1))
+            ::mkdir(path.substr(0, slash).c_str(), 0777); // EEXIST where it is there
     }
 
     // The path of `relative` (a file, or a folder ending with '/') as spelt on disk, each name
