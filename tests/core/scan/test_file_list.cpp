@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace tarvela {
 namespace {
 
@@ -147,16 +149,23 @@ namespace {
 TEST(PackedFileList, KeepsEveryKeyAndEntryAcrossItsBlocksOfNames) {
     PackedFileList list;
     std::vector<std::string> keys;
-    // Enough names to fill several blocks, of every length up to a long one, and an empty one.
+    // Enough names to fill several blocks and chunks of entries, of every length up to a long one,
+    // and an empty one.
     for (std::size_t i = 0; i < 20000; ++i) keys.push_back(std::string(i % 700, static_cast<char>('a' + i % 26)) + std::to_string(i));
     keys.emplace_back();
+    const TAtrib* first = nullptr;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         TAtrib a;
         a.SizeFile = static_cast<std::int64_t>(i);
         a.FNameTmp = ShortString<25>::fromText("ABCDEFGHIJKL.txt");
         EXPECT_EQ(list.add(keys[i], a), i);
+        if (i == 0)
+            first = list.object(0);
     }
     ASSERT_EQ(list.count(), keys.size());
+    // An entry stays where it is while the list grows: growing copies nothing.
+    EXPECT_EQ(list.object(0), first);
+    EXPECT_THROW(list.object(keys.size()), std::out_of_range);
     for (std::size_t i = 0; i < keys.size(); ++i) {
         ASSERT_EQ(list.key(i), keys[i]) << i;
         ASSERT_EQ(list.object(i)->SizeFile, static_cast<std::int64_t>(i));
