@@ -157,6 +157,8 @@ private:
 
     // The row joined under `k`, made (empty) when there is none yet; whether it was made.
     std::pair<std::size_t, bool> rowFor(std::string_view k) {
+        if (rows_.size() == rowsIndexed_)
+            indexRows(2 * rowsIndexed_);
         const std::size_t slot = rowIndex_->slotOf(k);
         if (!rowIndex_->isFree(slot))
             return {rowIndex_->itemAt(slot), false};
@@ -164,6 +166,14 @@ private:
         rowKeys_.push_back(k);
         rowIndex_->store(slot, rows_.size() - 1);
         return {rows_.size() - 1, true};
+    }
+
+    // A fresh index of the rows, with room for `rows` of them (each row's key is one of its own).
+    void indexRows(std::size_t rows) {
+        rowIndex_.emplace(rows, RowKeyOf{&rowKeys_});
+        rowsIndexed_ = rows;
+        for (std::size_t row = 0; row < rowKeys_.size(); ++row)
+            rowIndex_->store(rowIndex_->slotOf(rowKeys_[row]), row);
     }
 
     // This computer's first item joined under `k`, or -1. Only asked of sender names that are one
@@ -183,10 +193,11 @@ private:
         fold_ = fold;
         const std::size_t most = S_.count() + L_.count() + previous_.records.size();
         // Room for every name of the three sources costs no more than the rows made: memory is
-        // only touched as the rows fill it.
+        // only touched as the rows fill it. The index is made for the largest source (the rows
+        // of folders in step) and made again, twice as large, should more rows come.
         rows_.reserve(most);
         rowKeys_.reserve(most);
-        rowIndex_.emplace(most, RowKeyOf{&rowKeys_});
+        indexRows(std::max({S_.count(), L_.count(), previous_.records.size(), std::size_t{16}}));
         for (std::size_t i = 0; i < S_.count(); ++i) {
             const std::string_view name = S_.key(i);
             if (name == "..")
@@ -818,6 +829,7 @@ private:
     using RowIndex = NameIndex<RowKeyOf>;
     std::vector<std::string_view> rowKeys_; // by row
     std::optional<RowIndex> rowIndex_;
+    std::size_t rowsIndexed_ = 0;           // the rows the index has room for
     std::deque<std::string> foldedKeys_;    // joining keys of their own, where letter case folds
     std::optional<std::unordered_map<std::string_view, std::ptrdiff_t>> localOf_; // see localItem
     DeleteAnswer answer_ = DeleteAnswer::YesToAll;

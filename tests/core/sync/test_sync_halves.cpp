@@ -236,6 +236,31 @@ TEST_F(TwoComputers, FilesMadeOnTheReceiverSinceItsLastHalfAreKept) {
     EXPECT_TRUE(fs::is_directory(home + "new-folder"));
 }
 
+TEST_F(TwoComputers, ManyNamesNewOnEachSideAllTravelAndAllStay) {
+    writeFile(work + "seed.txt", "s");
+    writeFile(work + "gone.txt", "removed at work");
+    firstRun();
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    fs::remove(work + "gone.txt");
+    // More new names on each side than either side had: the receive joins more names than its
+    // largest source holds, and still finds each name's agreed record (the removal).
+    std::map<std::string, std::string> both = {{"seed.txt", "s"}};
+    for (int i = 0; i < 40; ++i) {
+        const std::string n = std::to_string(i) + ".txt";
+        writeFile(work + "w/" + n, "work " + n);
+        writeFile(home + "h/" + n, "home " + n);
+        both["w/" + n] = "work " + n;
+        both["h/" + n] = "home " + n;
+    }
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::HomeWork, Role::Work), HalfResult::Completed);
+    EXPECT_EQ(contentsOf(home), both);
+    EXPECT_EQ(contentsOf(work), both);
+    EXPECT_TRUE(redLines().empty());
+}
+
 TEST_F(TwoComputers, RunsNeverOverlapOnOneMedium) {
     writeFile(work + "a.txt", "1");
     test::makeFolders(pathTask());
