@@ -194,7 +194,15 @@ private:
 
     // One look at each folder whose entries changed: its last-write time, or that it is gone.
     bool lookAtTouchedFolders() {
+        std::unordered_map<std::string, std::string> spelt; // by folded name: the spelling first touched
         for (const std::string& f : journal_.touched_) {
+            if (foldCase_) {
+                // One folder reached under two spellings (the sender has names that differ in
+                // letter case only): which one stands on disk is not known here.
+                const auto [it, first] = spelt.try_emplace(foldKey(f), f);
+                if (!first && it->second != f)
+                    return false;
+            }
             FolderState state;
             if (!belowHiddenFolder(f + "/..")) {
                 const std::string path = folder_ + inSystemForm(f);

@@ -241,6 +241,16 @@ TEST_F(Derivation, WhatCannotBeAccountedForIsScannedAgain) {
         journal.unsure();
         EXPECT_FALSE(derive());
     }
+    {
+        SCOPED_TRACE("where letter case folds, one new folder reached under two spellings");
+        ReceiveJournal fresh;
+        journal = fresh;
+        journal.wayTo("N/M/c.txt");
+        journal.wayTo("N/m/b.txt"); // the sender had both spellings; which one stands is not known
+        makeFolders(root + "N/M");
+        EXPECT_FALSE(deriveTableAfterReceive(root, scanned, {}, journal, true, host));
+        EXPECT_TRUE(derive()) << "two folders where case counts";
+    }
 }
 
 } // namespace
