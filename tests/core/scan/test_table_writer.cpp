@@ -40,6 +40,31 @@ std::vector<std::string> namesBelow(const std::vector<TNameAtribFile>& records, 
     return out;
 }
 
+TEST(TableFile, ATableLongerThanOneReadComesBackWholeWithTheWritersChecksum) {
+    TempDir dir;
+    const std::string path = dir / "T.dat";
+    constexpr int kRecords = 1000; // several reads of the reader's buffer, the last one partly filled
+    TableWriter writer(path);
+    TNameAtribFile record;
+    for (int i = 0; i < kRecords; ++i) {
+        record.FName = ShortString<255>::fromText("/w/f" + std::to_string(i));
+        record.SizeFile = i;
+        writer.append(record);
+    }
+    writer.commit();
+    TableReader reader(path);
+    EXPECT_EQ(reader.recordCount(), kRecords);
+    int read = 0;
+    while (reader.next(record)) {
+        ASSERT_EQ(record.FName.text(), "/w/f" + std::to_string(read));
+        ASSERT_EQ(record.SizeFile, read);
+        ++read;
+    }
+    EXPECT_EQ(read, kRecords);
+    EXPECT_TRUE(reader.wholeRecords());
+    EXPECT_EQ(reader.crc32(), writer.crc32());
+}
+
 TEST(CreateListFiles, EmptyFolderGivesItsOwnFolderEntryOnly) {
     TempDir dir;
     test::makeFolders(dir / "pair");
