@@ -48,10 +48,18 @@ bool belowHiddenFolder(std::string_view name) {
     return false;
 }
 
-std::string inSystemForm(std::string name) {
+// Appends `name`, in the engine's form, to `path` in this system's form.
+void appendInSystemForm(std::string& path, std::string_view name) {
+    const auto start = static_cast<std::ptrdiff_t>(path.size());
+    path += name;
     if (const char sep = platform::pathSeparator(); sep != '/')
-        std::replace(name.begin(), name.end(), '/', sep);
-    return name;
+        std::replace(path.begin() + start, path.end(), '/', sep);
+}
+
+std::string inSystemForm(std::string_view name) {
+    std::string path;
+    appendInSystemForm(path, name);
+    return path;
 }
 
 std::string inEngineForm(std::string name) {
@@ -437,9 +445,7 @@ void writeDerivedTable(const std::string& folder, const std::string& tableFile, 
         const std::size_t base = path.size();
         for (std::size_t i = 0; i < table.entries.count(); ++i) {
             path.resize(base);
-            path += table.entries.key(i);
-            if (const char sep = platform::pathSeparator(); sep != '/')
-                std::replace(path.begin() + static_cast<std::ptrdiff_t>(base), path.end(), '/', sep);
+            appendInSystemForm(path, table.entries.key(i));
             builder.add(path, *table.entries.object(i));
         }
         for (const std::string& u : table.unreadableFolders)
