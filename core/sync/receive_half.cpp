@@ -59,24 +59,21 @@ private:
     std::string mediumOwnTable(int n) const { return tableFile(ctx_.PathTask, own_, n); }
     std::string senderTable(int n) const { return tableFile(ctx_.PathTask, sender_, n); }
 
-    void analyse(const std::string& folder, int n, std::string_view line) {
+    // Scans the folder into the pair's table. With `keepEntries` (the scan before the receive) its
+    // entries are kept for the receive of the last pair scanned, which then need not read its table
+    // back: one list at a time, so a profile of several large folders holds no more than one of them.
+    void analyse(const std::string& folder, int n, std::string_view line, bool keepEntries = false) {
         host_.setBusy(true);
         host_.echo(std::string(line) + folder, color::kTeal);
-        CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, plan_ == nullptr);
-        host_.setBusy(false);
-    }
-
-    // The scan before the receive. Its entries are kept for the receive of the last pair scanned,
-    // which then need not read its table back: one list at a time, so a profile of several large
-    // folders holds no more than one of them.
-    void analyseBefore(const std::string& folder, int n, std::string_view line) {
-        host_.setBusy(true);
-        host_.echo(std::string(line) + folder, color::kTeal);
-        scanned_.reset();
-        auto entries = std::make_unique<PackedFileList>();
-        CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, *entries, plan_ == nullptr);
-        scanned_ = std::move(entries);
-        scannedPair_ = n;
+        if (keepEntries) {
+            scanned_.reset();
+            auto entries = std::make_unique<PackedFileList>();
+            CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, *entries, plan_ == nullptr);
+            scanned_ = std::move(entries);
+            scannedPair_ = n;
+        } else {
+            CreateListFiles(folder, ownTable(n), ctx_.ListExcept, host_, plan_ == nullptr);
+        }
         host_.setBusy(false);
     }
 
@@ -111,7 +108,7 @@ private:
                 unusable_[i] = keepStore_ = true;
                 return;
             }
-            analyseBefore(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis);
+            analyse(own, n, home_ ? msg::kAnalysis : msg::kFolderAnalysis, true);
         } else if (listed) {
             // Not made silently on the system disk in place of a disk that is not there.
             host_.echo(std::string(msg::kFolderMissingListed) + own, color::kRed);
