@@ -4,6 +4,8 @@
 // tables with its own separator; the folder text of the side that wrote a table tells which form
 // its paths have. Inside the engine a relative name always separates its folders with '/'.
 
+#include "base/windows_names.h"
+
 #include <string>
 #include <string_view>
 
@@ -19,9 +21,5 @@ char separatorOf(std::string_view folder);
 // separates folders; in a POSIX form it is an ordinary character of a name and stays.
 void toEngineForm(std::string& relative, std::string_view folder);
 
-// Whether Windows can hold every name of the relative path (folders separated by '/'): it refuses
-// <>:"|?* and '\\', control characters, a name ending with a dot or a space, and the device names
-// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9 (with any extension, in any case).
-bool windowsCanHoldName(std::string_view relative);
 
 } // namespace tarvela

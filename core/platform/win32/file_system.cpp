@@ -3,7 +3,7 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "platform/win32/wide_path.h"
-#include "records/path_form.h"
+#include "base/windows_names.h"
 
 #include <cerrno>
 
@@ -112,6 +112,25 @@ std::string linkBelow(const std::string& base, const std::string& path) {
     return {};
 }
 
+int createFolder(const std::string& path) {
+    if (::CreateDirectoryW(win32::widePath(path).c_str(), nullptr))
+        return 0;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS)
+        return win32::errnoOf(error);
+    return folderExists(path) ? 0 : ENOTDIR;
+}
+
+std::optional<FolderIdentity> folderIdentity(const std::string& path) {
+    const win32::Handle h(::CreateFileW(win32::widePath(path).c_str(), FILE_READ_ATTRIBUTES, win32::kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!h.valid() || !::GetFileInformationByHandle(h.get(), &info) || !isFolderAttribute(info.dwFileAttributes))
+        return std::nullopt;
+    return FolderIdentity{info.dwVolumeSerialNumber,
+                          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 RenameResult renameNoReplace(const std::string& from, const std::string& to) {
     // Without MOVEFILE_REPLACE_EXISTING the rename refuses to replace what stands at `to`.
     if (::MoveFileExW(win32::widePath(from).c_str(), win32::widePath(to).c_str(), MOVEFILE_WRITE_THROUGH))
@@ -124,7 +143,7 @@ bool renameLetterCase(const std::string& from, const std::string& to) {
     return ::MoveFileExW(win32::widePath(from).c_str(), win32::widePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool namesFoldCase(const std::string& folder) {
+NameCase nameCaseOf(const std::string& folder) {
     // Named as a copy temporary, so that a probe left by a killed run is never scanned as the
     // user's file and the next scan of the folder removes it. The upper-case name is never made:
     // when it can be looked up, the file system took it for the lower-case one.
@@ -133,10 +152,20 @@ bool namesFoldCase(const std::string& folder) {
     const win32::Handle probe(::CreateFileW(lower.c_str(), GENERIC_WRITE, win32::kShareAll, nullptr, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe.valid() && ::GetFileAttributesW(lower.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return true; // the folder cannot be written: unknown counts as yes
-    const bool folds = ::GetFileAttributesW(upper.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return NameCase::Unknown; // the folder cannot be written
+    NameCase rule = NameCase::Folds;
+    if (::GetFileAttributesW(upper.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        rule = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameCase::Distinct : NameCase::Unknown;
+    }
     ::DeleteFileW(lower.c_str());
-    return folds;
+    return rule;
+}
+
+// Volumes mounted at folders of NTFS are rare on the computers this serves; each pair folder is
+// taken to have one rule.
+std::vector<std::string> mountPointsBelow(const std::string&) {
+    return {};
 }
 
 std::optional<FileTime> lastWriteTime(const std::string& path) {
