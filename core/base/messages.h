@@ -77,6 +77,17 @@ inline constexpr std::string_view kCaseTwin = "Имя совпадает с др
 // A pair folder that cannot stand for what the computers agreed on: the pair is left alone.
 inline constexpr std::string_view kFolderReadsEmpty = "Папка пуста, хотя в ней были файлы. Пара пропущена: ";
 inline constexpr std::string_view kFolderMissingListed = "Папка отсутствует, хотя в ней были файлы. Пара пропущена: ";
+// A pair folder that is missing together with the folder above it (a disk that is not mounted):
+// nothing is made in its place on the system disk (our own wording).
+inline constexpr std::string_view kPairFolderParentMissing =
+    "Папка отсутствует, и папки над ней тоже нет (диск не подключён?). Пара пропущена: ";
+// A file that changed while the send copied it into the store: its copy is not kept (our own
+// wording).
+inline constexpr std::string_view kChangedWhileStored =
+    "Файл изменился во время копирования, будет перенесён в следующий раз: ";
+// Files the sender's table lists as changed that this store does not carry (a send that ended
+// early, or changed after it): they come with a later send (our own wording); the count follows.
+inline constexpr std::string_view kNotCarriedByStore = "Не перенесено этим хранилищем (придёт со следующей передачей), файлов: ";
 // An agreed state older than one this computer has seen (a second medium for the profile).
 inline constexpr std::string_view kAgreedStateOutdated =
     "Сведения о согласованном состоянии устарели (другой носитель?), удаления по ним не выполняются: ";

@@ -3,9 +3,11 @@
 
 #include "platform/directory.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvela::platform {
 
@@ -14,6 +16,19 @@ bool folderExists(const std::string& path); // a folder (a link to one counts)
 
 // Creates the folder with all missing parents. Throws FileError when it cannot.
 void createFolders(const std::string& path);
+
+// Makes one folder whose parent exists (never a parent): 0 when a folder stands at `path`
+// afterwards, also one that was there already; otherwise the errno value of the failure.
+int createFolder(const std::string& path);
+
+// Which folder a path names (a link followed): the same folder gives the same identity for as long
+// as it exists, and a disk mounted in its place gives another. Nothing when nothing is there.
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t item = 0;
+    friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
+std::optional<FolderIdentity> folderIdentity(const std::string& path);
 
 // What stands at a path, without following a symbolic link there.
 enum class PathKind { Missing, File, Folder, Link, Other };
@@ -41,9 +56,14 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to);
 bool renameLetterCase(const std::string& from, const std::string& to);
 
 // Whether the file system of `folder` takes names that differ only in letter case for one name,
-// found out by making and looking up a small probe file in it. Unknown (the folder cannot be
-// written) counts as yes: joining names that might be one never lets a copy land on another's file.
-bool namesFoldCase(const std::string& folder);
+// found out by making and looking up a small probe file in it (removed again). Unknown when the
+// folder cannot be written or the probe cannot be looked up.
+enum class NameCase { Distinct, Folds, Unknown };
+NameCase nameCaseOf(const std::string& folder);
+
+// The folders below `folder` (relative, '/' between folders and at the end, shallowest first) at
+// which another file system is mounted. Empty where the system cannot tell.
+std::vector<std::string> mountPointsBelow(const std::string& folder);
 
 // The last-write time of the file at path (a link is followed); nothing when it cannot be read.
 std::optional<FileTime> lastWriteTime(const std::string& path);

@@ -9,28 +9,40 @@ bool unchangedAgainst(const AgreedRecord& a, const ItemState& item, Side side) {
         return false;
     if (item.nature == 0)
         return true;
-    return item.size == a.size && std::fabs(item.time - a.timeOf(side)) <= kTimeTolerance;
+    return item.size == a.size && std::fabs(item.time - a.timeOf(side)) <= kOwnTimeTolerance;
 }
 
-bool sameItems(const ItemState& s, const ItemState& l, const std::function<bool()>& sameContent) {
+Sameness sameItems(const ItemState& s, const ItemState& l, const SameContent& sameContent) {
     if (s.nature != l.nature)
-        return false;
+        return Sameness::Different;
     if (s.nature == 0)
-        return true;
+        return Sameness::Same;
     if (s.size != l.size)
-        return false;
-    if (std::fabs(s.time - l.time) <= kTimeTolerance)
-        return true;
-    return sameContent && sameContent();
+        return Sameness::Different;
+    // Equal sizes and close times are no proof: two edits of one size within two seconds happen.
+    // Where the stored copy is at hand its content decides.
+    if (const std::optional<bool> same = sameContent ? sameContent() : std::nullopt)
+        return *same ? Sameness::Same : Sameness::Different;
+    return std::fabs(s.time - l.time) <= kTimeTolerance ? Sameness::Unproven : Sameness::Different;
 }
 
 ReceiveDecision decideReceive(const AgreedRecord* a, const ItemState* s, const ItemState* l, Side sender,
-                              bool deletionOn, const std::function<bool()>& sameContent) {
+                              bool deletionOn, const SameContent& sameContent) {
     using S = ReceiveStep;
     using A = AgreedAfter;
     const auto both = [&]() -> ReceiveDecision {
-        return sameItems(*s, *l, sameContent) ? ReceiveDecision{S::Nothing, A::Record}
-                                              : ReceiveDecision{S::ConflictCopy, A::Record};
+        switch (sameItems(*s, *l, sameContent)) {
+        case Sameness::Same:
+            return {S::Nothing, A::Record};
+        case Sameness::Unproven:
+            // Most likely the same, but not recorded as agreed: should they differ after all, the
+            // next change on either side meets the other's version as a conflict, not as a
+            // version to replace.
+            return {S::Nothing, A::Keep};
+        case Sameness::Different:
+            break;
+        }
+        return {S::ConflictCopy, A::Record};
     };
     if (a == nullptr) {
         if (s == nullptr)

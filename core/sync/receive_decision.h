@@ -1,16 +1,18 @@
 #pragma once
 // The receive's one decision table: what happens to one relative name, from the agreed state (A),
 // the sender's table (S) and this computer's scan (L). Each side is judged only against its own
-// recorded time in A, never against the other computer's clock; folders count by presence only.
+// recorded time in A, never against the other computer's clock, and exactly: the same file system
+// gives an unchanged file the same time every time, so any difference is a change (a save within a
+// second or two of the last one included). Folders count by presence only.
 //
 //  A  S  L   step                                        A afterwards
 //  -  -  +   keep (made here)                            none
 //  -  +  -   copy                                        record
-//  -  +  +   same: nothing; else conflict copy, copy     record
+//  -  +  +   same: nothing; else conflict copy, copy     record (unproven same: none)
 //  +  =  =   nothing                                     keep
 //  +  ≠  =   copy                                        record
 //  +  =  ≠   keep L (it travels back)                    keep
-//  +  ≠  ≠   same: nothing; else conflict copy, copy     record
+//  +  ≠  ≠   same: nothing; else conflict copy, copy     record (unproven same: keep)
 //  +  -  =   delete (declined or not allowed: keep)      drop
 //  +  -  ≠   keep L, notice                              drop
 //  +  =  -   deletion on: stays deleted; off: copy back  keep / record
@@ -21,11 +23,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace tarvela {
 
-// Two seconds as a date-time number: FAT keeps even seconds, some exFAT drivers whole ones.
+// Two seconds as a date-time number, for times of the two computers compared with each other (or
+// with a copy on the medium): FAT keeps even seconds, some exFAT drivers whole ones.
 inline constexpr double kTimeTolerance = 2.0 / 86400.0;
+// Half a millisecond: a side compared with its own recorded time, which the tables keep to the
+// millisecond, is either the same number or changed.
+inline constexpr double kOwnTimeTolerance = 0.0005 / 86400.0;
 
 // One side's item as a table or a scan describes it.
 struct ItemState {
@@ -54,16 +61,24 @@ struct ReceiveDecision {
 };
 
 // Whether an item is as the agreed record has it on `side`: same nature, and for a file the same
-// size and a time within the tolerance of that side's recorded time.
+// size and the same time as that side's recorded one.
 bool unchangedAgainst(const AgreedRecord& a, const ItemState& item, Side side);
 
-// Whether the sender's and this computer's items hold the same: both folders, or files of equal
-// size whose times are within the tolerance, or whose contents are equal (asked only when the
-// sizes are equal and the times are not).
-bool sameItems(const ItemState& s, const ItemState& l, const std::function<bool()>& sameContent);
+// Whether the contents of the sender's file and this computer's are equal: nothing when it cannot
+// be told (no stored copy to compare with).
+using SameContent = std::function<std::optional<bool>()>;
+
+// Whether the sender's and this computer's items hold the same.
+enum class Sameness {
+    Same,      // both folders, or files whose contents proved equal
+    Different, // different natures or sizes, or contents that differ, or times apart with no proof
+    Unproven,  // files of equal size with times within the tolerance, and nothing to compare with
+};
+Sameness sameItems(const ItemState& s, const ItemState& l, const SameContent& sameContent);
 
 // The decision for one name. Null stands for "absent". `sender` is the side that wrote S.
+// `sameContent` is asked only where both sides changed (or neither is known) and the sizes match.
 ReceiveDecision decideReceive(const AgreedRecord* a, const ItemState* s, const ItemState* l, Side sender,
-                              bool deletionOn, const std::function<bool()>& sameContent);
+                              bool deletionOn, const SameContent& sameContent);
 
 } // namespace tarvela

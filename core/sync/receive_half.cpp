@@ -113,11 +113,16 @@ private:
             // Not made silently on the system disk in place of a disk that is not there.
             host_.echo(std::string(msg::kFolderMissingListed) + own, color::kRed);
             unusable_[i] = keepStore_ = true;
+        } else if (!platform::folderExists(parentFolder(own))) {
+            // Nothing is made above the pair folder: a missing folder above it is a disk that is
+            // not mounted (or a folder text that went wrong), not a place to fill.
+            host_.echo(std::string(msg::kPairFolderParentMissing) + own, color::kRed);
+            unusable_[i] = keepStore_ = true;
         } else if (plan_ != nullptr && platform::pathKindNoFollow(own.substr(0, own.size() - 1)) ==
                                               platform::PathKind::Missing) {
             // A dry run makes no folder: the pair is received into a folder that is still empty.
             plannedNewFolder_[i] = true;
-        } else if (makeFolders(own)) {
+        } else if (makePairFolder(own)) {
             // A folder new to this computer: made, and scanned empty, so that everything arrives.
             CreateListFiles(own, ownTable(n), ctx_.ListExcept, host_);
         } else {
@@ -164,7 +169,23 @@ private:
         return std::nullopt;
     }
 
-    bool makeFolders(const std::string& folder) { return makeFoldersOrSay(host_, folder); }
+    // The folder that holds the pair folder `own` (which ends with its separator).
+    static std::string parentFolder(const std::string& own) {
+        const std::string plain = own.substr(0, own.size() - 1);
+        const char separators[] = {'/', platform::pathSeparator(), '\0'};
+        const auto cut = plain.find_last_of(separators);
+        return cut == std::string::npos ? plain : plain.substr(0, cut + 1);
+    }
+
+    // Makes the pair folder itself, never a folder above it; a red line when it cannot.
+    bool makePairFolder(const std::string& own) {
+        const std::string plain = own.substr(0, own.size() - 1);
+        if (const int error = platform::createFolder(plain); error != 0) {
+            host_.echo(FileError(msg::kCannotCreateFolder, plain, error).what(), color::kRed);
+            return false;
+        }
+        return true;
+    }
 
     SyncContext& ctx_;
     RunHost& host_;

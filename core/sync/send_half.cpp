@@ -4,6 +4,7 @@
 #include "copy/disk_tools.h"
 #include "base/echo_color.h"
 #include "sync/half_lines.h"
+#include "sync/look_again.h"
 #include "base/messages.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
@@ -247,8 +248,16 @@ private:
             }
             if (platform::fileExists(source)) {
                 // The checksum is taken as the data passes into the store; the receive checks it.
-                if (CopyFileExProgress(ctx_.FileCopier, source, storeFolderN + entry.FNameTmp.text(), std::nullopt,
-                                       CopySource::UserFolder, ChecksumUse{true, std::nullopt})) {
+                const std::string storeCopy = storeFolderN + entry.FNameTmp.text();
+                if (CopyFileExProgress(ctx_.FileCopier, source, storeCopy, std::nullopt, CopySource::UserFolder,
+                                       ChecksumUse{true, std::nullopt})) {
+                    // Written to while it was copied (a torn copy, or a later version under the
+                    // table's old size and time): not carried; it differs at the next send.
+                    if (!asScanned(source, &entry)) {
+                        platform::removeFile(storeCopy);
+                        host_.echo(std::string(msg::kChangedWhileStored) + source, color::kOrange);
+                        continue;
+                    }
                     stored.add({std::string(S.key(i)), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text(),
                                 ctx_.FileCopier.LastChecksum()});
                 } else if (ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {

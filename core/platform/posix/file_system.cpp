@@ -3,12 +3,15 @@
 #include "base/errors.h"
 #include "base/messages.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <string_view>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +46,21 @@ void createFolders(const std::string& path) {
         }
     }
     if (!folderExists(path)) throw FileError(msg::kCannotCreateFolder, path, ENOTDIR);
+}
+
+int createFolder(const std::string& path) {
+    // mkdir first, whatever a lookup says: a FUSE driver may still answer for a folder removed
+    // under another letter case.
+    if (::mkdir(path.c_str(), 0777) == 0) return 0;
+    const int error = errno;
+    if (error != EEXIST) return error;
+    return folderExists(path) ? 0 : ENOTDIR;
+}
+
+std::optional<FolderIdentity> folderIdentity(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+    return FolderIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
 PathKind pathKindNoFollow(const std::string& path) {
@@ -88,10 +106,23 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to) {
 }
 
 bool renameLetterCase(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    // Through a name of its own, each step refusing to replace: where `to` turns out to be another
+    // item (the two spellings are two names after all), it is never replaced. The name in between
+    // is not a copy temporary, which a scan would remove: a run killed between the two steps leaves
+    // the item under it, whole.
+    const std::string::size_type slash = from.find_last_of('/');
+    const std::string via = from.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".tarvela-respelling-" +
+                            std::to_string(::getpid());
+    if (renameNoReplace(from, via) != RenameResult::Done)
+        return false;
+    if (renameNoReplace(via, to) == RenameResult::Done)
+        return true;
+    // Back under its old name; should that be taken meanwhile, it stays whole under the one between.
+    (void)renameNoReplace(via, from);
+    return false;
 }
 
-bool namesFoldCase(const std::string& folder) {
+NameCase nameCaseOf(const std::string& folder) {
     // Named as a copy temporary, so that a probe left by a killed run is never scanned as the
     // user's file and the next scan of the folder removes it.
     const std::string lower = folder + ".tarvela-case-probe.part";
@@ -99,21 +130,70 @@ bool namesFoldCase(const std::string& folder) {
     // The upper-case name is never made: when it can be looked up, the file system took it for the
     // lower-case one. (Inode numbers cannot tell: FUSE drivers may give each lookup its own.)
     const int fd = ::open(lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        // A probe left by a run that was killed, or a folder that cannot be written.
-        struct stat st {};
-        if (::stat(lower.c_str(), &st) == 0) {
-            const bool folds = ::stat(upper.c_str(), &st) == 0;
-            ::unlink(lower.c_str());
-            return folds;
-        }
-        return true;
-    }
-    ::close(fd);
     struct stat st {};
-    const bool folds = ::stat(upper.c_str(), &st) == 0;
+    if (fd < 0) {
+        // A probe left by a run that was killed is looked up as one made now; a folder that
+        // cannot be written (no room for the probe, read-only) leaves the rule unknown.
+        if (::stat(lower.c_str(), &st) != 0)
+            return NameCase::Unknown;
+    } else {
+        ::close(fd);
+    }
+    NameCase rule = NameCase::Folds;
+    if (::stat(upper.c_str(), &st) != 0)
+        rule = errno == ENOENT ? NameCase::Distinct : NameCase::Unknown;
     ::unlink(lower.c_str());
-    return folds;
+    return rule;
+}
+
+namespace {
+
+// A mount point as /proc/self/mountinfo writes it: space, tab, newline and backslash as \ooo.
+std::string unescapeMountField(std::string_view field) {
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const std::string_view digits = field.substr(i + 1, 3);
+            if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; })) {
+                out += static_cast<char>((digits[0] - '0') * 64 + (digits[1] - '0') * 8 + (digits[2] - '0'));
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> mountPointsBelow(const std::string& folder) {
+    std::vector<std::string> below;
+    char* resolved = ::realpath(folder.c_str(), nullptr);
+    if (resolved == nullptr)
+        return below;
+    std::string root(resolved);
+    std::free(resolved);
+    if (root.back() != '/')
+        root += '/';
+    std::ifstream mounts("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(mounts, line)) {
+        // ID PARENT MAJOR:MINOR ROOT MOUNTPOINT ...
+        std::istringstream fields(line);
+        std::string id, parent, device, mountRoot, point;
+        if (!(fields >> id >> parent >> device >> mountRoot >> point))
+            continue;
+        point = unescapeMountField(point);
+        if (point.size() > root.size() && point.compare(0, root.size(), root) == 0)
+            below.push_back(point.substr(root.size()) + "/");
+    }
+    std::sort(below.begin(), below.end());
+    below.erase(std::unique(below.begin(), below.end()), below.end());
+    std::stable_sort(below.begin(), below.end(), [](const std::string& a, const std::string& b) {
+        return std::count(a.begin(), a.end(), '/') < std::count(b.begin(), b.end(), '/');
+    });
+    return below;
 }
 
 std::optional<FileTime> lastWriteTime(const std::string& path) {

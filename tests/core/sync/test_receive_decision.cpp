@@ -1,5 +1,5 @@
-// The receive's decision table, one row per case, with the two-second tolerance and each side
-// judged against its own recorded time only.
+// The receive's decision table, one row per case, each side judged against its own recorded time
+// only and exactly, the two-second tolerance only between the two computers' times.
 #include "sync/receive_decision.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +15,11 @@ constexpr double kHomeT = 45000.25 + 0.125; // the home computer's clock is thre
 
 // The agreed record: 100 bytes, work time kWorkT, home time kHomeT. The sender is the work side.
 const AgreedRecord kA{"doc.txt", 1, 100, kWorkT, kHomeT, {}};
-const ItemState kSenderSame{1, 100, kWorkT + 1 * kSecond}; // within 2 s of its own record
+const ItemState kSenderSame{1, 100, kWorkT};
 const ItemState kSenderChanged{1, 100, kWorkT + 60 * kSecond};
-const ItemState kHereSame{1, 100, kHomeT - 2 * kSecond};
+// Saved again 1.5 s after the recorded save, with the same size: a change like any other.
+const ItemState kSenderSavedAgain{1, 100, kWorkT + 1.5 * kSecond};
+const ItemState kHereSame{1, 100, kHomeT};
 const ItemState kHereChanged{1, 120, kHomeT};
 // An edit here whose time happens to equal the sender's: compared against its own record it is a
 // change, whatever the other clock says.
@@ -29,7 +31,7 @@ struct Row {
     std::optional<ItemState> s;
     std::optional<ItemState> l;
     bool deletionOn;
-    bool sameContent;
+    std::optional<bool> sameContent; // nothing: no stored copy to compare with
     ReceiveDecision expected;
 };
 
@@ -39,13 +41,20 @@ using Af = AgreedAfter;
 const Row kRows[] = {
     {"made here", false, std::nullopt, kHereChanged, true, false, {St::Keep, Af::Drop}},
     {"new there", false, kSenderChanged, std::nullopt, true, false, {St::Copy, Af::Record}},
-    {"both new, same size and time",
+    {"both new, same size and close times, nothing to compare with",
+     false,
+     ItemState{1, 5, 44000.0},
+     ItemState{1, 5, 44000.0 + kSecond},
+     true,
+     std::nullopt,
+     {St::Nothing, Af::Keep}},
+    {"both new, same size and close times, contents differ",
      false,
      ItemState{1, 5, 44000.0},
      ItemState{1, 5, 44000.0 + kSecond},
      true,
      false,
-     {St::Nothing, Af::Record}},
+     {St::ConflictCopy, Af::Record}},
     {"both new, same content",
      false,
      ItemState{1, 5, 44000.0},
@@ -76,8 +85,24 @@ const Row kRows[] = {
      kSenderChanged,
      ItemState{1, 100, kWorkT + 61 * kSecond},
      true,
-     false,
+     true,
      {St::Nothing, Af::Record}},
+    {"changed on both, same size and close times, nothing to compare with",
+     true,
+     kSenderChanged,
+     ItemState{1, 100, kWorkT + 61 * kSecond},
+     true,
+     std::nullopt,
+     {St::Nothing, Af::Keep}},
+    {"changed on both, same size and close times, contents differ",
+     true,
+     kSenderChanged,
+     ItemState{1, 100, kWorkT + 61 * kSecond},
+     true,
+     false,
+     {St::ConflictCopy, Af::Record}},
+    {"saved again there within 2 s of the recorded save", true, kSenderSavedAgain, kHereSame, true, false,
+     {St::Copy, Af::Record}},
     {"removed there, unchanged here", true, std::nullopt, kHereSame, true, false, {St::Delete, Af::Drop}},
     {"removed there, changed here", true, std::nullopt, kHereChanged, true, false, {St::KeepNotice, Af::Drop}},
     {"removed here, unchanged there, deletion on",
@@ -101,7 +126,7 @@ const Row kRows[] = {
 
 TEST(ReceiveDecision, EveryRowOfTheTable) {
     for (const Row& row : kRows) {
-        const bool content = row.sameContent;
+        const std::optional<bool> content = row.sameContent;
         const auto decision =
             decideReceive(row.withA ? &kA : nullptr, row.s ? &*row.s : nullptr, row.l ? &*row.l : nullptr, Side::Work,
                           row.deletionOn, [content] { return content; });
@@ -109,9 +134,10 @@ TEST(ReceiveDecision, EveryRowOfTheTable) {
     }
 }
 
-TEST(ReceiveDecision, ToleranceIsTwoSecondsAgainstTheSidesOwnTime) {
-    EXPECT_TRUE(unchangedAgainst(kA, {1, 100, kHomeT + 2 * kSecond}, Side::Home));
-    EXPECT_FALSE(unchangedAgainst(kA, {1, 100, kHomeT + 3 * kSecond}, Side::Home));
+TEST(ReceiveDecision, EachSideIsComparedExactlyWithItsOwnTime) {
+    EXPECT_TRUE(unchangedAgainst(kA, {1, 100, kHomeT}, Side::Home));
+    EXPECT_FALSE(unchangedAgainst(kA, {1, 100, kHomeT + 0.001 * kSecond * 2}, Side::Home));
+    EXPECT_FALSE(unchangedAgainst(kA, {1, 100, kHomeT - 1.5 * kSecond}, Side::Home));
     // The work side's time is never measured against the home side's record.
     EXPECT_FALSE(unchangedAgainst(kA, {1, 100, kHomeT}, Side::Work));
     EXPECT_FALSE(unchangedAgainst(kA, {1, 101, kWorkT}, Side::Work));
@@ -126,16 +152,16 @@ TEST(ReceiveDecision, FoldersCountByPresenceOnly) {
     EXPECT_EQ(decideReceive(nullptr, &there, &here, Side::Home, true, {}), (ReceiveDecision{St::Nothing, Af::Record}));
 }
 
-TEST(ReceiveDecision, ContentIsAskedOnlyWhenSizesMatchAndTimesDiffer) {
+TEST(ReceiveDecision, ContentIsAskedWheneverSizesMatch) {
     int asked = 0;
-    const auto count = [&] {
+    const auto count = [&]() -> std::optional<bool> {
         ++asked;
-        return true;
+        return false;
     };
-    sameItems({1, 5, 1.0}, {1, 6, 2.0}, count);
-    sameItems({1, 5, 1.0}, {1, 5, 1.0}, count);
+    EXPECT_EQ(sameItems({1, 5, 1.0}, {1, 6, 1.0}, count), Sameness::Different);
     EXPECT_EQ(asked, 0);
-    EXPECT_TRUE(sameItems({1, 5, 1.0}, {1, 5, 2.0}, count));
+    // Equal sizes and equal times, yet different bytes: the contents decide.
+    EXPECT_EQ(sameItems({1, 5, 1.0}, {1, 5, 1.0}, count), Sameness::Different);
     EXPECT_EQ(asked, 1);
 }
 

@@ -99,11 +99,15 @@ TEST_F(TwoComputers, ASourceThatChangesOrVanishesAfterTheScan) {
     ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
     host.onEcho = nullptr;
     EXPECT_EQ(linesStartingWith(host, "Отсутствует файл: " + work + "gone.txt", 0x0000FF), 1u);
+    // Written to after the scan: its copy in the store is not the version the table describes (it
+    // could as well be torn), so it is not carried; it differs again at the next send.
+    EXPECT_EQ(linesStartingWith(host, "Файл изменился во время копирования, будет перенесён в следующий раз: " + work +
+                                          "a.txt",
+                                0x0066CC),
+              1u);
     ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
-    // The stored copy is whole but not the size its record gives: it is not installed (a copy cut
-    // short on the medium looks the same), and travels with the next send.
-    EXPECT_EQ(linesStartingWith(host, "Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: ",
-                                0x0000FF),
+    EXPECT_EQ(linesStartingWith(host, "Не перенесено этим хранилищем (придёт со следующей передачей), файлов: 2",
+                                0x000000),
               1u);
     EXPECT_EQ(readFile(home + "a.txt"), "a") << "the destination is untouched";
     EXPECT_EQ(readFile(home + "gone.txt"), "g") << "the old copy stays until the next send says otherwise";

@@ -1,0 +1,79 @@
+#include "sync/pair_receive.h"
+
+#include "platform/file_system.h"
+#include "records/table_record.h"
+
+#include <algorithm>
+
+namespace tarvela {
+
+PairReceive::PairReceive(SyncContext& context, const TProfilLine& profile, Side ownSide, int pair,
+                         const AgreedState& agreed)
+    : ctx(context), host(context.host), task(profile), own(ownSide), sender(otherSide(ownSide)), n(pair),
+      previous(agreed), ownFolder(tarvela::ownFolder(profile, ownSide, pair)),
+      senderFolder(tarvela::ownFolder(profile, otherSide(ownSide), pair)),
+      storeFolder(tarvela::storeFolder(context.PathTask, otherSide(ownSide), pair)), rooted(ownFolder),
+      plan(context.plan) {}
+
+std::string_view PairReceive::localName(const ReceiveRow& r) const {
+    if (r.respelt)
+        return S.key(static_cast<std::size_t>(r.s));
+    if (r.l >= 0)
+        return L.key(static_cast<std::size_t>(r.l));
+    if (r.s >= 0)
+        return S.key(static_cast<std::size_t>(r.s));
+    return previous.records[static_cast<std::size_t>(r.a)].name;
+}
+
+std::string PairReceive::storedCopy(const ReceiveRow& r) const {
+    const TAtrib& s = *sItem(r);
+    std::string path;
+    if (storeList) {
+        const StoredFile* f = storeList->find(senderName(r), s.SizeFile, s.FileDataTime);
+        if (f == nullptr || !isPlainStoreName(f->storeName))
+            return {};
+        path = storeFolder + f->storeName;
+    } else {
+        path = storeFolder + s.FNameTmp.text();
+    }
+    return platform::fileExists(path) ? path : std::string();
+}
+
+bool PairReceive::storeCarries(const ReceiveRow& r) const {
+    if (!storeList)
+        return true;
+    const TAtrib& s = *sItem(r);
+    return storeList->find(senderName(r), s.SizeFile, s.FileDataTime) != nullptr;
+}
+
+std::optional<std::uint64_t> PairReceive::storedChecksum(const ReceiveRow& r) const {
+    if (!storeList)
+        return std::nullopt;
+    const TAtrib& s = *sItem(r);
+    const StoredFile* f = storeList->find(senderName(r), s.SizeFile, s.FileDataTime);
+    return f == nullptr ? std::nullopt : f->checksum;
+}
+
+void PairReceive::showProgress(std::size_t i) {
+    host.setFolderProgress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(rows.size()));
+    host.setTaskProgress(static_cast<std::int64_t>(i + 1));
+}
+
+void PairReceive::record(ReceiveRow& r, double ownTime, std::optional<std::uint64_t> checksum) {
+    const TAtrib& s = *sItem(r);
+    r.record = std::make_unique<AgreedRecord>(AgreedRecord{std::string(localName(r)),
+                                                           s.Nature,
+                                                           s.Nature == kNatureFile ? s.SizeFile : 0,
+                                                           0,
+                                                           0,
+                                                           checksum ? checksumBytes(*checksum) : std::string()});
+    r.record->setTime(sender, s.FileDataTime);
+    r.record->setTime(own, ownTime);
+}
+
+std::string withoutFolderMark(std::string_view name) {
+    return std::string(isFolderName(name) ? name.substr(0, name.size() - std::min<std::size_t>(name.size(), 3))
+                                          : name);
+}
+
+} // namespace tarvela
