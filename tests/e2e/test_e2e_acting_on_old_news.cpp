@@ -2,6 +2,7 @@
 // meanwhile, and changes that look small, must not cost a version. Through tarvela-cli: a file
 // saved while the receive runs, a second save within two seconds, two edits of one size, and a
 // pair folder whose disk is not there.
+#include "mounted_disk.h"
 #include "two_computers.h"
 
 #include <filesystem>
@@ -159,6 +160,42 @@ TEST_F(E2EActingOnOldNews, NothingIsMadeAboveAPairFolderWhoseDiskIsNotThere) {
     makeFolders(dir / "usb/");
     halfDone("work-home", "home");
     EXPECT_EQ(readFile(home + "a.txt"), "a");
+}
+
+// The home folder's disk goes away while the receive copies (an automounter took it away): the
+// rest of the files are not written into the empty mount point on the system disk, where the next
+// cycle would take them for the user's and the disk's own files for removed ones.
+TEST_F(E2EActingOnOldNews, ADiskThatGoesAwayDuringTheReceiveGetsNothingMoreWritten) {
+    const std::string mountPoint = dir / "mnt/";
+    makeFolders(mountPoint);
+    auto disk = MountedMedium::tmpfsWithInodes(mountPoint, 10000);
+    if (!disk.mounted())
+        GTEST_SKIP() << "needs root to mount a tmpfs";
+    home = mountPoint + "Документы/";
+    makeFolders(home);
+    task.pair(1).PathHome = ShortString<255>::fromText(home);
+    task.DellConfirmat = true;
+    save();
+    writeFile(work + "a", "a as a file");
+    firstRun();
+    // `a` becomes a folder (its removal is asked about while the copies run); z/ comes after it.
+    fs::remove(work + "a");
+    writeFile(work + "a/x.txt", "x");
+    writeFile(work + "z/b.txt", "b");
+    writeFile(work + "z/c.txt", "c");
+    halfDone("work-home", "work");
+
+    ChildProcess child({TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "home", "--direction",
+                        "work-home", "--delete", "ask"},
+                       {"XDG_DATA_HOME=" + xdg, "NO_COLOR"});
+    ASSERT_TRUE(child.waitForErr("Удалить: " + home + "a\n"));
+    ASSERT_TRUE(mountShell("umount -l '" + mountPoint + "'"));
+    child.write("y\n");
+    const ChildResult r = child.finish();
+    EXPECT_NE(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("Папка недоступна (носитель отключён?): " + home), std::string::npos) << r.out << r.err;
+    EXPECT_TRUE(fs::is_empty(mountPoint)) << "nothing is made in the empty mount point: " << r.out;
+    EXPECT_TRUE(pending(Side::Work)) << "the store waits for the disk";
 }
 
 } // namespace

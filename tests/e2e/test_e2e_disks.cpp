@@ -1,6 +1,7 @@
 // The medium on real file systems that fill up, count in clusters or go away, through the real
 // tarvela-cli. Mounting needs root (and FUSE for exFAT); without them these tests skip.
 #include "base/messages.h"
+#include "mounted_disk.h"
 #include "two_computers.h"
 
 #include <chrono>
@@ -15,78 +16,6 @@ namespace tarvela::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool shell(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// A file system mounted over the medium folder for the life of the object.
-class MountedMedium {
-public:
-    // tmpfs with a limit of files (each takes an inode), or exFAT with 32 KiB clusters on a loop
-    // image of `megabytes` MiB. mounted() is false when this machine cannot mount it.
-    static MountedMedium tmpfsWithInodes(const std::string& medium, int inodes) {
-        MountedMedium m(medium);
-        if (::geteuid() == 0)
-            m.mounted_ =
-                shell("mount -t tmpfs -o size=64m,nr_inodes=" + std::to_string(inodes) + " tmpfs '" + medium + "'");
-        return m;
-    }
-    static MountedMedium exfat(const std::string& medium, const std::string& image, int megabytes) {
-        MountedMedium m(medium);
-        if (::geteuid() != 0 || !fs::exists("/dev/fuse") || !shell("command -v mkfs.exfat mount.exfat-fuse losetup"))
-            return m;
-        if (!shell("truncate -s " + std::to_string(megabytes) + "M '" + image + "' && mkfs.exfat -c 32K '" + image +
-                   "'"))
-            return m;
-        char loop[64] = {};
-        FILE* p = ::popen(("losetup -f --show '" + image + "' 2>/dev/null").c_str(), "r");
-        if (p == nullptr)
-            return m;
-        const bool got = std::fgets(loop, sizeof loop, p) != nullptr;
-        ::pclose(p);
-        if (!got)
-            return m;
-        m.loop_ = loop;
-        while (!m.loop_.empty() && m.loop_.back() == '\n')
-            m.loop_.pop_back();
-        // The medium folder already holds the profile file, which the mount hides.
-        m.mounted_ = shell("mount.exfat-fuse -o nonempty '" + m.loop_ + "' '" + medium + "'");
-        return m;
-    }
-    // FAT32 through fusefat, which reports no size at all (0 blocks in total).
-    static MountedMedium fat32(const std::string& medium, const std::string& image, int megabytes) {
-        MountedMedium m(medium);
-        if (::geteuid() != 0 || !fs::exists("/dev/fuse") || !shell("command -v fusefat") ||
-            !shell("command -v mkfs.vfat"))
-            return m;
-        if (!shell("truncate -s " + std::to_string(megabytes) + "M '" + image + "' && mkfs.vfat -F 32 '" + image + "'"))
-            return m;
-        m.mounted_ = shell("fusefat -o rw+,nonempty '" + image + "' '" + medium + "'");
-        return m;
-    }
-    MountedMedium(MountedMedium&& other) noexcept
-        : medium_(std::move(other.medium_)), loop_(std::move(other.loop_)), mounted_(other.mounted_) {
-        other.mounted_ = false;
-        other.loop_.clear();
-    }
-    ~MountedMedium() {
-        if (mounted_)
-            shell("umount -l '" + medium_ + "'");
-        if (!loop_.empty()) {
-            // The FUSE driver lets go of the loop device a moment after the unmount.
-            for (int i = 0; i < 50 && !shell("losetup -d '" + loop_ + "'"); ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    explicit MountedMedium(std::string medium) : medium_(std::move(medium)) {}
-    std::string medium_;
-    std::string loop_;
-    bool mounted_ = false;
-};
 
 class E2EDisks : public TwoComputersCli {
 protected:
@@ -158,7 +87,7 @@ TEST_F(E2EDisks, ReadOnlyMediumIsNamedAsSuch) {
     save();
     writeFile(work + "a.txt", "a");
     makeFolders(pathTask());
-    ASSERT_TRUE(shell("mount -o remount,ro '" + medium + "'"));
+    ASSERT_TRUE(mountShell("mount -o remount,ro '" + medium + "'"));
     const ChildResult r = half("work-home", "work", {"--full-copy", "all"});
     EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
     EXPECT_NE(r.err.find(std::string(msg::kReadOnlyMedium) + pathTask()), std::string::npos) << r.err;
