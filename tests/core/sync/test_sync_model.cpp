@@ -1,5 +1,6 @@
-// A randomised two-computer test: random trees, random edits, removals, case-only renames and new
-// folders on either side between runs, random directions, deletion on and off, masks that change,
+// A randomised two-computer test: random trees, random edits (some saved again within a second,
+// some made while a receive runs), removals, case-only renames and new folders on either side
+// between runs, random directions, deletion on and off, masks that change,
 // halves that stop early or are killed at a random point, sends repeated before the other side
 // received, send-then-receive on one computer, and (in every other history) the two computers in
 // time zones nine hours apart. Two properties are checked:
@@ -194,13 +195,40 @@ protected:
     }
 
     // Receives on `s` what the other side sent, checking that no unseen version of s is lost.
-    void receive(int s, const std::string& history, Interruption how = {}) {
+    // `editAtStep` (with `pick`): the user of s saves a file at that step of the receive, while it
+    // runs; that version must not be lost either.
+    void receive(int s, const std::string& history, Interruption how = {}, int editAtStep = 0,
+                 const std::function<int(int)>& pick = {}) {
         const int sender = 1 - s;
-        const Tree before = readTree(root[s]);
+        Tree before = readTree(root[s]);
         const std::size_t firstLine = host.lines.size();
+        if (editAtStep > 0 && how.cut == Cut::None) {
+            int steps = 0;
+            host.onStep = [&, s] {
+                if (++steps != editAtStep)
+                    return;
+                const Tree pre = readTree(root[s]);
+                change(s, pick, true);
+                for (const auto& [name, content] : readTree(root[s]).files) {
+                    const auto was = pre.files.find(name);
+                    if (was != pre.files.end() && was->second == content)
+                        continue;
+                    // The user's own save replaces what stood there: that version goes by the
+                    // user's hand (unless the receive had already put another there).
+                    if (was != pre.files.end()) {
+                        const auto old = before.files.find(name);
+                        if (old != before.files.end() && old->second == was->second)
+                            before.files.erase(old);
+                    }
+                    before.files["(saved during the receive) " + name] = content;
+                }
+            };
+        }
         const HalfResult result = runHalf(s, sender == 0 ? Direction::WorkHome : Direction::HomeWork, how);
-        // A killed half leaves its table as far as it got; the next half scans afresh.
-        if (how.cut != Cut::Kill)
+        host.onStep = nullptr;
+        // A killed half leaves its table as far as it got; the next half scans afresh. A save made
+        // while the receive ran may or may not be in the table it wrote; the next send scans anew.
+        if (how.cut != Cut::Kill && editAtStep == 0)
             expectTableAsRescan(s, firstLine, history);
         ASSERT_TRUE(result == HalfResult::Completed || result == HalfResult::Stopped)
             << static_cast<int>(result) << history << lastLines(40);
@@ -231,23 +259,28 @@ protected:
         return leaf.starts_with(".tarvela-") && leaf.ends_with(".part");
     }
 
-    // One change a user makes on computer s: a file written, a file removed, a folder replaced
-    // (by an empty one or by nothing), or a name changed in letter case only.
-    void change(int s, const std::function<int(int)>& pick) {
+    // One change a user makes on computer s: a file written, a file saved again with the same size
+    // a second after its last save, a file removed, a folder replaced (by an empty one or by
+    // nothing), or a name changed in letter case only. `writeOnly`: a file written or saved again.
+    void change(int s, const std::function<int(int)>& pick, bool writeOnly = false) {
         clock += 10;
         const std::vector<std::string> folders = {"", "x/", "x/y/", "z/"};
         const std::vector<std::string> names = {"a.txt", "b.doc", "c", "d.bin"};
         const std::string name = folders[static_cast<std::size_t>(pick(4))] + names[static_cast<std::size_t>(pick(4))];
-        const int kind = pick(6);
-        if (kind <= 2) {
+        const int kind = writeOnly ? pick(4) : pick(7);
+        if (kind == 3 && saveAgainWithinASecond(s, name)) {
+            observe();
+            return;
+        }
+        if (kind <= 3) {
             const std::string path = existingSpelling(root[s], name).value_or(root[s] + name);
             makeFoldersOnTheWay(root[s], path);
             test::writeFile(path, "v" + std::to_string(clock) + " " + name);
             test::setMtime(path, {clock, 0});
-        } else if (kind == 3) {
+        } else if (kind == 4) {
             if (const auto path = existingSpelling(root[s], name))
                 fs::remove(*path);
-        } else if (kind == 4) {
+        } else if (kind == 5) {
             const std::string folder = folders[static_cast<std::size_t>(1 + pick(3))];
             if (const auto path = existingSpelling(root[s], folder))
                 fs::remove_all(*path);
@@ -257,6 +290,23 @@ protected:
             renameCaseOnly(root[s], pick(2) == 0 ? name : folders[static_cast<std::size_t>(1 + pick(3))]);
         }
         observe();
+    }
+
+    // Saves the file again with new content of the same size, its time one second after the last
+    // save's: a change that only an exact look at the time tells. False when there is no such file
+    // (or too short a one).
+    bool saveAgainWithinASecond(int s, const std::string& name) {
+        const auto path = existingSpelling(root[s], name);
+        if (!path || !fs::is_regular_file(*path))
+            return false;
+        const std::string old = test::readFile(*path);
+        const std::string tag = "s" + std::to_string(clock);
+        if (old.size() < tag.size())
+            return false;
+        const platform::FileTime last = test::mtimeOf(*path);
+        test::writeFile(*path, tag + old.substr(tag.size()));
+        test::setMtime(*path, {last.seconds + 1, last.nanoseconds});
+        return true;
     }
 
     // Makes the folders between `top` and the file `path` with one mkdir each, whatever a lookup
@@ -544,8 +594,10 @@ void SyncModel::runHistory() {
                 continue;
             task.OperacDell = pick(4) != 0;
             const Interruption how = interruption();
-            receive(s, history, how);
-            history += named("receive", how, s);
+            // Now and then the user saves a file while the receive runs.
+            const int editAt = pick(3) == 0 ? 1 + pick(30) : 0;
+            receive(s, history, how, editAt, pick);
+            history += named("receive", how, s) + (editAt > 0 ? "+edit@" + std::to_string(editAt) : "");
             if (HasFatalFailure() || HasFailure())
                 return;
         } else if (action == 8) { // the masks change: .bin files are set aside, or no longer
