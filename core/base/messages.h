@@ -123,6 +123,9 @@ inline constexpr std::string_view kFolderNotReadOnSender =
 // wording); the file it was meant to become follows.
 inline constexpr std::string_view kStoredCopyWrongSize =
     "Копия в хранилище не совпадает по размеру с таблицей, файл не скопирован: ";
+// A file the store's list names whose stored copy is gone (our own wording); the file it was
+// meant to become follows.
+inline constexpr std::string_view kStoredCopyMissing = "Копия в хранилище пропала, файл не скопирован: ";
 // A stored copy whose content checksum differs from the one recorded when it was stored.
 inline constexpr std::string_view kStoredCopyDamaged =
     "Копия в хранилище повреждена (контрольная сумма не совпадает), файл не скопирован: ";

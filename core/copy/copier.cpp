@@ -5,6 +5,7 @@
 #include "copy/content_checksum.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
+#include "records/date_time.h"
 #include "records/store_layout.h"
 #include "records/table_file.h"
 
@@ -188,6 +189,15 @@ bool TFileCopier::Copy() {
     return false;
 }
 
+bool unchangedSinceScan(const std::string& path, std::int64_t size, double time) {
+    const platform::SizeQuery query = platform::querySize(path);
+    if (query.error != 0 || query.size != size) return false;
+    // The scan's time came from the same file system through the same conversion: equal unless
+    // the file was written since.
+    const auto written = platform::lastWriteTime(path);
+    return written && fileTimeToDateTime(*written) == time;
+}
+
 std::int64_t FileSize(const std::string& name, RunHost& host) {
     const platform::SizeQuery query = platform::querySize(name);
     if (query.error == 0) return query.size;
@@ -256,7 +266,13 @@ ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std:
         host.setFileLabel(source);
         if (CopyFileExProgress(copier, source, PathTarget + storeName, std::nullopt, CopySource::UserFolder,
                                ChecksumUse{true, std::nullopt})) {
+            if (!unchangedSinceScan(source, record.SizeFile, record.FDataTime)) {
+                platform::removeFile(PathTarget + storeName);
+                host.echo(line(msg::kChangedWhileStored, source), color::kOrange);
+                continue;
+            }
             ++result.copied;
+            result.stored.insert(storeName);
             if (const auto sum = copier.LastChecksum()) result.checksums[storeName] = *sum;
         } else {
             ++result.failed;

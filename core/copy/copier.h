@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tarvela {
 
@@ -154,11 +155,18 @@ struct ListCopyResult {
     bool stopped = false;                    // the host's stop request ended the list early
     DiskTrouble trouble = DiskTrouble::None; // the store's disk filled up or went away: the list ended there
     std::unordered_map<std::string, std::uint64_t> checksums; // by store name, of every copied file
+    std::unordered_set<std::string> stored;                   // store names of the copies made
 };
+
+// Whether the file at `path` still has the size and last-write time (a date-time number) that its
+// scan recorded: a file written since was changed (its copy may be torn, or a later version than
+// the record says). A link to a file counts as the file.
+bool unchangedSinceScan(const std::string& path, std::int64_t size, double time);
 
 // Copies every file of the table file PathList into the store folder PathTarget (ending with
 // '/'), each under its store name; PathFolder, the pair's folder, is only shown. Creates the store
-// folder when missing. A record whose store name is not a plain file name is reported and skipped.
+// folder when missing. A record whose store name is not a plain file name is reported and skipped;
+// a file written to while it was copied is not kept in the store (an orange line).
 // Throws FileError when the table cannot be read or the store folder cannot be created.
 ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std::string& PathList,
                                   const std::string& PathTarget, const std::string& PathFolder);

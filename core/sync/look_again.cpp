@@ -1,8 +1,7 @@
 #include "sync/look_again.h"
 
-#include "platform/file_copy.h"
+#include "copy/copier.h"
 #include "platform/file_system.h"
-#include "records/date_time.h"
 #include "records/table_record.h"
 
 namespace tarvela {
@@ -15,13 +14,7 @@ bool asScanned(const std::string& path, const TAtrib* scanned) {
         return kind == platform::PathKind::Folder;
     if (kind == platform::PathKind::Missing || kind == platform::PathKind::Folder)
         return false;
-    const platform::SizeQuery size = platform::querySize(path);
-    if (size.error != 0 || size.size != scanned->SizeFile)
-        return false;
-    // The scan's time came from the same file system through the same conversion: equal unless
-    // the file was written since.
-    const auto written = platform::lastWriteTime(path);
-    return written && fileTimeToDateTime(*written) == scanned->FileDataTime;
+    return unchangedSinceScan(path, scanned->SizeFile, scanned->FileDataTime);
 }
 
 } // namespace tarvela

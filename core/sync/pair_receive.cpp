@@ -26,22 +26,19 @@ std::string_view PairReceive::localName(const ReceiveRow& r) const {
 }
 
 std::string PairReceive::storedCopy(const ReceiveRow& r) const {
+    if (!storeList)
+        return {};
     const TAtrib& s = *sItem(r);
-    std::string path;
-    if (storeList) {
-        const StoredFile* f = storeList->find(senderName(r), s.SizeFile, s.FileDataTime);
-        if (f == nullptr || !isPlainStoreName(f->storeName))
-            return {};
-        path = storeFolder + f->storeName;
-    } else {
-        path = storeFolder + s.FNameTmp.text();
-    }
+    const StoredFile* f = storeList->find(senderName(r), s.SizeFile, s.FileDataTime);
+    if (f == nullptr || !isPlainStoreName(f->storeName))
+        return {};
+    const std::string path = storeFolder + f->storeName;
     return platform::fileExists(path) ? path : std::string();
 }
 
 bool PairReceive::storeCarries(const ReceiveRow& r) const {
     if (!storeList)
-        return true;
+        return false;
     const TAtrib& s = *sItem(r);
     return storeList->find(senderName(r), s.SizeFile, s.FileDataTime) != nullptr;
 }

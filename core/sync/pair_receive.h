@@ -71,11 +71,12 @@ struct PairReceive {
     // The name below the pair folder of a path in it.
     std::string relative(const std::string& path) const { return path.substr(ownFolder.size()); }
 
-    // The stored copy of the sender's current entry, or "" when the store does not hold it: with
-    // the store's list, only a copy stored with the same name, size and time.
+    // The stored copy of the sender's current entry, or "" when the store does not hold it: only a
+    // copy that the store's list names with the same name, size and time.
     std::string storedCopy(const ReceiveRow& r) const;
-    // Whether the store's list names the sender's current entry (true without a list: every
-    // changed file of the table was meant to be stored).
+    // Whether the store's list names the sender's current entry. A send writes the list once it
+    // has stored what it carries: a pair without one (a send that ended early, a full copy that
+    // stored nothing) carries nothing, and its changed names wait for a later send.
     bool storeCarries(const ReceiveRow& r) const;
     // The content checksum recorded for the stored copy of the sender's current entry; empty for a
     // store that has none (made by an older version) and for a copy not stored.

@@ -62,7 +62,7 @@ public:
                 ++p_.notCarried;
                 return false;
             }
-            p_.host.echo(std::string(msg::kFileMissing) + p_.storeFolder + s.FNameTmp.text(), color::kRed);
+            p_.host.echo(std::string(msg::kStoredCopyMissing) + dest_, color::kRed);
             return false;
         }
         // A copy cut short (the drive was pulled, or failed) must not replace the file; it stays due

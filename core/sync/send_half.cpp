@@ -176,7 +176,7 @@ private:
         const ListCopyResult copied = CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
         host_.hideProgressPanelLater();
         if (copied.trouble != DiskTrouble::None) return HalfResult::DiskFailed;
-        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(n, own, copied.checksums));
+        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(n, own, copied));
         if (host_.stopRequested()) return HalfResult::Stopped;
         return std::nullopt;
     }
@@ -331,19 +331,17 @@ private:
         };
     }
 
-    // The store list after a full copy: every file of the table (a copy that failed is simply not
-    // found in the store folder).
-    StoreList listOfWholeTable(int n, const std::string& own,
-                               const std::unordered_map<std::string, std::uint64_t>& checksums) const {
+    // The store list after a full copy: every file of the table that was copied into the store.
+    StoreList listOfWholeTable(int n, const std::string& own, const ListCopyResult& copied) const {
         TFileList list;
         CreateListOfFiles(list, ownTable(n), own);
         StoreList stored;
         for (std::size_t i = 0; i < list.count(); ++i) {
             const TAtrib& e = *list.object(i);
-            if (e.Nature != kNatureFile) continue;
-            const auto sum = checksums.find(e.FNameTmp.text());
+            if (e.Nature != kNatureFile || !copied.stored.contains(e.FNameTmp.text())) continue;
+            const auto sum = copied.checksums.find(e.FNameTmp.text());
             stored.add({list.key(i), e.SizeFile, e.FileDataTime, e.FNameTmp.text(),
-                        sum == checksums.end() ? std::nullopt : std::optional<std::uint64_t>(sum->second)});
+                        sum == copied.checksums.end() ? std::nullopt : std::optional<std::uint64_t>(sum->second)});
         }
         return stored;
     }

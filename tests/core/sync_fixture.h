@@ -6,11 +6,13 @@
 #include "recording_host.h"
 #include "sync/run_control.h"
 #include "records/store_layout.h"
+#include "records/store_list.h"
 #include "records/table_file.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -86,13 +88,23 @@ protected:
 };
 
 // A hand-made table of the work computer for pair 1, with a store folder holding `stored`.
+// The work computer's table of pair 1 with `records` (paths below `senderFolder`), the payloads of
+// the store names `stored` in its store, and the store's list naming them.
 inline void writeSenderTable(const std::string& pathTask, const std::vector<TNameAtribFile>& records,
-                      const std::vector<std::string>& stored) {
+                             const std::vector<std::string>& stored, const std::string& senderFolder) {
     makeFolders(storeFolder(pathTask, Side::Work, 1));
     TableWriter writer(tableFile(pathTask, Side::Work, 1));
     for (const auto& r : records) writer.append(r);
     writer.commit();
+    StoreList list;
     for (const auto& name : stored) writeFile(storeFolder(pathTask, Side::Work, 1) + name, "payload " + name);
+    for (const auto& r : records) {
+        const std::string path = r.FName.text();
+        if (r.Nature == 1 && path.starts_with(senderFolder) &&
+            std::find(stored.begin(), stored.end(), r.FNameTmp.text()) != stored.end())
+            list.add({path.substr(senderFolder.size()), r.SizeFile, r.FDataTime, r.FNameTmp.text(), std::nullopt});
+    }
+    writeStoreList(storeListFile(storeRoot(pathTask, Side::Work), 1), list);
 }
 
 inline TNameAtribFile record(const std::string& path, const std::string& storeName, std::uint8_t nature = 1) {

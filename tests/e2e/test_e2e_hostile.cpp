@@ -2,6 +2,7 @@
 // names that differ only in case, received through tarvela-cli.
 #include "records/table_file.h"
 #include "records/table_record.h"
+#include "records/store_list.h"
 #include "two_computers.h"
 
 #include <filesystem>
@@ -41,6 +42,9 @@ TEST_F(E2EMedium, HostileTableNeverReachesOutsideThePairFolderNorRemovesIt) {
     writer.commit();
     for (const char* name : {"ESCAPE", "ABS", "UP", "FINE"})
         writeFile(store + name, std::string("payload ") + name);
+    StoreList stored;
+    stored.add({"fine.txt", record(work + "fine.txt", "FINE").SizeFile, 45000.5, "FINE", std::nullopt});
+    writeStoreList(storeListFile(storeRoot(pathTask(), Side::Work), 1), stored);
 
     const ChildResult r = half("work-home", "home");
     ASSERT_EQ(r.exitCode, 4) << "the half reached its end with refused entries\n" << r.out << r.err;

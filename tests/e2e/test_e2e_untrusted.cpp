@@ -161,7 +161,7 @@ TEST_F(E2EUntrusted, ExitStatusFourWhenItemsFailedAndZeroForNoticesOnly) {
 
     const ChildResult r = half("work-home", "home");
     EXPECT_EQ(r.exitCode, 4) << r.out << r.err;
-    EXPECT_EQ(occurrences(r.out, msg::kFileMissing.data()), 2u) << r.out;
+    EXPECT_EQ(occurrences(r.out, std::string(msg::kStoredCopyMissing)), 2u) << r.out;
     EXPECT_NE(r.out.find("]  Конец операции: "), std::string::npos);
     EXPECT_EQ(lastLine(r.out), std::string(msg::kCompletedWithFailures) + "2");
 

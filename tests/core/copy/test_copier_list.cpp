@@ -2,6 +2,8 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "recording_host.h"
+#include "platform/file_system.h"
+#include "records/date_time.h"
 #include "records/table_file.h"
 #include "temp_dir.h"
 
@@ -27,6 +29,7 @@ struct Entry {
     std::string storeName; // raw code-page bytes
 };
 
+// A table as a scan writes it: a file's record holds its size and time as they are now.
 void writeTable(const std::string& path, const std::vector<Entry>& entries) {
     TableWriter writer(path);
     for (const Entry& e : entries) {
@@ -34,6 +37,10 @@ void writeTable(const std::string& path, const std::vector<Entry>& entries) {
         record.Nature = e.nature;
         record.FName = ShortString<255>::fromText(e.path);
         record.FNameTmp = ShortString<25>::fromBytes(e.storeName);
+        if (e.nature == kNatureFile && fs::is_regular_file(e.path)) {
+            record.SizeFile = static_cast<std::int64_t>(fs::file_size(e.path));
+            record.FDataTime = fileTimeToDateTime(*platform::lastWriteTime(e.path));
+        }
         writer.append(record);
     }
     writer.commit();
@@ -112,6 +119,21 @@ TEST_F(CopyListTest, CopiesEachFileUnderItsStoreNameAndSkipsUnsafeNames) {
     EXPECT_EQ(host.folderProgress.front(), (ProgressStep{0, 10}));
     EXPECT_EQ(host.folderProgress.back(), (ProgressStep{10, 10}));
     EXPECT_EQ(host.taskProgress, (std::vector<std::int64_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+// A file written to after the scan: its copy may be torn or a later version than the table says,
+// so it is not kept in the store, and one line says it waits for the next send.
+TEST_F(CopyListTest, AFileChangedSinceItsRecordIsNotKept) {
+    const std::string a = pair + "/a.txt";
+    writeTable(table, {{kNatureFile, a, "AAAAAAAAAAAA.txt"}, {kNatureFile, pair + "/sub/b.txt", "BBBBBBBBBBBB.txt"}});
+    writeFile(a, "aaa, saved again after the scan");
+    const ListCopyResult result = CopyAllFilesofList(copier, host, table, store, pair);
+    EXPECT_EQ(result.copied, 1);
+    EXPECT_EQ(result.stored, (std::unordered_set<std::string>{"BBBBBBBBBBBB.txt"}));
+    EXPECT_EQ(storeNames(), (std::vector<std::string>{"BBBBBBBBBBBB.txt"}));
+    EXPECT_EQ(std::count(host.lines.begin(), host.lines.end(),
+                         EchoLine{std::string(msg::kChangedWhileStored) + a, color::kOrange}),
+              1);
 }
 
 TEST_F(CopyListTest, StopDuringAFileAbandonsItAndStartsNoOther) {

@@ -195,7 +195,7 @@ TEST_F(TwoComputers, HostileSenderTableNeverReachesOutsideThePairFolder) {
                          record(work + "sub/../../up.txt", "UP"),
                          record(work + "fine.txt", "FINE"),
                      },
-                     {"ESCAPE", "ABSOLUTE", "ABS2", "THROUGH", "UP", "FINE"});
+                     {"ESCAPE", "ABSOLUTE", "ABS2", "THROUGH", "UP", "FINE"}, work);
     ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
 
     EXPECT_EQ(everythingBelow(dir / "outside"), before);
@@ -212,7 +212,7 @@ TEST_F(TwoComputers, ThePairFolderItselfIsNeverRemoved) {
     test::makeFolders(pathTask());
     CreateListFiles(home, tableFile(pathTask(), Side::Home, 1), {}, host); // the home computer's last half
     // The sender's table lacks the pair folder's own entry (as a scan of a root folder would).
-    writeSenderTable(pathTask(), {record(work + "y.txt", "YYYY")}, {"YYYY"});
+    writeSenderTable(pathTask(), {record(work + "y.txt", "YYYY")}, {"YYYY"}, work);
     ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
     EXPECT_TRUE(fs::is_directory(home));
     EXPECT_TRUE(fs::exists(home + "x.txt")) << "not in the agreed state: made here, kept";
