@@ -285,7 +285,7 @@ protected:
             if (const auto path = existingSpelling(root[s], folder))
                 fs::remove_all(*path);
             if (pick(2) == 0)
-                test::makeFolders(root[s] + folder); // an empty folder
+                makeFoldersOnTheWay(root[s], root[s] + folder); // an empty folder
         } else {
             renameCaseOnly(root[s], pick(2) == 0 ? name : folders[static_cast<std::size_t>(1 + pick(3))]);
         }
