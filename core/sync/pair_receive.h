@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace tarvela {
 
@@ -53,6 +54,9 @@ struct PairReceive {
     ReceiveRows rows;
     DeleteAnswer answer = DeleteAnswer::YesToAll; // the remembered answer to the removal question
     ReceiveJournal journal; // what the receive changed in the folder, for its table
+    // A dry run's items that the real run would remove or set aside (relative names, a folder
+    // without "/.."): what it says later follows from them as the real run's steps would.
+    std::unordered_set<std::string> plannedGone;
 
     const TAtrib* sItem(const ReceiveRow& r) const {
         return r.s < 0 ? nullptr : S.object(static_cast<std::size_t>(r.s));

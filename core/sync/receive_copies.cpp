@@ -12,7 +12,9 @@
 #include "scan/table_writer.h"
 #include "sync/look_again.h"
 #include "sync/receive_folder_steps.h"
+#include "sync/receive_removals.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -76,7 +78,8 @@ public:
         const std::string path = withoutFolderMark(name);
         if (!clearFoldersOnTheWay(path, folder))
             return false;
-        if (!p_.rooted.parentsStayInside(name)) {
+        // (A dry run leaves in place what it only says it would clear.)
+        if (!plannedOutOfTheWay(path) && !p_.rooted.parentsStayInside(name)) {
             p_.host.echo(std::string(p_.rooted.refusal()) + dest_, color::kRed);
             return false;
         }
@@ -90,8 +93,8 @@ public:
         }
         if (!makeFoldersBelowPair(p_, folderOf(path)))
             return false;
-        // A folder where the file goes (the other computer made a file of it) is set aside whole.
-        if (platform::pathKindNoFollow(dest_) == platform::PathKind::Folder && !moveAside(p_, dest_))
+        if (platform::pathKindNoFollow(dest_) == platform::PathKind::Folder && !p_.plannedGone.contains(path) &&
+            !clearFolderInTheWay(path))
             return false;
         if (p_.plan != nullptr) {
             if (setAside && !moveAside(p_, dest_))
@@ -118,7 +121,7 @@ private:
                 return false;
             }
             if (platform::pathKindNoFollow(p_.ownPath(above)) == platform::PathKind::File &&
-                !clearTheWay(p_.ownPath(above), above))
+                !p_.plannedGone.contains(above) && !clearTheWay(p_.ownPath(above), above))
                 return false;
         }
         return true;
@@ -129,8 +132,8 @@ private:
     // question, the trash), else set aside as a conflict copy.
     bool clearTheWay(const std::string& path, const std::string& folderName) {
         ReceiveRow* row = p_.rows.rowOf(folderName);
-        if (row != nullptr && p_.task.OperacDell && !row->setAside && row->decision.step == ReceiveStep::Delete &&
-            asScanned(path, p_.lItem(*row))) {
+        if (row != nullptr && p_.task.OperacDell && !row->setAside && !row->done &&
+            row->decision.step == ReceiveStep::Delete && asScanned(path, p_.lItem(*row))) {
             if (removalAllowed(p_, path)) {
                 if (!removeFileHere(p_, path))
                     return false;
@@ -141,6 +144,52 @@ private:
             row->done = true; // declined: kept, under a conflict name, so the folder can arrive
         }
         return moveAside(p_, path);
+    }
+
+    // Whether a dry run said it would clear a file from the way of the folders of `path`.
+    bool plannedOutOfTheWay(const std::string& path) const {
+        if (p_.plan == nullptr)
+            return false;
+        for (auto slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+            if (p_.plannedGone.contains(path.substr(0, slash)))
+                return true;
+        }
+        return p_.plannedGone.contains(path);
+    }
+
+    // A folder where a file goes (the other computer made a file of it): decided from the rows of
+    // its contents, as the other computer's removals say. What the other computer removed and is
+    // unchanged here goes (asked about, to the trash as the profile says); whatever is left (changed
+    // here, declined, never agreed on) is set aside whole under a conflict name.
+    bool clearFolderInTheWay(const std::string& path) {
+        if (p_.task.OperacDell) {
+            const std::string below = path + "/";
+            std::vector<ReceiveRow*> files;
+            std::vector<ReceiveRow*> folders;
+            for (ReceiveRow& row : p_.rows) {
+                const std::string_view name = p_.localName(row);
+                if (row.done || row.setAside || row.decision.step != ReceiveStep::Delete || !name.starts_with(below))
+                    continue;
+                (isFolderName(name) ? folders : files).push_back(&row);
+            }
+            std::stable_sort(folders.begin(), folders.end(), [&](const ReceiveRow* a, const ReceiveRow* b) {
+                const auto depth = [&](const ReceiveRow* r) {
+                    const std::string_view name = p_.localName(*r);
+                    return std::count(name.begin(), name.end(), '/');
+                };
+                return depth(a) > depth(b);
+            });
+            for (ReceiveRow* row : files)
+                removeRow(p_, *row);
+            for (ReceiveRow* row : folders)
+                removeRow(p_, *row);
+            if (p_.diskFailed)
+                return false;
+            if (p_.plan != nullptr ? p_.plannedGone.contains(path)
+                                   : platform::pathKindNoFollow(dest_) == platform::PathKind::Missing)
+                return true;
+        }
+        return moveAside(p_, dest_);
     }
 
     bool copyFile(const std::string& stored, const TAtrib& s, const std::string& name, bool setAside) {

@@ -41,6 +41,7 @@ bool removeFileHere(PairReceive& p, const std::string& path) {
         return pairFolderStillThere(p) && DelFiles(path, p.task.DellBasket, p.host);
     echoPlannedRemoval(p.host, path);
     ++p.plan->removals;
+    p.plannedGone.insert(p.relative(path));
     return true;
 }
 
@@ -58,6 +59,7 @@ bool moveAside(PairReceive& p, const std::string& path) {
                 continue;
             p.host.echo(std::string(msg::kConflictKept) + aside, color::kOrange);
             ++p.plan->conflicts;
+            p.plannedGone.insert(p.relative(path));
             return true;
         }
         const platform::RenameResult result = platform::renameNoReplace(path, aside);

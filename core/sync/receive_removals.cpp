@@ -20,7 +20,23 @@ namespace {
 // about once before any of them is done.
 constexpr std::int64_t kHandfulOfFiles = 5;
 
-void removeOne(PairReceive& p, ReceiveRow& r) {
+// Whether the folder would read empty once the dry run's planned removals were made: each of its
+// entries is planned to go.
+bool emptyOncePlannedRemovalsAreMade(const PairReceive& p, const std::string& folder) {
+    const auto dir = platform::Directory::open(folder);
+    if (dir == nullptr)
+        return false;
+    const std::string below = p.relative(folder) + "/";
+    for (const platform::DirEntry& e : dir->entries()) {
+        if (!p.plannedGone.contains(below + e.name))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void removeRow(PairReceive& p, ReceiveRow& r) {
     const std::string name(p.localName(r));
     const std::string dest = p.ownPath(name);
     if (p.own == Side::Home)
@@ -33,6 +49,12 @@ void removeOne(PairReceive& p, ReceiveRow& r) {
     const std::string item = isFolderName(name) ? dest.substr(0, dest.size() - 3) : dest;
     const platform::PathKind kind = platform::pathKindNoFollow(item);
     if (kind == platform::PathKind::Missing) {
+        r.done = true;
+        return;
+    }
+    // Something else stands where the folder was (a file that took its name): not this row's to
+    // remove.
+    if (isFolderName(name) && kind != platform::PathKind::Folder) {
         r.done = true;
         return;
     }
@@ -64,9 +86,12 @@ void removeOne(PairReceive& p, ReceiveRow& r) {
     const std::string& folder = item; // without "/.."
     if (p.plan != nullptr) {
         // Removed by the real run once what it removes first has left it empty.
-        if (kind == platform::PathKind::Folder) {
+        if (emptyOncePlannedRemovalsAreMade(p, folder)) {
             echoPlannedRemoval(p.host, folder);
             ++p.plan->removals;
+            p.plannedGone.insert(p.relative(folder));
+        } else {
+            p.host.echo(std::string(msg::kFolderNotEmptyKept) + folder, color::kOrange);
         }
         r.done = true;
         return;
@@ -82,8 +107,6 @@ void removeOne(PairReceive& p, ReceiveRow& r) {
     }
     r.done = true;
 }
-
-} // namespace
 
 void applyRemovals(PairReceive& p) {
     std::vector<std::size_t> files;
@@ -128,13 +151,13 @@ void applyRemovals(PairReceive& p) {
         if (p.host.stopRequested() || p.diskFailed)
             return;
         p.showProgress(i);
-        removeOne(p, p.rows[i]);
+        removeRow(p, p.rows[i]);
     }
     for (const std::size_t i : folders) {
         if (p.host.stopRequested() || p.diskFailed)
             return;
         p.showProgress(i);
-        removeOne(p, p.rows[i]);
+        removeRow(p, p.rows[i]);
     }
 }
 

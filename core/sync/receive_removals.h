@@ -11,4 +11,8 @@ namespace tarvela {
 
 void applyRemovals(PairReceive& p);
 
+// Removes the item of one row decided as a removal (asked about, to the trash, looked at again
+// first), as applyRemovals does for each; a folder only when nothing is left in it.
+void removeRow(PairReceive& p, ReceiveRow& r);
+
 } // namespace tarvela
