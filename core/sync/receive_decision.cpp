@@ -23,7 +23,12 @@ Sameness sameItems(const ItemState& s, const ItemState& l, const SameContent& sa
     // Where the stored copy is at hand its content decides.
     if (const std::optional<bool> same = sameContent ? sameContent() : std::nullopt)
         return *same ? Sameness::Same : Sameness::Different;
-    return std::fabs(s.time - l.time) <= kTimeTolerance ? Sameness::Unproven : Sameness::Different;
+    // With nothing to compare: the same time to the millisecond is a copy of one file (a folder
+    // copied by hand, times kept), as the send takes two tables that agree so.
+    const double apart = std::fabs(s.time - l.time);
+    if (apart <= kOwnTimeTolerance)
+        return Sameness::Same;
+    return apart <= kTimeTolerance ? Sameness::Unproven : Sameness::Different;
 }
 
 ReceiveDecision decideReceive(const AgreedRecord* a, const ItemState* s, const ItemState* l, Side sender,

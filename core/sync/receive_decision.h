@@ -70,7 +70,8 @@ using SameContent = std::function<std::optional<bool>()>;
 
 // Whether the sender's and this computer's items hold the same.
 enum class Sameness {
-    Same,      // both folders, or files whose contents proved equal
+    Same,      // both folders, or files whose contents proved equal (or, with nothing to compare,
+               // of the same time to the millisecond)
     Different, // different natures or sizes, or contents that differ, or times apart with no proof
     Unproven,  // files of equal size with times within the tolerance, and nothing to compare with
 };

@@ -23,6 +23,7 @@
 #include "sync/send_inputs.h"
 
 #include <array>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -202,10 +203,12 @@ private:
         if (fresh != nullptr) S = std::move(*fresh);
         std::optional<PackedFileList> other;
         if (inputs != nullptr) other = inputs->takeOtherTable(host_);
+        std::vector<AgreedRecord> agreedNow;
         const std::int64_t sum =
             compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
-                          agreedSays(agreed_[static_cast<std::size_t>(n)]), fresh != nullptr,
+                          agreedSays(agreed_[static_cast<std::size_t>(n)], agreedNow), fresh != nullptr,
                           other ? &*other : nullptr);
+        if (plan_ == nullptr && !agreedNow.empty()) recordAgreement(n, std::move(agreedNow));
         // What the copies take on the medium: a small file fills a whole cluster there.
         const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 
@@ -313,22 +316,42 @@ private:
 
     // Where the agreed state has a record of a file, it alone decides whether the file travels:
     // exactly when this side differs from it. With deletion off a file the other side no longer
-    // has travels too, since the other side then takes it back.
-    decltype(ComparePair::agreedSays) agreedSays(std::shared_ptr<const AgreedLookup> agreed) const {
-        if (!agreed) return {};
-        return [agreed = std::move(agreed), own = own_, deletionOn = task_.OperacDell](
+    // has travels too, since the other side then takes it back. A file the other side has too but
+    // the computers never agreed on travels whenever the two differ, whichever is newer (the
+    // receive keeps both versions where they differ); where both tables show it with the same size
+    // and the same time, it is agreed from now on (`agreedNow` gathers those records).
+    decltype(ComparePair::agreedSays) agreedSays(std::shared_ptr<const AgreedLookup> agreed,
+                                                 std::vector<AgreedRecord>& agreedNow) const {
+        return [agreed = std::move(agreed), own = own_, deletionOn = task_.OperacDell, &agreedNow](
                    std::string_view name, const TAtrib& source, const TAtrib* destination) -> std::optional<bool> {
-            const auto record = agreed->find(name);
+            const auto record = agreed ? agreed->find(name) : std::nullopt;
             if (!record) {
+                if (destination == nullptr) return std::nullopt; // new here
                 // Agreed under another spelling only: renamed here in letter case, which the other
-                // computer learns only when the file travels under its new name. (Only asked where
-                // the other side has the name in some spelling; a new file never builds the index.)
-                if (destination != nullptr && agreed->knowsInAnotherSpelling(name)) return true;
-                return std::nullopt;
+                // computer learns only when the file travels under its new name.
+                if (agreed && agreed->knowsInAnotherSpelling(name)) return true;
+                if (destination->Nature == source.Nature && destination->SizeFile == source.SizeFile &&
+                    std::fabs(destination->FileDataTime - source.FileDataTime) <= kOwnTimeTolerance) {
+                    AgreedRecord now{std::string(name), source.Nature, source.SizeFile, 0, 0, {}};
+                    now.setTime(own, source.FileDataTime);
+                    now.setTime(otherSide(own), destination->FileDataTime);
+                    agreedNow.push_back(std::move(now));
+                    return false;
+                }
+                return true;
             }
             const bool changed = !unchangedAgainst(*record, {source.Nature, source.SizeFile, source.FileDataTime}, own);
             return changed || (destination == nullptr && !deletionOn);
         };
+    }
+
+    // Adds what both tables show alike to the pair's agreed state, so that the first change of such
+    // a file afterwards travels as a change, not as a conflict.
+    void recordAgreement(int n, std::vector<AgreedRecord> agreedNow) const {
+        AgreedState state = readPairAgreedState(ctx_, task_, n);
+        state.records.reserve(state.records.size() + agreedNow.size());
+        for (AgreedRecord& record : agreedNow) state.records.push_back(std::move(record));
+        writePairAgreedState(ctx_, task_, n, std::move(state));
     }
 
     // The store list after a full copy: every file of the table that was copied into the store.

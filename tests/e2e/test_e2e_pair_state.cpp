@@ -1,0 +1,69 @@
+// What the two computers agree on, from the first run on, through tarvela-cli: folders that are
+// already alike start agreed, and a name never agreed on travels whenever the two sides differ.
+#include "two_computers.h"
+
+#include <filesystem>
+
+namespace tarvela::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using E2EPairState = TwoComputersCli;
+
+std::size_t conflictCopies(const std::map<std::string, std::string>& tree) {
+    std::size_t n = 0;
+    for (const auto& [name, content] : tree)
+        n += name.find(" (конфликт ") != std::string::npos ? 1u : 0u;
+    return n;
+}
+
+// The user copied the folder home by hand (times kept), made the profile and stored nothing at the
+// first run. Work sends, home sends back: the two tables agree, and so do the computers. Then 50
+// edits at work arrive at home as edits, not as 50 conflicts.
+TEST_F(E2EPairState, FoldersAlikeFromTheStartMakeNoConflicts) {
+    for (int i = 0; i < 60; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".txt";
+        for (const std::string& side : {work, home}) {
+            writeFile(side + name, "content " + std::to_string(i));
+            setMtime(side + name, {1900000000 + i, 250000000});
+        }
+    }
+    halfDone("work-home", "work", {"--full-copy", "none"});
+    halfDone("home-work", "home");
+    EXPECT_FALSE(pending(Side::Home)) << "nothing differs";
+
+    for (int i = 0; i < 50; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".txt";
+        writeFile(work + name, "edited at work " + std::to_string(i));
+        setMtime(work + name, {2000000000 + i, 0});
+    }
+    halfDone("work-home", "work");
+    const ChildResult r = half("work-home", "home");
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Конфликт"), std::string::npos) << r.out;
+    EXPECT_EQ(conflictCopies(treeOf(home)), 0u);
+    EXPECT_EQ(treeOf(home), treeOf(work));
+}
+
+// After "Очистить файлы профиля" nothing is agreed; a version dated ahead by a wrong clock at work
+// must not keep home's later edit from travelling: the two differ, so home's travels, and the
+// receive keeps both.
+TEST_F(E2EPairState, ANameNeverAgreedOnTravelsWhenTheSidesDiffer) {
+    writeFile(work + "doc.txt", "work's version, clock a day ahead");
+    setMtime(work + "doc.txt", {2000086400, 0});
+    writeFile(home + "doc.txt", "home's later edit");
+    setMtime(home + "doc.txt", {2000000000, 0});
+    halfDone("work-home", "work", {"--full-copy", "none"});
+    halfDone("home-work", "home");
+    EXPECT_EQ(storedFiles(Side::Home), 1u) << "home's version differs: it travels though it looks older";
+    halfDone("home-work", "work");
+    std::size_t withHomesEdit = 0;
+    for (const auto& [name, content] : treeOf(work))
+        withHomesEdit += content == "home's later edit" ? 1u : 0u;
+    EXPECT_EQ(withHomesEdit, 1u) << "both versions are kept at work";
+    EXPECT_EQ(conflictCopies(treeOf(work)), 1u);
+}
+
+} // namespace
+} // namespace tarvela::test
