@@ -10,15 +10,16 @@ namespace tarvela {
 
 namespace {
 
-// With no agreed state: whether this computer's previous table of the pair lists a file.
-bool previousTableListsFiles(const std::string& ownTablePath) {
+// With no agreed state: whether this computer's previous table of the pair lists a file of the
+// folder `ownFolder` (a table of a folder the pair named before lists none of it).
+bool previousTableListsFiles(const std::string& ownTablePath, const std::string& ownFolder) {
     if (!platform::fileExists(ownTablePath))
         return false;
     try {
         TableReader reader(ownTablePath);
         TNameAtribFile record;
         while (reader.next(record)) {
-            if (record.Nature == kNatureFile)
+            if (record.Nature == kNatureFile && record.FName.text().starts_with(ownFolder))
                 return true;
         }
     } catch (const FileError&) {
@@ -28,18 +29,18 @@ bool previousTableListsFiles(const std::string& ownTablePath) {
 
 } // namespace
 
-bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath) {
+bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath, const std::string& ownFolder) {
     for (const AgreedRecord& r : agreed.records) {
         if (r.nature == kNatureFile)
             return true;
     }
-    return agreed.records.empty() && previousTableListsFiles(ownTablePath);
+    return agreed.records.empty() && previousTableListsFiles(ownTablePath, ownFolder);
 }
 
-bool pairListsFiles(const AgreedLookup* agreed, const std::string& ownTablePath) {
+bool pairListsFiles(const AgreedLookup* agreed, const std::string& ownTablePath, const std::string& ownFolder) {
     if (agreed != nullptr)
         return agreed->listsAFile();
-    return previousTableListsFiles(ownTablePath);
+    return previousTableListsFiles(ownTablePath, ownFolder);
 }
 
 bool folderReadsEmpty(const std::string& folder) {

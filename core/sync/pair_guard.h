@@ -11,10 +11,11 @@
 namespace tarvela {
 
 // Whether the pair is known to hold files on this side: the agreed state lists a file, or, with
-// no agreed state, this computer's previous table of the pair does.
-bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath);
+// no agreed state, this computer's previous table of the pair lists one in `ownFolder` (the
+// pair's folder now: a table of the folder the pair named before says nothing of a new one).
+bool pairListsFiles(const AgreedState& agreed, const std::string& ownTablePath, const std::string& ownFolder);
 // The same from the sending half's lookup (null when the agreed state is empty).
-bool pairListsFiles(const AgreedLookup* agreed, const std::string& ownTablePath);
+bool pairListsFiles(const AgreedLookup* agreed, const std::string& ownTablePath, const std::string& ownFolder);
 
 // True when the folder can be read and has no entry at all. A folder that cannot be read is left
 // to the scan, which records it as unreadable, so that nothing below it is removed.

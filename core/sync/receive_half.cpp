@@ -99,7 +99,7 @@ private:
             return;
         }
         agreed_[i] = readPairAgreedState(ctx_, task_, n);
-        const bool listed = pairListsFiles(agreed_[i], mediumOwnTable(n));
+        const bool listed = pairListsFiles(agreed_[i], mediumOwnTable(n), own);
         if (platform::folderExists(own)) {
             // An unmounted disk's mount point or a folder emptied by mistake is not "the user
             // removed everything": the pair is left alone, its table and agreed state untouched.

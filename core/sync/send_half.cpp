@@ -107,13 +107,14 @@ private:
             const bool readsEmpty = folderReadsEmpty(own);
             if (readsEmpty) {
                 agreed_[i] = readPairAgreedLookup(ctx_, task_, n, own_);
-                if (pairListsFiles(agreed_[i].get(), mediumOwnTable(n))) {
+                if (pairListsFiles(agreed_[i].get(), mediumOwnTable(n), own)) {
                     host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
                     skipped_[i] = true;
                     return std::nullopt;
                 }
             }
-            const bool firstRun = !platform::fileExists(otherTable(n));
+            // A pair with no folder on the other computer has nowhere to receive a full copy.
+            const bool firstRun = !platform::fileExists(otherTable(n)) && !otherFolder(task_, own_, n).empty();
             if (!readsEmpty) {
                 // Read while the folder is scanned: the agreed state always, the other table
                 // when there is one to compare with right after this scan (the comparisons of

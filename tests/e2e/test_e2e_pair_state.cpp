@@ -65,5 +65,37 @@ TEST_F(E2EPairState, ANameNeverAgreedOnTravelsWhenTheSidesDiffer) {
     EXPECT_EQ(conflictCopies(treeOf(work)), 1u);
 }
 
+// Home points the pair at a new, empty folder: the table of the old folder says nothing of it, so
+// the pair is not left alone as a folder that "reads empty although it held files".
+TEST_F(E2EPairState, ARepointedPairIsNotTakenForAnEmptiedOne) {
+    writeFile(work + "a.txt", "a");
+    writeFile(work + "b.txt", "b");
+    firstRun();
+    writeFile(work + "a.txt", "a, edited");
+    setMtime(work + "a.txt", {2000000000, 0});
+    halfDone("work-home", "work");
+    home = dir / "home/Новая/";
+    makeFolders(home);
+    task.pair(1).PathHome = ShortString<255>::fromText(home);
+    save();
+    const ChildResult r = half("work-home", "home");
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Папка пуста"), std::string::npos) << r.out;
+    EXPECT_EQ(readFile(home + "a.txt"), "a, edited");
+}
+
+// A pair with a folder on the work computer only: there is nowhere to receive a full copy, so no
+// send asks for one or stores the folder.
+TEST_F(E2EPairState, APairWithOneFolderIsNeverCopiedWhole) {
+    task.pair(1).PathHome = ShortString<255>::fromText("");
+    save();
+    writeFile(work + "a.txt", "a");
+    for (int send = 0; send < 2; ++send) {
+        const ChildResult r = half("work-home", "work", {"--full-copy", "all"});
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_EQ(storedFiles(Side::Work), 0u) << r.out;
+    }
+}
+
 } // namespace
 } // namespace tarvela::test
