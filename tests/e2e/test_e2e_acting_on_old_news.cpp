@@ -14,19 +14,10 @@ namespace fs = std::filesystem;
 
 using E2EActingOnOldNews = TwoComputersCli;
 
-std::vector<std::string> conflictCopies(const std::map<std::string, std::string>& tree, const std::string& stem) {
-    std::vector<std::string> out;
-    for (const auto& [name, content] : tree) {
-        if (name.starts_with(stem + " (конфликт "))
-            out.push_back(name);
-    }
-    return out;
-}
-
-// Work turns the file `Project` into a folder, edits sub/notes.txt (listed after `Project`) and removes old.txt. Home's receive
-// asks before it removes `Project` (a file in the way of a folder is removed like any other file:
-// asked about, to the trash when asked for), and that question comes while the receive is still
-// copying: the user saves sub/notes.txt and old.txt right then. The receive looks again before it
+// Work turns the file `Project` into a folder, edits sub/notes.txt (listed after `Project`) and
+// removes old.txt. Home's receive asks before it removes `Project` (a file in the way of a folder is
+// removed like any other file: asked about, to the trash when asked for), and that question comes
+// while the receive is still copying: the user saves sub/notes.txt and old.txt right then. The receive looks again before it
 // replaces or removes anything: sub/notes.txt keeps home's save as a conflict copy, old.txt stays.
 TEST_F(E2EActingOnOldNews, FilesSavedDuringTheReceiveAreNeitherReplacedNorRemoved) {
     task.DellConfirmat = true;

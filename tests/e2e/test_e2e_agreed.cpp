@@ -12,16 +12,6 @@ namespace fs = std::filesystem;
 
 using E2EAgreed = TwoComputersCli;
 
-// The names in a folder that are conflict copies of `stem`.
-std::vector<std::string> conflictCopies(const std::map<std::string, std::string>& tree, const std::string& stem) {
-    std::vector<std::string> out;
-    for (const auto& [name, content] : tree) {
-        if (name.starts_with(stem + " (конфликт "))
-            out.push_back(name);
-    }
-    return out;
-}
-
 // Both computers edit x.txt between runs; whichever edit is later, both versions are kept on both
 // computers after the round trip, the receiving computer's under a conflict name.
 TEST_F(E2EAgreed, BothEditedKeepsBothVersionsWhicheverIsNewer) {

@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 
 using E2EPairState = TwoComputersCli;
 
-std::size_t conflictCopies(const std::map<std::string, std::string>& tree) {
+// Conflict copies of any file in a tree.
+std::size_t anyConflictCopies(const std::map<std::string, std::string>& tree) {
     std::size_t n = 0;
     for (const auto& [name, content] : tree)
         n += name.find(" (конфликт ") != std::string::npos ? 1u : 0u;
@@ -42,7 +43,7 @@ TEST_F(E2EPairState, FoldersAlikeFromTheStartMakeNoConflicts) {
     const ChildResult r = half("work-home", "home");
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(r.out.find("Конфликт"), std::string::npos) << r.out;
-    EXPECT_EQ(conflictCopies(treeOf(home)), 0u);
+    EXPECT_EQ(anyConflictCopies(treeOf(home)), 0u);
     EXPECT_EQ(treeOf(home), treeOf(work));
 }
 
@@ -62,7 +63,7 @@ TEST_F(E2EPairState, ANameNeverAgreedOnTravelsWhenTheSidesDiffer) {
     for (const auto& [name, content] : treeOf(work))
         withHomesEdit += content == "home's later edit" ? 1u : 0u;
     EXPECT_EQ(withHomesEdit, 1u) << "both versions are kept at work";
-    EXPECT_EQ(conflictCopies(treeOf(work)), 1u);
+    EXPECT_EQ(anyConflictCopies(treeOf(work)), 1u);
 }
 
 // Home points the pair at a new, empty folder: the table of the old folder says nothing of it, so

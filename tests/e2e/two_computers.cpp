@@ -63,6 +63,16 @@ void TwoComputersCli::firstRun() {
     halfDone("work-home", "home");
 }
 
+std::vector<std::string> TwoComputersCli::conflictCopies(const std::map<std::string, std::string>& tree,
+                                                         const std::string& stem) {
+    std::vector<std::string> out;
+    for (const auto& [name, content] : tree) {
+        if (name.starts_with(stem + " (конфликт "))
+            out.push_back(name);
+    }
+    return out;
+}
+
 bool TwoComputersCli::pending(Side sender) const {
     return fs::is_directory(storeRoot(pathTask(), sender));
 }

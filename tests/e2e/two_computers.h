@@ -40,6 +40,10 @@ protected:
     // Carried files in the sender's store folders (0 when there is no store root).
     std::size_t storedFiles(Side sender) const;
 
+    // The names in a tree (treeOf) that are conflict copies of the file `stem` (its name without
+    // the extension, with its folders).
+    static std::vector<std::string> conflictCopies(const std::map<std::string, std::string>& tree,
+                                                   const std::string& stem);
     // How often `what` stands in `text`.
     static std::size_t occurrences(const std::string& text, const std::string& what);
     // Every file below a folder (relative name -> content) and every folder (relative name + "/").
