@@ -1,5 +1,6 @@
 #include "select_folder_dialog.h"
 
+#include "folder_dialog_columns.h"
 #include "modal_driver.h"
 #include "ui_texts.h"
 
@@ -7,8 +8,13 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTreeView>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace tarvela::ui {
 namespace {
@@ -39,6 +45,26 @@ void addFolderButtons(QFileDialog& dialog) {
     }
 }
 
+// Size, Type and Date as wide as their longest text in this font, the name taking the rest; the
+// dialog wide enough for all four.
+void fitColumns(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (view == nullptr)
+        return;
+    const QFontMetrics fm(view->font());
+    const int pad = 3 * fm.averageCharWidth() + view->style()->pixelMetric(QStyle::PM_HeaderMargin) * 2;
+    const int size = fm.horizontalAdvance(FolderDialogColumns::sizeText(1023LL << 20)) + pad;
+    const int type = fm.horizontalAdvance(QStringLiteral("Файл XLSX")) + pad;
+    const int date = fm.horizontalAdvance(QStringLiteral("30.12.2026 23:59")) + pad;
+    QHeaderView* header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->resizeSection(1, std::max(size, header->sectionSizeHint(1)));
+    header->resizeSection(2, std::max(type, header->sectionSizeHint(2)));
+    header->resizeSection(3, std::max(date, header->sectionSizeHint(3)));
+    dialog.resize(std::max(dialog.width(), 300 + size + type + date + 200), std::max(dialog.height(), 440));
+}
+
 } // namespace
 
 std::optional<QString> TSelectFolderDialog::execute(QWidget* parent, const QString& startFolder) {
@@ -59,7 +85,9 @@ std::optional<QString> TSelectFolderDialog::execute(QWidget* parent, const QStri
     dialog.setOption(QFileDialog::ShowDirsOnly, false);
     dialog.setFilter(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8(text::kClose));
+    dialog.setProxyModel(new FolderDialogColumns(&dialog));
     addFolderButtons(dialog);
+    fitColumns(dialog);
     if (modal_.run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     // Qt answers with '/'; the path box shows the folder as this system writes it.
