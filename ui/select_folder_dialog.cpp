@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QStyle>
 #include <QTreeView>
 #include <QPushButton>
 #include <QToolButton>
@@ -45,24 +44,22 @@ void addFolderButtons(QFileDialog& dialog) {
     }
 }
 
-// Size, Type and Date as wide as their longest text in this font, the name taking the rest; the
-// dialog wide enough for all four.
+// Size, Type and Date as wide as their longest text in the folder shown, the name taking the rest;
+// the dialog wide enough for all four.
 void fitColumns(QFileDialog& dialog) {
     auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     if (view == nullptr)
         return;
     const QFontMetrics fm(view->font());
-    const int pad = 3 * fm.averageCharWidth() + view->style()->pixelMetric(QStyle::PM_HeaderMargin) * 2;
-    const int size = fm.horizontalAdvance(FolderDialogColumns::sizeText(1023LL << 20)) + pad;
-    const int type = fm.horizontalAdvance(QStringLiteral("Файл XLSX")) + pad;
-    const int date = fm.horizontalAdvance(QStringLiteral("30.12.2026 23:59")) + pad;
     QHeaderView* header = view->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
-    header->resizeSection(1, std::max(size, header->sectionSizeHint(1)));
-    header->resizeSection(2, std::max(type, header->sectionSizeHint(2)));
-    header->resizeSection(3, std::max(date, header->sectionSizeHint(3)));
-    dialog.resize(std::max(dialog.width(), 300 + size + type + date + 200), std::max(dialog.height(), 440));
+    for (int column = 1; column <= 3; ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    const int typical = fm.horizontalAdvance(FolderDialogColumns::sizeText(1023LL << 20)) +
+                        fm.horizontalAdvance(QStringLiteral("Файл DESKTOP")) +
+                        fm.horizontalAdvance(QStringLiteral("30.12.2026 23:59")) + 12 * fm.averageCharWidth();
+    dialog.resize(std::max(dialog.width(), 420 + typical), std::max(dialog.height(), 440));
 }
 
 } // namespace
