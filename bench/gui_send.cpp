@@ -47,8 +47,8 @@ int main(int argc, char* argv[]) {
         d.findChild<QCheckBox*>(QStringLiteral("RzCheckBoxAll"))->setChecked(true);
         d.findChild<QPushButton*>(QStringLiteral("RzBitBtnOk"))->click();
     });
-    QPushButton* direction =
-        w.findChild<QPushButton*>(workHome ? QStringLiteral("RzBtnTarvelaWorkHome") : QStringLiteral("RzBtnTarvelaHomeWork"));
+    QPushButton* direction = w.findChild<QPushButton*>(workHome ? QStringLiteral("RzBtnTarvelaWorkHome")
+                                                                 : QStringLiteral("RzBtnTarvelaHomeWork"));
     if (!direction->isEnabled()) {
         std::fprintf(stderr, "gui_send: the direction is not enabled\n");
         return 1;
