@@ -2,6 +2,7 @@
 
 #include "base/echo_color.h"
 #include "qt_text.h"
+#include "style_catalog.h"
 
 #include <QScrollBar>
 #include <QTextBlock>
@@ -16,9 +17,12 @@ EchoPane::EchoPane(QWidget* parent) : QPlainTextEdit(parent), flushTimer_(new QT
     setReadOnly(true);
     setUndoRedoEnabled(false);
     setFrameShape(QFrame::NoFrame);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Wrapped at the pane's width (a path without spaces anywhere): a line cut at the right edge
+    // hid the end of long paths, and a pane scrolled right hid the start of every line.
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     QFont f(QStringLiteral("Tahoma"));
@@ -42,9 +46,27 @@ QColor EchoPane::toQColor(std::uint32_t c) {
     return {static_cast<int>(color::red(n)), static_cast<int>(color::green(n)), static_cast<int>(color::blue(n))};
 }
 
+QColor EchoPane::shownColor(std::uint32_t c) {
+    // The darkest paper the pane has in any style: a shade that reads there reads on all of them.
+    static const QColor darkestPaper = [] {
+        QColor darkest(Qt::white);
+        for (const StyleColors& s : styleCatalog()) {
+            if (contrastRatio(QColor(s.paper), QColor(Qt::black)) < contrastRatio(darkest, QColor(Qt::black)))
+                darkest = QColor(s.paper);
+        }
+        // The desktop's own look puts the pane on the tooltip colour (pale yellow by default).
+        const QColor tooltip = QToolTip::palette().color(QPalette::ToolTipBase);
+        if (contrastRatio(tooltip, QColor(Qt::black)) >= 10.0 &&
+            contrastRatio(tooltip, QColor(Qt::black)) < contrastRatio(darkest, QColor(Qt::black)))
+            darkest = tooltip;
+        return darkest;
+    }();
+    return readableOn(toQColor(c), darkestPaper);
+}
+
 void EchoPane::AddEchoText(std::string_view text, std::uint32_t c) {
     QTextCharFormat format;
-    format.setForeground(toQColor(c));
+    format.setForeground(shownColor(c));
     format.setFontWeight(color::isBold(color::normalized(c)) ? QFont::Bold : QFont::Normal);
     // A line break inside the line (a file name may hold one) stays inside its paragraph.
     QString line = qs(text);

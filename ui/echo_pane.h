@@ -1,6 +1,7 @@
 #pragma once
 // The operation echo: one coloured paragraph per line, red lines bold, never cleared, scrolled to
-// the newest line after every append. Built on the plain-text editor's layout, which lays out only
+// the newest line after every append. Long lines wrap, so the start of every line and the end of a
+// long path are both in view. Built on the plain-text editor's layout, which lays out only
 // what it shows.
 //
 // Appends are collected and put into the document together when the event loop next runs (a run
@@ -34,6 +35,10 @@ public:
 
     // The toolkit colour of an echo colour value.
     static QColor toQColor(std::uint32_t color);
+    // The colour a line of that value is shown in: the value's own, except where it would read
+    // below 4.5:1 on the pane's paper in some style (pure red, the orange of notices); those are
+    // shown in the nearest darker shade that reads on every style's paper. The log keeps the value.
+    static QColor shownColor(std::uint32_t color);
 
 private:
     struct Line {

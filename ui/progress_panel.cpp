@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -60,6 +61,11 @@ TProgressPanel::TProgressPanel(QWidget* parent) : QFrame(parent) {
     grid->addWidget(ProgressBarFolder, 1, 2);
     grid->addWidget(RzBtnStopCopy, 0, 3, 2, 1);
     grid->setColumnStretch(2, 1);
+
+    applyTimer_ = new QTimer(this);
+    applyTimer_->setSingleShot(true);
+    applyTimer_->setInterval(0);
+    connect(applyTimer_, &QTimer::timeout, this, &TProgressPanel::applyPending);
 }
 
 void TProgressPanel::setBar(QProgressBar* bar, std::int64_t position, std::int64_t maximum) {
@@ -77,10 +83,20 @@ void TProgressPanel::setBar(QProgressBar* bar, std::int64_t position, std::int64
 void TProgressPanel::setFolderProgress(std::int64_t position, std::int64_t maximum) {
     folderMaximum_ = maximum;
     folderPosition_ = position;
+    if (deferred_) {
+        pending_.folderBar = {position, maximum};
+        schedule();
+        return;
+    }
     setBar(ProgressBarFolder, position, maximum);
 }
 
 void TProgressPanel::setFileProgress(std::int64_t position, std::int64_t maximum) {
+    if (deferred_) {
+        pending_.fileBar = {position, maximum};
+        schedule();
+        return;
+    }
     setBar(ProgressBarFile, position, maximum);
 }
 
@@ -90,16 +106,54 @@ void TProgressPanel::setElided(QLabel* label, const QString& text) {
 }
 
 void TProgressPanel::setFolderLabel(const QString& path) {
+    if (deferred_) {
+        RzLabelNameFolder->setToolTip(path);
+        pending_.folderLabel = path;
+        schedule();
+        return;
+    }
     setElided(RzLabelNameFolder, path);
 }
 void TProgressPanel::setFileLabel(const QString& path) {
+    if (deferred_) {
+        RzLabelNameFile->setToolTip(path);
+        pending_.fileLabel = path;
+        schedule();
+        return;
+    }
     setElided(RzLabelNameFile, path);
 }
 
 void TProgressPanel::resetBars() {
+    pending_.folderBar.reset();
+    pending_.fileBar.reset();
     ProgressBarFolder->setValue(0);
     ProgressBarFile->setValue(0);
     folderPosition_ = 0;
+}
+
+void TProgressPanel::setDeferred(bool deferred) {
+    if (!deferred)
+        applyPending();
+    deferred_ = deferred;
+}
+
+void TProgressPanel::schedule() {
+    if (!applyTimer_->isActive())
+        applyTimer_->start();
+}
+
+void TProgressPanel::applyPending() {
+    applyTimer_->stop();
+    Pending p = std::exchange(pending_, {});
+    if (p.folderBar)
+        setBar(ProgressBarFolder, p.folderBar->first, p.folderBar->second);
+    if (p.fileBar)
+        setBar(ProgressBarFile, p.fileBar->first, p.fileBar->second);
+    if (p.folderLabel)
+        setElided(RzLabelNameFolder, *p.folderLabel);
+    if (p.fileLabel)
+        setElided(RzLabelNameFile, *p.fileLabel);
 }
 
 } // namespace tarvela::ui

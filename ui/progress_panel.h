@@ -6,9 +6,12 @@
 #include <QFrame>
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 class QLabel;
 class QProgressBar;
+class QTimer;
 class QToolButton;
 
 namespace tarvela::ui {
@@ -23,6 +26,13 @@ public:
     void setFolderLabel(const QString& path);
     void setFileLabel(const QString& path);
     void resetBars();
+
+    // While a run copies many small files the engine reports every file and every chunk; a
+    // progress bar repaints itself at once on each change, and a label shortens its path anew.
+    // Deferred, the panel keeps only the latest values (the tooltips at once) and shows them when
+    // the event loop next runs (every ~20 ms during a run) or at applyPending().
+    void setDeferred(bool deferred);
+    void applyPending();
 
     // ProgressBarFolder's maximum and position in the engine's units (the bar itself may scale).
     std::int64_t folderMaximum() const { return folderMaximum_; }
@@ -43,6 +53,15 @@ private:
     QToolButton* RzBtnStopCopy = nullptr;
     std::int64_t folderMaximum_ = 0;
     std::int64_t folderPosition_ = 0;
+
+    struct Pending {
+        std::optional<std::pair<std::int64_t, std::int64_t>> folderBar, fileBar;
+        std::optional<QString> folderLabel, fileLabel;
+    };
+    void schedule();
+    bool deferred_ = false;
+    Pending pending_;
+    QTimer* applyTimer_ = nullptr;
 };
 
 } // namespace tarvela::ui

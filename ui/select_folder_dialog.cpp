@@ -1,5 +1,6 @@
 #include "select_folder_dialog.h"
 
+#include "folder_dialog_columns.h"
 #include "modal_driver.h"
 #include "ui_texts.h"
 
@@ -7,8 +8,12 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace tarvela::ui {
 namespace {
@@ -39,6 +44,24 @@ void addFolderButtons(QFileDialog& dialog) {
     }
 }
 
+// Size, Type and Date as wide as their longest text in the folder shown, the name taking the rest;
+// the dialog wide enough for all four.
+void fitColumns(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (view == nullptr)
+        return;
+    const QFontMetrics fm(view->font());
+    QHeaderView* header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column <= 3; ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    const int typical = fm.horizontalAdvance(FolderDialogColumns::sizeText(1023LL << 20)) +
+                        fm.horizontalAdvance(QStringLiteral("Файл DESKTOP")) +
+                        fm.horizontalAdvance(QStringLiteral("30.12.2026 23:59")) + 12 * fm.averageCharWidth();
+    dialog.resize(std::max(dialog.width(), 420 + typical), std::max(dialog.height(), 440));
+}
+
 } // namespace
 
 std::optional<QString> TSelectFolderDialog::execute(QWidget* parent, const QString& startFolder) {
@@ -59,7 +82,9 @@ std::optional<QString> TSelectFolderDialog::execute(QWidget* parent, const QStri
     dialog.setOption(QFileDialog::ShowDirsOnly, false);
     dialog.setFilter(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8(text::kClose));
+    dialog.setProxyModel(new FolderDialogColumns(&dialog));
     addFolderButtons(dialog);
+    fitColumns(dialog);
     if (modal_.run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     // Qt answers with '/'; the path box shows the folder as this system writes it.

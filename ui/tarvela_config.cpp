@@ -30,6 +30,22 @@ ShortString<255> pathField(const QString& text) {
     return ShortString<255>::fromText(utf8(text));
 }
 
+const char* folderProblemText(FolderTextProblem problem) {
+    switch (problem) {
+    case FolderTextProblem::NotAbsolute:
+        return text::kFolderNotAbsolute;
+    case FolderTextProblem::ControlCharacter:
+        return text::kFolderControlCharacter;
+    case FolderTextProblem::NotInCodePage:
+        return text::kFolderNotInCodePage;
+    case FolderTextProblem::TooLong:
+        return text::kFolderTooLong;
+    case FolderTextProblem::None:
+        break;
+    }
+    return "";
+}
+
 } // namespace
 
 TFmConfig::TFmConfig(TFmTarvela& main, QWidget* parent)
@@ -112,12 +128,22 @@ void TFmConfig::FormShow() {
         RzCheckBoxDellBasket->setChecked(ProfilLine.DellBasket);
         RzCheckBoxDelConfirm->setChecked(ProfilLine.DellConfirmat);
         RzCheckBoxSaveLog->setChecked(ProfilLine.SaveLog);
-        if (ProfilLine.IdPC.bytes() == FmTarvela.PCIdent) {
-            if (ProfilLine.isWorkRole())
-                RadioButtonPCWork->setChecked(true);
-            else
-                RadioButtonPCHome->setChecked(true);
+        // The role here: the profile's own when it was saved here, else the one chosen for it on the
+        // main window, else none, so that a save cannot stamp a role nobody chose.
+        const std::optional<Role> role = FmTarvela.roleFor(ProfilLine);
+        if (role) {
+            (*role == Role::Work ? RadioButtonPCWork : RadioButtonPCHome)->setChecked(true);
+        } else {
+            for (QRadioButton* b : {RadioButtonPCWork, RadioButtonPCHome}) {
+                b->setAutoExclusive(false);
+                b->setChecked(false);
+                b->setAutoExclusive(true);
+            }
         }
+    }
+    for (int n = 1; n <= 10; ++n) {
+        const TFolderDual& pair = ProfilLine.pair(static_cast<std::size_t>(n));
+        typed_[static_cast<std::size_t>(n)] = {qs(pair.PathWork.text()), qs(pair.PathHome.text())};
     }
     RzCheckBoxOperacDelClick();
     // Back to pair 1 without storing the boxes into the pair shown before.
@@ -142,6 +168,7 @@ void TFmConfig::storeShownPair() {
 
 void TFmConfig::RzTrackBarNomFolderChanging(int leaving) {
     TFolderDual& pair = ProfilLine.pair(static_cast<std::size_t>(leaving));
+    typed_[static_cast<std::size_t>(leaving)] = {EditPathWork->text(), EditPathHome->text()};
     pair.PathWork = pathField(EditPathWork->text());
     pair.PathHome = pathField(EditPathHome->text());
 }
@@ -190,6 +217,13 @@ bool TFmConfig::RzBitBtnSaveConfigClick() {
                      QString::fromUtf8(text::kNotAllEntered));
         return false;
     }
+    if (!foldersAcceptable())
+        return false;
+    if (!RadioButtonPCWork->isChecked() && !RadioButtonPCHome->isChecked()) {
+        showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle),
+                     QString::fromUtf8(text::kChooseRoleInEditor));
+        return false;
+    }
     endFoldersWithSeparator(ProfilLine);
     if (!profileFileWritable())
         return false;
@@ -206,21 +240,34 @@ bool TFmConfig::RzBitBtnSaveConfigClick() {
     // A new profile is appended only now; an existing one goes back to its own entry. When the
     // file cannot be rewritten the array is left as the file still holds it and the editor stays
     // open, so nothing is lost and the save can be repeated.
-    ProfilArray& profiles = FmTarvela.ProfilArray;
-    const ProfilArray before = profiles;
-    if (ProfNew)
-        profiles.push_back(ProfilLine);
-    else if (NProf >= 0 && static_cast<std::size_t>(NProf) < profiles.size())
-        profiles[static_cast<std::size_t>(NProf)] = ProfilLine;
-    else
+    //
+    // The file is read again under the command-line tool's lock and changed as it is now: a profile
+    // that the tool added or changed meanwhile stays. The edited profile is found by its Id.
+    const ProfilArray& profiles = FmTarvela.ProfilArray;
+    if (!ProfNew && !(NProf >= 0 && static_cast<std::size_t>(NProf) < profiles.size()))
         return false;
+    const std::string editedId = ProfNew ? std::string() : profiles[static_cast<std::size_t>(NProf)].Id.bytes();
+    std::size_t savedAt = 0;
     try {
-        WriteProfiles(FmTarvela.ProgramPath, profiles);
+        FmTarvela.changeProfileFile([&](ProfilArray& fresh) {
+            const auto at = ProfNew ? std::nullopt
+                                    : TFmTarvela::findProfile(fresh, static_cast<std::size_t>(NProf), editedId);
+            if (at) {
+                fresh[*at] = ProfilLine;
+                savedAt = *at;
+            } else {
+                // New, or removed from the file meanwhile: the save puts it back as the last line.
+                fresh.push_back(ProfilLine);
+                savedAt = fresh.size() - 1;
+            }
+            return true;
+        });
     } catch (const FileError& e) {
-        profiles = before;
         showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle), qs(e.what()));
         return false;
     }
+    if (!ProfNew)
+        NProf = static_cast<int>(savedAt);
 
     FmTarvela.TestState(ProfilLine);
     FmTarvela.ListExcept = CreateListExcept(ProfilLine.LineExcept.text());
@@ -229,6 +276,40 @@ bool TFmConfig::RzBitBtnSaveConfigClick() {
     FmTarvela.ExistenceData();
     close();
     FmTarvela.activateWindow();
+    return true;
+}
+
+// Every folder as typed, by the command-line tool's rule: a relative folder would be taken from
+// whatever folder the program was started in. The first one that cannot stand is shown with the
+// reason, its pair on screen and its box focused; nothing is saved.
+bool TFmConfig::foldersAcceptable() {
+    for (int n = 1; n <= 10; ++n) {
+        for (const bool work : {true, false}) {
+            const std::string folder = utf8(typed_[static_cast<std::size_t>(n)][work ? 0 : 1]);
+            if (folder.empty())
+                continue;
+            const FolderTextProblem problem = checkFolderText(folder);
+            if (problem == FolderTextProblem::None)
+                continue;
+            {
+                const QSignalBlocker blocker(RzTrackBarNomFolder);
+                RzTrackBarNomFolder->setValue(n);
+            }
+            showPair(n);
+            // The boxes as typed, not as the code page stored them.
+            EditPathWork->setText(typed_[static_cast<std::size_t>(n)][0]);
+            EditPathHome->setText(typed_[static_cast<std::size_t>(n)][1]);
+            QLineEdit* box = work ? EditPathWork : EditPathHome;
+            const QString where = QString::fromUtf8(text::kFolderWhere)
+                                      .arg(n)
+                                      .arg(QString::fromUtf8(work ? text::kWorkFolderLower : text::kHomeFolderLower),
+                                           qs(folder));
+            showErrorBox(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kErrorTitle),
+                         QString::fromUtf8(folderProblemText(problem)) + QStringLiteral("\n\n") + where);
+            box->setFocus();
+            return false;
+        }
+    }
     return true;
 }
 
@@ -241,8 +322,15 @@ void TFmConfig::ButtonClearFilesProfClick() {
     if (!isPlainStoreName(id))
         return;
     const std::string store = transferStoreFolder(FmTarvela.ProgramPath, id);
-    if (platform::folderExists(store))
-        DelDir(store, false, true, FmTarvela);
+    if (!platform::folderExists(store))
+        return;
+    // A batch still waiting to be received would be lost with the store: asked first.
+    const bool pending =
+        platform::folderExists(storeRoot(store, Side::Work)) || platform::folderExists(storeRoot(store, Side::Home));
+    if (pending && !askYesNo(FmTarvela.modalDriver(), this, QString::fromUtf8(text::kWarningTitle),
+                             QString::fromUtf8(text::kClearPendingQuestion)))
+        return;
+    DelDir(store, false, true, FmTarvela);
 }
 
 void TFmConfig::ButtonViewLogClick() {

@@ -13,7 +13,10 @@
 #include "records/profile.h"
 #include "select_folder_dialog.h"
 
+#include <QString>
 #include <QWidget>
+
+#include <array>
 
 class QCheckBox;
 class QLabel;
@@ -77,10 +80,13 @@ private:
     void storeShownPair();
     void choosePath(QLineEdit* box);
     bool profileFileWritable();
+    bool foldersAcceptable();
 
     TFmTarvela& FmTarvela;
     TProfilLine ProfilLine;
     int shownPair_ = 1; // the pair the two boxes hold
+    // The folders as typed, by pair number (work, home): checked before the code page changes them.
+    std::array<std::array<QString, 2>, 11> typed_;
     bool activated_ = false;
     bool fitPending_ = false;
     TSelectFolderDialog RzSelectFolderDialog1;

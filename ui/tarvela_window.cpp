@@ -9,8 +9,11 @@
 #include "base/errors.h"
 #include "base/messages.h"
 #include "message_boxes.h"
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "records/profile_file.h"
+#include "records/profile_rules.h"
+#include "sync/profile_lock.h"
 #include "progress_panel.h"
 #include "qt_text.h"
 #include "records/store_layout.h"
@@ -156,12 +159,49 @@ std::optional<std::size_t> TFmTarvela::selectedProfile() const {
     return static_cast<std::size_t>(row);
 }
 
-Role TFmTarvela::role() const {
-    return RzRadioButtonHome->isChecked() ? Role::Home : Role::Work;
+std::optional<Role> TFmTarvela::role() const {
+    if (RzRadioButtonHome->isChecked())
+        return Role::Home;
+    if (RzRadioButtonWork->isChecked())
+        return Role::Work;
+    return std::nullopt;
 }
 
+void TFmTarvela::setRole(std::optional<Role> chosen) {
+    if (chosen) {
+        (*chosen == Role::Work ? RzRadioButtonWork : RzRadioButtonHome)->setChecked(true);
+        return;
+    }
+    // Exclusive radio buttons cannot be turned off one by one.
+    for (QRadioButton* b : {RzRadioButtonWork, RzRadioButtonHome}) {
+        b->setAutoExclusive(false);
+        b->setChecked(false);
+        b->setAutoExclusive(true);
+    }
+}
+
+std::optional<Role> TFmTarvela::roleFor(const TProfilLine& profile) const {
+    if (profile.IdPC.bytes() == PCIdent)
+        return profile.isWorkRole() ? Role::Work : Role::Home;
+    if (const auto chosen = rolesChosenHere_.find(profile.Id.bytes()); chosen != rolesChosenHere_.end())
+        return chosen->second;
+    return std::nullopt;
+}
+
+// The user said which computer this is for the selected profile: kept for it while the program runs.
+void TFmTarvela::rememberRoleChoice() {
+    const auto row = selectedProfile();
+    const auto chosen = role();
+    if (row && chosen && ProfilArray[*row].IdPC.bytes() != PCIdent)
+        rolesChosenHere_[ProfilArray[*row].Id.bytes()] = *chosen;
+}
+
+// With no role chosen nothing may run: the half a direction runs depends on the role, and the
+// wrong one throws the other computer's batch away or rewrites its table.
 void TFmTarvela::TestState(const TProfilLine& TaskData) {
-    const DirectionButtons enabled = tarvela::TestState(ProgramPath, !ProfilArray.empty(), TaskData, role());
+    const auto chosen = role();
+    const DirectionButtons enabled =
+        chosen ? tarvela::TestState(ProgramPath, !ProfilArray.empty(), TaskData, *chosen) : DirectionButtons{};
     const bool selected = selectedProfile().has_value();
     RzBtnTarvelaWorkHome->setEnabled(selected && enabled.WorkHome);
     RzBtnTarvelaHomeWork->setEnabled(selected && enabled.HomeWork);
@@ -200,6 +240,10 @@ void TFmTarvela::changeEvent(QEvent* event) {
     if (!shownOnce_ || fromModeless) {
         shownOnce_ = true;
         FormActivate();
+    } else if (!running_) {
+        // Another program (the command-line tool, the other computer) may have changed the store
+        // on the medium while the user was elsewhere: the directions follow it.
+        TestState(Task);
     }
 }
 
@@ -212,11 +256,11 @@ void TFmTarvela::RzListBoxProfileClick() {
         return;
     }
     Task = ProfilArray[*row];
-    if (Task.IdPC.bytes() == PCIdent) {
-        if (Task.isWorkRole())
-            RzRadioButtonWork->setChecked(true);
-        else
-            RzRadioButtonHome->setChecked(true);
+    const std::optional<Role> known = roleFor(Task);
+    setRole(known);
+    if (!known && roleNoticeGiven_.insert(Task.Id.bytes()).second) {
+        AddEchoText(utf8(QString::fromUtf8(text::kChooseRoleNotice).arg(qs(Task.NameConf.text()))),
+                    color::kOrange);
     }
     ListExcept = CreateListExcept(Task.LineExcept.text());
     TestState(Task);
@@ -254,39 +298,79 @@ void TFmTarvela::RzBitBtnDelProfilClick() {
     // An identifier that is not a plain name would name the "Task" folder itself or a folder
     // outside it: such a profile has no store to remove.
     const std::string id = ProfilArray[index].Id.text();
+    const std::string idBytes = ProfilArray[index].Id.bytes();
     const std::string store = transferStoreFolder(ProgramPath, id);
-    if (isPlainStoreName(id) && platform::folderExists(store)) {
+    const bool hasStore = isPlainStoreName(id) && platform::folderExists(store);
+    if (hasStore) {
         // The question names the profile, so that the answer is given knowingly.
         const QString question = QString::fromUtf8(text::kDeleteProfileQuestion) + QStringLiteral("\n\n") +
                                  QString::fromUtf8(text::kProfileNamed).arg(qs(ProfilArray[index].NameConf.text()));
         if (!askYesNo(modal_, this, QString::fromUtf8(text::kWarningTitle), question))
             return;
-        DelDir(store, false, true, *this);
     }
-    // The file is rewritten first: when that fails, the profile stays in the array and the list as
-    // it stays in the file.
-    ::tarvela::ProfilArray remaining = ProfilArray;
-    remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(index));
+    // The record goes first, from the file as it is now (the command-line tool may have changed it
+    // since it was read): when the file cannot be written, nothing has changed, the store included.
+    // A run of the profile in another process keeps both.
     try {
-        WriteProfiles(ProgramPath, remaining);
+        const ProfileChangeLock runLock = isPlainStoreName(id) ? lockProfileForChange(ProgramPath, id)
+                                                               : ProfileChangeLock{};
+        if (runLock.busy) {
+            showErrorBox(modal_, this, windowTitle(), QString::fromUtf8(text::kProfileBusy));
+            return;
+        }
+        changeProfileFile([&](::tarvela::ProfilArray& fresh) {
+            const auto at = findProfile(fresh, index, idBytes);
+            if (at)
+                fresh.erase(fresh.begin() + static_cast<std::ptrdiff_t>(*at));
+            return at.has_value();
+        });
+        if (hasStore)
+            DelDir(store, false, true, *this);
     } catch (const FileError& e) {
         showErrorBox(modal_, this, windowTitle(), qs(e.what()));
         return;
     }
-    ProfilArray = std::move(remaining);
     FmConfig->profileRemoved(static_cast<int>(index));
     FillProfileList();
     ExistenceData();
 }
 
+bool TFmTarvela::changeProfileFile(const std::function<bool(::tarvela::ProfilArray&)>& change) {
+    ensureProfileFileWritable(ProgramPath);
+    const std::unique_ptr<platform::FileLock> lock = platform::FileLock::lockExisting(profileFilePath(ProgramPath));
+    ::tarvela::ProfilArray fresh = LoadProfiles(ProgramPath);
+    if (!change(fresh)) {
+        ProfilArray = std::move(fresh);
+        return false;
+    }
+    WriteProfiles(ProgramPath, fresh);
+    ProfilArray = std::move(fresh);
+    return true;
+}
+
+std::optional<std::size_t> TFmTarvela::findProfile(const ::tarvela::ProfilArray& profiles, std::size_t hint,
+                                                   const std::string& id) {
+    if (hint < profiles.size() && profiles[hint].Id.bytes() == id)
+        return hint;
+    for (std::size_t i = 0; i < profiles.size(); ++i) {
+        if (profiles[i].Id.bytes() == id)
+            return i;
+    }
+    return std::nullopt;
+}
+
 void TFmTarvela::RzRadioButtonWorkClick() {
-    if (!running_)
-        TestState(Task);
+    if (running_)
+        return;
+    rememberRoleChoice();
+    TestState(Task);
 }
 
 void TFmTarvela::RzRadioButtonHomeClick() {
-    if (!running_)
-        TestState(Task);
+    if (running_)
+        return;
+    rememberRoleChoice();
+    TestState(Task);
 }
 
 void TFmTarvela::RzBtnTarvelaWorkHomeClick() {
@@ -311,11 +395,13 @@ void TFmTarvela::runDirection(Direction direction) {
     if (running_)
         return;
     const auto row = selectedProfile();
-    if (!row)
+    const auto thisRole = role();
+    if (!row || !thisRole)
         return;
 
     running_ = true;
     setRunControlsEnabled(false);
+    RzPanelProgress->setDeferred(true);
     StopCopy = false;
     Task = ProfilArray[*row];
     PathTask = transferStoreFolder(ProgramPath, Task.Id.text());
@@ -323,7 +409,7 @@ void TFmTarvela::runDirection(Direction direction) {
     SyncContext ctx{ProgramPath, ListExcept, *this, FileCopier, PathTask};
     lastResult_.reset();
     try {
-        lastResult_ = RunHalf(ctx, Task, direction, role());
+        lastResult_ = RunHalf(ctx, Task, direction, *thisRole);
         if (lastResult_ == HalfResult::Busy)
             showErrorBox(modal_, this, windowTitle(), QString::fromUtf8(text::kProfileBusy));
     } catch (const std::exception& e) {
@@ -334,6 +420,7 @@ void TFmTarvela::runDirection(Direction direction) {
     RzRichEditEchoCom->flush();
 
     running_ = false;
+    RzPanelProgress->setDeferred(false);
     setRunControlsEnabled(true);
     ExistenceData();
     if (direction == Direction::WorkHome)

@@ -19,8 +19,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 class QLabel;
 class QListWidget;
@@ -123,10 +125,25 @@ protected:
 private:
     void buildControls();
     void runDirection(Direction direction);
-    Role role() const;
+    // The role of this computer as the radio buttons say it; none while neither is on (a profile
+    // saved on another computer, before the user said which computer this is).
+    std::optional<Role> role() const;
+    void setRole(std::optional<Role> role);
+    // The role a profile takes on selection: its own when it was saved here, else the one the user
+    // chose for it on this computer during this session, else none.
+    std::optional<Role> roleFor(const TProfilLine& profile) const;
+    void rememberRoleChoice();
     // The ProfilArray index of the selected list line, if a line is selected.
     std::optional<std::size_t> selectedProfile() const;
     void setRunControlsEnabled(bool enabled);
+    // Changes Tarvela.cfg as it is now, not as it was read: under the lock the command-line tool
+    // takes, reads the file again, lets `change` edit that list (false: nothing to write) and
+    // rewrites it; ProfilArray then holds it. Throws FileError.
+    bool changeProfileFile(const std::function<bool(::tarvela::ProfilArray&)>& change);
+    // Where the profile with Id `id` that was line `hint` stands in `profiles`: that line when it
+    // still holds the Id, else the first line that does.
+    static std::optional<std::size_t> findProfile(const ::tarvela::ProfilArray& profiles, std::size_t hint,
+                                                  const std::string& id);
     void readSettings();
     void writeSettings();
     void fillStyleMenu();
@@ -150,6 +167,10 @@ private:
     bool closeAfterRun_ = false;
     bool busy_ = false;
     bool shownOnce_ = false;
+    // Roles chosen with the radio buttons for profiles saved on another computer, by profile Id.
+    std::map<std::string, Role> rolesChosenHere_;
+    // Profiles whose "choose the role" notice was echoed already (once per profile and session).
+    std::set<std::string> roleNoticeGiven_;
     std::optional<HalfResult> lastResult_;
     std::function<void()> onFileProgress_;
 

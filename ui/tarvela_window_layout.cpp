@@ -144,6 +144,11 @@ void TFmTarvela::buildControls() {
     img1->setContextMenuPolicy(Qt::CustomContextMenu);
 
     connect(RzListBoxProfile, &QListWidget::itemSelectionChanged, this, &TFmTarvela::RzListBoxProfileClick);
+    // A click on the line already selected looks at the medium again (the store may have changed).
+    connect(RzListBoxProfile, &QListWidget::itemClicked, this, [this] {
+        if (!running_)
+            TestState(Task);
+    });
     connect(RzBitBtnAddProfil, &QPushButton::clicked, this, &TFmTarvela::RzBitBtnAddProfilClick);
     connect(RzBitBtnDelProfil, &QPushButton::clicked, this, &TFmTarvela::RzBitBtnDelProfilClick);
     connect(RzBitBtnEditConfig, &QPushButton::clicked, this, &TFmTarvela::RzBitBtnEditConfigClick);

@@ -34,6 +34,12 @@ inline constexpr const char* kStopAndClose = "Выполняется синхр�
 inline constexpr const char* kProfileBusy =
     "Синхронизация этого профиля уже выполняется другой копией программы. Повторите позже.";
 
+// A profile saved on another computer is selected and this computer's role for it is not known yet
+// (our own wording; %1 is the profile's name). Echoed once per profile in notice colour.
+inline constexpr const char* kChooseRoleNotice =
+    "Профиль «%1» сохранён на другом компьютере. Отметьте, какой это компьютер — рабочий или домашний, "
+    "затем нажмите направление синхронизации.";
+
 // Profile list.
 inline constexpr const char* kWarningTitle = "Предупреждение";
 inline constexpr const char* kDeleteProfileQuestion = "Удалить задание и все связанные с ним файлы?";
@@ -63,6 +69,26 @@ inline constexpr const char* kClearFiles = "Очистить файлы проф
 inline constexpr const char* kViewProfileLog = "Просмотр лог файла профиля";
 inline constexpr const char* kSaveProfile = "Сохранить профиль";
 inline constexpr const char* kNotAllEntered = "Не все параметры введены";
+// "Очистить файлы профиля" while a sent batch waits on the medium (our own wording).
+inline constexpr const char* kClearPendingQuestion =
+    "В хранилище профиля есть переданные изменения, которые ещё не приняты. Удалить их вместе с таблицами "
+    "файлов? Принять эти изменения после этого будет нельзя.";
+// A folder typed into the editor that a profile cannot hold as it is (our own wording; the same rule
+// as the command-line tool's). The line after it names the pair, the side and the text:
+// "Группа папок № 2, папка рабочая: «Документы»".
+inline constexpr const char* kFolderNotAbsolute =
+    "Папку нужно указать полным путём, от корня диска (например /home/user/Документы или C:\\Документы): "
+    "путь без корня отсчитывался бы от папки, из которой запущена программа.";
+inline constexpr const char* kFolderControlCharacter =
+    "В пути папки есть управляющий символ (перевод строки, табуляция и т. п.).";
+inline constexpr const char* kFolderNotInCodePage =
+    "В пути папки есть символ, который файл профилей (кодировка Windows-1251) сохранить не может.";
+inline constexpr const char* kFolderTooLong = "Путь папки длиннее 255 байт, которые вмещает профиль (вместе с «/» в конце).";
+inline constexpr const char* kFolderWhere = "Группа папок № %1, %2: «%3»";
+inline constexpr const char* kWorkFolderLower = "папка рабочая";
+inline constexpr const char* kHomeFolderLower = "папка домашняя";
+// Saving a profile of another computer before its role here was chosen (our own wording).
+inline constexpr const char* kChooseRoleInEditor = "Отметьте, каким является этот компьютер: рабочим или домашним.";
 inline constexpr const char* kChooseFolder = "Выберите папку";
 inline constexpr const char* kCreateFolder = "Создать папку";
 

@@ -181,4 +181,26 @@ inline constexpr std::string_view kPlanSummaryBytes = ", байт ";
 inline constexpr std::string_view kPlanSummaryRemovals = "; удалить: ";
 inline constexpr std::string_view kPlanSummaryConflicts = "; конфликтов: ";
 
+// A run stopped by the user (our own wording), in notice colour. The copy abandoned at the stop
+// (its path follows), the end of a list's copying instead of " завершено", and the run's last line:
+// what the stop left and what to do next, for a send and for a receive.
+inline constexpr std::string_view kFileCopyStopped = "Копирование файла остановлено, файл не скопирован: ";
+inline constexpr std::string_view kStoppedSuffix = " остановлено";
+inline constexpr std::string_view kCopyingFilesStopped = "Копирование файлов остановлено";
+inline constexpr std::string_view kSendStopped =
+    "Синхронизация остановлена пользователем. В хранилище только часть изменений: повторите отправку, чтобы "
+    "перенести всё.";
+inline constexpr std::string_view kReceiveStopped =
+    "Синхронизация остановлена пользователем. Хранилище на носителе сохранено: приём можно повторить, он "
+    "применит оставшиеся изменения.";
+// "Выполнить" with "copy all files" unticked on the first run: nothing was stored for these folders,
+// only their tables were written (our own wording).
+inline constexpr std::string_view kFullCopyDeclined =
+    "Полное копирование не выбрано: записаны только таблицы файлов, в хранилище ничего не помещено: ";
+
+// A file the send carries to a computer whose folder is a Windows path, under a name Windows cannot
+// hold (our own wording, a notice in black); its path follows.
+inline constexpr std::string_view kNameNotForWindows =
+    "Имя недопустимо в Windows, другой компьютер не сможет принять файл (переименуйте его): ";
+
 } // namespace tarvela::msg

@@ -87,6 +87,11 @@ void TFileCopier::reportFailure(const platform::CopyResult& result, const std::s
             return;
         }
     }
+    if (result.status == platform::CopyStatus::Stopped) {
+        // The user stopped the run: a notice, not a failure; the file simply has not been copied.
+        if (FMemoResult != nullptr) FMemoResult->echo(line(msg::kFileCopyStopped, known), color::kOrange);
+        return;
+    }
     if (result.status == platform::CopyStatus::Rejected) {
         reportFailure(msg::kStoredCopyDamaged, known);
         return;
@@ -284,7 +289,10 @@ ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std:
         }
         host.setFileProgress(copier.ProgressMaximum(), copier.ProgressMaximum());
     }
-    host.echo(line(msg::kCopyingFilesFrom, PathFolder) + std::string(msg::kCompletedSuffix), color::kGreen);
+    if (result.stopped || host.stopRequested())
+        host.echo(line(msg::kCopyingFilesFrom, PathFolder) + std::string(msg::kStoppedSuffix), color::kOrange);
+    else
+        host.echo(line(msg::kCopyingFilesFrom, PathFolder) + std::string(msg::kCompletedSuffix), color::kGreen);
     return result;
 }
 

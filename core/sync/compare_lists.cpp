@@ -1,5 +1,7 @@
 #include "sync/compare_lists.h"
 
+#include "records/path_form.h"
+
 #include "scan/case_fold.h"
 #include "scan/name_index.h"
 #include "base/echo_color.h"
@@ -105,6 +107,7 @@ std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& h
     const bool workIsSource = pair.direction == Direction::WorkHome;
     const std::string& sourceFolder = workIsSource ? pair.PathWork : pair.PathHome;
     const std::string& destFolder = workIsSource ? pair.PathHome : pair.PathWork;
+    const bool destIsWindows = isWindowsFolderText(destFolder);
     for (std::size_t i = 0; i < sourceCount; ++i) {
         TAtrib& e = *S.object(i);
         const bool isFile = e.Nature == 1;
@@ -117,6 +120,10 @@ std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& h
         } else if (partner[i] == kNoMatch) {
             if (isFile) e.Action = TAction::Copy;
             host.echo(std::string(msg::kFileAdded).append(pair.PathWork).append(S.key(i)), color::kGreen);
+            // A Windows computer on the other side will refuse the name: said now, where it can
+            // still be renamed, rather than only as a failure there.
+            if (destIsWindows && !windowsCanHoldName(S.key(i)))
+                host.echo(std::string(msg::kNameNotForWindows).append(sourceFolder).append(S.key(i)), color::kBlack);
         } else if (!isFile) {
             e.Action = TAction::Skip;
         } else if (!agreed && D.object(partner[i])->FileDataTime >= e.FileDataTime) {

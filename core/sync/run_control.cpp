@@ -5,6 +5,7 @@
 #include "base/echo_color.h"
 #include "base/errors.h"
 #include "base/messages.h"
+#include "base/path_display.h"
 #include "base/visible_text.h"
 #include "platform/atomic_file.h"
 #include "platform/file_system.h"
@@ -24,14 +25,14 @@ namespace tarvela {
 namespace {
 
 // The echo path of a run: every line reaches the front end (and the run's log, when it keeps one)
-// with its control characters made visible, and the red ones, the failures of single items, are
-// counted. Everything else is forwarded as it is.
+// with its control characters made visible and its Windows paths in their own form, and the red
+// ones, the failures of single items, are counted. Everything else is forwarded as it is.
 class RunEchoHost final : public RunHost {
 public:
     RunEchoHost(RunHost& inner, RunLog* log) : inner_(inner), log_(log) {}
 
     void echo(std::string_view text, std::uint32_t color) override {
-        const std::string visible = visibleText(text);
+        const std::string visible = windowsPathsInOwnForm(visibleText(text));
         inner_.echo(visible, color);
         if (log_ != nullptr) log_->AddLogText(visible, color);
         if (color::normalized(color) == color::kRed) ++failures_;
@@ -179,6 +180,13 @@ HalfResult RunHalf(SyncContext& ctx, const TProfilLine& task, Direction directio
         const CopierTarget target(ctx.FileCopier, echoHost, frontEnd);
         if (plan) echoHost.echo(msg::kPlanHeading, color::kBlack);
         result = runTheHalf(run, task, direction, role);
+        // A stop is the user's choice, not a failure: said once, with what it left and what to do.
+        if (result == HalfResult::Stopped) {
+            if (!isSendingHalf(direction, role))
+                echoHost.echo(msg::kReceiveStopped, color::kOrange);
+            else if (!plan)
+                echoHost.echo(msg::kSendStopped, color::kOrange);
+        }
         if (plan && result == HalfResult::Completed)
             echoHost.echo(planSummary(*ctx.plan, isSendingHalf(direction, role)), color::kBlack);
         failures = echoHost.failures();

@@ -41,12 +41,8 @@ public:
 
     HalfResult run() {
         echoTimedLine(host_, work_ ? msg::kStartWorkHomeOnWork : msg::kStartHomeWorkOnHome);
-        if (plan_ == nullptr) {
-            if (platform::folderExists(storeRoot_) && !DelDir(storeRoot_, false, true, host_)) {
-                return HalfResult::StoreRemovalFailed;
-            }
-            platform::createFolders(ctx_.PathTask);
-        }
+        // The folders first: a send started in the wrong role or with a folder that is not there
+        // ends here, before the batch the other computer carried is thrown away.
         for (int n = 1; n <= 10; ++n) {
             const std::string own = ownFolder(task_, own_, n);
             if (!own.empty() && !platform::folderExists(own)) {
@@ -54,11 +50,23 @@ public:
                 return HalfResult::WrongPath;
             }
         }
-        if (!work_) host_.setBusy(true);
-        for (int n = 1; n <= 10; ++n) {
-            if (const auto early = scanPair(n)) return *early;
+        if (plan_ == nullptr) {
+            if (platform::folderExists(storeRoot_) && !DelDir(storeRoot_, false, true, host_)) {
+                return HalfResult::StoreRemovalFailed;
+            }
+            platform::createFolders(ctx_.PathTask);
         }
-        for (int n = 1; n <= 10; ++n) {
+        if (!work_) host_.setBusy(true);
+        // A stop during a full copy ends the scans and comparisons; what was stored is still
+        // flushed and the half ends with its end line, as after a stop during the comparisons.
+        bool stopped = false;
+        for (int n = 1; n <= 10 && !stopped; ++n) {
+            if (const auto early = scanPair(n)) {
+                if (*early != HalfResult::Stopped) return *early;
+                stopped = true;
+            }
+        }
+        for (int n = 1; n <= 10 && !stopped; ++n) {
             if (const auto early = comparePair(n)) return *early;
         }
         host_.setBusy(false);
@@ -158,6 +166,9 @@ private:
         }
         if (answer_.result != FullCopyResult::CopyAll) {
             if (work_) analyse(own, n);
+            // Nothing of this folder travels this time: said, so that the user does not carry the
+            // medium expecting it to.
+            host_.echo(std::string(msg::kFullCopyDeclined) + own, color::kBlack);
             return std::nullopt;
         }
         const std::string storeFolderN = storeFolder(ctx_.PathTask, own_, n);
@@ -276,7 +287,12 @@ private:
         if (storeFolderReady) writeStoreList(storeListFile(storeRoot_, n), stored);
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
-        if (work_ && sum > 0 && plan_ == nullptr) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
+        if (work_ && sum > 0 && plan_ == nullptr) {
+            if (host_.stopRequested())
+                host_.echo(msg::kCopyingFilesStopped, color::kOrange);
+            else
+                host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
+        }
         return std::nullopt;
     }
 

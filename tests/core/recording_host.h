@@ -25,6 +25,9 @@ inline EchoLine red(std::string_view prefix, std::string_view path) {
 inline EchoLine green(std::string_view prefix, std::string_view path) {
     return {std::string(prefix) + std::string(path), color::kGreen};
 }
+inline EchoLine notice(std::string_view prefix, std::string_view path) {
+    return {std::string(prefix) + std::string(path), color::kOrange};
+}
 
 struct ProgressStep {
     std::int64_t position = 0;

@@ -1,6 +1,7 @@
 // Faults that would lose the user's files, each pinned through tarvela-cli: a device that loses
 // the copies, a stopped receive, exclusions with non-ASCII letters, and what a receive does with
 // entries the halves could not carry faithfully.
+#include "base/messages.h"
 #include "log/run_log.h"
 #include "two_computers.h"
 
@@ -91,6 +92,7 @@ TEST_F(E2ELostFiles, AStoppedReceiveKeepsTheStoreAndARepeatAppliesTheRest) {
     EXPECT_NE(stopped.err.find("stopped"), std::string::npos) << stopped.err;
     EXPECT_TRUE(fs::exists(home + "b.txt")) << "nothing is removed after the stop" << stopped.out << stopped.err;
     EXPECT_TRUE(pending(Side::Work)) << "a stopped receive keeps the store";
+    EXPECT_NE(stopped.out.find(msg::kReceiveStopped), std::string::npos) << "and says so" << stopped.out;
 
     halfDone("work-home", "home", {"--delete", "yes"});
     EXPECT_FALSE(fs::exists(home + "b.txt"));

@@ -1,6 +1,7 @@
 // The full-copy question on its own: its texts, its three results (the close box included), the
 // check boxes that keep their states between showings, and `All` that only "Выполнить" writes.
 #include "dialog_ful_copy.h"
+#include "folder_dialog_columns.h"
 #include "modal_driver.h"
 #include "qt_translations.h"
 #include "select_folder_dialog.h"
@@ -10,6 +11,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <QTreeView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -31,6 +37,7 @@ private slots:
     void fullCopyCloseBoxRefusesAndKeepsAll();
     void qtsOwnTextsAreRussian();
     void folderDialogInRussianWithItsButtons();
+    void folderDialogColumnsInRussianAndNotCut();
 };
 
 namespace {
@@ -201,6 +208,52 @@ void TestDialogs::folderDialogInRussianWithItsButtons() {
         d.reject();
     });
     QVERIFY(!folders.execute(nullptr, start.path()).has_value());
+}
+
+// Size, Type and Date in Russian whatever the system's language, each column wide enough for what
+// it shows in every row.
+void TestDialogs::folderDialogColumnsInRussianAndNotCut() {
+    QTemporaryDir start;
+    QVERIFY(QDir(start.path()).mkdir(QStringLiteral("папка")));
+    {
+        QFile file(start.path() + QStringLiteral("/отчёт.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(2048, 'x'));
+    }
+    ModalDriver driver;
+    TSelectFolderDialog folders(driver);
+    driver.setNextAnswer([&](QDialog& d) {
+        auto* details = d.findChild<QToolButton*>(QStringLiteral("detailModeButton"));
+        QVERIFY(details != nullptr);
+        details->click();
+        auto* view = d.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(view != nullptr);
+        QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 2);
+        QMap<QString, QStringList> rows;
+        for (int row = 0; row < 2; ++row) {
+            QStringList cells;
+            for (int column = 0; column < 4; ++column)
+                cells << view->model()->index(row, column, view->rootIndex()).data().toString();
+            rows.insert(cells[0], cells);
+        }
+        // Every column wider than its widest text (with the item's margins).
+        const QFontMetrics fm(view->font());
+        for (const QStringList& cells : rows) {
+            for (int column = 1; column < 4; ++column)
+                QTRY_VERIFY2(fm.horizontalAdvance(cells[column]) + 6 <= view->header()->sectionSize(column),
+                             qPrintable(cells[column]));
+        }
+        QCOMPARE(rows[QStringLiteral("папка")][2], QStringLiteral("Папка"));
+        QCOMPARE(rows[QStringLiteral("отчёт.txt")][1], QStringLiteral("2,0 КБ"));
+        QCOMPARE(rows[QStringLiteral("отчёт.txt")][2], QStringLiteral("Файл TXT"));
+        const QRegularExpression date(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$"));
+        QVERIFY2(date.match(rows[QStringLiteral("отчёт.txt")][3]).hasMatch(), qPrintable(rows[QStringLiteral("отчёт.txt")][3]));
+        d.reject();
+    });
+    QVERIFY(!folders.execute(nullptr, start.path()).has_value());
+    QCOMPARE(FolderDialogColumns::sizeText(512), QStringLiteral("512 байт"));
+    QCOMPARE(FolderDialogColumns::sizeText(15LL << 20), QStringLiteral("15 МБ"));
+    QCOMPARE(FolderDialogColumns::sizeText(3LL << 30), QStringLiteral("3,0 ГБ"));
 }
 
 QTEST_MAIN(TestDialogs)

@@ -3,6 +3,8 @@
 #include "base/echo_color.h"
 #include "echo_pane.h"
 #include "progress_panel.h"
+#include "style_catalog.h"
+#include "tarvela_config.h"
 #include "ui_fixture.h"
 #include "view_log.h"
 
@@ -15,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <filesystem>
@@ -32,6 +36,9 @@ private slots:
     void listClickSetsTaskRoleAndExclusions();
     void enablingRuleFollowsRoleAndStoreRoots();
     void echoColoursBoldAndScroll();
+    void roleOfAProfileSavedElsewhereIsChosenHere();
+    void echoKeepsLineStartsInViewAndReadsInEveryStyle();
+    void directionsFollowTheMediumOnActivationAndClick();
     void progressPanelAndTimer();
     void logMenuEnabledOnlyWithLogFile();
 };
@@ -122,10 +129,12 @@ void TestMainWindow::listClickSetsTaskRoleAndExclusions() {
     QVERIFY(!child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
     QVERIFY(child<QPushButton>(*w, "RzBtnTarvelaHomeWork")->isEnabled());
 
-    // Saved on another computer: the role stays as the user left it.
+    // Saved on another computer: which computer this is was never said here, so no role is on
+    // (the one left over from the last profile would be a guess) and no direction may run.
     list->setCurrentRow(2);
     QVERIFY(w->task() == elsewhere);
-    QVERIFY(home->isChecked());
+    QVERIFY(!home->isChecked());
+    QVERIFY(!work->isChecked());
 
     list->setCurrentRow(0);
     QVERIFY(work->isChecked());
@@ -175,7 +184,9 @@ void TestMainWindow::echoColoursBoldAndScroll() {
     const QStringList lines = echoLines(*w);
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines[1], QStringLiteral("красная"));
-    QCOMPARE(echoColor(*w, 1), QColor(255, 0, 0));
+    // Red, darkened just enough to read on every style's paper (pure red reads 4:1 on white).
+    QCOMPARE(echoColor(*w, 1), EchoPane::shownColor(color::kRed));
+    QVERIFY(echoColor(*w, 1).red() >= 200 && echoColor(*w, 1).green() == 0 && echoColor(*w, 1).blue() == 0);
     QVERIFY(echoBold(*w, 1));
     QCOMPARE(echoColor(*w, 2), QColor(0, 128, 0));
     QVERIFY(!echoBold(*w, 2));
@@ -200,6 +211,115 @@ void TestMainWindow::echoColoursBoldAndScroll() {
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(!pane.textCursor().hasSelection());
     QVERIFY(pane.textCursor().atEnd());
+}
+
+// The work computer saved the profile and sent; at home the window must not offer the work
+// computer's send (which would throw the carried batch away) before the user says which computer
+// this is. The choice then holds for the profile while the program runs.
+void TestMainWindow::roleOfAProfileSavedElsewhereIsChosenHere() {
+    Medium medium;
+    TProfilLine fromWork = Medium::profile("С работы", "WORKSAVE", medium.work(), medium.home(), "work");
+    fromWork.IdPC = ShortString<25>::fromText("0000-0000-work");
+    TProfilLine own = Medium::profile("Свой", "OWNSAVED", medium.work(), medium.home(), "work");
+    medium.writeProfiles({fromWork, own});
+    std::filesystem::create_directories(medium.pathTask("WORKSAVE") + "/WFiles/Folder_1");
+    auto w = startWindow(medium);
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    auto* work = child<QRadioButton>(*w, "RzRadioButtonWork");
+    auto* home = child<QRadioButton>(*w, "RzRadioButtonHome");
+    auto* workHome = child<QPushButton>(*w, "RzBtnTarvelaWorkHome");
+    auto* homeWork = child<QPushButton>(*w, "RzBtnTarvelaHomeWork");
+
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(!work->isChecked() && !home->isChecked());
+    QVERIFY(!workHome->isEnabled());
+    QVERIFY(!homeWork->isEnabled());
+    // A pressed direction does nothing either (a click that reached a stale button, a script).
+    w->RzBtnTarvelaWorkHomeClick();
+    QVERIFY(!w->lastResult().has_value());
+    QVERIFY(exists(medium.pathTask("WORKSAVE") + "/WFiles/Folder_1"));
+    // Said once in the echo, in notice colour.
+    const QStringList lines = echoLines(*w);
+    QCOMPARE(lines.filter(QStringLiteral("«С работы» сохранён на другом компьютере")).size(), 1);
+    QCOMPARE(echoColor(*w, static_cast<int>(lines.size()) - 1), EchoPane::shownColor(color::kOrange));
+
+    // The user says "home": the carried batch may be received, and home may send.
+    QTest::mouseClick(home, Qt::LeftButton);
+    QVERIFY(workHome->isEnabled());
+    QVERIFY(homeWork->isEnabled());
+
+    // Another profile, saved here in the work role, then back: the choice made here comes back.
+    list->setCurrentRow(1);
+    QVERIFY(work->isChecked());
+    list->setCurrentRow(0);
+    QVERIFY(home->isChecked());
+    QVERIFY(workHome->isEnabled());
+    QCOMPARE(echoLines(*w).filter(QStringLiteral("сохранён на другом компьютере")).size(), 1);
+
+    // The editor shows that role for the profile, not the one left over from another profile.
+    QTest::mouseClick(child<QPushButton>(*w, "RzBitBtnEditConfig"), Qt::LeftButton);
+    QVERIFY(child<QRadioButton>(w->config(), "RadioButtonPCHome")->isChecked());
+    w->config().RzBitBtnCloseConfigClick();
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+// Long lines wrap inside the pane instead of running past its right edge; the failure and notice
+// colours read at 4.5:1 or more on the pane's paper in every style.
+void TestMainWindow::echoKeepsLineStartsInViewAndReadsInEveryStyle() {
+    Medium medium;
+    auto w = startWindow(medium);
+    w->resize(953, 562);
+    EchoPane& pane = w->echoPane();
+    const std::string tail = "конфликт-копия.txt";
+    w->AddEchoText("Конфликт: /очень/длинный/путь/" + std::string(400, 'x') + "/" + tail, color::kOrange);
+    pane.flush();
+    QCoreApplication::processEvents();
+    QVERIFY(pane.horizontalScrollBar()->maximum() == 0 || !pane.horizontalScrollBar()->isVisible());
+    QCOMPARE(pane.horizontalScrollBar()->value(), 0);
+    const QTextBlock last = pane.document()->lastBlock();
+    QVERIFY(last.layout()->lineCount() > 1);
+    for (int i = 0; i < last.layout()->lineCount(); ++i)
+        QVERIFY(last.layout()->lineAt(i).naturalTextWidth() <= pane.viewport()->width());
+
+    for (const StyleColors& s : styleCatalog()) {
+        for (const std::uint32_t c : {color::kRed, color::kOrange, color::kGreen, color::kTeal, color::kBlue,
+                                      color::kPurple, color::kMaroon, color::kBlack}) {
+            const double ratio = contrastRatio(EchoPane::shownColor(c), QColor(s.paper));
+            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1: colour %2 reads %3:1")
+                                                  .arg(QLatin1String(s.name))
+                                                  .arg(c, 6, 16, QLatin1Char('0'))
+                                                  .arg(ratio)));
+        }
+    }
+}
+
+// The work computer's batch arrives on the medium while the window is open (the command-line tool,
+// or the drive was away): the home computer's receive is offered as soon as the window is active
+// again, or the profile's line is clicked, without choosing the profile anew.
+void TestMainWindow::directionsFollowTheMediumOnActivationAndClick() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Дом", "HOMEPROF", medium.work(), medium.home(), "home")});
+    auto w = startWindow(medium);
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    auto* workHome = child<QPushButton>(*w, "RzBtnTarvelaWorkHome");
+    QVERIFY(child<QRadioButton>(*w, "RzRadioButtonHome")->isChecked());
+    QVERIFY(!workHome->isEnabled());
+
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    std::filesystem::create_directories(medium.pathTask("HOMEPROF") + "/WFiles");
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QVERIFY(workHome->isEnabled());
+
+    std::filesystem::remove_all(medium.pathTask("HOMEPROF") + "/WFiles");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(!workHome->isEnabled());
 }
 
 void TestMainWindow::progressPanelAndTimer() {

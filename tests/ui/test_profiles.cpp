@@ -76,6 +76,10 @@ private slots:
     void aProfileFileThatCannotBeWrittenChangesNothing();
     void returningFromTheEditorReselectsItsProfile();
     void enterSavesAndEscapeClosesTheEditor();
+    void aFolderTheCommandLineToolRefusesIsRefused_data();
+    void aFolderTheCommandLineToolRefusesIsRefused();
+    void changesMadeByTheCommandLineToolMeanwhileAreKept();
+    void clearingFilesAsksWhileABatchIsPending();
     void anIdentifierThatNamesNoStoreIsReplaced_data();
     void anIdentifierThatNamesNoStoreIsReplaced();
 };
@@ -502,6 +506,120 @@ void TestProfiles::clearingFilesOfSavedAndUnsavedProfiles() {
     QVERIFY(!exists(medium.pathTask("AAAAAAAA")));
     QVERIFY(exists(medium.programPath() + "Task"));
     QCOMPARE(w->profiles().size(), 1u);
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+void TestProfiles::aFolderTheCommandLineToolRefusesIsRefused_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("relative") << QStringLiteral("Документы") << QStringLiteral("Папку нужно указать полным путём");
+    QTest::newRow("relative with dot") << QStringLiteral("./Документы") << QStringLiteral("Папку нужно указать полным путём");
+    QTest::newRow("drive without separator") << QStringLiteral("C:Документы")
+                                             << QStringLiteral("Папку нужно указать полным путём");
+    QTest::newRow("tab") << QStringLiteral("/папка\tвторая") << QStringLiteral("управляющий символ");
+    QTest::newRow("outside the code page") << QStringLiteral("/папка/日本") << QStringLiteral("Windows-1251");
+    // 255 characters, the most the box takes: no room for the trailing separator.
+    QTest::newRow("too long") << QStringLiteral("/") + QString(254, QLatin1Char('x')) << QStringLiteral("длиннее 255 байт");
+    QTest::newRow("absolute, posix") << QStringLiteral("/home/user/Документы") << QString();
+    QTest::newRow("absolute, drive") << QStringLiteral("D:\\Документы") << QString();
+    QTest::newRow("absolute, network") << QStringLiteral("\\\\server\\share") << QString();
+}
+
+// The editor applies the command-line tool's rule to every typed folder: a relative one would be
+// taken from the folder the program happened to be started in. The refusal names the reason, the
+// pair and the side, shows that pair, and saves nothing.
+void TestProfiles::aFolderTheCommandLineToolRefusesIsRefused() {
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    Medium medium;
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnAddProfil");
+    TFmConfig& c = w->config();
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("Имя"));
+    child<QLineEdit>(c, "EditPathWork")->setText(QString::fromStdString(medium.work()));
+    auto* slider = child<QSlider>(c, "RzTrackBarNomFolder");
+    slider->setValue(3);
+    child<QLineEdit>(c, "EditPathHome")->setText(folder);
+    slider->setValue(1);
+    QString shown;
+    if (!reason.isEmpty())
+        w->modalDriver().setNextAnswer(acceptOk(&shown));
+    const bool saved = c.RzBitBtnSaveConfigClick();
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QCOMPARE(saved, reason.isEmpty());
+    if (saved) {
+        QCOMPARE(QString::fromStdString(w->profiles()[0].pair(3).PathHome.text()).left(folder.size()), folder);
+        return;
+    }
+    QVERIFY2(shown.startsWith(QStringLiteral("Ошибка|")), qPrintable(shown));
+    QVERIFY2(shown.contains(reason), qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("Группа папок № 3, папка домашняя: «") + folder + QStringLiteral("»")),
+             qPrintable(shown));
+    QVERIFY(c.isVisible());
+    QCOMPARE(slider->value(), 3);
+    QCOMPARE(child<QLineEdit>(c, "EditPathHome")->text(), folder);
+    QVERIFY(w->profiles().empty());
+    QVERIFY(!exists(medium.programPath() + "Tarvela.cfg"));
+}
+
+// The command-line tool adds a profile and changes another while the window is open: the window's
+// next save and deletion change the file as it is then, and lose neither.
+void TestProfiles::changesMadeByTheCommandLineToolMeanwhileAreKept() {
+    Medium medium;
+    const TProfilLine first = Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home());
+    const TProfilLine second = Medium::profile("Второй", "BBBBBBBB", medium.work(), medium.home());
+    medium.writeProfiles({first, second});
+    auto w = startWindow(medium);
+    auto* list = child<QListWidget>(*w, "RzListBoxProfile");
+    list->setCurrentRow(1);
+    click(*w, "RzBitBtnEditConfig");
+    TFmConfig& c = w->config();
+    child<QLineEdit>(c, "EditProfName")->setText(QStringLiteral("Второй, из окна"));
+
+    TProfilLine firstChanged = first;
+    firstChanged.NameConf = ShortString<255>::fromText("Первый, из терминала");
+    const TProfilLine added = Medium::profile("Из терминала", "CCCCCCCC", medium.work(), medium.home());
+    medium.writeProfiles({added, firstChanged, second});
+
+    QVERIFY(c.RzBitBtnSaveConfigClick());
+    ProfilArray onDisk = LoadProfiles(medium.programPath());
+    QCOMPARE(onDisk.size(), 3u);
+    QCOMPARE(onDisk[0].NameConf.text(), std::string("Из терминала"));
+    QCOMPARE(onDisk[1].NameConf.text(), std::string("Первый, из терминала"));
+    QCOMPARE(onDisk[2].NameConf.text(), std::string("Второй, из окна"));
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(c.NProf, 2);
+
+    // The terminal removes the first profile; the window deletes "Второй, из окна" by its line.
+    medium.writeProfiles({added, onDisk[2]});
+    w->FormActivate();
+    list->setCurrentRow(2);
+    QVERIFY(w->task().Id.text() == "BBBBBBBB");
+    click(*w, "RzBitBtnDelProfil");
+    onDisk = LoadProfiles(medium.programPath());
+    QCOMPARE(onDisk.size(), 1u);
+    QCOMPARE(onDisk[0].NameConf.text(), std::string("Из терминала"));
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+}
+
+// A batch one computer sent and the other has not received would be lost with the store: the
+// editor asks first, and "Нет" keeps everything.
+void TestProfiles::clearingFilesAsksWhileABatchIsPending() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home())});
+    writeFile(medium.pathTask("AAAAAAAA") + "/WTabFile_1.dat", "t");
+    writeFile(medium.pathTask("AAAAAAAA") + "/HFiles/Folder_1/XXXXXXXXXXXX.txt", "carried");
+    auto w = startWindow(medium);
+    click(*w, "RzBitBtnEditConfig");
+    QString shown;
+    w->modalDriver().setNextAnswer(pressYesNo(false, &shown));
+    click(w->config(), "ButtonClearFilesProf");
+    QVERIFY2(shown.contains(QStringLiteral("ещё не приняты")), qPrintable(shown));
+    QVERIFY(exists(medium.pathTask("AAAAAAAA") + "/HFiles/Folder_1/XXXXXXXXXXXX.txt"));
+    w->modalDriver().setNextAnswer(pressYesNo(true));
+    click(w->config(), "ButtonClearFilesProf");
+    QVERIFY(!exists(medium.pathTask("AAAAAAAA")));
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }
 

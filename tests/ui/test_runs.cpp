@@ -2,6 +2,7 @@
 // receive with their echo, the deletion question answered each way, the stop button during a copy,
 // the run guard, and the failures that end a half.
 #include "dialog_ful_copy.h"
+#include "echo_pane.h"
 #include "base/echo_color.h"
 #include "platform/run_lock.h"
 #include "progress_panel.h"
@@ -280,6 +281,12 @@ void TestRuns::fullCopyQuestionOnWork() {
     }
     QCOMPARE(count, stored);
     QCOMPARE(countLines(*w, QStringLiteral("Конец операции")), tableWritten ? 1 : 0);
+    // "Выполнить" without "copy all": the echo says that nothing was stored, only the table written.
+    const bool declined = tableWritten && !copyAll;
+    QCOMPARE(countLines(*w, QStringLiteral("Полное копирование не выбрано: записаны только таблицы файлов, в "
+                                           "хранилище ничего не помещено: ") +
+                                QString::fromStdString(medium.work())),
+             declined ? 1 : 0);
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }
 
@@ -317,6 +324,21 @@ void TestRuns::stopButtonDuringCopy() {
     QCOMPARE(stored, std::size_t{0});
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(!child<QWidget>(*w, "RzPanelProgress")->isVisible());
+    // A stop reads as a stop: no failure, no "завершено"; the half ends with its end line and
+    // a last line, in notice colour, that says what the stop left.
+    const QStringList lines = echoLines(*w);
+    for (const QString& line : lines) {
+        QVERIFY2(!line.contains(QStringLiteral("Ошибка")), qPrintable(line));
+        QVERIFY2(!line.endsWith(QStringLiteral(" завершено")), qPrintable(line));
+    }
+    const int abandoned = lineIndex(*w, QStringLiteral("Копирование файла остановлено, файл не скопирован: ") +
+                                            QString::fromStdString(medium.work()) + QStringLiteral("a_big.bin"));
+    QVERIFY(abandoned > 0);
+    QCOMPARE(echoColor(*w, abandoned), EchoPane::shownColor(color::kOrange));
+    QVERIFY(!echoBold(*w, abandoned));
+    QVERIFY(lineIndex(*w, QStringLiteral("]  Конец операции: рабочий=>домашний")) > abandoned);
+    QVERIFY(lines.last().startsWith(QStringLiteral("Синхронизация остановлена пользователем.")));
+    QCOMPARE(echoColor(*w, static_cast<int>(lines.size()) - 1), EchoPane::shownColor(color::kOrange));
 }
 
 // A first run of three pairs copies each pair in full: the panel, and its stop button, stay for the
@@ -578,7 +600,7 @@ void TestRuns::failedItemsAreCountedAtTheEndAndNamesShownVisibly() {
     QCOMPARE(w->lastResult(), HalfResult::Completed);
     const QStringList lines = echoLines(*w);
     QCOMPARE(lines.last(), QStringLiteral("Операция завершена с ошибками, не выполнено: 2"));
-    QCOMPARE(echoColor(*w, static_cast<int>(lines.size()) - 1), QColor(255, 0, 0));
+    QCOMPARE(echoColor(*w, static_cast<int>(lines.size()) - 1), EchoPane::shownColor(color::kRed));
     QVERIFY(lineIndex(*w, QStringLiteral("]  Конец операции: рабочий=>домашний. Тип: Домашний компьютер")) <
             static_cast<int>(lines.size()) - 1);
     for (const QString& line : lines)

@@ -31,6 +31,7 @@
 #include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QWindow>
 
 #include <cstdio>
@@ -139,6 +140,10 @@ int main(int argc, char* argv[]) {
     const std::string homeDocs = root + "/Дом/Документы";
     const std::string homePhotos = root + "/Дом/Фото";
     std::filesystem::create_directories(medium);
+    // The drive holds the program beside its profiles, as scripts/install-to leaves it.
+    writeFile(medium + "tarvela", std::size_t{3} << 20, 'e');
+    writeFile(medium + "tarvela-cli", std::size_t{1} << 20, 'c');
+    writeFile(medium + "tarvela.desktop", 240, 'd');
     for (const char* name : {"Отчёт за год.docx", "Смета.xlsx", "Договоры/Договор 12.pdf", "Договоры/Договор 13.pdf"})
         writeFile(workDocs + "/" + name, 4096, 'w');
     writeFile(workDocs + "/Архив/фото 2026.zip", std::size_t{48} << 20, 'z');
@@ -162,6 +167,14 @@ int main(int argc, char* argv[]) {
             walk.check(d.findChild<QPushButton*>(QStringLiteral("CreateFolderButton")) != nullptr &&
                            d.findChild<QPushButton*>(QStringLiteral("DeleteButton")) != nullptr,
                        "the folder dialog has its two buttons");
+            // The folder's items are read in the background: the picture shows them.
+            if (auto* view = d.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+                QElapsedTimer waited;
+                waited.start();
+                while (view->model()->rowCount(view->rootIndex()) < 3 && waited.elapsed() < 5000)
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+                walk.check(view->model()->rowCount(view->rootIndex()) >= 3, "the folder dialog lists the drive");
+            }
             walk.picture(d, "folder_dialog.png");
             d.reject();
         });

@@ -29,6 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::EchoLine;
 using test::ProgressStep;
+using test::notice;
 using test::red;
 using test::TempDir;
 using test::writeFile;
@@ -173,7 +174,8 @@ TEST_F(CopierTest, StopDuringTheCopyKeepsTheOldDestinationAndLeavesNoTemporaryFi
         EXPECT_FALSE(CopyFileExProgress(copier, source, dest));
 
         host.onFileProgress = nullptr;
-        EXPECT_EQ(host.lines, (std::vector<EchoLine>{red(msg::kFileCopyError, source)}));
+        // A stop is the user's doing: a notice that the file was not copied, not a failure.
+        EXPECT_EQ(host.lines, (std::vector<EchoLine>{notice(msg::kFileCopyStopped, source)}));
         EXPECT_EQ(host.fileProgress.back().position, std::min(c.size, kChunk)) << "abandoned after one chunk";
         if (c.destExists) {
             EXPECT_EQ(test::readFile(dest), "old");

@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 using test::EchoLine;
 using test::green;
 using test::ProgressStep;
+using test::notice;
 using test::red;
 using test::TempDir;
 using test::writeFile;
@@ -70,6 +71,9 @@ protected:
 
     EchoLine startLine() const { return green(msg::kCopyingFilesFrom, pair); }
     EchoLine endLine() const { return green(msg::kCopyingFilesFrom, pair + std::string(msg::kCompletedSuffix)); }
+    static std::string line(const std::string& folder, std::string_view suffix) {
+        return std::string(msg::kCopyingFilesFrom) + folder + std::string(suffix);
+    }
 
     TempDir dir;
     std::string pair;
@@ -154,8 +158,9 @@ TEST_F(CopyListTest, StopDuringAFileAbandonsItAndStartsNoOther) {
     EXPECT_EQ(result.copied, 0);
     EXPECT_EQ(result.failed, 1);
     EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(host.lines,
-              (std::vector<EchoLine>{startLine(), red(msg::kFileCopyError, pair + "/a.txt"), endLine()}));
+    // Said as a stop, in notice colour: the file abandoned, and the copying "остановлено", not "завершено".
+    EXPECT_EQ(host.lines, (std::vector<EchoLine>{startLine(), notice(msg::kFileCopyStopped, pair + "/a.txt"),
+                                                 {line(pair, msg::kStoppedSuffix), color::kOrange}}));
     EXPECT_EQ(host.fileLabels, (std::vector<std::string>{pair + "/a.txt"}));
     EXPECT_TRUE(storeNames().empty());
 }

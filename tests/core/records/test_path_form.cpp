@@ -1,4 +1,5 @@
 #include "records/path_form.h"
+#include "base/path_display.h"
 #include "records/profile_rules.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,32 @@ TEST(PathForm, ProfileFoldersEndWithTheirOwnSeparator) {
     EXPECT_EQ(p.pair(1).PathHome.text(), "/home/u/Документы/");
     EXPECT_EQ(p.pair(2).PathWork.text(), "C:\\Data\\");
     EXPECT_EQ(p.pair(2).PathHome.text(), "D:/Data/");
+}
+
+} // namespace
+} // namespace tarvela
+
+namespace tarvela {
+namespace {
+
+// An echo line shows a Windows path with '\' throughout, and leaves POSIX paths and the words
+// around them as they are.
+TEST(PathDisplay, WindowsPathsInEchoLinesTakeTheirOwnSeparator) {
+    const struct {
+        const char* line;
+        const char* shown;
+    } cases[] = {
+        {"Файл добавлен: C:\\Дом\\Папка дома/вложенный.txt", "Файл добавлен: C:\\Дом\\Папка дома\\вложенный.txt"},
+        {"Удаления папки: E:\\Tarvela\\Task/ID/HFiles/", "Удаления папки: E:\\Tarvela\\Task\\ID\\HFiles\\"},
+        {"Анализ: C:/Users/u/Документы/", "Анализ: C:/Users/u/Документы/"}, // one separator already
+        {"Файл добавлен: \\\\server\\share/a/b.txt", "Файл добавлен: \\\\server\\share\\a\\b.txt"},
+        {"Файлы отличаются: C:\\w\\a/b.txt <==> /home/u/a/b.txt", "Файлы отличаются: C:\\w\\a\\b.txt <==> /home/u/a/b.txt"},
+        {"Файлы отличаются: /home/u/a/b.txt <==> C:\\w\\a/b.txt", "Файлы отличаются: /home/u/a/b.txt <==> C:\\w\\a\\b.txt"},
+        {"Файл добавлен: /home/u/C:/x/y.txt", "Файл добавлен: /home/u/C:/x/y.txt"},
+        {"Файл добавлен: /home/u/name\\with/back.txt", "Файл добавлен: /home/u/name\\with/back.txt"},
+        {"[12:00:00]  Начало операции: рабочий=>домашний", "[12:00:00]  Начало операции: рабочий=>домашний"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(windowsPathsInOwnForm(c.line), c.shown) << c.line;
 }
 
 } // namespace

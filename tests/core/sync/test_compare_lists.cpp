@@ -1,4 +1,5 @@
 #include "sync/compare_lists.h"
+#include "base/messages.h"
 #include "recording_host.h"
 #include "sync/run_control.h"
 #include "temp_dir.h"
@@ -91,6 +92,30 @@ TEST(CompareLists, EchoLinesNameTheSourceFirst) {
         {"Файл добавлен: /w/new", 0x008000}, // always the work folder, in both directions
     };
     EXPECT_EQ(host.lines, expected) << "no line for skip or del decisions";
+}
+
+// A Linux computer sends to one whose folder is a Windows path: a new file whose name Windows
+// cannot hold gets a notice beside its "Файл добавлен" line; where the other folder is a POSIX path,
+// or the name is fine, nothing more is said.
+TEST(CompareLists, ANameTheWindowsComputerCannotHoldIsSaidAtTheSend) {
+    struct Case {
+        const char* home;
+        const char* name;
+        bool notice;
+    };
+    const Case cases[] = {
+        {"C:\\Дом\\", "a:b.txt", true},   {"C:\\Дом\\", "sub/con.txt", true}, {"C:\\Дом\\", "точка.", true},
+        {"C:\\Дом\\", "обычный.txt", false}, {"/home/u/", "a:b.txt", false},
+    };
+    for (const Case& c : cases) {
+        test::RecordingHost host;
+        TFileList s = listOf({{c.name}});
+        CompareListsOfFiles(s, listOf({}), {"/w/", c.home, Direction::WorkHome, true, {}, {}}, host);
+        std::vector<test::EchoLine> expected = {{std::string("Файл добавлен: /w/") + c.name, 0x008000}};
+        if (c.notice)
+            expected.push_back({std::string(msg::kNameNotForWindows) + "/w/" + c.name, 0x000000});
+        EXPECT_EQ(host.lines, expected) << c.home << c.name;
+    }
 }
 
 TEST(CompareLists, SendingHalfCreatesItsStoreRootOnlyWhenTheDestinationHasMore) {

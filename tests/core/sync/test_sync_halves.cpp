@@ -316,6 +316,26 @@ TEST_F(TwoComputers, WrongPathAndRefusalEndTheSendingHalf) {
     EXPECT_FALSE(fs::exists(pathTask() + "/WFiles"));
 }
 
+// The home computer presses "рабочий с домашним" while the role still says work: the work folder
+// is not there, and the batch the work computer carried must still be there afterwards.
+TEST_F(TwoComputers, ASendWhoseFolderIsMissingKeepsTheCarriedBatchAndTables) {
+    writeFile(work + "a.txt", "1");
+    firstRun();
+    writeFile(work + "b.txt", "2");
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    const auto batch = contentsOf(storeFolder1(Side::Work));
+    ASSERT_FALSE(batch.empty());
+    const std::string workTable = readFile(tableFile(pathTask(), Side::Work, 1));
+
+    fs::rename(work, dir / "elsewhere");
+    host.lines.clear();
+    EXPECT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::WrongPath);
+    EXPECT_EQ(contentsOf(storeFolder1(Side::Work)), batch) << "the carried batch is kept";
+    EXPECT_EQ(readFile(tableFile(pathTask(), Side::Work, 1)), workTable) << "the work table is not rewritten";
+    for (const auto& line : host.lines)
+        EXPECT_EQ(line.text.find("Удаления папки"), std::string::npos) << line.text;
+}
+
 TEST_F(TwoComputers, StopEndsTheCopiesButTheHalfStillEnds) {
     writeFile(work + "a.txt", "1");
     firstRun();
@@ -323,7 +343,29 @@ TEST_F(TwoComputers, StopEndsTheCopiesButTheHalfStillEnds) {
     host.stop = true;
     EXPECT_EQ(run(Direction::HomeWork, Role::Home), HalfResult::Stopped);
     EXPECT_TRUE(contentsOf(storeFolder1(Side::Home)).empty());
-    EXPECT_TRUE(host.lines.back().text.ends_with("]  Конец операции: домашний=>рабочий. Тип: Домашний компьютер"));
+    ASSERT_GE(host.lines.size(), 2u);
+    EXPECT_TRUE(host.lines[host.lines.size() - 2].text.ends_with(
+        "]  Конец операции: домашний=>рабочий. Тип: Домашний компьютер"));
+    // The last line says it was a stop, in notice colour.
+    EXPECT_EQ(host.lines.back(), (test::EchoLine{std::string(msg::kSendStopped), color::kOrange}));
+}
+
+TEST_F(TwoComputers, AStoppedReceiveSaysTheStoreIsKeptForARepeat) {
+    writeFile(work + "a.txt", "1");
+    firstRun();
+    writeFile(work + "b.txt", "2");
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    host.lines.clear();
+    host.stop = true;
+    EXPECT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Stopped);
+    EXPECT_TRUE(fs::exists(pathTask() + "/WFiles")) << "the store is kept";
+    ASSERT_FALSE(host.lines.empty());
+    EXPECT_EQ(host.lines.back(), (test::EchoLine{std::string(msg::kReceiveStopped), color::kOrange}));
+    EXPECT_TRUE(redLines().empty()) << "a stop is no failure";
+
+    host.stop = false;
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_EQ(readFile(home + "b.txt"), "2") << "the repeat applies the rest";
 }
 
 } // namespace
