@@ -1,13 +1,34 @@
 #include "records/agreed_state.h"
 
 #include "platform/atomic_file.h"
+#include "platform/file_patch.h"
 #include "records/byte_stream.h"
+
+#include <algorithm>
+#include <bit>
+#include <unordered_map>
 
 namespace tarvela {
 namespace {
 
 constexpr std::string_view kMagic = "TarvelaA";
 constexpr std::size_t kMinRecordBytes = 1 + 8 + 8 + 8 + 2 + 1;
+constexpr std::string_view kUpdateMagic = "TarvelaU";
+constexpr std::uint8_t kRemoved = 2;
+// Updates up to this size are appended however small the whole state is.
+constexpr std::size_t kUpdatesAlwaysAllowed = 64 << 10;
+
+void writeRecord(ByteWriter& w, std::uint8_t nature, std::int64_t size, double workTime, double homeTime,
+                 std::string_view name, std::string_view checksum) {
+    w.u8(nature);
+    w.i64(size);
+    w.f64(workTime);
+    w.f64(homeTime);
+    w.text16(name);
+    w.u8(static_cast<std::uint8_t>(checksum.size() > 255 ? 0 : checksum.size()));
+    if (checksum.size() <= 255)
+        w.raw(checksum);
+}
 
 } // namespace
 
@@ -27,65 +48,153 @@ std::vector<unsigned char> encodeAgreedState(const AgreedState& state) {
     w.text16(state.workFolder);
     w.text16(state.homeFolder);
     w.u32(static_cast<std::uint32_t>(state.records.size()));
-    for (const AgreedRecord& r : state.records) {
-        w.u8(r.nature);
-        w.i64(r.size);
-        w.f64(r.workTime);
-        w.f64(r.homeTime);
-        w.text16(r.name);
-        w.u8(static_cast<std::uint8_t>(r.checksum.size() > 255 ? 0 : r.checksum.size()));
-        if (r.checksum.size() <= 255)
-            w.raw(r.checksum);
-    }
+    for (const AgreedRecord& r : state.records)
+        writeRecord(w, r.nature, r.size, r.workTime, r.homeTime, r.name, r.checksum);
     std::vector<unsigned char> bytes = w.take();
     appendChecksum(bytes);
     return bytes;
 }
 
-bool visitAgreedState(ConstBytes file, std::string_view workFolder, std::string_view homeFolder,
-                      const std::function<void(std::uint64_t generation, std::uint32_t count)>& header,
-                      const std::function<void(const AgreedRecordView&)>& record) {
-    if (file.size() < kMagic.size() + 4)
-        return false;
-    const ConstBytes body = file.first(file.size() - 4);
+namespace {
+
+// One record as the file holds it; in an update, nature kRemoved says that the name is no longer
+// agreed on (its other fields carry nothing).
+bool readRecord(ByteReader& r, AgreedRecordView& rec, std::uint8_t largestNature) {
+    rec.nature = r.u8();
+    rec.size = r.i64();
+    rec.workTime = r.f64();
+    rec.homeTime = r.f64();
+    rec.name = r.view(r.u16());
+    rec.checksum = r.view(r.u8());
+    return r.ok() && rec.nature <= largestNature && rec.size >= 0 && !rec.name.empty();
+}
+
+std::uint32_t loadChecksum(ConstBytes file, std::size_t at) {
     std::uint32_t stored = 0;
     for (std::size_t i = 0; i < 4; ++i)
-        stored |= std::uint32_t{file[file.size() - 4 + i]} << (8 * i);
-    if (fnv1a32(body) != stored)
-        return false;
+        stored |= std::uint32_t{file[at + i]} << (8 * i);
+    return stored;
+}
 
-    ByteReader r(body);
+// Where the sound parts of an agreed-state file lie: the whole state written at once, then the
+// updates appended since, up to the first one that is not whole.
+struct AgreedLayout {
+    std::uint64_t generation = 0;
+    std::size_t baseRecords = 0; // offset of the whole state's first record
+    std::uint32_t baseCount = 0;
+    std::size_t baseEnd = 0; // the whole state with its checksum
+    struct Update {
+        std::size_t records;
+        std::uint32_t count;
+    };
+    std::vector<Update> updates;
+    std::size_t end = 0; // the end of the last sound part
+};
+
+// Checks `count` records from r's position; false when one is not sound.
+bool recordsSound(ByteReader& r, std::uint32_t count, std::uint8_t largestNature) {
+    AgreedRecordView rec;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (!readRecord(r, rec, largestNature))
+            return false;
+    }
+    return true;
+}
+
+bool layoutOf(ConstBytes file, std::string_view workFolder, std::string_view homeFolder, AgreedLayout& out) {
+    ByteReader r(file);
     if (r.view(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion)
         return false;
-    const std::uint64_t generation = r.u64();
+    out.generation = r.u64();
     // Records of other folder texts describe other folders: the pair was changed in the profile.
     if (r.view(r.u16()) != workFolder || r.view(r.u16()) != homeFolder || !r.ok())
         return false;
-    const std::uint32_t count = r.u32();
-    if (!r.ok() || count > r.remaining() / kMinRecordBytes)
+    out.baseCount = r.u32();
+    if (!r.ok() || out.baseCount > r.remaining() / kMinRecordBytes)
         return false;
-    const ByteReader first = r;
+    out.baseRecords = r.position();
     // Every record is checked before the first is handed out: a damaged file gives nothing.
-    const auto each = [&r, count](const auto& use) {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            AgreedRecordView rec;
-            rec.nature = r.u8();
-            rec.size = r.i64();
-            rec.workTime = r.f64();
-            rec.homeTime = r.f64();
-            rec.name = r.view(r.u16());
-            rec.checksum = r.view(r.u8());
-            if (!r.ok() || rec.nature > 1 || rec.size < 0 || rec.name.empty())
-                return false;
+    if (!recordsSound(r, out.baseCount, 1) || r.remaining() < 4)
+        return false;
+    if (fnv1a32(file.first(r.position())) != loadChecksum(file, r.position()))
+        return false;
+    out.baseEnd = out.end = r.position() + 4;
+    // Updates: one cut short or damaged (a write that did not end) ends the state read.
+    while (file.size() - out.end >= kUpdateMagic.size() + 8 + 4 + 4) {
+        const ConstBytes rest = file.subspan(out.end);
+        ByteReader u(rest);
+        if (u.view(kUpdateMagic.size()) != kUpdateMagic)
+            break;
+        const std::uint64_t generation = u.u64();
+        const std::uint32_t count = u.u32();
+        if (!u.ok() || count > u.remaining() / kMinRecordBytes)
+            break;
+        const std::size_t records = out.end + u.position();
+        if (!recordsSound(u, count, kRemoved) || u.remaining() < 4 ||
+            fnv1a32(rest.first(u.position())) != loadChecksum(rest, u.position()))
+            break;
+        out.updates.push_back({records, count});
+        out.generation = generation;
+        out.end += u.position() + 4;
+    }
+    return true;
+}
+
+// Calls use(view) for each record of the state the file holds now, in the order described at
+// visitAgreedState; returns how many.
+template <typename Use>
+std::uint32_t eachRecord(ConstBytes file, const AgreedLayout& layout, const Use& use) {
+    ByteReader base(file.subspan(layout.baseRecords));
+    AgreedRecordView rec;
+    if (layout.updates.empty()) {
+        for (std::uint32_t i = 0; i < layout.baseCount; ++i) {
+            readRecord(base, rec, 1);
             use(rec);
         }
-        return r.ok() && r.remaining() == 0;
-    };
-    if (!each([](const AgreedRecordView&) {}))
+        return layout.baseCount;
+    }
+    // The last update of a name counts; the names updated, in the order they were first updated.
+    std::unordered_map<std::string_view, AgreedRecordView> latest;
+    std::vector<std::string_view> order;
+    for (const AgreedLayout::Update& update : layout.updates) {
+        ByteReader u(file.subspan(update.records));
+        for (std::uint32_t i = 0; i < update.count; ++i) {
+            readRecord(u, rec, kRemoved);
+            const auto [it, added] = latest.insert_or_assign(rec.name, rec);
+            if (added)
+                order.push_back(it->first);
+        }
+    }
+    std::uint32_t count = 0;
+    for (std::uint32_t i = 0; i < layout.baseCount; ++i) {
+        readRecord(base, rec, 1);
+        if (latest.count(rec.name) == 0) {
+            use(rec);
+            ++count;
+        }
+    }
+    for (const std::string_view name : order) {
+        const AgreedRecordView& update = latest.at(name);
+        if (update.nature != kRemoved) {
+            use(update);
+            ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+bool visitAgreedState(ConstBytes file, std::string_view workFolder, std::string_view homeFolder,
+                      const std::function<void(std::uint64_t generation, std::uint32_t count)>& header,
+                      const std::function<void(const AgreedRecordView&)>& record) {
+    AgreedLayout layout;
+    if (!layoutOf(file, workFolder, homeFolder, layout))
         return false;
-    r = first;
-    header(generation, count);
-    each(record);
+    const std::uint32_t count =
+        layout.updates.empty() ? layout.baseCount : eachRecord(file, layout, [](const AgreedRecordView&) {});
+    header(layout.generation, count);
+    eachRecord(file, layout, record);
     return true;
 }
 
@@ -105,7 +214,78 @@ AgreedState readAgreedState(const std::string& path, std::string_view workFolder
     return state;
 }
 
+namespace {
+
+bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+bool sameRecord(const AgreedRecord& r, const AgreedRecordView& v) {
+    return r.nature == v.nature && r.size == v.size && sameBits(r.workTime, v.workTime) &&
+           sameBits(r.homeTime, v.homeTime) && r.checksum == v.checksum;
+}
+
+// Appends to the file what changed since the state it holds; false where the state is to be
+// written whole instead: no sound state of these folders there, a name twice in the new state, or
+// updates that would grow past half the whole state (then writing it whole again compacts them).
+bool appendUpdate(const std::string& path, const AgreedState& state) {
+    const std::vector<unsigned char> file = readWholeFileOrNothing(path, kMaxAgreedStateBytes);
+    AgreedLayout layout;
+    if (file.empty() || !layoutOf(file, state.workFolder, state.homeFolder, layout))
+        return false;
+    struct Held {
+        const AgreedRecordView* view; // null for a name the file does not hold
+        bool named;                   // named by the new state
+    };
+    std::vector<AgreedRecordView> views;
+    views.reserve(layout.updates.empty() ? layout.baseCount : 0);
+    eachRecord(file, layout, [&](const AgreedRecordView& v) { views.push_back(v); });
+    std::unordered_map<std::string_view, Held> held;
+    held.reserve(views.size() + state.records.size());
+    for (const AgreedRecordView& v : views)
+        held.try_emplace(v.name, Held{&v, false}); // the first of a name counts, as readers take it
+    ByteWriter entries;
+    std::uint32_t count = 0;
+    for (const AgreedRecord& r : state.records) {
+        const auto [it, added] = held.try_emplace(r.name, Held{nullptr, true});
+        if (!added && it->second.named)
+            return false;
+        it->second.named = true;
+        if (it->second.view != nullptr && sameRecord(r, *it->second.view))
+            continue;
+        writeRecord(entries, r.nature, r.size, r.workTime, r.homeTime, r.name, r.checksum);
+        ++count;
+    }
+    for (const auto& [name, h] : held) {
+        if (h.named)
+            continue;
+        writeRecord(entries, kRemoved, 0, 0, 0, name, {});
+        ++count;
+    }
+    ByteWriter w;
+    w.raw(kUpdateMagic);
+    w.u64(state.generation);
+    w.u32(count);
+    std::vector<unsigned char> update = w.take();
+    const std::vector<unsigned char> body = entries.take();
+    update.insert(update.end(), body.begin(), body.end());
+    appendChecksum(update);
+    const std::size_t updates = layout.end - layout.baseEnd + update.size();
+    if (updates > std::max(kUpdatesAlwaysAllowed, layout.baseEnd / 2))
+        return false;
+    // A cut-off update of an earlier run goes; the new one takes its place. Until its last byte
+    // and checksum are on the device, readers take the state as it was.
+    platform::FilePatch patch(path);
+    if (file.size() != layout.end)
+        patch.resize(static_cast<std::int64_t>(layout.end));
+    patch.writeAt(static_cast<std::int64_t>(layout.end), update.data(), update.size());
+    patch.commit();
+    return true;
+}
+
+} // namespace
+
 void writeAgreedState(const std::string& path, const AgreedState& state) {
+    if (appendUpdate(path, state))
+        return;
     const std::vector<unsigned char> bytes = encodeAgreedState(state);
     platform::writeFileAtomically(path, bytes.data(), bytes.size());
 }

@@ -9,6 +9,13 @@
 // record: u8 nature (1 file, 0 folder) | i64 size | f64 work time | f64 home time |
 //         text16 relative name ('/' separators, a folder ends with "/..") | u8 length + checksum bytes
 // text16: u16 length and UTF-8 bytes. Times are date-time numbers (records/date_time.h).
+// After the whole state, a write that changes a few records appends an update instead of writing
+// everything again:
+//   magic "TarvelaU" | u64 generation | u32 record count | records | u32 FNV-1a of the update
+// where a record of nature 2 says that its name is no longer agreed on. The last update of a name
+// counts, and the last update's generation is the state's. An update cut short or damaged (a write
+// that did not end) and whatever follows it are not read: the state is then the one before it.
+// When the updates would grow past half the whole state, the state is written whole again.
 // A missing, unreadable, damaged or foreign file, or one written for other folder texts, reads as
 // an empty agreed state: nothing is deleted on its word.
 
@@ -58,8 +65,9 @@ struct AgreedRecordView {
 };
 
 // Goes through the bytes of an agreed-state file once all of it has proved sound: calls
-// header(generation, record count) and then record(view) for each record in order, and returns
-// true. Returns false, calling neither, where readAgreedState reads an empty state (the views are
+// header(generation, record count) and then record(view) for each record in order (the whole
+// state's records that no update names, then the updated ones, in the order first updated), and
+// returns true. Returns false, calling neither, where readAgreedState reads an empty state (the views are
 // valid as long as `file`).
 bool visitAgreedState(ConstBytes file, std::string_view workFolder, std::string_view homeFolder,
                       const std::function<void(std::uint64_t generation, std::uint32_t count)>& header,
@@ -75,8 +83,9 @@ std::string agreedStateFile(const std::string& pathTask, int n);
 // unreadable, damaged, foreign, or bound to other folder texts. Never throws.
 AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder);
 
-// Replaces the file atomically (flushed before the rename). Throws FileError; the old file then
-// stays whole.
+// Writes the state: appends an update with what differs from the state the file holds (flushed
+// before it returns), or replaces the file atomically (flushed before the rename). Throws
+// FileError; the state the file held then still reads.
 void writeAgreedState(const std::string& path, const AgreedState& state);
 
 // The encoding alone, for tests and for the reader's checks.

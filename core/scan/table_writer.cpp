@@ -5,6 +5,10 @@
 #include "scan/folder_scan.h"
 #include "base/messages.h"
 #include "records/random_names.h"
+#include "records/table_record.h"
+
+#include <algorithm>
+#include <array>
 #include "platform/file_system.h"
 
 namespace tarvela {
@@ -24,6 +28,24 @@ std::string_view firstUnfitName(std::string_view path, std::size_t root) {
     return {};
 }
 
+constexpr std::size_t kStoreNameField = 26;
+
+// Whether `old`, a record of the table on the medium, stands for the same entry as `fresh` (a new
+// record with a fresh store name) and holds a store name of the same form: 12 characters of the
+// store-name alphabet followed by the same extension. Then the entry keeps its old store name.
+bool sameEntryWithStoreName(ConstBytes old, ConstBytes fresh) {
+    constexpr std::size_t name = TNameAtribFile::kOffFNameTmp;
+    if (!std::equal(fresh.begin(), fresh.begin() + name, old.begin())) return false;
+    const std::size_t length = fresh[name];
+    if (old[name] != length || length < kStoreNameRandomLength) return false;
+    for (std::size_t i = 1; i <= kStoreNameRandomLength; ++i) {
+        if (kStoreNameAlphabet.find(static_cast<char>(old[name + i])) == std::string_view::npos) return false;
+    }
+    const auto extension = fresh.begin() + static_cast<std::ptrdiff_t>(name + 1 + kStoreNameRandomLength);
+    return std::equal(extension, fresh.begin() + static_cast<std::ptrdiff_t>(name + 1 + length),
+                      old.begin() + static_cast<std::ptrdiff_t>(name + 1 + kStoreNameRandomLength));
+}
+
 // The pair folder as the scan spells its entries' paths: ending with this system's separator ("\\"
 // on Windows, where a folder written the other system's way may end with '/').
 std::string withSeparator(const std::string& folder) {
@@ -36,7 +58,7 @@ std::string withSeparator(const std::string& folder) {
 TableBuilder::TableBuilder(const std::string& pathFolder, const std::string& nameFiles,
                            const ExclusionList& exclusions, RunHost& host)
     : nameFiles_(nameFiles), exclusions_(exclusions), host_(host),
-      root_(withSeparator(pathFolder)), writer_(nameFiles) {}
+      root_(withSeparator(pathFolder)), table_(nameFiles) {}
 
 bool TableBuilder::rootFits() const { return fitsCp1251(root_); }
 
@@ -44,7 +66,7 @@ void TableBuilder::rootUnfit() {
     // No entry of the folder could stand in the table: to the other computer it is a folder
     // not read, never an empty one.
     host_.echo(std::string(msg::kNameNotInCodePage) + root_, color::kRed);
-    check_.unreadableFolders.emplace_back();
+    unreadable_.emplace_back();
 }
 
 void TableBuilder::add(const std::string& path, const TAtrib& atrib) {
@@ -66,7 +88,15 @@ void TableBuilder::add(const std::string& path, const TAtrib& atrib) {
     record_.FDataTime = atrib.FileDataTime;
     record_.SizeFile = atrib.SizeFile;
     record_.FNameTmp = ShortString<25>::fromText(makeStoreName(path));
-    writer_.append(record_);
+    std::array<unsigned char, TNameAtribFile::kSize> bytes{};
+    encodeTableRecord(record_, bytes);
+    if (const ConstBytes old = table_.previous(); !old.empty() && sameEntryWithStoreName(old, bytes)) {
+        std::copy_n(old.begin() + TNameAtribFile::kOffFNameTmp, kStoreNameField,
+                    bytes.begin() + TNameAtribFile::kOffFNameTmp);
+        // The list below holds the store name that the table holds.
+        record_.FNameTmp.decodeFrom(ConstBytes(bytes).subspan(TNameAtribFile::kOffFNameTmp, kStoreNameField));
+    }
+    table_.append(bytes);
     total_ += atrib.SizeFile;
     if (entries_ != nullptr && (*entryForm_)(record_, entryKey_, entry_)) entries_->add(entryKey_, entry_);
 }
@@ -78,14 +108,12 @@ void TableBuilder::alsoListIn(PackedFileList& entries, std::string_view pathShab
 
 void TableBuilder::unreadable(const std::string& folder) {
     host_.echo(std::string(msg::kFolderUnreadable) + folder, color::kRed);
-    check_.unreadableFolders.push_back(folder.starts_with(root_) ? folder.substr(root_.size()) : "");
+    unreadable_.push_back(folder.starts_with(root_) ? folder.substr(root_.size()) : "");
 }
 
 std::int64_t TableBuilder::commit() {
-    writer_.commit();
-    check_.records = writer_.recordCount();
-    check_.crc32 = writer_.crc32();
-    writeTableCheck(nameFiles_, check_);
+    table_.commit(std::move(unreadable_));
+    unreadable_.clear();
     return total_;
 }
 

@@ -8,6 +8,7 @@
 #include "base/run_host.h"
 #include "records/table_check.h"
 #include "records/table_file.h"
+#include "records/table_update.h"
 
 #include <cstdint>
 #include <optional>
@@ -38,7 +39,11 @@ std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& n
 
 // The writing side of CreateListFiles, for a table whose entries come from elsewhere than a fresh
 // scan: takes entries in scan order, leaves out what the table must not or cannot hold with the
-// same lines as the scan, gives each record a fresh store name, and writes the check file.
+// same lines as the scan, and writes the check file. An entry that the table already holds at the
+// same place with the same path, time and size keeps its store name there, so that a table of an
+// unchanged folder comes out as it was and is not written again; any other entry gets a fresh one.
+// (A receive finds a stored copy through the store list by name, size and time, never by a store
+// name alone, so a kept name cannot lead it to a copy of another version of the file.)
 class TableBuilder {
 public:
     // Throws FileError when the temporary table cannot be created.
@@ -59,22 +64,25 @@ public:
     void unreadable(const std::string& folder);
     // A folder, relative as the check file holds it, that an earlier scan of this run could not
     // read and has already said so.
-    void keepUnreadable(const std::string& relative) { check_.unreadableFolders.push_back(relative); }
+    void keepUnreadable(const std::string& relative) { unreadable_.push_back(relative); }
 
     // From now on every record written is also added to `entries` as the list of the table would
     // hold it, loaded with CreateListOfFiles(entries, table, pathShab, &host).
     void alsoListIn(PackedFileList& entries, std::string_view pathShab);
 
-    // Replaces the table and then its check file; returns the sum of SizeFile over the records.
+    // Replaces the table and then its check file, writing only what changed (records/table_update.h);
+    // returns the sum of SizeFile over the records.
     std::int64_t commit();
+    // How commit() wrote the table: nothing, records in place, or whole.
+    TableUpdate::Written written() const { return table_.written(); }
 
 private:
     std::string nameFiles_;
     const ExclusionList& exclusions_;
     RunHost& host_;
     std::string root_;
-    TableWriter writer_;
-    TableCheck check_;
+    TableUpdate table_;
+    std::vector<std::string> unreadable_; // the check file's folders not read
     TNameAtribFile record_;
     std::int64_t total_ = 0;
     std::string lastUnfit_; // one red line per name the table cannot hold

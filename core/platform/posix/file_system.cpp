@@ -129,6 +129,15 @@ NameCase nameCaseOf(const std::string& folder) {
     const std::string upper = folder + ".TARVELA-CASE-PROBE.PART";
     // The upper-case name is never made: when it can be looked up, the file system took it for the
     // lower-case one. (Inode numbers cannot tell: FUSE drivers may give each lookup its own.)
+    // The probe changes the folder's last-write time; it is put back afterwards, so that a receive
+    // that changed nothing in the folder leaves it (and so its table entry) as it was.
+    struct stat before {};
+    const bool timeKnown = ::stat(folder.c_str(), &before) == 0;
+    const auto restoreTime = [&] {
+        if (!timeKnown) return;
+        const struct timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+        ::utimensat(AT_FDCWD, folder.c_str(), times, 0);
+    };
     const int fd = ::open(lower.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     struct stat st {};
     if (fd < 0) {
@@ -143,6 +152,7 @@ NameCase nameCaseOf(const std::string& folder) {
     if (::stat(upper.c_str(), &st) != 0)
         rule = errno == ENOENT ? NameCase::Distinct : NameCase::Unknown;
     ::unlink(lower.c_str());
+    restoreTime();
     return rule;
 }
 

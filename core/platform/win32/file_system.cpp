@@ -149,16 +149,31 @@ NameCase nameCaseOf(const std::string& folder) {
     // when it can be looked up, the file system took it for the lower-case one.
     const std::wstring lower = win32::widePath(folder + ".tarvela-case-probe.part");
     const std::wstring upper = win32::widePath(folder + ".TARVELA-CASE-PROBE.PART");
-    const win32::Handle probe(::CreateFileW(lower.c_str(), GENERIC_WRITE, win32::kShareAll, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe.valid() && ::GetFileAttributesW(lower.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return NameCase::Unknown; // the folder cannot be written
+    // The probe changes the folder's last-write time; it is put back afterwards, so that a receive
+    // that changed nothing in the folder leaves it (and so its table entry) as it was.
+    std::string self = folder;
+    while (self.size() > 3 && (self.back() == '/' || self.back() == '\\'))
+        self.pop_back();
+    const win32::Handle dir(::CreateFileW(win32::widePath(self).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                          win32::kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
+    FILETIME written{};
+    const bool timeKnown = dir.valid() && ::GetFileTime(dir.get(), nullptr, nullptr, &written);
     NameCase rule = NameCase::Folds;
-    if (::GetFileAttributesW(upper.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = ::GetLastError();
-        rule = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameCase::Distinct : NameCase::Unknown;
-    }
-    ::DeleteFileW(lower.c_str());
+    {
+        const win32::Handle probe(::CreateFileW(lower.c_str(), GENERIC_WRITE, win32::kShareAll, nullptr, CREATE_NEW,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.valid() && ::GetFileAttributesW(lower.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return NameCase::Unknown; // the folder cannot be written
+        if (::GetFileAttributesW(upper.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const DWORD error = ::GetLastError();
+            rule = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameCase::Distinct
+                                                                                  : NameCase::Unknown;
+        }
+        ::DeleteFileW(lower.c_str());
+    } // the probe is gone once its handle is closed
+    if (timeKnown)
+        ::SetFileTime(dir.get(), nullptr, nullptr, &written);
     return rule;
 }
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tarvela {
 namespace {
 
@@ -53,6 +55,106 @@ TEST(AgreedStateFile, DamagedOrForeignReadsAsEmpty) {
     }
     // A table file or anything else is not an agreed state.
     EXPECT_EQ(readBytes(std::vector<unsigned char>(312 * 3, 0)), 0u);
+}
+
+std::vector<AgreedRecord> sortedByName(std::vector<AgreedRecord> records) {
+    std::sort(records.begin(), records.end(),
+              [](const AgreedRecord& a, const AgreedRecord& b) { return a.name < b.name; });
+    return records;
+}
+
+AgreedState largeState(int records) {
+    AgreedState s{"/w/", "/h/", 1, {}};
+    for (int i = 0; i < records; ++i)
+        s.records.push_back({"folder/file" + std::to_string(i) + ".txt", 1, i, 45000.5 + i, 45000.25 + i, {}});
+    return s;
+}
+
+std::vector<unsigned char> fileBytes(const std::string& path) {
+    const std::string text = test::readFile(path);
+    return {text.begin(), text.end()};
+}
+
+// A state that differs in a few records is written as an update appended to the file; it reads
+// back as the new state, and a cut or damaged update reads as the state before it.
+TEST(AgreedStateFile, AFewChangesAreAppendedAndACutUpdateLeavesTheStateBefore) {
+    test::TempDir dir;
+    const std::string path = dir / "Agreed_1.dat";
+    const AgreedState before = largeState(2000);
+    writeAgreedState(path, before);
+    const std::size_t wholeSize = fileBytes(path).size();
+
+    AgreedState after = before;
+    after.generation = 2;
+    after.records[10].homeTime += 1;                         // changed
+    after.records[20].checksum = std::string(8, '\x7f');     // changed
+    after.records.erase(after.records.begin() + 30);         // no longer agreed on
+    after.records.push_back({"new/..", 0, 0, 2.0, 3.0, {}}); // new
+    writeAgreedState(path, after);
+    const std::vector<unsigned char> updated = fileBytes(path);
+    ASSERT_GT(updated.size(), wholeSize);
+    EXPECT_LT(updated.size() - wholeSize, 400u) << "only the four changes are written";
+    AgreedState back = readAgreedState(path, "/w/", "/h/");
+    EXPECT_EQ(back.generation, 2u);
+    EXPECT_EQ(sortedByName(back.records), sortedByName(after.records));
+
+    // Nothing changed: an update of the generation alone.
+    AgreedState same = after;
+    same.generation = 3;
+    writeAgreedState(path, same);
+    EXPECT_LT(fileBytes(path).size() - updated.size(), 40u);
+    EXPECT_EQ(readAgreedState(path, "/w/", "/h/").generation, 3u);
+
+    // Cut anywhere inside the last update, or with a byte of it changed: the state before it.
+    const std::vector<unsigned char> two = fileBytes(path);
+    const auto readBytes = [&](const std::vector<unsigned char>& bytes) {
+        test::writeFile(path, std::string(bytes.begin(), bytes.end()));
+        return readAgreedState(path, "/w/", "/h/");
+    };
+    for (std::size_t cut = updated.size() + 1; cut < two.size(); cut += 3) {
+        const AgreedState s = readBytes({two.begin(), two.begin() + static_cast<long>(cut)});
+        ASSERT_EQ(s.generation, 2u) << "cut at " << cut;
+        ASSERT_EQ(s.records.size(), after.records.size());
+    }
+    auto flipped = two;
+    flipped[two.size() - 6] ^= 0x10;
+    EXPECT_EQ(readBytes(flipped).generation, 2u);
+    // A cut update is dropped by the next write, which appends in its place.
+    readBytes({two.begin(), two.end() - 2});
+    same.generation = 4;
+    writeAgreedState(path, same);
+    back = readAgreedState(path, "/w/", "/h/");
+    EXPECT_EQ(back.generation, 4u);
+    EXPECT_EQ(sortedByName(back.records), sortedByName(after.records));
+    // The whole state itself damaged: nothing, whatever follows it.
+    auto base = fileBytes(path);
+    base[wholeSize / 2] ^= 0x01;
+    EXPECT_TRUE(readBytes(base).records.empty());
+}
+
+TEST(AgreedStateFile, UpdatesGrowingPastHalfTheStateAreCompactedIntoAWholeState) {
+    test::TempDir dir;
+    const std::string path = dir / "Agreed_1.dat";
+    AgreedState state = largeState(4000);
+    writeAgreedState(path, state);
+    const std::size_t wholeSize = fileBytes(path).size();
+    std::size_t largest = 0;
+    for (int round = 0; round < 40; ++round) {
+        ++state.generation;
+        for (int i = 0; i < 200; ++i) state.records[static_cast<std::size_t>(round * 97 + i) % 4000].workTime += 1;
+        writeAgreedState(path, state);
+        const std::size_t size = fileBytes(path).size();
+        largest = std::max(largest, size);
+        const AgreedState back = readAgreedState(path, "/w/", "/h/");
+        ASSERT_EQ(back.generation, state.generation);
+        ASSERT_EQ(sortedByName(back.records), sortedByName(state.records)) << "round " << round;
+    }
+    EXPECT_LE(largest, wholeSize + wholeSize / 2 + 1);
+    // A state of other folders is never updated: it is written whole.
+    AgreedState other = state;
+    other.homeFolder = "/h2/";
+    writeAgreedState(path, other);
+    EXPECT_EQ(fileBytes(path), encodeAgreedState(other));
 }
 
 TEST(StoreListFile, FindsACopyOnlyForTheSameNameSizeAndTime) {

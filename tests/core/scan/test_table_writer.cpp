@@ -144,7 +144,7 @@ TEST(CreateListFiles, PathOf255CharactersIsWrittenAnd256Refused) {
     EXPECT_EQ(host.lines[0].color, 0x0000FFu);
 }
 
-TEST(CreateListFiles, StoreNamesAreFreshAndKeepTheExtension) {
+TEST(CreateListFiles, StoreNamesKeepTheExtensionAndChangeWithTheEntry) {
     TempDir dir;
     const std::string pair = dir / "p/";
     const std::string longExt = ".abcdefghijklmnopqrstuvwxyz";
@@ -157,6 +157,10 @@ TEST(CreateListFiles, StoreNamesAreFreshAndKeepTheExtension) {
     CreateListFiles(pair, dir / "T.dat", {}, host);
     const auto second = readTable(dir / "T.dat");
     ASSERT_EQ(first.size(), 6u);
+    writeFile(pair + "README", "changed");
+    CreateListFiles(pair, dir / "T.dat", {}, host);
+    const auto third = readTable(dir / "T.dat");
+    ASSERT_EQ(third.size(), 6u);
 
     const std::map<std::string, std::string> expectedTail = {
         {".gitignore", ".gitignore"}, {"README", ""}, {"report.final.docx", ".docx"},
@@ -169,7 +173,14 @@ TEST(CreateListFiles, StoreNamesAreFreshAndKeepTheExtension) {
         EXPECT_EQ(store.substr(12), expectedTail.at(name)) << name;
         EXPECT_LE(store.size(), 25u);
         for (char c : store.substr(0, 12)) EXPECT_NE(kStoreNameAlphabet.find(c), std::string_view::npos) << store;
-        EXPECT_NE(store, second[i].FNameTmp.text()) << "every scan gives new store names";
+        // An entry the table already holds as it is keeps its store name, so that the table of an
+        // unchanged folder is not written again; a changed one gets a fresh name.
+        EXPECT_EQ(store, second[i].FNameTmp.text()) << name;
+        if (name == "README") {
+            EXPECT_NE(store, third[i].FNameTmp.text());
+        } else {
+            EXPECT_EQ(store, third[i].FNameTmp.text()) << name;
+        }
     }
 }
 

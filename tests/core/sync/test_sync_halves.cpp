@@ -61,6 +61,40 @@ TEST_F(TwoComputers, FirstRunCarriesEverythingThenNothingTravelsAgain) {
     EXPECT_TRUE(redLines().empty());
 }
 
+// What the medium holds is written only where it changed: a send that finds nothing changed and a
+// receive with nothing to apply leave both tables and their check files untouched, and the agreed
+// state grows by its new generation alone.
+TEST_F(TwoComputers, HalvesThatChangeNothingLeaveTheTablesUnwritten) {
+    for (int i = 0; i < 50; ++i) writeFile(work + "d" + std::to_string(i % 5) + "/f" + std::to_string(i), "x");
+    firstRun();
+    const std::vector<std::string> files = {tableFile(pathTask(), Side::Work, 1), tableFile(pathTask(), Side::Home, 1),
+                                            tableCheckPath(tableFile(pathTask(), Side::Work, 1)),
+                                            tableCheckPath(tableFile(pathTask(), Side::Home, 1))};
+    const auto written = [&] {
+        std::vector<std::pair<fs::file_time_type, std::string>> out;
+        for (const std::string& f : files) out.emplace_back(fs::last_write_time(f), test::readFile(f));
+        return out;
+    };
+    const auto before = written();
+    const std::string agreed = agreedStateFile(pathTask(), 1);
+    const auto agreedSize = fs::file_size(agreed);
+
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    EXPECT_FALSE(fs::exists(pathTask() + "/WFiles"));
+    test::makeFolders(pathTask() + "/WFiles"); // as a send that stored something would leave it
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_TRUE(written() == before);
+    EXPECT_LT(fs::file_size(agreed) - agreedSize, 40u);
+    EXPECT_EQ(contentsOf(home), contentsOf(work));
+
+    // One file changed: its record is written, the rest stays, and the next cycle carries it.
+    writeFile(work + "d3/f13", "changed");
+    ASSERT_EQ(run(Direction::WorkHome, Role::Work), HalfResult::Completed);
+    ASSERT_EQ(run(Direction::WorkHome, Role::Home), HalfResult::Completed);
+    EXPECT_EQ(contentsOf(home), contentsOf(work));
+    EXPECT_TRUE(redLines().empty());
+}
+
 TEST_F(TwoComputers, ChangesDeletionsAndTrashTravelBack) {
     writeFile(work + "keep.txt", "1");
     writeFile(work + "change.txt", "old");
