@@ -207,7 +207,11 @@ protected:
             host.onStep = [&, s] {
                 if (++steps != editAtStep)
                     return;
+                // What the receive has put in place so far is held by this computer now: the
+                // user who saves over it replaces it knowingly.
                 const Tree pre = readTree(root[s]);
+                for (const auto& [name, content] : pre.files)
+                    seen[s].insert(content);
                 change(s, pick, true);
                 for (const auto& [name, content] : readTree(root[s]).files) {
                     const auto was = pre.files.find(name);
