@@ -14,6 +14,7 @@
 #include "records/profile_file.h"
 #include "records/profile_rules.h"
 #include "records/store_layout.h"
+#include "sync/agreed_generations.h"
 #include "sync/profile_lock.h"
 #include "terminal_host.h"
 
@@ -163,6 +164,9 @@ public:
         const ProfileChangeLock lock = lockProfileForChange(programPath_, id);
         if (lock.busy)
             return busy();
+        // A fresh start: this computer no longer holds the profile's pairs to the generations of
+        // the agreed states it saw, whatever a medium once made it remember.
+        forgetAgreedGenerations(id);
         return removeStore(id, "the profile's store could not be removed completely");
     }
 

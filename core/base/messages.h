@@ -181,4 +181,10 @@ inline constexpr std::string_view kPlanSummaryBytes = ", байт ";
 inline constexpr std::string_view kPlanSummaryRemovals = "; удалить: ";
 inline constexpr std::string_view kPlanSummaryConflicts = "; конфликтов: ";
 
+// An agreed state whose generation lies far above any this computer has seen (a hand-made or
+// damaged medium): it is not used, so that it cannot make this computer remember it.
+inline constexpr std::string_view kAgreedStateTooNew =
+    "Сведения о согласованном состоянии не приняты (их номер намного больше известного этому компьютеру), "
+    "удаления по ним не выполняются: ";
+
 } // namespace tarvela::msg
