@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "profile_choice.h"
 #include "profile_help_text.h"
+#include "profile_loading.h"
 #include "profile_options.h"
 #include "profile_view.h"
 #include "program_path.h"
@@ -79,7 +80,7 @@ public:
         // The file exists from here on, so that the lock has something to hold.
         ensureProfileFileWritable(programPath_);
         const auto fileLock = lockProfileFile();
-        ProfilArray profiles = LoadProfiles(programPath_);
+        ProfilArray profiles = loadProfilesSaying(programPath_, env_.err);
         p.Id = ShortString<8>::fromText(freshId(profiles));
         if (const int status = save(profiles, p, o_.role.value_or(Role::Work), profiles.size()); status != kExitDone)
             return status;
@@ -178,7 +179,7 @@ private:
             usage(env_.err, "no profile file " + file);
             return std::nullopt;
         }
-        profiles = LoadProfiles(programPath_);
+        profiles = loadProfilesSaying(programPath_, env_.err);
         const ProfileChoice choice = chooseProfile(profiles, o_.profile);
         if (!choice.error.empty()) {
             usage(env_.err, choice.error);
