@@ -133,9 +133,7 @@ std::vector<std::string> fuzzSeeds() {
     // run's colours between that backslash and its brace, and the document fell apart.
     const std::string strayByte = "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}{\\colortbl ;\\red0\xa6green0\\blue0;"
                                   "\\red0\\green0\\blue255\\}}\\viewkind4\\uc1\\pard old\\par\r\n}\r\n";
-    return {a.document() + "\x01" + b.document(),
-            classic + std::string(1, '\0') + "\x01" + b.document(),
-            "{\\rtf1 {\\*\\x \\u-3?}\\'zz\\",
-            "Line one\nLine two\x01Третья",
+    return {a.document() + "\x01" + b.document(), classic + std::string(1, '\0') + "\x01" + b.document(),
+            "{\\rtf1 {\\*\\x \\u-3?}\\'zz\\", "Line one\nLine two\x01Третья",
             strayByte + std::string(1, '\0') + "\x01" + a.document()};
 }

@@ -1,7 +1,7 @@
 // The real tarvela-cli executable, with arguments outside ASCII.
+#include "base/messages.h"
 #include "child_process.h"
 #include "cli_fixture.h"
-#include "base/messages.h"
 #include "records/store_layout.h"
 
 #include <gtest/gtest.h>

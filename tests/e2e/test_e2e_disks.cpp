@@ -293,8 +293,8 @@ TEST_F(E2EDisks, AFileOverFourGibibytesOntoFat32ThroughFuseIsNamedAsSuch) {
 TEST_F(E2EDisks, AFolderRemovedUnderAnotherCaseOnExfatIsMadeAgain) {
     const std::string mountPoint = dir / "exhome";
     makeFolders(mountPoint);
-    const auto mount = MountedMedium::exfat(mountPoint, dir / "exhome.img", 16,
-                                            "entry_timeout=0,negative_timeout=0,attr_timeout=0");
+    const auto mount =
+        MountedMedium::exfat(mountPoint, dir / "exhome.img", 16, "entry_timeout=0,negative_timeout=0,attr_timeout=0");
     if (!mount.mounted())
         GTEST_SKIP() << "needs root, FUSE, exfatprogs and exfat-fuse";
     moveHomeTo(mountPoint + "/docs/");

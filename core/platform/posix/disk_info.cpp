@@ -32,8 +32,8 @@ DiskSpace diskSpace(const std::string& path) {
 
 namespace {
 
-constexpr long kFatMagic = 0x4d44;       // the kernel's own FAT driver (vfat, msdos)
-constexpr long kFuseMagic = 0x65735546;  // any FUSE file system
+constexpr long kFatMagic = 0x4d44;      // the kernel's own FAT driver (vfat, msdos)
+constexpr long kFuseMagic = 0x65735546; // any FUSE file system
 
 // The type of the mount with the device `dev` as /proc/self/mountinfo names it ("fuse.fusefat");
 // empty when it is not listed. A FUSE mount's device number is its own.
@@ -45,9 +45,11 @@ std::string mountType(dev_t dev) {
         std::istringstream fields(line);
         std::string id, parent, device;
         fields >> id >> parent >> device;
-        if (device != wanted) continue;
+        if (device != wanted)
+            continue;
         const auto dash = line.find(" - ");
-        if (dash == std::string::npos) return {};
+        if (dash == std::string::npos)
+            return {};
         std::istringstream rest(line.substr(dash + 3));
         std::string type;
         rest >> type;
@@ -60,13 +62,18 @@ std::string mountType(dev_t dev) {
 
 std::optional<std::int64_t> largestFileSize(const std::string& path) {
     struct statfs fs {};
-    if (::statfs(path.c_str(), &fs) != 0) return std::nullopt;
-    if (static_cast<long>(fs.f_type) == kFatMagic) return kFatLargestFile;
-    if (static_cast<long>(fs.f_type) != kFuseMagic) return std::nullopt;
+    if (::statfs(path.c_str(), &fs) != 0)
+        return std::nullopt;
+    if (static_cast<long>(fs.f_type) == kFatMagic)
+        return kFatLargestFile;
+    if (static_cast<long>(fs.f_type) != kFuseMagic)
+        return std::nullopt;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
     const std::string type = mountType(st.st_dev);
-    if (type == "fuse.fusefat" || type == "fuse.vfat") return kFatLargestFile;
+    if (type == "fuse.fusefat" || type == "fuse.vfat")
+        return kFatLargestFile;
     return std::nullopt;
 }
 

@@ -34,7 +34,8 @@ bool folderExists(const std::string& path) {
 }
 
 void createFolders(const std::string& path) {
-    if (path.empty()) return;
+    if (path.empty())
+        return;
     std::string folder = path;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
@@ -48,7 +49,8 @@ void createFolders(const std::string& path) {
             error = createFolder(folder);
         }
     }
-    if (error != 0) throw FileError(msg::kCannotCreateFolder, path, error);
+    if (error != 0)
+        throw FileError(msg::kCannotCreateFolder, path, error);
 }
 
 int createFolder(const std::string& path) {

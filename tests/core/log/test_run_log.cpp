@@ -318,8 +318,7 @@ TEST_F(LogFile, MergedRunKeepsItsColoursInTheTableOfAnotherWriter) {
 TEST_F(LogFile, DamagedHeaderOfAnOldLogNeverBreaksTheMergedDocument) {
     const std::string tail = std::string("\\viewkind4\\uc1\\pard old\\par\r\n}\r\n") + '\0';
     const std::string olds[] = {
-        "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}{\\colortbl ;\\red0\xa6green0\\blue0;\\red0\\green0\\blue255\\}}" +
-            tail,
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}{\\colortbl ;\\red0\xa6green0\\blue0;\\red0\\green0\\blue255\\}}" + tail,
         // the table's last entry lacks its ';'
         "{\\rtf1{\\colortbl ;\\red0\\green0\\blue255}" + tail,
         // no table, but its word in the text, escaped
@@ -345,7 +344,8 @@ TEST_F(LogFile, DamagedHeaderOfAnOldLogNeverBreaksTheMergedDocument) {
             const auto at = merged.find(text);
             ASSERT_NE(at, std::string::npos) << text;
             EXPECT_EQ(colourAt(merged, at), (RtfColor{false, color::red(c), color::green(c), color::blue(c)}))
-                << text << "\n" << merged;
+                << text << "\n"
+                << merged;
         }
     }
 }
