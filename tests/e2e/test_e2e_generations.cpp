@@ -36,7 +36,7 @@ protected:
 };
 
 TEST_F(E2EGenerations, AHandMadeGenerationFarAboveAnySeenIsRefusedAndThePairRecovers) {
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+    for (const char* name : {"a.txt", "b.txt"})
         writeFile(work + name, name);
     firstRun();
     AgreedState state = readAgreedState(agreedFile(), work, home);
@@ -54,12 +54,16 @@ TEST_F(E2EGenerations, AHandMadeGenerationFarAboveAnySeenIsRefusedAndThePairReco
     EXPECT_LT(readAgreedState(agreedFile(), work, home).generation, std::uint64_t{1000})
         << "the receive wrote a sound generation in its place";
 
-    // Home's a.txt travels back (nothing said it was removed), and from then on removals travel.
+    // Home's a.txt travels back (nothing said it was removed), and from then on what the two
+    // computers agree on again is removed on both when removed on one: a.txt, and a new file.
     halfDone("home-work", "home");
     halfDone("home-work", "work");
     EXPECT_TRUE(fs::exists(work + "a.txt"));
-    removalTravels("b.txt");
-    removalTravels("c.txt");
+    removalTravels("a.txt");
+    writeFile(work + "d.txt", "d");
+    halfDone("work-home", "work");
+    halfDone("work-home", "home");
+    removalTravels("d.txt");
 }
 
 TEST_F(E2EGenerations, APoisonedMemoryIsIgnoredAndClearingTheProfileForgetsItsGenerations) {
