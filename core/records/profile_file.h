@@ -20,7 +20,7 @@ struct ProfileFileContent {
 };
 ProfileFileContent readProfileFile(const std::string& programPath);
 
-// The profiles alone, for callers that have said what readProfileFile found.
+// The profiles alone, where a part of a record after them needs no word.
 ProfilArray LoadProfiles(const std::string& programPath);
 
 // Replaces the file with the array, atomically: a failure throws FileError and leaves the old file
