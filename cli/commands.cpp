@@ -6,8 +6,8 @@
 #include "platform/file_system.h"
 #include "profile_choice.h"
 #include "profile_commands.h"
+#include "profile_loading.h"
 #include "program_path.h"
-#include "records/profile_file.h"
 #include "sync/run_control.h"
 #include "sync/run_plan.h"
 #include "records/store_layout.h"
@@ -42,13 +42,13 @@ struct Profiles {
     std::string error;
 };
 
-Profiles loadProfiles(const std::string& programPath) {
+Profiles loadProfiles(const std::string& programPath, std::ostream& err) {
     const std::string file = profileFilePath(programPath);
     // Only a missing file is "no profile file"; a folder, a link or a device there is refused by
     // the reader with its own text (exit 3).
     if (platform::pathKindNoFollow(file) == platform::PathKind::Missing)
         return {{}, "no profile file " + file};
-    return {LoadProfiles(programPath), {}};
+    return {loadProfilesSaying(programPath, err), {}};
 }
 
 class Commands {
@@ -57,7 +57,7 @@ public:
         : o_(o), env_(env), programPath_(programPathOf(o.medium, env.executableFolder)) {}
 
     int list() {
-        const Profiles p = loadProfiles(programPath_);
+        const Profiles p = loadProfiles(programPath_, env_.err);
         if (!p.error.empty())
             return usageError(env_.err, p.error);
         for (std::size_t i = 0; i < p.all.size(); ++i) {
@@ -114,7 +114,7 @@ private:
     };
 
     std::optional<Chosen> choose() {
-        const Profiles p = loadProfiles(programPath_);
+        const Profiles p = loadProfiles(programPath_, env_.err);
         if (!p.error.empty()) {
             usageError(env_.err, p.error);
             return std::nullopt;

@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 #include "profile_choice.h"
 #include "profile_help_text.h"
+#include "profile_loading.h"
 #include "profile_options.h"
 #include "program_path.h"
 #include "records/profile_file.h"
@@ -98,7 +99,7 @@ int runLogCommand(const std::vector<std::string>& rest, const std::optional<std:
     const std::string file = profileFilePath(programPath);
     if (!platform::fileExists(file))
         return usage(env.err, "no profile file " + file);
-    const ProfilArray profiles = LoadProfiles(programPath);
+    const ProfilArray profiles = loadProfilesSaying(programPath, env.err);
     const ProfileChoice choice = chooseProfile(profiles, o.profile);
     if (!choice.error.empty())
         return usage(env.err, choice.error);

@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "profile_choice.h"
 #include "profile_help_text.h"
+#include "profile_loading.h"
 #include "profile_options.h"
 #include "profile_view.h"
 #include "program_path.h"
@@ -14,6 +15,7 @@
 #include "records/profile_file.h"
 #include "records/profile_rules.h"
 #include "records/store_layout.h"
+#include "sync/agreed_generations.h"
 #include "sync/profile_lock.h"
 #include "terminal_host.h"
 
@@ -78,7 +80,7 @@ public:
         // The file exists from here on, so that the lock has something to hold.
         ensureProfileFileWritable(programPath_);
         const auto fileLock = lockProfileFile();
-        ProfilArray profiles = LoadProfiles(programPath_);
+        ProfilArray profiles = loadProfilesSaying(programPath_, env_.err);
         p.Id = ShortString<8>::fromText(freshId(profiles));
         if (const int status = save(profiles, p, o_.role.value_or(Role::Work), profiles.size()); status != kExitDone)
             return status;
@@ -163,6 +165,9 @@ public:
         const ProfileChangeLock lock = lockProfileForChange(programPath_, id);
         if (lock.busy)
             return busy();
+        // A fresh start: this computer no longer holds the profile's pairs to the generations of
+        // the agreed states it saw, whatever a medium once made it remember.
+        forgetAgreedGenerations(id);
         return removeStore(id, "the profile's store could not be removed completely");
     }
 
@@ -174,7 +179,7 @@ private:
             usage(env_.err, "no profile file " + file);
             return std::nullopt;
         }
-        profiles = LoadProfiles(programPath_);
+        profiles = loadProfilesSaying(programPath_, env_.err);
         const ProfileChoice choice = chooseProfile(profiles, o_.profile);
         if (!choice.error.empty()) {
             usage(env_.err, choice.error);

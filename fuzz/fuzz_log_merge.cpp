@@ -129,6 +129,11 @@ std::vector<std::string> fuzzSeeds() {
     b.AddLogText("Ошибка копирования файла: /x/{y}\\z 漢字", 0x0000FF);
     const std::string classic = "{\\rtf1\\ansi\\ansicpg1251{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1\\pard"
                                 "\\cf1 \\'c0\\par\r\n}\r\n";
+    // An old log whose colour table holds a stray byte and an escaped brace: the merge once put the
+    // run's colours between that backslash and its brace, and the document fell apart.
+    const std::string strayByte = "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}{\\colortbl ;\\red0\xa6green0\\blue0;"
+                                  "\\red0\\green0\\blue255\\}}\\viewkind4\\uc1\\pard old\\par\r\n}\r\n";
     return {a.document() + "\x01" + b.document(), classic + std::string(1, '\0') + "\x01" + b.document(),
-            "{\\rtf1 {\\*\\x \\u-3?}\\'zz\\", "Line one\nLine two\x01Третья"};
+            "{\\rtf1 {\\*\\x \\u-3?}\\'zz\\", "Line one\nLine two\x01Третья",
+            strayByte + std::string(1, '\0') + "\x01" + a.document()};
 }

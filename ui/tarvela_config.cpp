@@ -9,6 +9,7 @@
 #include "records/profile_rules.h"
 #include "qt_text.h"
 #include "records/store_layout.h"
+#include "sync/agreed_generations.h"
 #include "tarvela_window.h"
 #include "ui_texts.h"
 #include "view_log.h"
@@ -321,6 +322,8 @@ void TFmConfig::ButtonClearFilesProfClick() {
     const std::string id = ProfilLine.Id.text();
     if (!isPlainStoreName(id))
         return;
+    // A fresh start: this computer forgets the generations of the profile's agreed states too.
+    forgetAgreedGenerations(id);
     const std::string store = transferStoreFolder(FmTarvela.ProgramPath, id);
     if (!platform::folderExists(store))
         return;

@@ -83,7 +83,11 @@ void TFmTarvela::FormCreate() {
     PCIdent = ShortString<25>::fromText(GetHDSerNo()).bytes();
 
     try {
-        ProfilArray = LoadProfiles(ProgramPath);
+        ProfileFileContent content = readProfileFile(ProgramPath);
+        ProfilArray = std::move(content.profiles);
+        // The whole records are used; the part after them is not, and the next save drops it.
+        if (content.partialRecordBytes > 0)
+            AddEchoText(std::string(msg::kProfileFilePartialRecord) + profileFilePath(ProgramPath), color::kRed);
     } catch (const FileError& e) {
         // The list keeps what could be read (nothing); the program goes on without profiles.
         ProfilArray.clear();

@@ -203,4 +203,15 @@ inline constexpr std::string_view kFullCopyDeclined =
 inline constexpr std::string_view kNameNotForWindows =
     "Имя недопустимо в Windows, другой компьютер не сможет принять файл (переименуйте его): ";
 
+// An agreed state whose generation lies far above any this computer has seen (a hand-made or
+// damaged medium): it is not used, so that it cannot make this computer remember it.
+inline constexpr std::string_view kAgreedStateTooNew =
+    "Сведения о согласованном состоянии не приняты (их номер намного больше известного этому компьютеру), "
+    "удаления по ним не выполняются: ";
+
+// A profile file whose end holds part of a record (cut short, or written by something else): the
+// whole records before it are read; the part is not, and the next save of the profiles drops it.
+inline constexpr std::string_view kProfileFilePartialRecord =
+    "Файл профилей заканчивается частью записи, она не прочитана (целые записи до неё прочитаны): ";
+
 } // namespace tarvela::msg

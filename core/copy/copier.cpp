@@ -3,6 +3,7 @@
 #include "base/echo_color.h"
 #include "base/messages.h"
 #include "copy/content_checksum.h"
+#include "platform/disk_info.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "records/date_time.h"
@@ -48,9 +49,6 @@ bool checksumsOffForBench() {
     return off;
 }
 
-// The largest file that FAT32 can hold is one byte short of 4 GiB.
-constexpr std::int64_t kFat32Limit = (std::int64_t{1} << 32) - 1;
-
 } // namespace
 
 void TFileCopier::SetProgressBar(RunHost* AProgressBar) {
@@ -77,7 +75,7 @@ void TFileCopier::reportFailure(const platform::CopyResult& result, const std::s
     const std::string& known = FSourcePlace == CopySource::Medium ? dest : source;
     const int err = result.error;
     if (result.status == platform::CopyStatus::Failed) {
-        if ((err == EFBIG || err == ENOSPC) && size > kFat32Limit) {
+        if ((err == EFBIG || err == ENOSPC) && size > platform::kFatLargestFile) {
             reportFailure(msg::kFileTooBigForFileSystem, known);
             return;
         }
@@ -146,6 +144,16 @@ bool TFileCopier::Copy() {
         SetPosition(0);
     }
     flag_ = FMaximum / (1 << 20) > 200 ? COPY_FILE_NO_BUFFERING : 0;
+
+    // A file that the destination's file system cannot hold is not copied at all: the copy would
+    // write gigabytes first, and a FUSE driver then refuses with a mere "permission denied". Only
+    // files over FAT's limit ask, so the usual copy costs nothing more.
+    if (size > platform::kFatLargestFile) {
+        if (const auto largest = platform::largestFileSize(folderOf(dest)); largest && size > *largest) {
+            reportFailure(msg::kFileTooBigForFileSystem, fromMedium ? dest : source);
+            return false;
+        }
+    }
 
     // A checksum to take or to check is computed as the data passes; a mismatch is found before the
     // copy replaces the destination.

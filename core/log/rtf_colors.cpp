@@ -87,15 +87,34 @@ std::size_t groupEnd(std::string_view text, std::size_t open) {
     return std::string_view::npos;
 }
 
+// The first group of the document's header that opens with `word` ("{\colortbl"): a real brace
+// one level inside the document's own group, not an escaped "\{" of the text, not a table nested
+// in another destination, and the word whole. npos when there is none.
+std::size_t headerGroup(std::string_view document, std::string_view word) {
+    long depth = 0;
+    for (std::size_t i = 0; i < document.size(); ++i) {
+        const char c = document[i];
+        if (c == '\\') {
+            ++i;
+        } else if (c == '}') {
+            --depth;
+        } else if (c == '{' && ++depth == 2 && document.substr(i).starts_with(word) &&
+                   (i + word.size() == document.size() || !isLetter(document[i + word.size()]))) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // Where a colour table goes in a document without one: after the font table, else after the
-// control words that open the document.
+// control words that open the document (never inside a control symbol or an escape).
 std::size_t colorTablePlace(std::string_view document) {
-    if (const auto fonts = document.find(kFontTable); fonts != std::string_view::npos) {
+    if (const auto fonts = headerGroup(document, kFontTable); fonts != std::string_view::npos) {
         if (const auto end = groupEnd(document, fonts); end != std::string_view::npos)
             return end;
     }
     std::size_t i = 1; // past the document's '{'
-    while (i < document.size() && document[i] == '\\')
+    while (i + 1 < document.size() && document[i] == '\\' && isLetter(document[i + 1]))
         i = readControlWord(document, i).end;
     return i;
 }
@@ -103,20 +122,29 @@ std::size_t colorTablePlace(std::string_view document) {
 } // namespace
 
 std::optional<RtfColorTable> findColorTable(std::string_view document) {
-    const auto begin = document.find(kColorTable);
+    const auto begin = headerGroup(document, kColorTable);
     if (begin == std::string_view::npos)
         return RtfColorTable{};
-    const auto close = document.find('}', begin);
-    if (close == std::string_view::npos)
+    const auto end = groupEnd(document, begin);
+    if (end == std::string_view::npos)
         return std::nullopt;
     RtfColorTable table;
     table.begin = begin;
-    table.end = close + 1;
-    std::string_view entries = document.substr(begin + kColorTable.size(), close - begin - kColorTable.size());
-    for (auto semicolon = entries.find(';'); semicolon != std::string_view::npos; semicolon = entries.find(';')) {
-        table.colors.push_back(parseEntry(entries.substr(0, semicolon)));
-        entries.remove_prefix(semicolon + 1);
+    table.end = end;
+    // Entries end at a ';' that is no escaped character; "\;" and "\'3b" belong to an entry.
+    const std::string_view entries = document.substr(begin + kColorTable.size(), end - 1 - begin - kColorTable.size());
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] == '\\') {
+            ++i;
+        } else if (entries[i] == ';') {
+            table.colors.push_back(parseEntry(entries.substr(from, i - from)));
+            from = i + 1;
+        }
     }
+    const std::string_view rest = entries.substr(from);
+    if (rest.find_first_not_of(" \r\n\t") != std::string_view::npos)
+        table.unterminated = parseEntry(rest);
     return table;
 }
 
@@ -127,6 +155,12 @@ std::vector<std::size_t> mergeColorTable(std::string& document, const std::vecto
         table = RtfColorTable{};
     std::vector<RtfColor> colors = table->colors;
     std::string added;
+    // Text after the last ';' would run into the first added entry: it is ended as an entry of
+    // its own, which is how it counts once anything follows it.
+    if (table->unterminated) {
+        colors.push_back(*table->unterminated);
+        added = ";";
+    }
     // A new table starts with the automatic colour, as rich-text writers make theirs.
     if (table->begin == std::string_view::npos) {
         colors.push_back(RtfColor{});

@@ -17,11 +17,15 @@ struct RtfColor {
     friend bool operator==(const RtfColor&, const RtfColor&) = default;
 };
 
-// The "{\colortbl ...}" group of a document's header: where it stands and its entries in order.
+// The "{\colortbl ...}" group of a document's header (a real group one level inside the document's,
+// found and closed with escapes honoured): where it stands and its entries in order.
 struct RtfColorTable {
     std::size_t begin = std::string_view::npos; // its '{'; npos when the document has none
     std::size_t end = 0;                        // just past its '}'
     std::vector<RtfColor> colors;
+    // Text after the last ';' (a table cut short or hand-made): the entry it becomes once a ';'
+    // ends it, as one must before anything is added after it.
+    std::optional<RtfColor> unterminated;
 };
 std::optional<RtfColorTable> findColorTable(std::string_view document);
 

@@ -85,6 +85,10 @@ std::optional<std::string> mergeLogDocument(std::string_view old, std::string_vi
     const std::vector<std::size_t> map =
         mergeColorTable(merged, ours->colors, colorsUsed(appended, ours->colors.size()));
     merged.append(remapColors(appended, map));
+    // Whatever the old header held, the log must stay one document: a merge that would break it is
+    // not made, and the caller starts the log afresh with the old one kept beside it.
+    if (closingBrace(merged) == std::string_view::npos)
+        return std::nullopt;
     return merged;
 }
 

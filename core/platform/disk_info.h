@@ -23,6 +23,15 @@ struct DiskSpace {
 };
 DiskSpace diskSpace(const std::string& path);
 
+// The largest file FAT can hold: one byte short of 4 GiB.
+inline constexpr std::int64_t kFatLargestFile = (std::int64_t{1} << 32) - 1;
+
+// The largest file that the file system holding the existing path can keep, where it has such a
+// limit: kFatLargestFile on FAT, whether the system's own driver or a FUSE one (which answers a
+// write past the limit with a mere "permission denied") holds it. Empty elsewhere, and when it
+// cannot be told.
+std::optional<std::int64_t> largestFileSize(const std::string& path);
+
 // The files that may hold this computer's machine id (a stable identity made at installation, as
 // hexadecimal text on the first line), the authoritative one first.
 std::vector<std::string> machineIdFiles();

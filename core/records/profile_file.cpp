@@ -10,19 +10,28 @@
 
 namespace tarvela {
 
-ProfilArray LoadProfiles(const std::string& programPath) {
+ProfileFileContent readProfileFile(const std::string& programPath) {
     const std::string path = profileFilePath(programPath);
     if (platform::pathKindNoFollow(path) == platform::PathKind::Missing)
         return {};
 
     platform::FileReader reader(path);
-    ProfilArray profiles;
+    ProfileFileContent content;
     std::array<unsigned char, TProfilLine::kSize> record{};
-    while (reader.read(record.data(), record.size()) == record.size()) {
-        profiles.push_back(decodeProfile(record));
-        addTrailingSeparators(profiles.back());
+    for (;;) {
+        const std::size_t got = reader.read(record.data(), record.size());
+        if (got < record.size()) {
+            content.partialRecordBytes = static_cast<std::int64_t>(got);
+            break;
+        }
+        content.profiles.push_back(decodeProfile(record));
+        addTrailingSeparators(content.profiles.back());
     }
-    return profiles;
+    return content;
+}
+
+ProfilArray LoadProfiles(const std::string& programPath) {
+    return readProfileFile(programPath).profiles;
 }
 
 void WriteProfiles(const std::string& programPath, const ProfilArray& profiles) {

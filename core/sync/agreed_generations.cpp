@@ -16,6 +16,10 @@
 namespace tarvela {
 namespace {
 
+// Above what any sound history reaches (one generation per receive), and far enough from the end of
+// the count that a write can never wrap around.
+constexpr std::uint64_t kMaxRememberedGeneration = std::uint64_t{1} << 62;
+
 // One line per pair: "GENERATION<TAB>KEY". The key names the profile and the pair's folder texts,
 // which also keeps the memories of different media folders and test runs apart.
 std::string memoryFile() {
@@ -53,9 +57,24 @@ std::map<std::string, std::uint64_t> loadMemory() {
         std::uint64_t generation = 0;
         if (std::from_chars(line.data(), line.data() + tab, generation).ec != std::errc{})
             continue;
+        // A value no sound history reaches was taken from a hand-made medium before generations
+        // were bounded; kept, it would make every later state look outdated and a write wrap to 0.
+        if (generation > kMaxRememberedGeneration)
+            continue;
         seen[std::string(line.substr(tab + 1))] = generation;
     }
     return seen;
+}
+
+void store(const std::string& path, const std::map<std::string, std::uint64_t>& seen) {
+    std::string text;
+    for (const auto& [key, g] : seen)
+        text += std::to_string(g) + "\t" + key + "\n";
+    try {
+        platform::createFolders(path.substr(0, path.rfind('/')));
+        platform::writeFileAtomically(path, text.data(), text.size());
+    } catch (const FileError&) {
+    }
 }
 
 std::uint64_t seenGeneration(const TProfilLine& task, int n) {
@@ -74,21 +93,19 @@ void remember(const TProfilLine& task, int n, std::uint64_t generation) {
     if (mine >= generation)
         return;
     mine = generation;
-    std::string text;
-    for (const auto& [key, g] : seen)
-        text += std::to_string(g) + "\t" + key + "\n";
-    try {
-        platform::createFolders(path.substr(0, path.rfind('/')));
-        platform::writeFileAtomically(path, text.data(), text.size());
-    } catch (const FileError&) {
-    }
+    store(path, seen);
 }
 
 } // namespace
 
 bool usableAgreedGeneration(const SyncContext& ctx, const TProfilLine& task, int n, std::uint64_t generation) {
-    if (generation < seenGeneration(task, n)) {
+    const std::uint64_t seen = seenGeneration(task, n);
+    if (generation < seen) {
         ctx.host.echo(std::string(msg::kAgreedStateOutdated) + agreedStateFile(ctx.PathTask, n), color::kOrange);
+        return false;
+    }
+    if (generation - seen > kMaxGenerationLeap) {
+        ctx.host.echo(std::string(msg::kAgreedStateTooNew) + agreedStateFile(ctx.PathTask, n), color::kOrange);
         return false;
     }
     if (ctx.plan == nullptr)
@@ -118,6 +135,17 @@ std::unique_ptr<const AgreedLookup> readPairAgreedLookup(const SyncContext& ctx,
     if (lookup == nullptr || usableAgreedGeneration(ctx, task, n, generation))
         return lookup;
     return nullptr;
+}
+
+void forgetAgreedGenerations(const std::string& id) {
+    const std::string path = memoryFile();
+    if (path.empty() || !platform::fileExists(path))
+        return;
+    auto seen = loadMemory();
+    const std::string prefix = id + "|";
+    if (std::erase_if(seen, [&](const auto& entry) { return entry.first.starts_with(prefix); }) == 0)
+        return;
+    store(path, seen);
 }
 
 void writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state) {

@@ -3,7 +3,9 @@
 // computer has seen. Each write raises the generation; this computer remembers the highest one it
 // has seen per profile and pair (in its user data folder), so an agreed state older than that, on
 // a second medium used for the same profile, counts as empty: it can bring back conflicts, never
-// removals.
+// removals. A generation far above the highest seen (a hand-made or damaged medium) counts as
+// empty too and is not remembered, so a medium can never make this computer take every later
+// state for outdated; clearing a profile's files forgets its generations.
 
 #include "records/agreed_state.h"
 #include "records/profile.h"
@@ -18,15 +20,23 @@ namespace tarvela {
 // this computer has seen (then with a notice line).
 AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n);
 
-// Whether a sound agreed state of `generation` may be used: one older than this computer has seen
-// counts as empty (with a notice line). A usable one is remembered, except in a dry run, which
-// leaves this computer's memory as it was too.
+// How far above the highest generation seen one may lie and still be used: far more writes than a
+// pair makes between two visits of a computer, far fewer than could ever bring the count to its end.
+inline constexpr std::uint64_t kMaxGenerationLeap = std::uint64_t{1} << 20;
+
+// Whether a sound agreed state of `generation` may be used: one older than this computer has seen,
+// or more than kMaxGenerationLeap above it, counts as empty (with a notice line). A usable one is
+// remembered, except in a dry run, which leaves this computer's memory as it was too.
 bool usableAgreedGeneration(const SyncContext& ctx, const TProfilLine& task, int n, std::uint64_t generation);
 
 // The same as a sending half asks it (agreed_lookup.h), read straight from the file: null where
 // readPairAgreedState gives an empty state.
 std::unique_ptr<const AgreedLookup> readPairAgreedLookup(const SyncContext& ctx, const TProfilLine& task, int n,
                                                          Side side);
+
+// Forgets every generation this computer remembers for the profile `id` (its files were cleared).
+// Forgetting is a safeguard's undoing, never a reason to fail: a failure to write is ignored.
+void forgetAgreedGenerations(const std::string& id);
 
 // Writes the pair's agreed state with a generation above every one seen, and remembers it.
 // Throws FileError when the medium refuses the file.

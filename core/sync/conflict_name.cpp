@@ -24,17 +24,24 @@ std::string localStamp(std::chrono::system_clock::time_point when) {
     return text;
 }
 
-// Drops whole UTF-8 characters from the end until at most `chars` remain.
-std::string cutToChars(const std::string& s, std::size_t chars) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (count == chars)
-                return s.substr(0, i);
-            ++count;
-        }
+// The longest name one folder entry may have: 255 bytes of UTF-8 on Linux file systems, 255
+// UTF-16 units on Windows ones. A name within the bytes is within the units too (no character
+// takes more units than bytes), so the bytes are the limit on both.
+constexpr std::size_t kMaxNameBytes = 255;
+
+// Drops whole UTF-8 characters from the end until at most `chars` characters in at most `bytes`
+// bytes remain; the first character always stays.
+std::string cutToFit(const std::string& s, std::size_t chars, std::size_t bytes) {
+    std::size_t kept = 0;
+    for (std::size_t count = 0; kept < s.size(); ++count) {
+        std::size_t next = kept + 1;
+        while (next < s.size() && (static_cast<unsigned char>(s[next]) & 0xC0) == 0x80)
+            ++next;
+        if (count > 0 && (count == chars || next > bytes))
+            break;
+        kept = next;
     }
-    return s;
+    return s.substr(0, kept);
 }
 
 } // namespace
@@ -46,18 +53,22 @@ std::string conflictCopyPath(const std::string& path, std::string_view computer,
     const std::size_t slash = path.find_last_of(separators);
     const std::string folder = path.substr(0, slash + 1);
     const std::string name = path.substr(slash + 1);
+    std::string mark = " (конфликт " + localStamp(when) + " " + std::string(computer) + ")";
+    if (attempt > 1)
+        mark += " " + std::to_string(attempt);
+    // An extension so long that the mark would leave no room beside it counts as part of the stem.
     const std::size_t dot = name.rfind('.');
-    const bool hasExt = dot != std::string::npos && dot > 0;
+    const bool hasExt = dot != std::string::npos && dot > 0 && mark.size() + (name.size() - dot) < kMaxNameBytes;
     const std::string ext = hasExt ? name.substr(dot) : "";
     std::string stem = hasExt ? name.substr(0, dot) : name;
-    std::string tail = " (конфликт " + localStamp(when) + " " + std::string(computer) + ")";
-    if (attempt > 1)
-        tail += " " + std::to_string(attempt);
-    tail += ext;
-    const std::size_t fixed = utf8CharCount(folder) + utf8CharCount(tail);
-    const std::size_t room = fixed < kMaxPathChars ? kMaxPathChars - fixed : 0;
-    if (utf8CharCount(stem) > room)
-        stem = cutToChars(stem, room > 0 ? room : 1);
+    const std::string tail = mark + ext;
+    // Two limits, counted each in its own unit: the whole path in a table record (characters, one
+    // byte each in the code page) and the name in the folder (bytes of UTF-8), which a Cyrillic name
+    // reaches at half the characters.
+    const std::size_t fixedChars = utf8CharCount(folder) + utf8CharCount(tail);
+    const std::size_t roomChars = fixedChars < kMaxPathChars ? kMaxPathChars - fixedChars : 0;
+    const std::size_t roomBytes = tail.size() < kMaxNameBytes ? kMaxNameBytes - tail.size() : 0;
+    stem = cutToFit(stem, roomChars, roomBytes);
     return folder + stem + tail;
 }
 

@@ -29,7 +29,9 @@ public:
                 mountShell("mount -t tmpfs -o size=64m,nr_inodes=" + std::to_string(inodes) + " tmpfs '" + medium + "'");
         return m;
     }
-    static MountedMedium exfat(const std::string& medium, const std::string& image, int megabytes) {
+    // `options` are the driver's own mount options besides "nonempty".
+    static MountedMedium exfat(const std::string& medium, const std::string& image, int megabytes,
+                               const std::string& options = {}) {
         MountedMedium m(medium);
         if (::geteuid() != 0 || !std::filesystem::exists("/dev/fuse") || !mountShell("command -v mkfs.exfat mount.exfat-fuse losetup"))
             return m;
@@ -48,7 +50,8 @@ public:
         while (!m.loop_.empty() && m.loop_.back() == '\n')
             m.loop_.pop_back();
         // The medium folder already holds the profile file, which the mount hides.
-        m.mounted_ = mountShell("mount.exfat-fuse -o nonempty '" + m.loop_ + "' '" + medium + "'");
+        m.mounted_ = mountShell("mount.exfat-fuse -o nonempty" + (options.empty() ? "" : "," + options) + " '" +
+                                m.loop_ + "' '" + medium + "'");
         return m;
     }
     // FAT32 through fusefat, which reports no size at all (0 blocks in total).

@@ -53,6 +53,46 @@ TEST_F(E2EAgreed, BothEditedKeepsBothVersionsWhicheverIsNewer) {
     }
 }
 
+// A conflict on a name of 110 Cyrillic letters (224 bytes with ".txt"): fits the table and the
+// folder as it is, but its conflict name is shortened to fit the folder's 255 bytes, so the
+// receive sets home's version aside instead of failing on every cycle, and the pair settles.
+TEST_F(E2EAgreed, AConflictOnALongCyrillicNameSettles) {
+    std::string stem;
+    for (int i = 0; i < 110; ++i)
+        stem += "я";
+    const std::string name = stem + ".txt";
+    ASSERT_EQ(name.size(), 224u);
+    writeFile(work + name, "original");
+    firstRun();
+
+    writeFile(home + name, "home's edit");
+    setMtime(home + name, {2000000000, 0});
+    writeFile(work + name, "work's edit");
+    setMtime(work + name, {2000000100, 0});
+    halfDone("work-home", "work");
+    const ChildResult received = half("work-home", "home");
+    ASSERT_EQ(received.exitCode, 0) << received.out << received.err;
+    EXPECT_EQ(received.out.find("не удалось отложить"), std::string::npos) << received.out;
+    EXPECT_EQ(readFile(home + name), "work's edit");
+    std::vector<std::string> copies;
+    for (const auto& e : fs::directory_iterator(home)) {
+        if (e.path().filename().string().find(" (конфликт ") != std::string::npos)
+            copies.push_back(e.path().filename().string());
+    }
+    ASSERT_EQ(copies.size(), 1u) << received.out;
+    EXPECT_LE(copies[0].size(), 255u);
+    EXPECT_TRUE(copies[0].starts_with("яяяяя")) << copies[0];
+    EXPECT_TRUE(copies[0].ends_with(" домашний).txt")) << copies[0];
+    EXPECT_EQ(readFile(home + copies[0]), "home's edit");
+
+    // The kept version travels back, and then nothing differs.
+    halfDone("home-work", "home");
+    halfDone("home-work", "work");
+    EXPECT_EQ(treeOf(work), treeOf(home));
+    halfDone("work-home", "work");
+    EXPECT_FALSE(pending(Side::Work)) << "the pair has settled";
+}
+
 TEST_F(E2EAgreed, EditedHereAndRemovedThereIsKept) {
     writeFile(work + "x.txt", "original");
     writeFile(work + "y.txt", "y");

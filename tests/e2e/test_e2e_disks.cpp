@@ -262,5 +262,59 @@ TEST_F(E2EDisks, ANameRenamedInCaseOnlyReachesAnExfatHomeFolder) {
     EXPECT_EQ(storedFiles(Side::Work), 0u) << "nor again to home";
 }
 
+// A file over 4 GiB onto FAT32 through its FUSE driver, which refuses the write past the limit
+// with a mere "permission denied": the line says that FAT32 cannot hold the file, before a byte is
+// written. The image has room for the file's bytes, so nothing but the limit stands in the way.
+TEST_F(E2EDisks, AFileOverFourGibibytesOntoFat32ThroughFuseIsNamedAsSuch) {
+    const auto mount = MountedMedium::fat32(medium, dir / "fat32.img", 5 * 1024);
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root, FUSE, fusefat and dosfstools";
+    save();
+    writeFile(work + "small.txt", "small");
+    const std::string huge = work + "huge.bin";
+    writeFile(huge, "");
+    std::error_code ec;
+    fs::resize_file(huge, (std::uintmax_t{1} << 32) + 1, ec); // sparse: no disk space taken
+    if (ec)
+        GTEST_SKIP() << "no sparse file of 4 GiB here";
+    const auto started = std::chrono::steady_clock::now();
+    const ChildResult r = half("work-home", "work", {"--full-copy", "all"});
+    EXPECT_EQ(r.exitCode, 4) << r.out << r.err;
+    EXPECT_NE(r.out.find(std::string(msg::kFileTooBigForFileSystem) + huge + "\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(msg::kFileAccessError), std::string::npos) << r.out;
+    EXPECT_EQ(storedFiles(Side::Work), 1u) << "the small file is stored, the huge one not at all";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60))
+        << "refused before its gigabytes were written";
+}
+
+// The FUSE exFAT driver still finds a folder by a name it was just removed under in another letter
+// case. A receive that must make that folder again makes it instead of trusting the lookup.
+// (The driver's kernel-side caching is off, so that the answer comes from the driver itself.)
+TEST_F(E2EDisks, AFolderRemovedUnderAnotherCaseOnExfatIsMadeAgain) {
+    const std::string mountPoint = dir / "exhome";
+    makeFolders(mountPoint);
+    const auto mount =
+        MountedMedium::exfat(mountPoint, dir / "exhome.img", 16, "entry_timeout=0,negative_timeout=0,attr_timeout=0");
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs root, FUSE, exfatprogs and exfat-fuse";
+    moveHomeTo(mountPoint + "/docs/");
+    writeFile(work + "Dir/Sub/a.txt", "a");
+    writeFile(work + "other.txt", "o");
+    firstRun();
+
+    // The user removes the folder under another spelling; its old spelling still answers a lookup.
+    ASSERT_TRUE(fs::is_directory(home + "Dir/Sub"));
+    fs::remove_all(home + "DIR");
+    if (!fs::exists(home + "Dir/Sub"))
+        GTEST_SKIP() << "this exFAT driver forgets a removed folder at once";
+
+    writeFile(work + "Dir/Sub/a.txt", "a, edited at work");
+    setMtime(work + "Dir/Sub/a.txt", {2000000000, 0});
+    halfDone("work-home", "work");
+    const ChildResult received = half("work-home", "home", {"--delete", "no"});
+    EXPECT_EQ(received.exitCode, 0) << received.out << received.err;
+    EXPECT_EQ(readFile(home + "Dir/Sub/a.txt"), "a, edited at work") << received.out;
+}
+
 } // namespace
 } // namespace tarvela::test

@@ -1,6 +1,7 @@
 // The main window on its own: start-up with and without profiles, the list click, the enabling
 // rule, the echo pane, the progress panel and its timer, the log menu.
 #include "base/echo_color.h"
+#include "base/messages.h"
 #include "echo_pane.h"
 #include "progress_panel.h"
 #include "style_catalog.h"
@@ -33,6 +34,7 @@ private slots:
     void startsWithoutProfileFile();
     void startsWithProfiles();
     void reportsUnreadableProfileFile();
+    void saysTheProfileFileEndsInPartOfARecord();
     void listClickSetsTaskRoleAndExclusions();
     void enablingRuleFollowsRoleAndStoreRoots();
     void echoColoursBoldAndScroll();
@@ -107,6 +109,23 @@ void TestMainWindow::reportsUnreadableProfileFile() {
     QCOMPARE(child<QListWidget>(*w, "RzListBoxProfile")->count(), 0);
     QVERIFY(!child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled());
     QVERIFY(child<QLabel>(*w, "RzLblVersion")->text().startsWith(QStringLiteral("v.")));
+}
+
+// A profile file cut one byte short of its second record: the first profile is listed, and a red
+// line after the start line says what became of the rest.
+void TestMainWindow::saysTheProfileFileEndsInPartOfARecord() {
+    Medium medium;
+    medium.writeProfiles({Medium::profile("Документы", "AAAAAAAA", medium.work(), medium.home()),
+                          Medium::profile("Фото", "BBBBBBBB", medium.work(), medium.home())});
+    const std::string file = medium.programPath() + "Tarvela.cfg";
+    std::filesystem::resize_file(file, 2 * TProfilLine::kSize - 1);
+    auto w = startWindow(medium);
+    QCOMPARE(child<QListWidget>(*w, "RzListBoxProfile")->count(), 1);
+    const QStringList lines = echoLines(*w);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[1], QString::fromUtf8(std::string(msg::kProfileFilePartialRecord) + file));
+    QCOMPARE(echoColor(*w, 1), QColor(255, 0, 0));
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }
 
 void TestMainWindow::listClickSetsTaskRoleAndExclusions() {

@@ -3,6 +3,7 @@
 // log button, and the guards: a cancelled addition, "Добавить"/"Редактировать" while the editor is
 // open, a deletion while it is open, and a run in progress.
 #include "platform/file_system.h"
+#include "platform/user_folders.h"
 #include "records/profile_file.h"
 #include "tarvela_config.h"
 #include "ui_fixture.h"
@@ -491,6 +492,10 @@ void TestProfiles::clearingFilesOfSavedAndUnsavedProfiles() {
     Medium medium;
     medium.writeProfiles({Medium::profile("Первый", "AAAAAAAA", medium.work(), medium.home())});
     writeFile(medium.pathTask("AAAAAAAA") + "/WTabFile_1.dat", "t");
+    // What this computer remembers of the agreed states' generations, of this profile and another.
+    const std::string memory = platform::userDataFolder() + "agreed-generations";
+    const std::string remembered = "7\tAAAAAAAA|1|/w/|/h/\n9\tBBBBBBBB|1|/w/|/h/\n";
+    writeFile(memory, remembered);
     auto w = startWindow(medium);
     // A new profile has no store yet: the button removes nothing, also not the profile seen before.
     click(*w, "RzBitBtnEditConfig");
@@ -499,12 +504,15 @@ void TestProfiles::clearingFilesOfSavedAndUnsavedProfiles() {
     click(w->config(), "ButtonClearFilesProf");
     QVERIFY(exists(medium.pathTask("AAAAAAAA") + "/WTabFile_1.dat"));
     QVERIFY(exists(medium.programPath() + "Task"));
+    QCOMPARE(readFile(memory), remembered);
     click(w->config(), "RzBitBtnCloseConfig");
-    // A saved profile loses its store, nothing else; no question is asked.
+    // A saved profile loses its store and this computer forgets its generations, nothing else; no
+    // question is asked.
     click(*w, "RzBitBtnEditConfig");
     click(w->config(), "ButtonClearFilesProf");
     QVERIFY(!exists(medium.pathTask("AAAAAAAA")));
     QVERIFY(exists(medium.programPath() + "Task"));
+    QCOMPARE(readFile(memory), std::string("9\tBBBBBBBB|1|/w/|/h/\n"));
     QCOMPARE(w->profiles().size(), 1u);
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }

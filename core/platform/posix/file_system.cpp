@@ -34,18 +34,23 @@ bool folderExists(const std::string& path) {
 }
 
 void createFolders(const std::string& path) {
-    if (path.empty() || folderExists(path)) return;
-    // Create each missing component from the top down.
-    std::size_t pos = 0;
-    while (pos != std::string::npos) {
-        pos = path.find('/', pos + 1);
-        const std::string part = path.substr(0, pos);
-        if (part.empty()) continue;
-        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-            throw FileError(msg::kCannotCreateFolder, path, errno);
+    if (path.empty())
+        return;
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    // One mkdir when the parent is there (the usual case), else the parents first. Nothing asks a
+    // lookup beforehand, as createFolder says why.
+    int error = createFolder(folder);
+    if (error == ENOENT) {
+        const auto slash = folder.rfind('/');
+        if (slash != std::string::npos && slash > 0) {
+            createFolders(folder.substr(0, slash));
+            error = createFolder(folder);
         }
     }
-    if (!folderExists(path)) throw FileError(msg::kCannotCreateFolder, path, ENOTDIR);
+    if (error != 0)
+        throw FileError(msg::kCannotCreateFolder, path, error);
 }
 
 int createFolder(const std::string& path) {

@@ -40,6 +40,21 @@ DiskSpace diskSpace(const std::string& path) {
     return space;
 }
 
+std::optional<std::int64_t> largestFileSize(const std::string& path) {
+    std::wstring folder = win32::widePath(path);
+    if (!folder.empty() && folder.back() != L'\\')
+        folder += L'\\';
+    wchar_t root[MAX_PATH] = {};
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    if (!::GetVolumePathNameW(folder.c_str(), root, MAX_PATH) ||
+        !::GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1))
+        return std::nullopt;
+    const std::wstring name(fileSystem);
+    if (name == L"FAT32" || name == L"FAT")
+        return kFatLargestFile;
+    return std::nullopt;
+}
+
 std::vector<std::string> machineIdFiles() {
     // Windows keeps no machine-id file; the computer is known by its system volume's serial.
     return {};

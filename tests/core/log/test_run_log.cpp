@@ -311,6 +311,45 @@ TEST_F(LogFile, MergedRunKeepsItsColoursInTheTableOfAnotherWriter) {
     EXPECT_NE(body.find("\\cf0\\b0 green\\par"), std::string::npos) << body;
 }
 
+// Old logs whose header was damaged or hand-made, each merged with a well-formed run: the result is
+// one document, and the run's lines keep their colours. The first is the fuzzer's finding: a stray
+// byte in an entry and an escaped brace inside the colour table, where a search for the table's
+// first '}' put the added entries between the backslash and its brace.
+TEST_F(LogFile, DamagedHeaderOfAnOldLogNeverBreaksTheMergedDocument) {
+    const std::string tail = std::string("\\viewkind4\\uc1\\pard old\\par\r\n}\r\n") + '\0';
+    const std::string olds[] = {
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}{\\colortbl ;\\red0\xa6green0\\blue0;\\red0\\green0\\blue255\\}}" + tail,
+        // the table's last entry lacks its ';'
+        "{\\rtf1{\\colortbl ;\\red0\\green0\\blue255}" + tail,
+        // no table, but its word in the text, escaped
+        "{\\rtf1{\\fonttbl{\\f0 Tahoma;}}\\pard text \\{\\colortbl ;\\} here\\par " + tail,
+        // no table, and a control symbol right after the opening control words
+        "{\\rtf1\\ansi\\}\\{ braces\\par " + tail,
+        // a table only inside another destination, which is no table of the document
+        "{\\rtf1{\\*\\generator {\\colortbl ;\\red9\\green9\\blue9;}}" + tail,
+    };
+    RunLog run;
+    const std::pair<const char*, std::uint32_t> lines[] = {
+        {"blue start", color::kBlue}, {"green progress", color::kGreen}, {"red failure", color::kRed}};
+    for (const auto& [text, c] : lines)
+        run.AddLogText(text, c);
+    for (const std::string& old : olds) {
+        writeFile(path, old);
+        ASSERT_EQ(add(run), LogFileUpdate::Extended) << old;
+        std::string merged = readFile(path);
+        EXPECT_LT(merged.find("old\\par"), merged.find("blue start")) << "the old text is kept\n" << merged;
+        std::erase(merged, '\xa6'); // the old file's own stray byte; everything else must be well-formed
+        EXPECT_TRUE(wellFormed(merged)) << old << "\n" << merged;
+        for (const auto& [text, c] : lines) {
+            const auto at = merged.find(text);
+            ASSERT_NE(at, std::string::npos) << text;
+            EXPECT_EQ(colourAt(merged, at), (RtfColor{false, color::red(c), color::green(c), color::blue(c)}))
+                << text << "\n"
+                << merged;
+        }
+    }
+}
+
 TEST_F(LogFile, ExistingFileThatIsNoDocumentToExtendIsStartedAfresh) {
     const RunLog run = logOf({"new"});
     struct Case {

@@ -37,6 +37,7 @@ TEST(ProfileFile, WholeRecordsOnlyAndTrailingBytesVanishOnRewrite) {
     TempDir dir;
     writeFile(dir / "Tarvela.cfg", std::string(5675, '\0'));
     EXPECT_TRUE(LoadProfiles(dir.path()).empty()) << "5675 bytes hold no profile";
+    EXPECT_EQ(readProfileFile(dir.path()).partialRecordBytes, 5675) << "and the reader tells of the part";
 
     WriteProfiles(dir.path(), {named("Первый"), named("Second")});
     writeFile(dir / "Tarvela.cfg", readFile(dir / "Tarvela.cfg") + std::string(100, '#'));
@@ -44,9 +45,11 @@ TEST(ProfileFile, WholeRecordsOnlyAndTrailingBytesVanishOnRewrite) {
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[0].NameConf.text(), "Первый");
     EXPECT_EQ(loaded[1], named("Second"));
+    EXPECT_EQ(readProfileFile(dir.path()).partialRecordBytes, 100);
 
     WriteProfiles(dir.path(), loaded);
     EXPECT_EQ(std::filesystem::file_size(dir / "Tarvela.cfg"), 2u * 5676);
+    EXPECT_EQ(readProfileFile(dir.path()).partialRecordBytes, 0);
 }
 
 TEST(ProfileFile, PairFoldersGetTheirMissingSeparatorWhenLoaded) {
