@@ -124,7 +124,7 @@ void TestMainWindow::saysTheProfileFileEndsInPartOfARecord() {
     const QStringList lines = echoLines(*w);
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[1], QString::fromUtf8(std::string(msg::kProfileFilePartialRecord) + file));
-    QCOMPARE(echoColor(*w, 1), QColor(255, 0, 0));
+    QCOMPARE(echoColor(*w, 1), EchoPane::shownColor(color::kRed));
     QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
 }
 
