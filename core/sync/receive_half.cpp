@@ -161,7 +161,12 @@ private:
             host_.showProgressPanel(false);
             return HalfResult::FlushFailed;
         }
-        if (receipt.copySum > 0) host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
+        if (receipt.copySum > 0) {
+            if (host_.stopRequested())
+                host_.echo(msg::kCopyingFilesStopped, color::kOrange);
+            else
+                host_.echo(msg::kCopyingFilesCompleted, color::kGreen);
+        }
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         writeOwnTableAfter(own, n, receipt);
