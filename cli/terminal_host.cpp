@@ -163,6 +163,16 @@ DeleteAnswer TerminalHost::askDelete(std::string_view path) {
     }
 }
 
+bool TerminalHost::askMassRemoval(std::string_view, std::int64_t, std::int64_t) {
+    if (!settings_.allowMassRemoval && !toldMassRemoval_) {
+        erase();
+        err_ << "tarvela-cli: many removals at once are skipped (after checking that the other computer's folder "
+                "really lost these files, answer with --allow-mass-removal)\n";
+        toldMassRemoval_ = true;
+    }
+    return settings_.allowMassRemoval;
+}
+
 void TerminalHost::showError(std::string_view message) {
     erase();
     err_ << safeForTerminal(message, true) << '\n';

@@ -47,7 +47,7 @@ public:
     FullCopyAnswer askFullCopy(std::string_view folder) override;
     DeleteAnswer askDelete(std::string_view path) override;
     void showError(std::string_view message) override;
-    bool askMassRemoval(std::string_view, std::int64_t, std::int64_t) override { return settings_.allowMassRemoval; }
+    bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) override;
 
 protected:
     void processEvents() override {}
@@ -67,6 +67,7 @@ private:
     ProgressLine::Clock::time_point lastDraw_{};
     bool toldFullCopy_ = false;
     bool toldDelete_ = false;
+    bool toldMassRemoval_ = false;
 };
 
 // The ANSI escape that starts an echo line of this colour; empty for black and for colours outside

@@ -182,6 +182,7 @@ TEST_F(E2EAgreed, RemovingMostFilesOfAPairNeedsAnExplicitOption) {
               std::string::npos)
         << refused.out;
     EXPECT_EQ(treeOf(home).size(), 10u);
+    EXPECT_NE(refused.err.find("--allow-mass-removal"), std::string::npos) << "the way through is named" << refused.err;
 
     // Asked again at the next receive, and done with the option.
     halfDone("work-home", "work");
