@@ -202,8 +202,8 @@ protected:
         const int sender = 1 - s;
         Tree before = readTree(root[s]);
         const std::size_t firstLine = host.lines.size();
+        int steps = 0; // lives as long as the half that counts them
         if (editAtStep > 0 && how.cut == Cut::None) {
-            int steps = 0;
             host.onStep = [&, s] {
                 if (++steps != editAtStep)
                     return;
