@@ -14,7 +14,6 @@
 #include "sync/receive_folder_steps.h"
 #include "sync/receive_removals.h"
 
-#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -164,25 +163,16 @@ private:
     bool clearFolderInTheWay(const std::string& path) {
         if (p_.task.OperacDell) {
             const std::string below = path + "/";
-            std::vector<ReceiveRow*> files;
-            std::vector<ReceiveRow*> folders;
-            for (ReceiveRow& row : p_.rows) {
+            std::vector<std::size_t> files;
+            std::vector<std::size_t> folders;
+            for (std::size_t i = 0; i < p_.rows.size(); ++i) {
+                const ReceiveRow& row = p_.rows[i];
                 const std::string_view name = p_.localName(row);
                 if (row.done || row.setAside || row.decision.step != ReceiveStep::Delete || !name.starts_with(below))
                     continue;
-                (isFolderName(name) ? folders : files).push_back(&row);
+                (isFolderName(name) ? folders : files).push_back(i);
             }
-            std::stable_sort(folders.begin(), folders.end(), [&](const ReceiveRow* a, const ReceiveRow* b) {
-                const auto depth = [&](const ReceiveRow* r) {
-                    const std::string_view name = p_.localName(*r);
-                    return std::count(name.begin(), name.end(), '/');
-                };
-                return depth(a) > depth(b);
-            });
-            for (ReceiveRow* row : files)
-                removeRow(p_, *row);
-            for (ReceiveRow* row : folders)
-                removeRow(p_, *row);
+            removeInOrder(p_, files, std::move(folders));
             if (p_.diskFailed)
                 return false;
             if (p_.plan != nullptr ? p_.plannedGone.contains(path)

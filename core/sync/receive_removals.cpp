@@ -34,8 +34,6 @@ bool emptyOncePlannedRemovalsAreMade(const PairReceive& p, const std::string& fo
     return true;
 }
 
-} // namespace
-
 void removeRow(PairReceive& p, ReceiveRow& r) {
     const std::string name(p.localName(r));
     const std::string dest = p.ownPath(name);
@@ -108,6 +106,8 @@ void removeRow(PairReceive& p, ReceiveRow& r) {
     r.done = true;
 }
 
+} // namespace
+
 void applyRemovals(PairReceive& p) {
     std::vector<std::size_t> files;
     std::vector<std::size_t> folders;
@@ -140,6 +140,10 @@ void applyRemovals(PairReceive& p) {
                     color::kRed);
         return;
     }
+    removeInOrder(p, files, folders);
+}
+
+void removeInOrder(PairReceive& p, const std::vector<std::size_t>& files, std::vector<std::size_t> folders) {
     std::stable_sort(folders.begin(), folders.end(), [&](std::size_t x, std::size_t y) {
         const auto depth = [&](std::size_t i) {
             const std::string_view name = p.localName(p.rows[i]);
@@ -147,17 +151,13 @@ void applyRemovals(PairReceive& p) {
         };
         return depth(x) > depth(y);
     });
-    for (const std::size_t i : files) {
-        if (p.host.stopRequested() || p.diskFailed)
-            return;
-        p.showProgress(i);
-        removeRow(p, p.rows[i]);
-    }
-    for (const std::size_t i : folders) {
-        if (p.host.stopRequested() || p.diskFailed)
-            return;
-        p.showProgress(i);
-        removeRow(p, p.rows[i]);
+    for (const std::vector<std::size_t>* rows : {&files, static_cast<const std::vector<std::size_t>*>(&folders)}) {
+        for (const std::size_t i : *rows) {
+            if (p.host.stopRequested() || p.diskFailed)
+                return;
+            p.showProgress(i);
+            removeRow(p, p.rows[i]);
+        }
     }
 }
 

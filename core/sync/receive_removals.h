@@ -7,12 +7,16 @@
 
 #include "sync/pair_receive.h"
 
+#include <cstddef>
+#include <vector>
+
 namespace tarvela {
 
 void applyRemovals(PairReceive& p);
 
-// Removes the item of one row decided as a removal (asked about, to the trash, looked at again
-// first), as applyRemovals does for each; a folder only when nothing is left in it.
-void removeRow(PairReceive& p, ReceiveRow& r);
+// Removes the items of the rows (indexes into p.rows) decided as removals: the files, then the
+// folders deepest first, each as applyRemovals does it (asked about, to the trash, looked at again
+// first; a folder only when nothing is left in it). Ends early on a stop or a disk that went away.
+void removeInOrder(PairReceive& p, const std::vector<std::size_t>& files, std::vector<std::size_t> folders);
 
 } // namespace tarvela
