@@ -51,6 +51,7 @@ struct PairReceive {
     std::string storeLink;  // the link on the way to the pair's store folder, if any
     bool diskFailed = false; // this computer's disk filled up or went away
     std::int64_t notCarried = 0; // changed names the store does not carry: due with a later send
+    bool copiesStopped = false;  // the stop came before every copy was made
     ReceiveRows rows;
     DeleteAnswer answer = DeleteAnswer::YesToAll; // the remembered answer to the removal question
     ReceiveJournal journal; // what the receive changed in the folder, for its table

@@ -234,8 +234,12 @@ void applyCopies(PairReceive& p) {
     p.host.setFolderProgress(0, static_cast<std::int64_t>(p.rows.size()));
     for (std::size_t i = 0; i < p.rows.size(); ++i) {
         // This computer's disk filled up or went away: the store stays for another try.
-        if (p.host.stopRequested() || p.diskFailed)
+        if (p.diskFailed)
             return;
+        if (p.host.stopRequested()) {
+            p.copiesStopped = true;
+            return;
+        }
         ReceiveRow& r = p.rows[i];
         if (r.setAside || r.decision.step == ReceiveStep::Delete)
             continue;

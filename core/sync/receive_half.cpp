@@ -162,7 +162,8 @@ private:
             return HalfResult::FlushFailed;
         }
         if (receipt.copySum > 0) {
-            if (host_.stopRequested())
+            // A stop during the removals left every copy made: the copying itself was complete.
+            if (receipt.copiesStopped)
                 host_.echo(msg::kCopyingFilesStopped, color::kOrange);
             else
                 host_.echo(msg::kCopyingFilesCompleted, color::kGreen);

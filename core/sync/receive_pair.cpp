@@ -91,6 +91,7 @@ public:
         if (!p_.diskFailed)
             applyRemovals(p_);
         receipt.diskFailed = p_.diskFailed;
+        receipt.copiesStopped = p_.copiesStopped;
         if (p_.diskFailed) {
             receipt.agreed = p_.previous;
             return receipt;

@@ -22,6 +22,7 @@ struct PairReceipt {
     bool notEnoughSpace = false;
     bool senderTableDamaged = false; // nothing was removed; the store must stay
     bool diskFailed = false;         // this computer's disk filled up or went away: the half fails
+    bool copiesStopped = false;      // the stop came before every copy was made
     // This computer's table of the pair after the receive; empty when the folder must be scanned again.
     std::optional<DerivedTable> ownTable;
 };

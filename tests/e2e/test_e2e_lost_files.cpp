@@ -92,6 +92,8 @@ TEST_F(E2ELostFiles, AStoppedReceiveKeepsTheStoreAndARepeatAppliesTheRest) {
     EXPECT_NE(stopped.err.find("stopped"), std::string::npos) << stopped.err;
     EXPECT_TRUE(fs::exists(home + "b.txt")) << "nothing is removed after the stop" << stopped.out << stopped.err;
     EXPECT_TRUE(pending(Side::Work)) << "a stopped receive keeps the store";
+    EXPECT_EQ(stopped.out.find("Копирование файлов остановлено"), std::string::npos)
+        << "the copies were all made before the stop" << stopped.out;
     EXPECT_NE(stopped.out.find(msg::kReceiveStopped), std::string::npos) << "and says so" << stopped.out;
 
     halfDone("work-home", "home", {"--delete", "yes"});
