@@ -66,6 +66,38 @@ void PairReceive::record(ReceiveRow& r, double ownTime, std::optional<std::uint6
                                                            checksum ? checksumBytes(*checksum) : std::string()});
     r.record->setTime(sender, s.FileDataTime);
     r.record->setTime(own, ownTime);
+    recordedSinceCheckpoint = true;
+}
+
+AgreedState PairReceive::agreedSoFar() const {
+    AgreedState next{previous.workFolder, previous.homeFolder, previous.generation, {}};
+    next.records.reserve(rows.size());
+    for (const ReceiveRow& r : rows) {
+        const AgreedRecord* old = aRecord(r);
+        if (r.setAside || !r.done) {
+            if (old != nullptr)
+                next.records.push_back(*old);
+            continue;
+        }
+        switch (r.decision.after) {
+        case AgreedAfter::Keep:
+            if (old != nullptr) {
+                next.records.push_back(*old);
+                if (r.respelt)
+                    next.records.back().name = localName(r);
+            }
+            break;
+        case AgreedAfter::Record:
+            // Every step that records and was done made its record; a dry run makes none (and
+            // its state is never written).
+            if (r.record)
+                next.records.push_back(*r.record);
+            break;
+        case AgreedAfter::Drop:
+            break;
+        }
+    }
+    return next;
 }
 
 std::string withoutFolderMark(std::string_view name) {

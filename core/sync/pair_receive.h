@@ -17,6 +17,7 @@
 #include "sync/sync_context.h"
 #include "sync/table_after_receive.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -93,6 +94,15 @@ struct PairReceive {
     // What the two computers agree on once the row's step is done: the sender's entry, with this
     // side's time `ownTime` as its file system keeps it.
     void record(ReceiveRow& r, double ownTime, std::optional<std::uint64_t> checksum = std::nullopt);
+
+    // The agreed state as the rows done so far leave it: their new records, and the old ones of
+    // every row not done (or set aside).
+    AgreedState agreedSoFar() const;
+
+    // When the receive last wrote down what it had done (receive_checkpoint.h), and whether a row
+    // has recorded anything since.
+    std::chrono::steady_clock::time_point lastCheckpoint = std::chrono::steady_clock::now();
+    bool recordedSinceCheckpoint = false;
 };
 
 // Whether a relative name is a folder entry ("/.." at its end, or ".." for the pair folder).

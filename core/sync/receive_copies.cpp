@@ -11,6 +11,7 @@
 #include "records/utf8.h"
 #include "scan/table_writer.h"
 #include "sync/look_again.h"
+#include "sync/receive_checkpoint.h"
 #include "sync/receive_folder_steps.h"
 #include "sync/receive_removals.h"
 
@@ -269,6 +270,7 @@ void applyCopies(PairReceive& p) {
             r.done = true;
             break;
         }
+        checkpointIfDue(p);
     }
 }
 

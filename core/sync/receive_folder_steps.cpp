@@ -7,6 +7,7 @@
 #include "sync/run_plan.h"
 #include "platform/file_system.h"
 #include "sync/conflict_name.h"
+#include "sync/receive_checkpoint.h"
 
 #include <chrono>
 #include <system_error>
@@ -28,6 +29,7 @@ bool removalAllowed(PairReceive& p, const std::string& dest) {
     if (p.plan != nullptr)
         return true;
     if (p.answer == DeleteAnswer::Yes || p.answer == DeleteAnswer::No) {
+        checkpointNow(p); // the question may never be answered
         p.answer = p.host.askDelete(dest);
         // Closing the question without an answer keeps everything, as "Нет для всех" does.
         if (p.answer == DeleteAnswer::Closed)

@@ -96,7 +96,7 @@ public:
             receipt.agreed = p_.previous;
             return receipt;
         }
-        receipt.agreed = agreedAfter();
+        receipt.agreed = p_.agreedSoFar();
         receipt.ownTable = deriveTableAfterReceive(p_.ownFolder, p_.L, ownCheck.unreadableFolders, p_.journal,
                                                    foldEverywhere, p_.host);
         return receipt;
@@ -160,37 +160,6 @@ private:
                 total += SpaceTaken(p_.sItem(r)->SizeFile, unit);
         }
         return total;
-    }
-
-    AgreedState agreedAfter() const {
-        AgreedState next{p_.previous.workFolder, p_.previous.homeFolder, p_.previous.generation, {}};
-        next.records.reserve(p_.rows.size());
-        for (const ReceiveRow& r : p_.rows) {
-            const AgreedRecord* old = p_.aRecord(r);
-            if (r.setAside || !r.done) {
-                if (old != nullptr)
-                    next.records.push_back(*old);
-                continue;
-            }
-            switch (r.decision.after) {
-            case AgreedAfter::Keep:
-                if (old != nullptr) {
-                    next.records.push_back(*old);
-                    if (r.respelt)
-                        next.records.back().name = p_.localName(r);
-                }
-                break;
-            case AgreedAfter::Record:
-                // Every step that records and was done made its record; a dry run makes none (and
-                // its state is never written).
-                if (r.record)
-                    next.records.push_back(*r.record);
-                break;
-            case AgreedAfter::Drop:
-                break;
-            }
-        }
-        return next;
     }
 
     PairReceive p_;

@@ -7,6 +7,7 @@
 #include "records/table_record.h"
 #include "sync/look_again.h"
 #include "sync/pair_guard.h"
+#include "sync/receive_checkpoint.h"
 #include "sync/receive_folder_steps.h"
 #include "sync/run_plan.h"
 
@@ -132,8 +133,10 @@ void applyRemovals(PairReceive& p) {
         listed += a.nature == kNatureFile ? 1 : 0;
     const auto count = static_cast<std::int64_t>(files.size());
     // A dry run asks nothing: it lists every removal the run would make or ask about.
-    if (p.plan == nullptr && count > kHandfulOfFiles && count * 2 > listed &&
-        !p.host.askMassRemoval(p.ownFolder, count, listed)) {
+    const bool massRemoval = p.plan == nullptr && count > kHandfulOfFiles && count * 2 > listed;
+    if (massRemoval)
+        checkpointNow(p); // the question may never be answered
+    if (massRemoval && !p.host.askMassRemoval(p.ownFolder, count, listed)) {
         // Left undone, with the agreed records kept: the question comes again next time.
         p.host.echo(std::string(msg::kMassRemovalSkipped) + std::to_string(count) + std::string(msg::kMassRemovalOf) +
                         std::to_string(listed) + std::string(msg::kMassRemovalSkippedIn) + p.ownFolder,

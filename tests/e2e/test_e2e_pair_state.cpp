@@ -2,6 +2,7 @@
 // already alike start agreed, and a name never agreed on travels whenever the two sides differ.
 #include "two_computers.h"
 
+#include <csignal>
 #include <filesystem>
 
 namespace tarvela::test {
@@ -96,6 +97,51 @@ TEST_F(E2EPairState, APairWithOneFolderIsNeverCopiedWhole) {
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
         EXPECT_EQ(storedFiles(Side::Work), 0u) << r.out;
     }
+}
+
+// Home's receive is killed at a question, after it put work's edits of a.txt and b.txt in place.
+// The user then edits a.txt and removes b.txt, and repeats the receive: what the killed receive put
+// in place counts as agreed, so a.txt is an edit made here (no conflict copy, no work version over
+// it) and b.txt a removal made here (not brought back); both travel to work with the next send.
+TEST_F(E2EPairState, WhatAKilledReceivePutInPlaceCountsAsAgreed) {
+    task.DellConfirmat = true;
+    save();
+    writeFile(work + "a.txt", "a");
+    writeFile(work + "b.txt", "b");
+    writeFile(work + "zz", "zz as a file");
+    firstRun();
+    writeFile(work + "a.txt", "a, work's edit");
+    writeFile(work + "b.txt", "b, work's edit");
+    setMtime(work + "a.txt", {2000000000, 0});
+    setMtime(work + "b.txt", {2000000000, 0});
+    fs::remove(work + "zz");
+    writeFile(work + "zz/plan.txt", "plan");
+    halfDone("work-home", "work");
+
+    ChildProcess child({TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "home", "--direction",
+                        "work-home", "--delete", "ask"},
+                       {"XDG_DATA_HOME=" + xdg, "NO_COLOR"});
+    ASSERT_TRUE(child.waitForErr("Удалить: " + home + "zz\n"));
+    child.signal(SIGKILL);
+    child.finish();
+    ASSERT_EQ(readFile(home + "a.txt"), "a, work's edit") << "put in place before the question";
+    ASSERT_EQ(readFile(home + "b.txt"), "b, work's edit");
+
+    writeFile(home + "a.txt", "a, home's edit after the killed receive");
+    fs::remove(home + "b.txt");
+    const ChildResult again = half("work-home", "home", {"--delete", "yes"});
+    ASSERT_EQ(again.exitCode, 0) << again.out << again.err;
+    const auto tree = treeOf(home);
+    EXPECT_EQ(anyConflictCopies(tree), 0u) << again.out;
+    EXPECT_EQ(readFile(home + "a.txt"), "a, home's edit after the killed receive");
+    EXPECT_FALSE(fs::exists(home + "b.txt")) << again.out;
+    EXPECT_EQ(readFile(home + "zz/plan.txt"), "plan");
+
+    halfDone("home-work", "home");
+    halfDone("home-work", "work", {"--delete", "yes"});
+    EXPECT_EQ(readFile(work + "a.txt"), "a, home's edit after the killed receive");
+    EXPECT_FALSE(fs::exists(work + "b.txt"));
+    EXPECT_EQ(treeOf(work), treeOf(home));
 }
 
 } // namespace
