@@ -214,4 +214,11 @@ inline constexpr std::string_view kAgreedStateTooNew =
 inline constexpr std::string_view kProfileFilePartialRecord =
     "Файл профилей заканчивается частью записи, она не прочитана (целые записи до неё прочитаны): ";
 
+// Pairs follow their folders, not their places in the profile. A pair pointed at other folders
+// starts from nothing agreed, said once; a table made for a pair's earlier folders is not read.
+inline constexpr std::string_view kPairStartsAfresh =
+    "Папки пары изменены в профиле, согласованное состояние пары начато заново: ";
+inline constexpr std::string_view kTableForOtherFolders =
+    "Таблица составлена для других папок пары (пара изменена в профиле), не используется: ";
+
 } // namespace tarvela::msg

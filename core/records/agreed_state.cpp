@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_patch.h"
 #include "records/byte_stream.h"
+#include "records/path_form.h"
 
 #include <algorithm>
 #include <bit>
@@ -107,7 +108,7 @@ bool layoutOf(ConstBytes file, std::string_view workFolder, std::string_view hom
         return false;
     out.generation = r.u64();
     // Records of other folder texts describe other folders: the pair was changed in the profile.
-    if (r.view(r.u16()) != workFolder || r.view(r.u16()) != homeFolder || !r.ok())
+    if (!sameFolderText(r.view(r.u16()), workFolder) || !sameFolderText(r.view(r.u16()), homeFolder) || !r.ok())
         return false;
     out.baseCount = r.u32();
     if (!r.ok() || out.baseCount > r.remaining() / kMinRecordBytes)
@@ -196,6 +197,20 @@ bool visitAgreedState(ConstBytes file, std::string_view workFolder, std::string_
     header(layout.generation, count);
     eachRecord(file, layout, record);
     return true;
+}
+
+std::optional<std::pair<std::string, std::string>> agreedStateFolders(const std::string& path) {
+    // The header: magic, version, generation and two texts of at most 64 KiB each.
+    const std::vector<unsigned char> bytes = readFileHead(path, kMagic.size() + 4 + 8 + 2 * (2 + 65535));
+    ByteReader r(bytes);
+    if (r.view(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion)
+        return std::nullopt;
+    r.u64();
+    const std::string_view work = r.view(r.u16());
+    const std::string_view home = r.view(r.u16());
+    if (!r.ok())
+        return std::nullopt;
+    return std::make_pair(std::string(work), std::string(home));
 }
 
 AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder) {

@@ -24,8 +24,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarvela {
@@ -82,6 +84,10 @@ std::string agreedStateFile(const std::string& pathTask, int n);
 // Reads the pair's agreed state; empty (with the given folder texts) when the file is missing,
 // unreadable, damaged, foreign, or bound to other folder texts. Never throws.
 AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder);
+
+// The folder texts an agreed-state file was written for (from its header alone); nothing when the
+// file is missing or not an agreed state of ours.
+std::optional<std::pair<std::string, std::string>> agreedStateFolders(const std::string& path);
 
 // Writes the state: appends an update with what differs from the state the file holds (flushed
 // before it returns), or replaces the file atomically (flushed before the rename). Throws

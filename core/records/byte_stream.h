@@ -120,4 +120,8 @@ inline void appendChecksum(std::vector<unsigned char>& bytes) {
 // The whole file, or nothing when it is missing or cannot be read (never throws).
 std::vector<unsigned char> readWholeFileOrNothing(const std::string& path, std::size_t limit);
 
+// The first `limit` bytes of a file (all of a shorter one), or nothing when it is missing or cannot
+// be read (never throws).
+std::vector<unsigned char> readFileHead(const std::string& path, std::size_t limit);
+
 } // namespace tarvela

@@ -21,5 +21,11 @@ char separatorOf(std::string_view folder);
 // separates folders; in a POSIX form it is an ordinary character of a name and stays.
 void toEngineForm(std::string& relative, std::string_view folder);
 
+// What two spellings of one folder text share: without separators at its end, and for a Windows
+// form with '/' read as a backslash and letter case ignored, as Windows ignores it ("D:\Docs\" and
+// "d:/docs" are one folder). A POSIX form is compared as it stands.
+std::string folderKey(std::string_view folder);
+inline bool sameFolderText(std::string_view a, std::string_view b) { return a == b || folderKey(a) == folderKey(b); }
+
 
 } // namespace tarvela

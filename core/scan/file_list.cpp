@@ -1,6 +1,7 @@
 #include "scan/file_list.h"
 
 #include "base/echo_color.h"
+#include "base/errors.h"
 #include "base/messages.h"
 #include "base/run_host.h"
 #include "platform/file_system.h"
@@ -67,8 +68,8 @@ std::ptrdiff_t TFileList::indexOfExact(std::string_view key) const {
 
 namespace {
 
-bool acceptable(const TNameAtribFile& record, const std::string& prefix, std::string_view key) {
-    return record.FName.bytes().starts_with(prefix) && isAcceptableRelativeName(key, record.Nature) &&
+bool acceptable(const TNameAtribFile& record, bool underFolder, std::string_view key) {
+    return underFolder && isAcceptableRelativeName(key, record.Nature) &&
            isPlainStoreName(record.FNameTmp.bytes()) && record.SizeFile >= 0;
 }
 
@@ -103,6 +104,9 @@ TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view p
     load.wholeRecords = reader.wholeRecords();
     load.crc32 = reader.crc32();
     load.refused = form.refused();
+    load.otherFolders = form.otherFolders();
+    if (load.otherFolders)
+        checked->echo(std::string(msg::kTableForOtherFolders) + pathFiles, color::kOrange);
     return load;
 }
 
@@ -119,7 +123,17 @@ bool TableEntryForm::operator()(const TNameAtribFile& record, std::string& key, 
         prefixChars_ < bytes.size() ? std::string_view(bytes).substr(prefixChars_) : std::string_view{};
     cp1251ToUtf8(rest, key);
     toEngineForm(key, pathShab_);
-    if (checked_ != nullptr && !acceptable(record, prefix_, key)) {
+    if (checked_ != nullptr && first_) {
+        first_ = false;
+        // A sound record of a path elsewhere, not garbage (which is refused as unacceptable).
+        std::string path;
+        cp1251ToUtf8(bytes, path);
+        otherFolders_ = !underFolder(bytes) && (path.starts_with('/') || isWindowsFolderText(path)) &&
+                        isPlainStoreName(record.FNameTmp.bytes()) && record.SizeFile >= 0;
+    }
+    if (otherFolders_)
+        return false;
+    if (checked_ != nullptr && !acceptable(record, underFolder(bytes), key)) {
         checked_->echo(std::string(msg::kUnacceptableTableEntry) + record.FName.text(), color::kRed);
         ++refused_;
         return false;
@@ -136,6 +150,28 @@ bool TableEntryForm::operator()(const TNameAtribFile& record, std::string& key, 
     atrib.Nature = record.Nature;
     atrib.SizeFile = record.SizeFile;
     return true;
+}
+
+bool TableEntryForm::underFolder(const std::string& bytes) const {
+    if (bytes.starts_with(prefix_))
+        return true;
+    if (bytes.size() < prefixChars_)
+        return false;
+    std::string folder;
+    cp1251ToUtf8(std::string_view(bytes).substr(0, prefixChars_), folder);
+    return sameFolderText(folder, pathShab_);
+}
+
+bool tableMadeFor(const std::string& path, std::string_view pathShab) {
+    try {
+        if (!platform::fileExists(path))
+            return false;
+        TableReader reader(path, false);
+        TNameAtribFile record;
+        return reader.next(record) && TableEntryForm(pathShab, nullptr).underFolder(record.FName.bytes());
+    } catch (const FileError&) {
+        return false;
+    }
 }
 
 TableLoad CreateListOfFiles(TFileList& list, const std::string& pathFiles, std::string_view pathShab,

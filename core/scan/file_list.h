@@ -76,6 +76,10 @@ struct TableLoad {
     bool wholeRecords = true;  // false when the file ends in part of a record
     std::uint32_t crc32 = 0;   // CRC-32 of the bytes of the records read
     std::size_t refused = 0;   // records refused (only counted with `checked`)
+    // The table was made for other folders (the pair was changed in the profile since): its first
+    // record lies outside the pair folder. Read with `checked`, such a table gives no entries and
+    // one line instead of a red line per record.
+    bool otherFolders = false;
 };
 
 struct TNameAtribFile;
@@ -92,6 +96,11 @@ public:
     bool operator()(const TNameAtribFile& record, std::string& key, TAtrib& atrib);
     // Records left out as unacceptable (not those a file system here cannot hold).
     std::size_t refused() const { return refused_; }
+    // Whether the first record showed a table made for other folders (see TableLoad).
+    bool otherFolders() const { return otherFolders_; }
+    // Whether a record's path lies in the pair folder, spelt as the folder text or another way of
+    // writing the same folder (folderKey).
+    bool underFolder(const std::string& bytes) const;
 
 private:
     std::string pathShab_;
@@ -99,7 +108,13 @@ private:
     std::string prefix_;
     RunHost* checked_;
     std::size_t refused_ = 0;
+    bool first_ = true;
+    bool otherFolders_ = false;
 };
+
+// Whether the table at `path` was made for the pair folder `pathShab`: its first record lies in
+// it. A missing, empty or unreadable table was made for no folder.
+bool tableMadeFor(const std::string& path, std::string_view pathShab);
 
 // Loads the table file `pathFiles` into `list`: each record becomes an item whose key is the
 // record's path without its first n characters, n being the length of pathShab (the folder of the

@@ -6,6 +6,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_system.h"
 #include "platform/user_folders.h"
+#include "records/path_form.h"
 #include "records/byte_stream.h"
 #include "sync/half_lines.h"
 
@@ -96,7 +97,51 @@ void remember(const TProfilLine& task, int n, std::uint64_t generation) {
     store(path, seen);
 }
 
+// Whether folder texts read from a file are those of pair n now.
+bool textsOfPair(const std::pair<std::string, std::string>& texts, const TProfilLine& task, int n) {
+    const std::string work = ownFolder(task, Side::Work, n);
+    const std::string home = ownFolder(task, Side::Home, n);
+    return !(work.empty() && home.empty()) && sameFolderText(texts.first, work) && sameFolderText(texts.second, home);
+}
+
+// The pair of the profile, other than `except`, whose folders the texts name; 0 for none.
+int pairNamedBy(const std::pair<std::string, std::string>& texts, const TProfilLine& task, int except) {
+    for (int m = 1; m <= 10; ++m) {
+        if (m != except && textsOfPair(texts, task, m))
+            return m;
+    }
+    return 0;
+}
+
 } // namespace
+
+std::string pairAgreedStateFile(const SyncContext& ctx, const TProfilLine& task, int n) {
+    const std::string own = agreedStateFile(ctx.PathTask, n);
+    const auto texts = agreedStateFolders(own);
+    if (!texts || textsOfPair(*texts, task, n))
+        return own;
+    for (int m = 1; m <= 10; ++m) {
+        if (m == n)
+            continue;
+        const std::string other = agreedStateFile(ctx.PathTask, m);
+        const auto otherTexts = agreedStateFolders(other);
+        if (otherTexts && textsOfPair(*otherTexts, task, n) && !textsOfPair(*otherTexts, task, m))
+            return other;
+    }
+    return own;
+}
+
+void sayWhenPairStartsAfresh(const SyncContext& ctx, const TProfilLine& task, int n) {
+    const std::string own = agreedStateFile(ctx.PathTask, n);
+    if (pairAgreedStateFile(ctx, task, n) != own)
+        return;
+    const auto texts = agreedStateFolders(own);
+    if (!texts || textsOfPair(*texts, task, n) || pairNamedBy(*texts, task, n) != 0)
+        return;
+    ctx.host.echo(std::string(msg::kPairStartsAfresh) + ownFolder(task, Side::Work, n) + " — " +
+                      ownFolder(task, Side::Home, n),
+                  color::kOrange);
+}
 
 bool usableAgreedGeneration(const SyncContext& ctx, const TProfilLine& task, int n, std::uint64_t generation) {
     const std::uint64_t seen = seenGeneration(task, n);
@@ -116,7 +161,7 @@ bool usableAgreedGeneration(const SyncContext& ctx, const TProfilLine& task, int
 AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n) {
     const std::string work = ownFolder(task, Side::Work, n);
     const std::string home = ownFolder(task, Side::Home, n);
-    AgreedState state = readAgreedState(agreedStateFile(ctx.PathTask, n), work, home);
+    AgreedState state = readAgreedState(pairAgreedStateFile(ctx, task, n), work, home);
     if (state.records.empty() || usableAgreedGeneration(ctx, task, n, state.generation))
         return state;
     return AgreedState{work, home, 0, {}};
@@ -128,7 +173,7 @@ std::unique_ptr<const AgreedLookup> readPairAgreedLookup(const SyncContext& ctx,
     std::unique_ptr<const AgreedLookup> lookup;
     {
         const std::vector<unsigned char> file =
-            readWholeFileOrNothing(agreedStateFile(ctx.PathTask, n), kMaxAgreedStateBytes);
+            readWholeFileOrNothing(pairAgreedStateFile(ctx, task, n), kMaxAgreedStateBytes);
         lookup = AgreedLookup::read(file, ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n), side,
                                     &generation);
     }
@@ -150,7 +195,21 @@ void forgetAgreedGenerations(const std::string& id) {
 
 void writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state) {
     state.generation = std::max(state.generation, seenGeneration(task, n)) + 1;
-    writeAgreedState(agreedStateFile(ctx.PathTask, n), state);
+    const std::string own = agreedStateFile(ctx.PathTask, n);
+    // The state in the pair's file belongs to pair m now; pair m's file holds this pair's old
+    // state (read already) or none, or a state of folders no pair names any more.
+    if (const auto texts = agreedStateFolders(own); texts && !textsOfPair(*texts, task, n)) {
+        if (const int m = pairNamedBy(*texts, task, n); m != 0) {
+            const std::string theirs = agreedStateFile(ctx.PathTask, m);
+            const auto theirTexts = agreedStateFolders(theirs);
+            if (!theirTexts || textsOfPair(*theirTexts, task, n) || pairNamedBy(*theirTexts, task, 0) == 0) {
+                const std::vector<unsigned char> bytes = readWholeFileOrNothing(own, kMaxAgreedStateBytes);
+                if (!bytes.empty())
+                    platform::writeFileAtomically(theirs, bytes.data(), bytes.size());
+            }
+        }
+    }
+    writeAgreedState(own, state);
     remember(task, n, state.generation);
 }
 

@@ -16,6 +16,15 @@
 
 namespace tarvela {
 
+// The agreed-state file of pair n. A state belongs to the folder texts it was written for, not to
+// a place in the profile: when the pair's own file was written for other folders and another
+// pair's file for this pair's (the user reordered the pairs in the profile), that file is it.
+std::string pairAgreedStateFile(const SyncContext& ctx, const TProfilLine& task, int n);
+
+// Says once, in a half, that pair n starts its agreed state afresh: its own file was written for
+// other folders, and no file was written for the pair's folders (the user pointed it elsewhere).
+void sayWhenPairStartsAfresh(const SyncContext& ctx, const TProfilLine& task, int n);
+
 // The pair's agreed state, empty when missing, unusable, bound to other folders or older than
 // this computer has seen (then with a notice line).
 AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n);
@@ -38,7 +47,9 @@ std::unique_ptr<const AgreedLookup> readPairAgreedLookup(const SyncContext& ctx,
 // Forgetting is a safeguard's undoing, never a reason to fail: a failure to write is ignored.
 void forgetAgreedGenerations(const std::string& id);
 
-// Writes the pair's agreed state with a generation above every one seen, and remembers it.
+// Writes the pair's agreed state with a generation above every one seen, and remembers it. Where
+// the pair's own file holds the state of another pair of the profile now (reordered pairs), that
+// state first moves to that pair's file, so neither is lost.
 // Throws FileError when the medium refuses the file.
 void writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state);
 

@@ -3,6 +3,7 @@
 #include "copy/disk_tools.h"
 #include "log/clock_text.h"
 #include "records/table_record.h"
+#include "scan/file_list.h"
 #include "sync/compare_lists.h"
 #include "sync/run_plan.h"
 #include "base/echo_color.h"
@@ -37,11 +38,24 @@ std::int64_t compareTables(PackedFileList& S, const SyncContext& ctx, const TPro
     if (other != nullptr)
         D = std::move(*other);
     else
-        CreateListOfFiles(D, tableFile(ctx.PathTask, dest, n), ownFolder(task, dest, n), &host);
+        CreateListOfFiles(D, pairTableFile(ctx, task, dest, n), ownFolder(task, dest, n), &host);
     const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot,
                            std::move(agreedSays)};
     return CompareListsOfFiles(S, std::move(D), pair, host);
+}
+
+std::string pairTableFile(const SyncContext& ctx, const TProfilLine& task, Side owner, int n) {
+    const std::string own = tableFile(ctx.PathTask, owner, n);
+    const std::string folder = ownFolder(task, owner, n);
+    if (folder.empty() || !platform::fileExists(own) || tableMadeFor(own, folder))
+        return own;
+    for (int m = 1; m <= 10; ++m) {
+        const std::string other = tableFile(ctx.PathTask, owner, m);
+        if (m != n && tableMadeFor(other, folder) && !tableMadeFor(other, ownFolder(task, owner, m)))
+            return other;
+    }
+    return own;
 }
 
 bool flushToDevice(RunHost& host, const std::string& folder) {

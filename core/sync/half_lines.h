@@ -25,6 +25,10 @@ inline std::string ownFolder(const TProfilLine& task, Side own, int n) {
 }
 inline std::string otherFolder(const TProfilLine& task, Side own, int n) { return ownFolder(task, otherSide(own), n); }
 
+// The table of `owner` for pair n: the one at the pair's place, or, where the pairs were reordered
+// in the profile since it was written, the one at another place that was made for the pair's folder.
+std::string pairTableFile(const SyncContext& ctx, const TProfilLine& task, Side owner, int n);
+
 // Where this computer's fresh scan of pair n goes: its table on the medium, or in a dry run a
 // temporary folder of the plan (the medium's table stays as it was).
 std::string scanTableFile(const SyncContext& ctx, Side owner, int n);

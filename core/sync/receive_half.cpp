@@ -98,6 +98,7 @@ private:
                 removeTableFile(ownTable(n));
             return;
         }
+        sayWhenPairStartsAfresh(ctx_, task_, n);
         agreed_[i] = readPairAgreedState(ctx_, task_, n);
         const bool listed = pairListsFiles(agreed_[i], mediumOwnTable(n), own);
         if (platform::folderExists(own)) {

@@ -128,9 +128,10 @@ private:
                 // when there is one to compare with right after this scan (the comparisons of
                 // earlier pairs come after every scan and read theirs then: one table at a time).
                 const bool compares = !firstRun && !otherFolder(task_, own_, n).empty() && lastPairToScan(n);
-                inputs_ = std::make_unique<SendInputs>(agreedStateFile(ctx_.PathTask, n),
+                sayWhenPairStartsAfresh(ctx_, task_, n);
+                inputs_ = std::make_unique<SendInputs>(pairAgreedStateFile(ctx_, task_, n),
                                                        ownFolder(task_, Side::Work, n), ownFolder(task_, Side::Home, n),
-                                                       own_, compares ? otherTable(n) : std::string(),
+                                                       own_, compares ? pairTableFile(ctx_, task_, otherSide(own_), n) : std::string(),
                                                        otherFolder(task_, own_, n));
                 inputsPair_ = n;
                 agreedSettled_ = false;

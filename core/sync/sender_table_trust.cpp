@@ -30,6 +30,11 @@ bool DeletionHold::allowsRemoval(std::string_view name) const {
 DeletionHold judgeSenderTable(const std::string& path, const TableLoad& load, const std::string& ownFolder,
                               RunHost& host) {
     DeletionHold hold;
+    // Made for the pair's earlier folders: nothing of it is used (said by its reading).
+    if (load.otherFolders) {
+        hold.damaged = true;
+        return hold;
+    }
     TableCheck check;
     const TableCheckState checkState = readTableCheck(path, check);
     std::string_view why;

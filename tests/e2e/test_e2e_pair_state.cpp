@@ -84,6 +84,70 @@ TEST_F(E2EPairState, ARepointedPairIsNotTakenForAnEmptiedOne) {
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(r.out.find("Папка пуста"), std::string::npos) << r.out;
     EXPECT_EQ(readFile(home + "a.txt"), "a, edited");
+    EXPECT_EQ(occurrences(r.out, "согласованное состояние пары начато заново: "), 1u) << r.out;
+}
+
+// Home points the pair at another folder and work sends before home has run again: home's table
+// still describes the old folder. It is set aside with one line, not reported record by record as
+// invalid, and the send ends normally.
+TEST_F(E2EPairState, ATableOfThePairsOldFolderIsSetAsideWithOneLine) {
+    for (int i = 0; i < 20; ++i)
+        writeFile(work + "f" + std::to_string(i) + ".txt", "f");
+    firstRun();
+    const std::string newHome = dir / "home/Другая/";
+    makeFolders(newHome);
+    task.pair(1).PathHome = ShortString<255>::fromText(newHome);
+    save();
+    const ChildResult r = half("work-home", "work");
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Недопустимая запись"), std::string::npos) << r.out;
+    EXPECT_EQ(occurrences(r.out, "Таблица составлена для других папок пары"), 1u) << r.out;
+    halfDone("work-home", "home");
+    EXPECT_EQ(treeOf(newHome), treeOf(work));
+}
+
+// The user swaps the two pairs in the profile's editor. Each pair's agreed state and the other
+// computer's table follow its folders, not its place: edits at work arrive as edits (no conflict
+// copy), a removal at work is a removal at home, and nothing is reported invalid or started afresh.
+TEST_F(E2EPairState, SwappedPairsKeepWhatTheyAgreedOn) {
+    const std::string work2 = dir / "work/Фото/";
+    const std::string home2 = dir / "home/Фото/";
+    makeFolders(work2);
+    makeFolders(home2);
+    task.pair(2).PathWork = ShortString<255>::fromText(work2);
+    task.pair(2).PathHome = ShortString<255>::fromText(home2);
+    save();
+    writeFile(work + "a.txt", "a");
+    writeFile(work + "gone.txt", "gone");
+    writeFile(work2 + "p.jpg", "p");
+    firstRun();
+
+    std::swap(task.pair(1), task.pair(2));
+    save();
+    writeFile(work + "a.txt", "a, edited");
+    setMtime(work + "a.txt", {2000000000, 0});
+    fs::remove(work + "gone.txt");
+    writeFile(work2 + "p.jpg", "p, edited");
+    setMtime(work2 + "p.jpg", {2000000000, 0});
+    for (const char* role : {"work", "home"}) {
+        const ChildResult r = half("work-home", role, {"--delete", "yes"});
+        EXPECT_EQ(r.exitCode, 0) << role << "\n" << r.out << r.err;
+        EXPECT_EQ(r.out.find("Недопустимая запись"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("начато заново"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("другой папки"), std::string::npos) << r.out;
+    }
+    EXPECT_EQ(anyConflictCopies(treeOf(home)) + anyConflictCopies(treeOf(home2)), 0u);
+    EXPECT_EQ(readFile(home + "a.txt"), "a, edited");
+    EXPECT_FALSE(fs::exists(home + "gone.txt"));
+    EXPECT_EQ(readFile(home2 + "p.jpg"), "p, edited");
+
+    // Another round with edits at home: still no conflicts, both trees in step.
+    writeFile(home + "a.txt", "a, home's edit");
+    writeFile(home2 + "p.jpg", "p, home's edit");
+    halfDone("home-work", "home");
+    halfDone("home-work", "work", {"--delete", "yes"});
+    EXPECT_EQ(treeOf(work), treeOf(home));
+    EXPECT_EQ(treeOf(work2), treeOf(home2));
 }
 
 // A pair with a folder on the work computer only: there is nowhere to receive a full copy, so no

@@ -37,6 +37,29 @@ TEST(PathForm, TheRelativePartTakesTheEnginesForm) {
     EXPECT_EQ(fromLinux, "back\\slash.txt") << "a name character on Linux";
 }
 
+TEST(PathForm, SpellingsOfOneFolderAreOneFolder) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"D:\\Docs\\", "d:\\docs\\", true},
+        {"D:\\Docs\\", "D:/Docs", true},
+        {"C:\\Документы\\", "c:\\ДОКУМЕНТЫ\\", true},
+        {"\\\\server\\Share\\", "\\\\SERVER\\share", true},
+        {"/home/u/Docs/", "/home/u/Docs", true},
+        {"/home/u/Docs/", "/home/u/docs/", false}, // a POSIX file system tells the two apart
+        {"/", "/", true},
+        {"C:\\", "c:/", true},
+        {"D:\\Docs\\", "D:\\Docs2\\", false},
+        {"D:\\Docs\\", "/Docs/", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sameFolderText(c.a, c.b), c.same) << c.a << " / " << c.b;
+    EXPECT_EQ(folderKey("C:\\"), "c:\\") << "a root keeps its separator";
+}
+
 TEST(PathForm, ProfileFoldersEndWithTheirOwnSeparator) {
     TProfilLine p;
     p.pair(1).PathWork = ShortString<255>::fromText("C:\\Users\\u\\Документы");
