@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <tuple>
 #include <unordered_map>
 
 namespace tarvela {
@@ -38,7 +39,8 @@ std::string agreedStateFile(const std::string& pathTask, int n) {
 }
 
 std::vector<unsigned char> encodeAgreedState(const AgreedState& state) {
-    std::size_t size = kMagic.size() + 4 + 8 + 2 + state.workFolder.size() + 2 + state.homeFolder.size() + 4 + 4;
+    std::size_t size = kMagic.size() + 4 + 8 + 2 + state.workFolder.size() + 2 + state.homeFolder.size() + 2 +
+                       state.workZone.size() + 2 + state.homeZone.size() + 4 + 4;
     for (const AgreedRecord& r : state.records)
         size += 1 + 8 + 8 + 8 + 2 + r.name.size() + 1 + r.checksum.size();
     ByteWriter w;
@@ -48,6 +50,8 @@ std::vector<unsigned char> encodeAgreedState(const AgreedState& state) {
     w.u64(state.generation);
     w.text16(state.workFolder);
     w.text16(state.homeFolder);
+    w.text16(state.workZone);
+    w.text16(state.homeZone);
     w.u32(static_cast<std::uint32_t>(state.records.size()));
     for (const AgreedRecord& r : state.records)
         writeRecord(w, r.nature, r.size, r.workTime, r.homeTime, r.name, r.checksum);
@@ -81,6 +85,8 @@ std::uint32_t loadChecksum(ConstBytes file, std::size_t at) {
 // updates appended since, up to the first one that is not whole.
 struct AgreedLayout {
     std::uint64_t generation = 0;
+    std::string_view workZone; // empty in version 1
+    std::string_view homeZone;
     std::size_t baseRecords = 0; // offset of the whole state's first record
     std::uint32_t baseCount = 0;
     std::size_t baseEnd = 0; // the whole state with its checksum
@@ -104,12 +110,19 @@ bool recordsSound(ByteReader& r, std::uint32_t count, std::uint8_t largestNature
 
 bool layoutOf(ConstBytes file, std::string_view workFolder, std::string_view homeFolder, AgreedLayout& out) {
     ByteReader r(file);
-    if (r.view(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion)
+    if (r.view(kMagic.size()) != kMagic)
+        return false;
+    const std::uint32_t version = r.u32();
+    if (version != 1 && version != kAgreedStateVersion)
         return false;
     out.generation = r.u64();
     // Records of other folder texts describe other folders: the pair was changed in the profile.
     if (!sameFolderText(r.view(r.u16()), workFolder) || !sameFolderText(r.view(r.u16()), homeFolder) || !r.ok())
         return false;
+    if (version >= 2) {
+        out.workZone = r.view(r.u16());
+        out.homeZone = r.view(r.u16());
+    }
     out.baseCount = r.u32();
     if (!r.ok() || out.baseCount > r.remaining() / kMinRecordBytes)
         return false;
@@ -203,7 +216,9 @@ std::optional<std::pair<std::string, std::string>> agreedStateFolders(const std:
     // The header: magic, version, generation and two texts of at most 64 KiB each.
     const std::vector<unsigned char> bytes = readFileHead(path, kMagic.size() + 4 + 8 + 2 * (2 + 65535));
     ByteReader r(bytes);
-    if (r.view(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion)
+    if (r.view(kMagic.size()) != kMagic)
+        return std::nullopt;
+    if (const std::uint32_t version = r.u32(); version != 1 && version != kAgreedStateVersion)
         return std::nullopt;
     r.u64();
     const std::string_view work = r.view(r.u16());
@@ -211,6 +226,18 @@ std::optional<std::pair<std::string, std::string>> agreedStateFolders(const std:
     if (!r.ok())
         return std::nullopt;
     return std::make_pair(std::string(work), std::string(home));
+}
+
+std::pair<std::string, std::string> agreedStateZones(ConstBytes file) {
+    ByteReader r(file);
+    if (r.view(kMagic.size()) != kMagic || r.u32() != kAgreedStateVersion)
+        return {};
+    r.u64();
+    r.view(r.u16());
+    r.view(r.u16());
+    const std::string_view work = r.view(r.u16());
+    const std::string_view home = r.view(r.u16());
+    return r.ok() ? std::make_pair(std::string(work), std::string(home)) : std::pair<std::string, std::string>{};
 }
 
 AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder) {
@@ -226,6 +253,8 @@ AgreedState readAgreedState(const std::string& path, std::string_view workFolder
             state.records.push_back(AgreedRecord{std::string(v.name), v.nature, v.size, v.workTime, v.homeTime,
                                                  std::string(v.checksum)});
         });
+    if (!state.records.empty())
+        std::tie(state.workZone, state.homeZone) = agreedStateZones(bytes);
     return state;
 }
 
@@ -245,6 +274,10 @@ bool appendUpdate(const std::string& path, const AgreedState& state) {
     const std::vector<unsigned char> file = readWholeFileOrNothing(path, kMaxAgreedStateBytes);
     AgreedLayout layout;
     if (file.empty() || !layoutOf(file, state.workFolder, state.homeFolder, layout))
+        return false;
+    // Times taken under other zone rules, or a file of the earlier version: written whole.
+    if (agreedStateZones(file) != std::make_pair(state.workZone, state.homeZone) ||
+        ByteReader(ConstBytes(file).subspan(kMagic.size())).u32() != kAgreedStateVersion)
         return false;
     struct Held {
         const AgreedRecordView* view; // null for a name the file does not hold

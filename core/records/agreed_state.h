@@ -4,8 +4,11 @@
 // changed a file; a send stores a file exactly when this side differs from it.
 //
 // File PathTask/Agreed_N.dat (little-endian):
-//   magic "TarvelaA" | u32 version (1) | u64 generation | text16 work folder | text16 home folder |
-//   u32 record count | records | u32 FNV-1a of everything before it
+//   magic "TarvelaA" | u32 version (2) | u64 generation | text16 work folder | text16 home folder |
+//   text16 work zone | text16 home zone | u32 record count | records | u32 FNV-1a of everything before it
+// A zone is the text of the time-zone rules (records/zone_rules.h) that side's times were taken
+// under, empty when not known. Version 1 has no zones: its times are read as taken under the
+// rules each computer follows now.
 // record: u8 nature (1 file, 0 folder) | i64 size | f64 work time | f64 home time |
 //         text16 relative name ('/' separators, a folder ends with "/..") | u8 length + checksum bytes
 // text16: u16 length and UTF-8 bytes. Times are date-time numbers (records/date_time.h).
@@ -50,9 +53,18 @@ struct AgreedState {
     std::string homeFolder;
     std::uint64_t generation = 0; // grows by one with every write
     std::vector<AgreedRecord> records;
+    std::string workZone{}; // the zone rules each side's times were taken under ("" unknown)
+    std::string homeZone{};
+
+    const std::string& zoneOf(Side side) const { return side == Side::Work ? workZone : homeZone; }
+    void setZone(Side side, std::string zone) { (side == Side::Work ? workZone : homeZone) = std::move(zone); }
 };
 
-inline constexpr std::uint32_t kAgreedStateVersion = 1;
+inline constexpr std::uint32_t kAgreedStateVersion = 2;
+
+// The zones an agreed-state file's header names (work, home); empty texts for a file of version 1
+// or one that is not an agreed state.
+std::pair<std::string, std::string> agreedStateZones(ConstBytes file);
 
 // One record as the file holds it, its texts viewed in the file's bytes.
 struct AgreedRecordView {

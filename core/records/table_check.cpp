@@ -15,6 +15,7 @@ constexpr std::string_view kFirstLine = "tarvela table check 1";
 constexpr std::string_view kRecords = "records ";
 constexpr std::string_view kCrc = "crc32 ";
 constexpr std::string_view kUnreadable = "unreadable\t";
+constexpr std::string_view kZone = "zone ";
 // A check file is a few lines; anything much larger is not one of ours.
 constexpr std::int64_t kMaxCheckSize = std::int64_t{16} << 20;
 
@@ -87,6 +88,9 @@ bool parse(std::string_view text, TableCheck& out) {
             std::string folder;
             if (!unescaped(line.substr(kUnreadable.size()), folder)) return false;
             out.unreadableFolders.push_back(std::move(folder));
+        } else if (line.starts_with(kZone)) {
+            if (!out.zone.empty()) return false;
+            out.zone = line.substr(kZone.size());
         } else {
             return false;
         }
@@ -117,6 +121,11 @@ void writeTableCheck(const std::string& tablePath, const TableCheck& check) {
     for (const std::string& folder : check.unreadableFolders) {
         text += kUnreadable;
         text += escaped(folder);
+        text += '\n';
+    }
+    if (!check.zone.empty()) {
+        text += kZone;
+        text += check.zone;
         text += '\n';
     }
     platform::writeFileAtomically(tableCheckPath(tablePath), text.data(), text.size());

@@ -12,6 +12,8 @@
 //   records <number of 312-byte records in the table, decimal>
 //   crc32 <CRC-32 of the table's bytes, 8 lower-case hex digits>
 //   unreadable <TAB><folder>          zero or more: a folder the scan could not (wholly) read
+//   zone <rules>                      the writer's time-zone rules (records/zone_rules.h), which
+//                                     its local times were taken under; absent in older files
 //
 // <folder> is relative to the scanned pair folder and ends with '/' ("sub/inner/"); it is empty for
 // the pair folder itself. In it a backslash stands as "\\", a line feed as "\n" and a carriage
@@ -27,6 +29,7 @@ struct TableCheck {
     std::int64_t records = 0;
     std::uint32_t crc32 = 0;
     std::vector<std::string> unreadableFolders;
+    std::string zone{}; // the text of the writer's ZoneRules; empty when not known
     friend bool operator==(const TableCheck&, const TableCheck&) = default;
 };
 

@@ -6,6 +6,8 @@
 #include "platform/file_system.h"
 #include "records/crc32.h"
 #include "records/table_record.h"
+#include "records/table_check.h"
+#include "records/zone_rules.h"
 
 #include <algorithm>
 
@@ -123,6 +125,8 @@ void TableUpdate::commit(std::vector<std::string> unreadableFolders) {
     check.records = count_;
     check.crc32 = crc_;
     check.unreadableFolders = std::move(unreadableFolders);
+    // The local times of the table were taken under this computer's zone rules now.
+    check.zone = thisComputersZone().text();
     if (!whole_ && !readRestOfOld()) writeWhole();
     if (whole_) {
         whole_->commit();

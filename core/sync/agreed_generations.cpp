@@ -7,6 +7,9 @@
 #include "platform/file_system.h"
 #include "platform/user_folders.h"
 #include "records/path_form.h"
+#include "records/table_check.h"
+#include "records/zone_rules.h"
+#include "sync/half_lines.h"
 #include "records/byte_stream.h"
 #include "sync/half_lines.h"
 
@@ -113,6 +116,29 @@ int pairNamedBy(const std::pair<std::string, std::string>& texts, const TProfilL
     return 0;
 }
 
+// The zone rules a table's times were taken under, as its check file names them.
+std::optional<ZoneRules> zoneOfTable(const std::string& table) {
+    TableCheck check;
+    if (readTableCheck(table, check) != TableCheckState::Read || check.zone.empty())
+        return std::nullopt;
+    return ZoneRules::parse(check.zone);
+}
+
+// Takes the times of `side` in the state again under the rules `now` (where known), and records
+// that they are. Times of unknown rules (a state of the earlier version) count as taken under `now`.
+void takeTimesUnder(AgreedState& state, Side side, const std::optional<ZoneRules>& now) {
+    if (!now)
+        return;
+    std::string nowText = now->text();
+    if (!state.zoneOf(side).empty() && state.zoneOf(side) != nowText) {
+        if (const auto then = ZoneRules::parse(state.zoneOf(side))) {
+            for (AgreedRecord& r : state.records)
+                r.setTime(side, retime(r.timeOf(side), *then, *now));
+        }
+    }
+    state.setZone(side, std::move(nowText));
+}
+
 } // namespace
 
 std::string pairAgreedStateFile(const SyncContext& ctx, const TProfilLine& task, int n) {
@@ -158,13 +184,15 @@ bool usableAgreedGeneration(const SyncContext& ctx, const TProfilLine& task, int
     return true;
 }
 
-AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n) {
+AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, Side own) {
     const std::string work = ownFolder(task, Side::Work, n);
     const std::string home = ownFolder(task, Side::Home, n);
     AgreedState state = readAgreedState(pairAgreedStateFile(ctx, task, n), work, home);
-    if (state.records.empty() || usableAgreedGeneration(ctx, task, n, state.generation))
-        return state;
-    return AgreedState{work, home, 0, {}};
+    if (!state.records.empty() && !usableAgreedGeneration(ctx, task, n, state.generation))
+        state = AgreedState{work, home, 0, {}};
+    takeTimesUnder(state, own, thisComputersZone());
+    takeTimesUnder(state, otherSide(own), zoneOfTable(pairTableFile(ctx, task, otherSide(own), n)));
+    return state;
 }
 
 std::unique_ptr<const AgreedLookup> readPairAgreedLookup(const SyncContext& ctx, const TProfilLine& task, int n,

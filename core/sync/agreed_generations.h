@@ -27,7 +27,10 @@ void sayWhenPairStartsAfresh(const SyncContext& ctx, const TProfilLine& task, in
 
 // The pair's agreed state, empty when missing, unusable, bound to other folders or older than
 // this computer has seen (then with a notice line).
-AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n);
+// Its times are those each computer's tables show now: where a computer's zone rules changed since
+// (this computer's now, the other's as its table of the pair names them), they are taken again
+// under the new rules, so that a change of zone changes no file. `own`: this computer's side.
+AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, Side own);
 
 // How far above the highest generation seen one may lie and still be used: far more writes than a
 // pair makes between two visits of a computer, far fewer than could ever bring the count to its end.

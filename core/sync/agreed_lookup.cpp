@@ -21,6 +21,12 @@ std::unique_ptr<AgreedLookup> AgreedLookup::read(ConstBytes file, std::string_vi
             if (generation != nullptr)
                 *generation = g;
             lookup = std::make_unique<AgreedLookup>(count, side);
+            const auto zones = agreedStateZones(file);
+            const std::string& then = side == Side::Work ? zones.first : zones.second;
+            if (!then.empty() && then != thisComputersZone().text()) {
+                if (auto rules = ZoneRules::parse(then))
+                    lookup->retime_.emplace(std::move(*rules), thisComputersZone());
+            }
             // The names take less than the file: one block, never grown (the room left over is
             // never touched, so it takes no memory).
             lookup->names_.reserve(file.size());
@@ -38,7 +44,8 @@ void AgreedLookup::add(const AgreedRecordView& r) {
         throw std::length_error("more agreed records than announced");
     const std::uint64_t place =
         (std::uint64_t{names_.size()} << 17) | (std::uint64_t{r.nature & 1u} << 16) | r.name.size();
-    records_.push_back({place, r.size, r.timeOf(side_)});
+    const double time = retime_ ? retime(r.timeOf(side_), retime_->first, retime_->second) : r.timeOf(side_);
+    records_.push_back({place, r.size, time});
     names_.append(r.name);
     index_.addFirst(records_.size() - 1);
     if (r.nature == kNatureFile)

@@ -4,6 +4,7 @@
 // lives through the whole comparison next to both tables of a folder of a million files.
 
 #include "records/agreed_state.h"
+#include "records/zone_rules.h"
 #include "scan/name_index.h"
 
 #include <cstdint>
@@ -20,8 +21,9 @@ class AgreedLookup {
 public:
     // An empty lookup of `side`'s records with room for `records` of them.
     AgreedLookup(std::size_t records, Side side);
-    // The records of an agreed-state file's bytes as `side` recorded them (visitAgreedState); null
-    // where the state reads empty. `generation` (when given) gets the file's generation.
+    // The records of an agreed-state file's bytes as `side` recorded them (visitAgreedState), its
+    // times as this computer's zone rules give them now; null where the state reads empty.
+    // `generation` (when given) gets the file's generation.
     static std::unique_ptr<AgreedLookup> read(ConstBytes file, std::string_view workFolder,
                                               std::string_view homeFolder, Side side,
                                               std::uint64_t* generation = nullptr);
@@ -63,6 +65,9 @@ private:
     };
     NameIndex<NameOf> index_;
     mutable std::optional<std::unordered_set<std::string>> folded_;
+    // The rules the file's times of this side were taken under, and this computer's now, when
+    // the two differ.
+    std::optional<std::pair<ZoneRules, ZoneRules>> retime_;
 };
 
 } // namespace tarvela

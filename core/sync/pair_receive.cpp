@@ -70,7 +70,8 @@ void PairReceive::record(ReceiveRow& r, double ownTime, std::optional<std::uint6
 }
 
 AgreedState PairReceive::agreedSoFar() const {
-    AgreedState next{previous.workFolder, previous.homeFolder, previous.generation, {}};
+    AgreedState next{previous.workFolder, previous.homeFolder, previous.generation, {}, previous.workZone,
+                     previous.homeZone};
     next.records.reserve(rows.size());
     for (const ReceiveRow& r : rows) {
         const AgreedRecord* old = aRecord(r);

@@ -99,7 +99,7 @@ private:
             return;
         }
         sayWhenPairStartsAfresh(ctx_, task_, n);
-        agreed_[i] = readPairAgreedState(ctx_, task_, n);
+        agreed_[i] = readPairAgreedState(ctx_, task_, n, own_);
         const bool listed = pairListsFiles(agreed_[i], mediumOwnTable(n), own);
         if (platform::folderExists(own)) {
             // An unmounted disk's mount point or a folder emptied by mistake is not "the user

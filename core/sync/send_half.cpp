@@ -366,7 +366,7 @@ private:
     // Adds what both tables show alike to the pair's agreed state, so that the first change of such
     // a file afterwards travels as a change, not as a conflict.
     void recordAgreement(int n, std::vector<AgreedRecord> agreedNow) const {
-        AgreedState state = readPairAgreedState(ctx_, task_, n);
+        AgreedState state = readPairAgreedState(ctx_, task_, n, own_);
         state.records.reserve(state.records.size() + agreedNow.size());
         for (AgreedRecord& record : agreedNow) state.records.push_back(std::move(record));
         writePairAgreedState(ctx_, task_, n, std::move(state));

@@ -208,5 +208,32 @@ TEST_F(E2EPairState, WhatAKilledReceivePutInPlaceCountsAsAgreed) {
     EXPECT_EQ(treeOf(work), treeOf(home));
 }
 
+// The home computer's time zone changes (the user travelled, or put a wrong setting right): its
+// tables show every file at another local time, although none changed. Only the file the user
+// edited travels, and it arrives as an edit, not as a conflict with work's older version.
+TEST_F(E2EPairState, AChangedTimeZoneChangesNoFile) {
+    workEnv = {"TZ=Europe/Moscow"};
+    homeEnv = {"TZ=Europe/Moscow"};
+    for (int i = 0; i < 20; ++i)
+        writeFile(work + "doc" + std::to_string(i) + ".txt", "doc " + std::to_string(i));
+    firstRun();
+    homeEnv = {"TZ=Asia/Vladivostok"};
+    writeFile(home + "doc1.txt", "doc 1, edited at home after the trip");
+    halfDone("home-work", "home");
+    EXPECT_EQ(storedFiles(Side::Home), 1u) << "only the edited file travels";
+    halfDone("home-work", "work");
+    EXPECT_EQ(readFile(work + "doc1.txt"), "doc 1, edited at home after the trip");
+    EXPECT_EQ(anyConflictCopies(treeOf(work)), 0u);
+
+    // Work's next edit arrives at home as an edit, and both trees are alike.
+    writeFile(work + "doc2.txt", "doc 2, edited at work");
+    setMtime(work + "doc2.txt", {2000000000, 0});
+    halfDone("work-home", "work");
+    EXPECT_EQ(storedFiles(Side::Work), 1u);
+    halfDone("work-home", "home");
+    EXPECT_EQ(anyConflictCopies(treeOf(home)), 0u);
+    EXPECT_EQ(treeOf(work), treeOf(home));
+}
+
 } // namespace
 } // namespace tarvela::test

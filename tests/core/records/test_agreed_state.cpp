@@ -35,6 +35,34 @@ TEST(AgreedStateFile, RoundTripsAndIsBoundToTheFolderTexts) {
     EXPECT_TRUE(readAgreedState(dir / "missing.dat", "/w/", "/h/").records.empty());
 }
 
+// A state written by the earlier version (no zones in its header) reads as before; a state with
+// zones keeps them.
+TEST(AgreedStateFile, ReadsTheEarlierVersionAndKeepsZones) {
+    test::TempDir dir;
+    const std::string path = dir / "Agreed_1.dat";
+    std::vector<unsigned char> v1 = encodeAgreedState(sample());
+    // Version 2 less its two empty zone texts is version 1.
+    ASSERT_EQ(v1[8], 2);
+    v1[8] = 1;
+    const std::size_t zones = 8 + 4 + 8 + 2 + sample().workFolder.size() + 2 + sample().homeFolder.size();
+    v1.erase(v1.begin() + static_cast<std::ptrdiff_t>(zones), v1.begin() + static_cast<std::ptrdiff_t>(zones + 4));
+    v1.resize(v1.size() - 4);
+    appendChecksum(v1);
+    platform::writeFileAtomically(path, v1.data(), v1.size());
+    const AgreedState old = readAgreedState(path, "/w/Документы/", "/h/Документы/");
+    EXPECT_EQ(old.records, sample().records);
+    EXPECT_TRUE(old.workZone.empty() && old.homeZone.empty());
+
+    AgreedState zoned = sample();
+    zoned.workZone = "10800";
+    zoned.homeZone = "3600 1711846800:7200";
+    writeAgreedState(path, zoned);
+    const AgreedState back = readAgreedState(path, "/w/Документы/", "/h/Документы/");
+    EXPECT_EQ(back.records, sample().records);
+    EXPECT_EQ(back.workZone, "10800");
+    EXPECT_EQ(back.homeZone, "3600 1711846800:7200");
+}
+
 TEST(AgreedStateFile, DamagedOrForeignReadsAsEmpty) {
     test::TempDir dir;
     const std::string path = dir / "Agreed_1.dat";

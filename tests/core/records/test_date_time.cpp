@@ -1,4 +1,5 @@
 #include "records/date_time.h"
+#include "records/zone_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,49 @@ TEST(DateTime, RoundTripsToTheMillisecondInSummerAndWinter) {
     };
     for (const auto& t : cases) {
         EXPECT_EQ(dateTimeToFileTime(fileTimeToDateTime(t)), t) << t.seconds;
+    }
+}
+
+// A table time taken under one zone's rules and taken again under another's is bit for bit what a
+// scan under the other rules gives, in summer, in winter and right around the changes of offset;
+// the rules survive their text form.
+TEST(ZoneRules, ATimeTakenAgainUnderOtherRulesIsWhatAScanThereGives) {
+    ZoneRules central;
+    {
+        TimeZone cet(kCentralEurope);
+        central = currentZoneRules();
+    }
+    ZoneRules farEast;
+    {
+        TimeZone vladivostok("VLAT-10");
+        farEast = currentZoneRules();
+    }
+    EXPECT_GE(central.changes.size(), 100u) << "two changes a year";
+    EXPECT_TRUE(farEast.changes.empty());
+    EXPECT_EQ(ZoneRules::parse(central.text()), central);
+    EXPECT_EQ(ZoneRules::parse(farEast.text()), farEast);
+    EXPECT_FALSE(ZoneRules::parse("3600 100:7200 50:3600")) << "changes out of order";
+    EXPECT_FALSE(ZoneRules::parse("x"));
+
+    const std::int64_t march31st2024 = 1711846800; // 01:00 UTC, the change to summer time
+    const platform::FileTime cases[] = {
+        {kJuly1st2024 + 12345, 678'000'000}, {kJanuary1st2024 + 54321, 1'000'000}, {march31st2024 - 1, 0},
+        {march31st2024, 0},                  {march31st2024 + 1, 999'000'000},      {946684800, 0},
+    };
+    for (const auto& t : cases) {
+        double there = 0;
+        double here = 0;
+        {
+            TimeZone cet(kCentralEurope);
+            there = fileTimeToDateTime(t);
+        }
+        {
+            TimeZone vladivostok("VLAT-10");
+            here = fileTimeToDateTime(t);
+        }
+        EXPECT_EQ(retime(there, central, farEast), here) << t.seconds;
+        EXPECT_EQ(retime(here, farEast, central), there) << t.seconds;
+        EXPECT_EQ(retime(here, farEast, farEast), here);
     }
 }
 
