@@ -1,7 +1,11 @@
 // A slow drive for the benchmarks: a FUSE file system that passes everything through to a folder
 // and moves file data at a fixed rate, as a cheap USB flash drive does.
 //
-//   throttled_drive [--rate BYTES_PER_SECOND] [--fsync-ms MS] BACKING_FOLDER MOUNT_POINT [FUSE options]
+//   throttled_drive [--rate BYTES_PER_SECOND] [--fsync-ms MS] [--stats FILE] BACKING_FOLDER MOUNT_POINT
+//                   [FUSE options]
+//
+// With --stats, the bytes read and written and the flushes are counted per file and written to FILE
+// (the largest first) when the drive is unmounted: where a program's time on the drive goes.
 //
 // The device is one queue: a transfer of n bytes starts when the one before it has ended and lasts
 // n / rate seconds. Default: 8 000 000 bytes/s, 5 ms per flush.
@@ -32,6 +36,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <fstream>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -69,6 +76,42 @@ void cachedWrite(std::size_t bytes) {
 }
 
 void waitFor(std::chrono::nanoseconds duration) { std::this_thread::sleep_until(queue(duration)); }
+
+// Per file: bytes read, bytes written, flushes.
+struct Traffic {
+    std::uint64_t read = 0;
+    std::uint64_t written = 0;
+    std::uint64_t flushes = 0;
+};
+std::string g_stats_file;
+std::mutex g_stats_mutex;
+std::map<std::string, Traffic> g_stats;
+
+void count(const char* path, std::uint64_t Traffic::*field, std::uint64_t amount) {
+    if (g_stats_file.empty() || path == nullptr) return;
+    const std::lock_guard lock(g_stats_mutex);
+    g_stats[path].*field += amount;
+}
+
+void writeStats() {
+    if (g_stats_file.empty()) return;
+    std::vector<std::pair<std::string, Traffic>> rows(g_stats.begin(), g_stats.end());
+    std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+        return a.second.read + a.second.written > b.second.read + b.second.written;
+    });
+    Traffic total;
+    for (const auto& [path, t] : rows) {
+        total.read += t.read;
+        total.written += t.written;
+        total.flushes += t.flushes;
+    }
+    std::ofstream out(g_stats_file, std::ios::app);
+    out << "total: read " << total.read << " B, written " << total.written << " B, " << total.flushes
+        << " flushes, " << rows.size() << " files\n";
+    for (std::size_t k = 0; k < rows.size() && k < 12; ++k)
+        out << "  " << rows[k].first << ": read " << rows[k].second.read << " B, written " << rows[k].second.written
+            << " B, " << rows[k].second.flushes << " flushes\n";
+}
 
 std::string real(const char* path) { return g_backing + path; }
 
@@ -130,14 +173,16 @@ int op_create(const char* path, mode_t mode, fuse_file_info* fi) {
     return 0;
 }
 
-int op_read(const char*, char* buf, size_t size, off_t offset, fuse_file_info* fi) {
+int op_read(const char* path, char* buf, size_t size, off_t offset, fuse_file_info* fi) {
     const ssize_t n = ::pread(static_cast<int>(fi->fh), buf, size, offset);
     if (n < 0) return fail();
+    count(path, &Traffic::read, static_cast<std::uint64_t>(n));
     waitFor(durationOf(static_cast<std::size_t>(n)));
     return static_cast<int>(n);
 }
 
-int op_write(const char*, const char* buf, size_t size, off_t offset, fuse_file_info* fi) {
+int op_write(const char* path, const char* buf, size_t size, off_t offset, fuse_file_info* fi) {
+    count(path, &Traffic::written, size);
     cachedWrite(size);
     const ssize_t n = ::pwrite(static_cast<int>(fi->fh), buf, size, offset);
     return n < 0 ? fail() : static_cast<int>(n);
@@ -151,7 +196,8 @@ int op_release(const char*, fuse_file_info* fi) {
 }
 
 // The flush is the drive's, not the backing folder's: that folder's own disk is not what is measured.
-int op_fsync(const char*, int, fuse_file_info*) {
+int op_fsync(const char* path, int, fuse_file_info*) {
+    count(path, &Traffic::flushes, 1);
     waitFor(g_flush_cost);
     return 0;
 }
@@ -181,6 +227,8 @@ int op_fallocate(const char*, int mode, off_t offset, off_t length, fuse_file_in
     return -::posix_fallocate(static_cast<int>(fi->fh), offset, length);
 }
 
+void op_destroy(void*) { writeStats(); }
+
 void* op_init(fuse_conn_info*, fuse_config* cfg) {
     cfg->kernel_cache = 0;
     cfg->auto_cache = 0;
@@ -189,8 +237,8 @@ void* op_init(fuse_conn_info*, fuse_config* cfg) {
 
 [[noreturn]] void usage() {
     std::fprintf(stderr,
-                 "usage: throttled_drive [--rate BYTES_PER_SECOND] [--fsync-ms MS] BACKING_FOLDER MOUNT_POINT "
-                 "[FUSE options]\n");
+                 "usage: throttled_drive [--rate BYTES_PER_SECOND] [--fsync-ms MS] [--stats FILE] BACKING_FOLDER "
+                 "MOUNT_POINT [FUSE options]\n");
     std::exit(2);
 }
 
@@ -203,6 +251,8 @@ int main(int argc, char** argv) {
             g_rate = std::atof(argv[i + 1]);
         } else if (std::strcmp(argv[i], "--fsync-ms") == 0) {
             g_flush_cost = std::chrono::microseconds(static_cast<long long>(std::atof(argv[i + 1]) * 1000));
+        } else if (std::strcmp(argv[i], "--stats") == 0) {
+            g_stats_file = argv[i + 1];
         } else {
             usage();
         }
@@ -240,6 +290,7 @@ int main(int argc, char** argv) {
     ops.access = op_access;
     ops.fallocate = op_fallocate;
     ops.init = op_init;
+    ops.destroy = op_destroy;
 
     // FUSE sees the program name, the mount point and the caller's own FUSE options.
     std::vector<char*> fuse_args{argv[0], argv[i + 1]};
