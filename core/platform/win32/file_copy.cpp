@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -123,25 +124,19 @@ public:
                 return;
             batch.swap(paths_);
         }
-        // A failure here is kept for the next syncFileSystem: the copy itself is complete, and the
-        // half that made it fails at its flush, before anything records the copies.
-        const DWORD error = flushEach(batch);
-        const std::lock_guard lock(mutex_);
-        if (error_ == 0)
-            error_ = error;
+        // What fails here stays on the list: the next syncFileSystem tries it again and says so.
+        flushEach(std::move(batch));
     }
 
-    // Flushes every copy on the list; 0 or the first failure (kept from an earlier batch too).
+    // Flushes every copy on the list; 0 or the first failure. A copy that could not be flushed
+    // stays on the list, so that no later call says it is on the disk before it is.
     DWORD flushAll() {
         std::vector<std::wstring> batch;
-        DWORD error = 0;
         {
             const std::lock_guard lock(mutex_);
             batch.swap(paths_);
-            std::swap(error, error_);
         }
-        const DWORD now = flushEach(batch);
-        return error != 0 ? error : now;
+        return flushEach(std::move(batch));
     }
 
 private:
@@ -149,9 +144,10 @@ private:
 
     // A copy that is no longer there was removed since (a later step of the run): nothing of it is
     // left to keep. A name changed only in letter case still opens (the file systems ignore case).
-    static DWORD flushEach(const std::vector<std::wstring>& paths) {
+    DWORD flushEach(std::vector<std::wstring> paths) {
         DWORD first = 0;
-        for (const std::wstring& path : paths) {
+        std::vector<std::wstring> failed;
+        for (std::wstring& path : paths) {
             const Handle h(::CreateFileW(path.c_str(), GENERIC_WRITE, win32::kShareAll, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
             DWORD error = 0;
@@ -162,15 +158,21 @@ private:
             } else if (!::FlushFileBuffers(h.get())) {
                 error = ::GetLastError();
             }
+            if (error == 0)
+                continue;
             if (first == 0)
                 first = error;
+            failed.push_back(std::move(path));
+        }
+        if (!failed.empty()) {
+            const std::lock_guard lock(mutex_);
+            paths_.insert(paths_.end(), std::make_move_iterator(failed.begin()), std::make_move_iterator(failed.end()));
         }
         return first;
     }
 
     std::mutex mutex_;
     std::vector<std::wstring> paths_;
-    DWORD error_ = 0;
 };
 
 UnflushedCopies& unflushedCopies() {
