@@ -72,16 +72,19 @@ public:
         host_.setBusy(false);
         // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
         // A batch the medium may have lost is not offered to the other computer.
-        if (plan_ == nullptr && !flushToDevice(host_, ctx_.PathTask)) {
-            if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
-            return HalfResult::FlushFailed;
-        }
+        if (plan_ == nullptr && !flushToDevice(host_, ctx_.PathTask)) return dropUnflushedStore();
         echoTimedLine(host_, work_ ? msg::kEndWorkHomeOnWork : msg::kEndHomeWorkOnHome);
         host_.hideProgressPanelLater();
         return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
     }
 
 private:
+    // A batch the medium may have lost is not offered to the other computer.
+    HalfResult dropUnflushedStore() {
+        if (platform::folderExists(storeRoot_)) DelDir(storeRoot_, false, true, host_);
+        return HalfResult::FlushFailed;
+    }
+
     // The table of this computer's fresh scan (in a dry run not the medium's, which stays as it was).
     std::string ownTable(int n) const { return scanTableFile(ctx_, own_, n); }
     std::string mediumOwnTable(int n) const { return tableFile(ctx_.PathTask, own_, n); }
@@ -284,8 +287,13 @@ private:
                 host_.echo(std::string(msg::kFileMissing) + source, color::kRed);
             }
         }
-        // What the store holds, so that a receive finds it even after this table is rewritten.
-        if (storeFolderReady) writeStoreList(storeListFile(storeRoot_, n), stored);
+        // What the store holds, so that a receive finds it even after this table is rewritten. The
+        // pair's copies reach the device first, together: the list never names a copy that is not
+        // yet there.
+        if (storeFolderReady) {
+            if (!stored.files().empty() && !flushToDevice(host_, storeFolderN)) return dropUnflushedStore();
+            writeStoreList(storeListFile(storeRoot_, n), stored);
+        }
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         if (work_ && sum > 0 && plan_ == nullptr) {

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <functional>
+#include <iterator>
+#include <mutex>
 #include <random>
 #include <vector>
 
@@ -105,11 +107,84 @@ DWORD CALLBACK onProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER
     return PROGRESS_CONTINUE;
 }
 
-// Sets the copy's last-write time and writes it (with its data) to the device before it gets the
-// destination's name, so the name never stands for a copy that a power loss could leave half
-// written. CopyFileExW keeps the source's attributes (read-only among them), which do not stop this:
-// the handle asks only for write access to data and attributes.
-DWORD finishTemp(const std::wstring& temp, const std::optional<FileTime>& lastWrite) {
+// Copies that took their names while their data may still be in the system cache. Windows flushes
+// a whole volume only for an administrator, so they are flushed file by file, but all at once when
+// syncFileSystem asks (at the end of a pair, before anything records them), not each on its own
+// before its rename: the device then works through the run's data while the copying goes on, and
+// most flushes find little left to write. This is the Windows form of what syncfs writes out on
+// Linux; the list is bounded, so that a copy of a million files holds no more than a batch of names.
+class UnflushedCopies {
+public:
+    void add(std::wstring path) {
+        std::vector<std::wstring> batch;
+        {
+            const std::lock_guard lock(mutex_);
+            paths_.push_back(std::move(path));
+            if (paths_.size() < kBatch)
+                return;
+            batch.swap(paths_);
+        }
+        // What fails here stays on the list: the next syncFileSystem tries it again and says so.
+        flushEach(std::move(batch));
+    }
+
+    // Flushes every copy on the list; 0 or the first failure. A copy that could not be flushed
+    // stays on the list, so that no later call says it is on the disk before it is.
+    DWORD flushAll() {
+        std::vector<std::wstring> batch;
+        {
+            const std::lock_guard lock(mutex_);
+            batch.swap(paths_);
+        }
+        return flushEach(std::move(batch));
+    }
+
+private:
+    static constexpr std::size_t kBatch = 4096;
+
+    // A copy that is no longer there was removed since (a later step of the run): nothing of it is
+    // left to keep. A name changed only in letter case still opens (the file systems ignore case).
+    DWORD flushEach(std::vector<std::wstring> paths) {
+        DWORD first = 0;
+        std::vector<std::wstring> failed;
+        for (std::wstring& path : paths) {
+            const Handle h(::CreateFileW(path.c_str(), GENERIC_WRITE, win32::kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+            DWORD error = 0;
+            if (!h.valid()) {
+                error = ::GetLastError();
+                if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                    error = 0;
+            } else if (!::FlushFileBuffers(h.get())) {
+                error = ::GetLastError();
+            }
+            if (error == 0)
+                continue;
+            if (first == 0)
+                first = error;
+            failed.push_back(std::move(path));
+        }
+        if (!failed.empty()) {
+            const std::lock_guard lock(mutex_);
+            paths_.insert(paths_.end(), std::make_move_iterator(failed.begin()), std::make_move_iterator(failed.end()));
+        }
+        return first;
+    }
+
+    std::mutex mutex_;
+    std::vector<std::wstring> paths_;
+};
+
+UnflushedCopies& unflushedCopies() {
+    static UnflushedCopies copies;
+    return copies;
+}
+
+// Sets the copy's last-write time. CopyFileExW keeps the source's attributes (read-only among
+// them), which do not stop this: the handle asks only for write access to data and attributes.
+// A read-only copy is written to the device here, before it gets the destination's name (a later
+// flush could not open it for writing); `flushed` says so. The others are flushed with the batch.
+DWORD finishTemp(const std::wstring& temp, const std::optional<FileTime>& lastWrite, bool& flushed) {
     DWORD attributes = ::GetFileAttributesW(temp.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly)
@@ -123,9 +198,10 @@ DWORD finishTemp(const std::wstring& temp, const std::optional<FileTime>& lastWr
             const FILETIME ft = win32::filetimeOf(*lastWrite);
             ::SetFileTime(h.get(), nullptr, nullptr, &ft); // FAT keeps 2-second steps; not a failure
         }
-        if (!::FlushFileBuffers(h.get()))
+        if (readOnly && !::FlushFileBuffers(h.get()))
             return ::GetLastError();
     }
+    flushed = readOnly;
     if (readOnly)
         ::SetFileAttributesW(temp.c_str(), attributes);
     return 0;
@@ -215,11 +291,15 @@ CopyResult copyFile(const std::string& from, const std::string& to, const CopyOp
 
     const std::optional<FileTime> lastWrite =
         options.lastWrite ? options.lastWrite : std::optional<FileTime>(win32::fileTimeOf(data.ftLastWriteTime));
-    if (const DWORD error = finishTemp(temp.wide(), lastWrite); error != 0)
+    bool flushed = false;
+    if (const DWORD error = finishTemp(temp.wide(), lastWrite, flushed); error != 0)
         return failure(error);
-    if (const DWORD error = publish(temp.wide(), win32::widePath(to)); error != 0)
+    std::wstring destination = win32::widePath(to);
+    if (const DWORD error = publish(temp.wide(), destination); error != 0)
         return failure(error);
     temp.published();
+    if (!flushed)
+        unflushedCopies().add(std::move(destination));
     return {CopyStatus::Done, 0};
 }
 
@@ -273,13 +353,15 @@ SizeQuery querySize(const std::string& path, bool followLink) {
 }
 
 bool syncFileSystem(const std::string& path, int* error) {
-    // Each copy was flushed before it took its name (flushing a whole volume needs an
-    // administrator on Windows), so nothing of the run's copies is left in the cache: only the
-    // folder must still be there.
-    if (::GetFileAttributesW(win32::widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+    // Every copy made since the last call, wherever it went (a superset of what lies on `path`'s
+    // volume); then the folder must still be there.
+    DWORD failed = unflushedCopies().flushAll();
+    if (failed == 0 && ::GetFileAttributesW(win32::widePath(path).c_str()) == INVALID_FILE_ATTRIBUTES)
+        failed = ::GetLastError();
+    if (failed == 0)
         return true;
     if (error != nullptr)
-        *error = win32::errnoOf(::GetLastError());
+        *error = win32::errnoOf(failed);
     return false;
 }
 

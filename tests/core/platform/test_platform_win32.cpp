@@ -204,6 +204,41 @@ TEST(Win32Copy, ACopyWithoutTheCacheArrivesWhole) {
     EXPECT_TRUE(readFile(dir / "copy.bin") == data);
 }
 
+// Copies are flushed together by syncFileSystem, not each before its rename. Until then the copier
+// holds nothing open: a later step may rename a copy, remove it or remove its folder. A copy that
+// cannot be flushed fails every flush until it can be (never a silent success: a receive's quiet
+// checkpoint must not let its final flush pass for it).
+TEST(Win32Copy, CopiesAreFlushedTogetherWhateverHappenedToThemSince) {
+    TempDir dir;
+    writeFile(dir / "from.txt", "content");
+    ASSERT_EQ(createFolder(dir / "sub"), 0);
+    for (const char* to : {"one.txt", "two.txt", "sub/three.txt", "kept.txt"})
+        ASSERT_TRUE(copyFile(dir / "from.txt", dir / to, {}, {}).ok()) << to;
+    ASSERT_TRUE(::MoveFileW(win32::widePath(dir / "one.txt").c_str(), win32::widePath(dir / "ONE.txt").c_str()));
+    ASSERT_TRUE(removeFile(dir / "two.txt"));
+    ASSERT_TRUE(::DeleteFileW(win32::widePath(dir / "sub/three.txt").c_str()));
+    ASSERT_TRUE(::RemoveDirectoryW(win32::widePath(dir / "sub").c_str())) << "no handle keeps the folder";
+    int error = -1;
+    EXPECT_TRUE(syncFileSystem(dir.path(), &error));
+    EXPECT_EQ(readFile(dir / "kept.txt"), "content");
+
+    ASSERT_TRUE(copyFile(dir / "from.txt", dir / "locked.txt", {}, {}).ok());
+    {
+        // Another program holds it and lets nobody write: it cannot be opened to be flushed.
+        const win32::Handle other(::CreateFileW(win32::widePath(dir / "locked.txt").c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(other.valid());
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            error = 0;
+            EXPECT_FALSE(syncFileSystem(dir.path(), &error)) << attempt;
+            EXPECT_NE(error, 0);
+        }
+    }
+    EXPECT_TRUE(syncFileSystem(dir.path(), &error)) << "flushed once it could be opened";
+    EXPECT_TRUE(syncFileSystem(dir.path(), &error));
+    EXPECT_FALSE(syncFileSystem(dir / "gone", &error)) << "the folder must still be there";
+}
+
 // A checksum sees every byte of the copy once, and a refused copy leaves the old destination and
 // no temporary file.
 TEST(Win32Copy, DataIsShownToTheCheckAndARefusedCopyLeavesTheDestination) {
