@@ -214,4 +214,23 @@ inline constexpr std::string_view kAgreedStateTooNew =
 inline constexpr std::string_view kProfileFilePartialRecord =
     "Файл профилей заканчивается частью записи, она не прочитана (целые записи до неё прочитаны): ";
 
+// A send that stores only what fits on the medium this time (our own wording). The trip's line:
+// "Перенесено файлов N из M (X из Y); остальные будут перенесены в следующий раз", a notice.
+// A file that no trip can take (larger than all the free space, less the margin kept free), in red,
+// its path after the text. The dry run's count of trips, with the free space it counted on.
+inline constexpr std::string_view kTripCarried = "Перенесено файлов ";
+inline constexpr std::string_view kTripOf = " из ";
+inline constexpr std::string_view kTripRestNextTime = "; остальные будут перенесены в следующий раз";
+inline constexpr std::string_view kFileLargerThanMedium =
+    "Файл больше свободного места на носителе, перенести его нельзя: ";
+inline constexpr std::string_view kTripsNeeded = "Поездок с этим носителем понадобится: ";
+inline constexpr std::string_view kTripsMoreThan = "больше ";
+inline constexpr std::string_view kTripsFreeSpace = " (свободно для файлов за поездку: ";
+inline constexpr std::string_view kTripsNone = "Ни один файл не помещается на этот носитель";
+// Sizes in the trip lines, in steps of 1024.
+inline constexpr std::string_view kSizeBytes = " байт";
+inline constexpr std::string_view kSizeKiB = " КБ";
+inline constexpr std::string_view kSizeMiB = " МБ";
+inline constexpr std::string_view kSizeGiB = " ГБ";
+
 } // namespace tarvela::msg

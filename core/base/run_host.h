@@ -46,6 +46,11 @@ public:
     virtual void setTaskProgress(std::int64_t position) = 0;
     virtual void setTaskStopViewProg() = 0;
     virtual void setBusy(bool busy) = 0;
+    // A send that carries only part of its files this trip: files and bytes stored so far of all
+    // it had to carry. Shown beside the bars; a front end without the place ignores it.
+    virtual void setTripProgress(std::int64_t files, std::int64_t bytes, std::int64_t ofFiles, std::int64_t ofBytes) {
+        (void)files, (void)bytes, (void)ofFiles, (void)ofBytes;
+    }
 
     // The stop request of the running half (StopCopy), set by the stop button or Ctrl-C.
     virtual bool stopRequested() const = 0;

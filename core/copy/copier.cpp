@@ -244,7 +244,8 @@ bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std
 }
 
 ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std::string& PathList,
-                                  const std::string& PathTarget, const std::string& PathFolder) {
+                                  const std::string& PathTarget, const std::string& PathFolder,
+                                  const std::unordered_set<std::string>* only) {
     host.echo(line(msg::kCopyingFilesFrom, PathFolder), color::kGreen);
     host.setFolderLabel(PathFolder);
     TableReader table(PathList);
@@ -272,6 +273,7 @@ ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std:
             ++result.failed;
             continue;
         }
+        if (only != nullptr && !only->contains(storeName)) continue;
         if (!folderReady) {
             platform::createFolders(PathTarget);
             folderReady = true;
