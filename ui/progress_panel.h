@@ -27,6 +27,12 @@ public:
     void setFileLabel(const QString& path);
     void resetBars();
 
+    // A send that carries only part of its files this trip: the line under the bars with what is
+    // stored so far of all there is to carry ("Перенесено файлов N из M (X из Y)"). Hidden until
+    // a run sets it; clearTrip() hides it again (the start of every run).
+    void setTripTotals(std::int64_t files, std::int64_t bytes, std::int64_t ofFiles, std::int64_t ofBytes);
+    void clearTrip();
+
     // While a run copies many small files the engine reports every file and every chunk; a
     // progress bar repaints itself at once on each change, and a label shortens its path anew.
     // Deferred, the panel keeps only the latest values (the tooltips at once) and shows them when
@@ -44,10 +50,13 @@ public:
     static void setBar(QProgressBar* bar, std::int64_t position, std::int64_t maximum);
 
 private:
+    static constexpr int kHeight = 58;         // the two rows of bars
+    static constexpr int kTripLineHeight = 18; // the partial trip's line under them
     static void setElided(QLabel* label, const QString& text);
 
     QLabel* RzLabelNameFile = nullptr;
     QLabel* RzLabelNameFolder = nullptr;
+    QLabel* RzLabelTrip = nullptr;
     QProgressBar* ProgressBarFile = nullptr;
     QProgressBar* ProgressBarFolder = nullptr;
     QToolButton* RzBtnStopCopy = nullptr;
