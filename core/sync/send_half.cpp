@@ -192,7 +192,8 @@ private:
         host_.showProgressPanel(true);
         platform::createFolders(storeFolderN);
         const ListCopyResult copied =
-            CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own, &*thisTrip);
+            CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own, &*thisTrip,
+                               [this](std::int64_t size) { trip_.stored(size); });
         host_.hideProgressPanelLater();
         if (copied.trouble != DiskTrouble::None) return HalfResult::DiskFailed;
         writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(list, copied));
@@ -399,12 +400,11 @@ private:
     }
 
     // The store list after a full copy: every file of the table that was copied into the store.
-    StoreList listOfWholeTable(const TFileList& list, const ListCopyResult& copied) {
+    static StoreList listOfWholeTable(const TFileList& list, const ListCopyResult& copied) {
         StoreList stored;
         for (std::size_t i = 0; i < list.count(); ++i) {
             const TAtrib& e = *list.object(i);
             if (e.Nature != kNatureFile || !copied.stored.contains(e.FNameTmp.text())) continue;
-            trip_.stored(e.SizeFile);
             const auto sum = copied.checksums.find(e.FNameTmp.text());
             stored.add({list.key(i), e.SizeFile, e.FileDataTime, e.FNameTmp.text(),
                         sum == copied.checksums.end() ? std::nullopt : std::optional<std::uint64_t>(sum->second)});
@@ -419,7 +419,8 @@ private:
     bool work_;
     std::string storeRoot_;
     RunPlan* plan_; // a dry run: decide and say, change nothing
-    SendTrip trip_{host_, ctx_.PathTask, plan_ != nullptr}; // what this trip of the medium carries
+    // What this trip of the medium carries (a dry run counts the store a real send removes as free).
+    SendTrip trip_{host_, ctx_.PathTask, plan_ != nullptr, plan_ != nullptr ? storeRoot_ : std::string()};
     FullCopyAnswer answer_;
     std::array<std::shared_ptr<const AgreedLookup>, 11> agreed_; // by pair number; null when none
     std::unique_ptr<PackedFileList> scanned_; // the fresh scan of pair scannedPair_, as its table loads

@@ -2,6 +2,8 @@
 
 #include "base/echo_color.h"
 #include "base/messages.h"
+#include "copy/disk_tools.h"
+#include "platform/directory.h"
 #include "platform/disk_info.h"
 #include "platform/file_system.h"
 #include "records/table_record.h"
@@ -22,6 +24,19 @@ std::string nearestExistingFolder(std::string folder) {
         folder.resize(cut + 1);
     }
     return folder;
+}
+
+// What the files below `folder` take on its file system.
+std::int64_t spaceHeldBy(const platform::Directory& folder, std::int64_t unit) {
+    std::int64_t total = 0;
+    for (const platform::DirEntry& e : folder.entries()) {
+        if (e.kind == platform::EntryKind::File) {
+            total += SpaceTaken(e.size, unit);
+        } else if (e.kind == platform::EntryKind::Folder) {
+            if (const auto child = folder.openChild(e.name)) total += spaceHeldBy(*child, unit);
+        }
+    }
+    return total;
 }
 
 } // namespace
@@ -56,8 +71,12 @@ bool SendTrip::measure() {
     measured_ = true;
     sized_ = space.sized;
     unit_ = space.unit;
-    margin_ = tripMargin(space.available);
-    largest_ = space.available - margin_;
+    std::int64_t available = space.available;
+    if (!oldStore_.empty()) {
+        if (const auto store = platform::Directory::open(oldStore_)) available += spaceHeldBy(*store, unit_);
+    }
+    margin_ = tripMargin(available);
+    largest_ = available - margin_;
     return true;
 }
 

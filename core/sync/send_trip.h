@@ -23,9 +23,10 @@ class SendTrip {
 public:
     // `medium`: a folder on the medium (the transfer store folder, or its nearest existing parent
     // is measured). A dry run copies nothing, so it counts the space its choices would take
-    // instead of reading it again.
-    SendTrip(RunHost& host, std::string medium, bool dryRun)
-        : host_(host), medium_(std::move(medium)), dryRun_(dryRun) {}
+    // instead of reading it again; and it leaves in place the earlier store that a real send
+    // removes first (`oldStore`, its store root), whose space it counts as free.
+    SendTrip(RunHost& host, std::string medium, bool dryRun, std::string oldStore = {})
+        : host_(host), medium_(std::move(medium)), oldStore_(std::move(oldStore)), dryRun_(dryRun) {}
 
     // Which of `files` (a pair's files to store, names relative to `own`) go on this trip. Each
     // file that no trip can take is a red line. Empty when the free space cannot be read at all
@@ -56,6 +57,7 @@ private:
 
     RunHost& host_;
     std::string medium_;
+    std::string oldStore_;
     bool dryRun_;
     std::int64_t chosenSpace_ = 0; // what the choices so far take on the medium
     bool partial_ = false; // some file chosen from waits for a later trip

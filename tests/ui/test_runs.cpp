@@ -637,6 +637,7 @@ void TestRuns::partialTripShownInThePanelAndTheEcho() {
     QVERIFY2(!shown.isEmpty(), "the trip's totals were shown while it copied");
     QVERIFY2(shown.front().startsWith(QStringLiteral("Перенесено файлов ")), qPrintable(shown.front()));
     QVERIFY2(shown.back().contains(QStringLiteral(" из 11 (")), qPrintable(shown.back()));
+    QVERIFY2(shown.size() > 2, "the totals follow the stored files");
     const int line = lineIndex(*w, QStringLiteral("; остальные будут перенесены в следующий раз"));
     QVERIFY(line > 0);
     QVERIFY(echoLines(*w)[line].startsWith(trip->text()));
