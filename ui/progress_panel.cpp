@@ -140,9 +140,8 @@ void TProgressPanel::resetBars() {
     folderPosition_ = 0;
 }
 
-void TProgressPanel::setTripTotals(std::int64_t files, std::int64_t bytes, std::int64_t ofFiles,
-                                   std::int64_t ofBytes) {
-    RzLabelTrip->setText(QString::fromStdString(tripTotalsText(files, bytes, ofFiles, ofBytes)));
+void TProgressPanel::setTripTotals(const TripTotals& totals) {
+    RzLabelTrip->setText(QString::fromStdString(tripPanelText(totals)));
     if (RzLabelTrip->isHidden()) {
         RzLabelTrip->show();
         setFixedHeight(kHeight + kTripLineHeight);

@@ -3,6 +3,8 @@
 // worked on (both shortened with an ellipsis to their labels' widths), the two progress bars and
 // the stop button.
 
+#include "base/run_host.h"
+
 #include <QFrame>
 
 #include <cstdint>
@@ -28,9 +30,10 @@ public:
     void resetBars();
 
     // A send that carries only part of its files this trip: the line under the bars with what is
-    // stored so far of all there is to carry ("Перенесено файлов N из M (X из Y)"). Hidden until
-    // a run sets it; clearTrip() hides it again (the start of every run).
-    void setTripTotals(std::int64_t files, std::int64_t bytes, std::int64_t ofFiles, std::int64_t ofBytes);
+    // stored so far of all there is to carry and what this trip will carry ("Перенесено файлов N
+    // из M (X из Y); в эту поездку: файлов K (Z)"). Hidden until a run sets it; clearTrip() hides
+    // it again (the start of every run).
+    void setTripTotals(const TripTotals& totals);
     void clearTrip();
 
     // While a run copies many small files the engine reports every file and every chunk; a

@@ -523,8 +523,8 @@ void TFmTarvela::setTaskProgress(std::int64_t position) {
     TaskBarList.setProgress(position, RzPanelProgress->folderMaximum());
 }
 
-void TFmTarvela::setTripProgress(std::int64_t files, std::int64_t bytes, std::int64_t ofFiles, std::int64_t ofBytes) {
-    RzPanelProgress->setTripTotals(files, bytes, ofFiles, ofBytes);
+void TFmTarvela::setTripProgress(const TripTotals& totals) {
+    RzPanelProgress->setTripTotals(totals);
 }
 
 void TFmTarvela::setTaskStopViewProg() {

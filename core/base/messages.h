@@ -221,6 +221,8 @@ inline constexpr std::string_view kProfileFilePartialRecord =
 inline constexpr std::string_view kTripCarried = "Перенесено файлов ";
 inline constexpr std::string_view kTripOf = " из ";
 inline constexpr std::string_view kTripRestNextTime = "; остальные будут перенесены в следующий раз";
+// The progress panel's line adds what this trip will carry: "...; в эту поездку: файлов K (Z)".
+inline constexpr std::string_view kTripThisTrip = "; в эту поездку: файлов ";
 inline constexpr std::string_view kFileLargerThanMedium =
     "Файл больше свободного места на носителе, перенести его нельзя: ";
 inline constexpr std::string_view kTripsNeeded = "Поездок с этим носителем понадобится: ";

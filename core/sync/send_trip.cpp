@@ -64,6 +64,11 @@ std::string sizeText(std::int64_t bytes) {
     return out + std::string(units[u]);
 }
 
+std::string tripPanelText(const TripTotals& t) {
+    return tripTotalsText(t.storedFiles, t.storedBytes, t.allFiles, t.allBytes) + std::string(msg::kTripThisTrip) +
+           std::to_string(t.tripFiles) + " (" + sizeText(t.tripBytes) + ")";
+}
+
 bool SendTrip::measure() {
     if (measured_) return true;
     const platform::DiskSpace space = platform::diskSpace(nearestExistingFolder(medium_));
@@ -98,6 +103,8 @@ std::optional<TripChoice> SendTrip::choose(const std::vector<TripFile>& files, c
     toCarryFiles_ += static_cast<std::int64_t>(files.size());
     for (const TripFile& f : files) toCarryBytes_ += f.size;
     chosenSpace_ += choice.space;
+    tripFiles_ += choice.carriedFiles;
+    tripBytes_ += choice.carriedBytes;
     if (dryRun_) {
         for (const TripFile& f : files) {
             names_.push_back(own + std::string(f.name));
@@ -133,7 +140,8 @@ void SendTrip::stored(std::int64_t size) {
 
 void SendTrip::showTotals() const {
     if (!partial_) return; // a trip that carries everything shows the usual panel
-    host_.setTripProgress(carriedFiles_, carriedBytes_, toCarryFiles_, toCarryBytes_);
+    host_.setTripProgress(
+        {carriedFiles_, carriedBytes_, tripFiles_, tripBytes_, toCarryFiles_, toCarryBytes_});
 }
 
 void SendTrip::endLine() const {

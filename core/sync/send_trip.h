@@ -68,6 +68,7 @@ private:
     std::int64_t largest_ = 0; // what a trip may fill at most: the free space at the first reading, less the margin
     std::int64_t toCarryFiles_ = 0, toCarryBytes_ = 0;
     std::int64_t carriedFiles_ = 0, carriedBytes_ = 0;
+    std::int64_t tripFiles_ = 0, tripBytes_ = 0; // chosen for this trip
     // Every file a dry run was asked about, named with its pair, for the count of trips.
     std::vector<std::string> names_;
     std::vector<std::int64_t> sizes_;
@@ -75,6 +76,8 @@ private:
 
 // "Перенесено файлов N из M (X из Y)": what a trip stored of all there is to carry.
 std::string tripTotalsText(std::int64_t files, std::int64_t bytes, std::int64_t ofFiles, std::int64_t ofBytes);
+// The same, then "; в эту поездку: файлов K (Z)": the progress panel's line while a trip stores.
+std::string tripPanelText(const TripTotals& totals);
 
 // "12,3 МБ": a size for the user, in steps of 1024.
 std::string sizeText(std::int64_t bytes);
