@@ -18,9 +18,11 @@ namespace {
 // folder is not made).
 std::string nearestExistingFolder(std::string folder) {
     while (!folder.empty() && !platform::folderExists(folder)) {
-        while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+        while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\'))
+            folder.pop_back();
         const std::size_t cut = folder.find_last_of("/\\");
-        if (cut == std::string::npos) return ".";
+        if (cut == std::string::npos)
+            return ".";
         folder.resize(cut + 1);
     }
     return folder;
@@ -33,7 +35,8 @@ std::int64_t spaceHeldBy(const platform::Directory& folder, std::int64_t unit) {
         if (e.kind == platform::EntryKind::File) {
             total += SpaceTaken(e.size, unit);
         } else if (e.kind == platform::EntryKind::Folder) {
-            if (const auto child = folder.openChild(e.name)) total += spaceHeldBy(*child, unit);
+            if (const auto child = folder.openChild(e.name))
+                total += spaceHeldBy(*child, unit);
         }
     }
     return total;
@@ -47,7 +50,8 @@ std::string tripTotalsText(std::int64_t files, std::int64_t bytes, std::int64_t 
 }
 
 std::string sizeText(std::int64_t bytes) {
-    if (bytes < 1024) return std::to_string(bytes) + std::string(msg::kSizeBytes);
+    if (bytes < 1024)
+        return std::to_string(bytes) + std::string(msg::kSizeBytes);
     const std::string_view units[] = {msg::kSizeKiB, msg::kSizeMiB, msg::kSizeGiB};
     double value = static_cast<double>(bytes) / 1024;
     std::size_t u = 0;
@@ -59,7 +63,8 @@ std::string sizeText(std::int64_t bytes) {
     std::snprintf(text, sizeof text, value < 100 ? "%.1f" : "%.0f", value);
     std::string out(text);
     for (char& c : out) {
-        if (c == '.') c = ','; // the decimal comma of a Russian text
+        if (c == '.')
+            c = ','; // the decimal comma of a Russian text
     }
     return out + std::string(units[u]);
 }
@@ -70,15 +75,18 @@ std::string tripPanelText(const TripTotals& t) {
 }
 
 bool SendTrip::measure() {
-    if (measured_) return true;
+    if (measured_)
+        return true;
     const platform::DiskSpace space = platform::diskSpace(nearestExistingFolder(medium_));
-    if (space.available < 0) return false;
+    if (space.available < 0)
+        return false;
     measured_ = true;
     sized_ = space.sized;
     unit_ = space.unit;
     std::int64_t available = space.available;
     if (!oldStore_.empty()) {
-        if (const auto store = platform::Directory::open(oldStore_)) available += spaceHeldBy(*store, unit_);
+        if (const auto store = platform::Directory::open(oldStore_))
+            available += spaceHeldBy(*store, unit_);
     }
     margin_ = tripMargin(available);
     largest_ = available - margin_;
@@ -86,7 +94,8 @@ bool SendTrip::measure() {
 }
 
 std::optional<TripChoice> SendTrip::choose(const std::vector<TripFile>& files, const std::string& own) {
-    if (!measure()) return std::nullopt;
+    if (!measure())
+        return std::nullopt;
     std::int64_t budget = -1;
     if (!sized_) {
         host_.echo(std::string(msg::kFreeSpaceUnknown) + medium_, color::kBlack);
@@ -94,16 +103,19 @@ std::optional<TripChoice> SendTrip::choose(const std::vector<TripFile>& files, c
         budget = std::max<std::int64_t>(largest_ - chosenSpace_, 0);
     } else {
         const platform::DiskSpace now = platform::diskSpace(nearestExistingFolder(medium_));
-        if (now.available < 0) return std::nullopt;
+        if (now.available < 0)
+            return std::nullopt;
         budget = std::max<std::int64_t>(now.available - margin_, 0);
     }
     TripChoice choice = chooseTrip(files, budget, unit_, largest_);
     for (const std::size_t i : choice.tooBig)
         host_.echo(std::string(msg::kFileLargerThanMedium) + own + std::string(files[i].name), color::kRed);
     toCarryFiles_ += static_cast<std::int64_t>(files.size());
-    for (const TripFile& f : files) toCarryBytes_ += f.size;
+    for (const TripFile& f : files)
+        toCarryBytes_ += f.size;
     chosenSpace_ += choice.space;
     tripFiles_ += choice.carriedFiles;
+    neverFiles_ += static_cast<std::int64_t>(choice.tooBig.size());
     tripBytes_ += choice.carriedBytes;
     if (dryRun_) {
         for (const TripFile& f : files) {
@@ -111,7 +123,8 @@ std::optional<TripChoice> SendTrip::choose(const std::vector<TripFile>& files, c
             sizes_.push_back(f.size);
         }
     }
-    if (choice.carriedFiles < static_cast<std::int64_t>(files.size())) partial_ = true;
+    if (choice.carriedFiles < static_cast<std::int64_t>(files.size()))
+        partial_ = true;
     showTotals();
     return choice;
 }
@@ -121,14 +134,17 @@ std::optional<std::vector<bool>> SendTrip::chooseCopies(const PackedFileList& S,
     std::vector<std::size_t> at;
     for (std::size_t i = 0; i < S.count(); ++i) {
         const TAtrib& entry = *S.object(i);
-        if (entry.Action != TAction::Copy || entry.Nature != kNatureFile) continue;
+        if (entry.Action != TAction::Copy || entry.Nature != kNatureFile)
+            continue;
         files.push_back({S.key(i), entry.SizeFile});
         at.push_back(i);
     }
     const std::optional<TripChoice> choice = choose(files, own);
-    if (!choice) return std::nullopt;
+    if (!choice)
+        return std::nullopt;
     std::vector<bool> carried(S.count(), true);
-    for (std::size_t k = 0; k < at.size(); ++k) carried[at[k]] = choice->carried[k];
+    for (std::size_t k = 0; k < at.size(); ++k)
+        carried[at[k]] = choice->carried[k];
     return carried;
 }
 
@@ -139,23 +155,27 @@ void SendTrip::stored(std::int64_t size) {
 }
 
 void SendTrip::showTotals() const {
-    if (!partial_) return; // a trip that carries everything shows the usual panel
-    host_.setTripProgress(
-        {carriedFiles_, carriedBytes_, tripFiles_, tripBytes_, toCarryFiles_, toCarryBytes_});
+    if (!partial_)
+        return; // a trip that carries everything shows the usual panel
+    host_.setTripProgress({carriedFiles_, carriedBytes_, tripFiles_, tripBytes_, toCarryFiles_, toCarryBytes_});
 }
 
 void SendTrip::endLine() const {
-    if (carriedFiles_ >= toCarryFiles_) return;
+    // Files that no trip can take have their red lines: no later trip is promised for them.
+    if (carriedFiles_ + neverFiles_ >= toCarryFiles_)
+        return;
     host_.echo(tripTotalsText(carriedFiles_, carriedBytes_, toCarryFiles_, toCarryBytes_) +
                    std::string(msg::kTripRestNextTime),
                color::kBlack);
 }
 
 void SendTrip::tripsLine() const {
-    if (!measured_ || !sized_ || names_.empty()) return;
+    if (!measured_ || !sized_ || names_.empty())
+        return;
     std::vector<TripFile> files;
     files.reserve(names_.size());
-    for (std::size_t i = 0; i < names_.size(); ++i) files.push_back({names_[i], sizes_[i]});
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        files.push_back({names_[i], sizes_[i]});
     const int trips = tripsNeeded(std::move(files), largest_, unit_);
     if (trips == 0) {
         host_.echo(msg::kTripsNone, color::kBlack);

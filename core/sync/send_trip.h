@@ -42,7 +42,7 @@ public:
     void stored(std::int64_t size);
 
     // "Перенесено файлов N из M (X из Y); остальные ..." when the send stored less than it had to
-    // carry (nothing otherwise).
+    // carry and some of the rest can go on a later trip (nothing otherwise).
     void endLine() const;
 
     // A dry run: the line with the number of trips that carry every file of the pairs chosen so far.
@@ -60,7 +60,7 @@ private:
     std::string oldStore_;
     bool dryRun_;
     std::int64_t chosenSpace_ = 0; // what the choices so far take on the medium
-    bool partial_ = false; // some file chosen from waits for a later trip
+    bool partial_ = false;         // some file chosen from waits for a later trip
     bool measured_ = false;
     bool sized_ = true;
     std::int64_t unit_ = 1;
@@ -69,6 +69,7 @@ private:
     std::int64_t toCarryFiles_ = 0, toCarryBytes_ = 0;
     std::int64_t carriedFiles_ = 0, carriedBytes_ = 0;
     std::int64_t tripFiles_ = 0, tripBytes_ = 0; // chosen for this trip
+    std::int64_t neverFiles_ = 0;                // too large for any trip of this medium
     // Every file a dry run was asked about, named with its pair, for the count of trips.
     std::vector<std::string> names_;
     std::vector<std::int64_t> sizes_;

@@ -28,9 +28,11 @@ std::vector<Folder> byFolder(const std::vector<TripFile>& files, const std::vect
                      [&](std::size_t a, std::size_t b) { return folderOf(files[a].name) < folderOf(files[b].name); });
     std::vector<Folder> folders;
     for (const std::size_t i : order) {
-        if (excluded[i]) continue;
+        if (excluded[i])
+            continue;
         const std::string_view folder = folderOf(files[i].name);
-        if (folders.empty() || folders.back().name != folder) folders.push_back({folder, 0, {}});
+        if (folders.empty() || folders.back().name != folder)
+            folders.push_back({folder, 0, {}});
         folders.back().space += space[i];
         folders.back().files.push_back(i);
     }
@@ -40,7 +42,8 @@ std::vector<Folder> byFolder(const std::vector<TripFile>& files, const std::vect
 } // namespace
 
 std::int64_t tripMargin(std::int64_t available) {
-    if (available <= 0) return 0;
+    if (available <= 0)
+        return 0;
     constexpr std::int64_t kAtLeast = std::int64_t{64} << 20;
     return std::max(available / 100, std::min(kAtLeast, available / 20));
 }
@@ -64,10 +67,12 @@ TripChoice chooseTrip(const std::vector<TripFile>& files, std::int64_t budget, s
         ++choice.carriedFiles;
         choice.carriedBytes += files[i].size;
         choice.space += space[i];
-        if (left >= 0) left -= space[i];
+        if (left >= 0)
+            left -= space[i];
     };
     if (budget < 0) {
-        for (std::size_t i = 0; i < files.size(); ++i) take(i);
+        for (std::size_t i = 0; i < files.size(); ++i)
+            take(i);
         return choice;
     }
 
@@ -77,31 +82,37 @@ TripChoice chooseTrip(const std::vector<TripFile>& files, std::int64_t budget, s
     std::vector<std::size_t> rest;
     for (const Folder& folder : folders) {
         if (folder.space <= left) {
-            for (const std::size_t i : folder.files) take(i);
+            for (const std::size_t i : folder.files)
+                take(i);
         } else {
             rest.insert(rest.end(), folder.files.begin(), folder.files.end());
         }
     }
     std::stable_sort(rest.begin(), rest.end(), [&](std::size_t a, std::size_t b) { return space[a] > space[b]; });
     for (const std::size_t i : rest) {
-        if (space[i] <= left) take(i);
+        if (space[i] <= left)
+            take(i);
     }
     return choice;
 }
 
 int tripsNeeded(std::vector<TripFile> files, std::int64_t budget, std::int64_t unit) {
-    if (budget < 0) return files.empty() ? 0 : 1;
+    if (budget < 0)
+        return files.empty() ? 0 : 1;
     const std::int64_t largest = budget;
     int trips = 0;
     while (!files.empty() && trips <= kTripsCounted) {
         const TripChoice choice = chooseTrip(files, budget, unit, largest);
         std::vector<bool> never(files.size(), false);
-        for (const std::size_t i : choice.tooBig) never[i] = true;
+        for (const std::size_t i : choice.tooBig)
+            never[i] = true;
         std::vector<TripFile> rest;
         for (std::size_t i = 0; i < files.size(); ++i) {
-            if (!choice.carried[i] && !never[i]) rest.push_back(files[i]);
+            if (!choice.carried[i] && !never[i])
+                rest.push_back(files[i]);
         }
-        if (choice.carriedFiles == 0) break; // only files too large for any trip are left
+        if (choice.carriedFiles == 0)
+            break; // only files too large for any trip are left
         ++trips;
         files = std::move(rest);
     }

@@ -40,8 +40,7 @@ std::int64_t tripMargin(std::int64_t available);
 // larger than `largest` (the budget of a trip on an otherwise empty store) is never carried and is
 // listed in tooBig; one that is merely larger than what is left this time waits for a later trip.
 // A negative budget means no limit: everything is carried.
-TripChoice chooseTrip(const std::vector<TripFile>& files, std::int64_t budget, std::int64_t unit,
-                      std::int64_t largest);
+TripChoice chooseTrip(const std::vector<TripFile>& files, std::int64_t budget, std::int64_t unit, std::int64_t largest);
 inline TripChoice chooseTrip(const std::vector<TripFile>& files, std::int64_t budget, std::int64_t unit) {
     return chooseTrip(files, budget, unit, budget);
 }

@@ -180,9 +180,9 @@ TEST_F(E2ETrips, InterruptedTripsAreTakenUpByTheNext) {
     // the receive has put one in place), or after a few seconds.
     const auto interrupted = [&](const std::string& role, int sig) {
         const std::size_t before = filesIn(home);
-        ChildProcess child({TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", role, "--direction",
-                            "work-home"},
-                           {"XDG_DATA_HOME=" + xdg, "NO_COLOR"});
+        ChildProcess child(
+            {TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", role, "--direction", "work-home"},
+            {"XDG_DATA_HOME=" + xdg, "NO_COLOR"});
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         const auto started = [&] { return role == "work" ? storedFiles(Side::Work) > 0 : filesIn(home) > before; };
         while (!started() && std::chrono::steady_clock::now() < until) {
@@ -219,9 +219,9 @@ TEST_F(E2ETrips, ADrivePulledDuringATripIsTakenUpWhenItIsBack) {
     makeChange();
     ASSERT_FALSE(trip({"--full-copy", "all"}));
 
-    ChildProcess child({TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "work", "--direction",
-                        "work-home"},
-                       {"XDG_DATA_HOME=" + xdg, "NO_COLOR"});
+    ChildProcess child(
+        {TARVELA_CLI_PATH, "--medium", medium, "run", "#0", "--role", "work", "--direction", "work-home"},
+        {"XDG_DATA_HOME=" + xdg, "NO_COLOR"});
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (storedFiles(Side::Work) == 0 && std::chrono::steady_clock::now() < until) {
         child.readAvailable();

@@ -18,7 +18,8 @@ constexpr std::int64_t kMiB = 1024 * kKiB;
 std::set<std::string> carriedNames(const std::vector<TripFile>& files, const TripChoice& c) {
     std::set<std::string> out;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (c.carried[i]) out.insert(std::string(files[i].name));
+        if (c.carried[i])
+            out.insert(std::string(files[i].name));
     }
     return out;
 }
@@ -60,7 +61,12 @@ TEST(TripPlan, ChoosesWholeFoldersSmallestFirstThenFillsWithWhatStillFits) {
          {},
          100},
         // Counted in clusters: three 1-byte files take 3 units of 4 KiB, not 3 bytes.
-        {"space counted in whole clusters", {{"x/1", 1}, {"x/2", 1}, {"x/3", 1}}, 8 * kKiB, 4 * kKiB, {"x/1", "x/2"}, {}},
+        {"space counted in whole clusters",
+         {{"x/1", 1}, {"x/2", 1}, {"x/3", 1}},
+         8 * kKiB,
+         4 * kKiB,
+         {"x/1", "x/2"},
+         {}},
         {"empty files need no space", {{"e/1", 0}, {"e/2", 0}, {"f/big", 100}}, 50, 1, {"e/1", "e/2"}, {2}},
         {"a file larger than any trip is named, the others go",
          {{"a/huge", 500}, {"a/small", 10}},
@@ -68,8 +74,12 @@ TEST(TripPlan, ChoosesWholeFoldersSmallestFirstThenFillsWithWhatStillFits) {
          1,
          {"a/small"},
          {0}},
-        {"files in the pair folder itself form one folder", {{"top1", 30}, {"top2", 30}, {"sub/s", 70}}, 60, 1,
-         {"top1", "top2"}, {2}},
+        {"files in the pair folder itself form one folder",
+         {{"top1", 30}, {"top2", 30}, {"sub/s", 70}},
+         60,
+         1,
+         {"top1", "top2"},
+         {2}},
         {"nothing free: only empty files", {{"a/e", 0}, {"a/f", 1}}, 0, 4096, {"a/e"}, {1}},
     };
     for (const Case& c : cases) {
@@ -79,7 +89,8 @@ TEST(TripPlan, ChoosesWholeFoldersSmallestFirstThenFillsWithWhatStillFits) {
         EXPECT_EQ(choice.tooBig, c.tooBig) << c.what;
         std::int64_t bytes = 0;
         for (std::size_t i = 0; i < c.files.size(); ++i) {
-            if (choice.carried[i]) bytes += c.files[i].size;
+            if (choice.carried[i])
+                bytes += c.files[i].size;
         }
         EXPECT_EQ(choice.carriedBytes, bytes) << c.what;
         EXPECT_EQ(choice.carriedFiles, static_cast<std::int64_t>(c.carried.size())) << c.what;
@@ -104,7 +115,8 @@ TEST(TripPlan, TripsCarryEveryFileOnceAndFillTheMedium) {
     std::vector<TripFile> files;
     std::uint32_t seed = 12345;
     const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
-    for (int i = 0; i < 600; ++i) names.push_back("f" + std::to_string(i % 17) + "/n" + std::to_string(i));
+    for (int i = 0; i < 600; ++i)
+        names.push_back("f" + std::to_string(i % 17) + "/n" + std::to_string(i));
     for (int i = 0; i < 600; ++i) {
         const std::int64_t size = (next() >> 8) % 4 == 0 ? static_cast<std::int64_t>(next() % (3 * kMiB))
                                                          : static_cast<std::int64_t>(next() % (64 * kKiB));
@@ -113,15 +125,18 @@ TEST(TripPlan, TripsCarryEveryFileOnceAndFillTheMedium) {
     const std::int64_t unit = 32 * kKiB;
     const std::int64_t budget = 12 * kMiB;
     std::int64_t total = 0;
-    for (const TripFile& f : files) total += (f.size + unit - 1) / unit * unit;
+    for (const TripFile& f : files)
+        total += (f.size + unit - 1) / unit * unit;
 
     std::vector<int> carriedTimes(files.size(), 0);
     std::vector<std::size_t> left(files.size());
-    for (std::size_t i = 0; i < left.size(); ++i) left[i] = i;
+    for (std::size_t i = 0; i < left.size(); ++i)
+        left[i] = i;
     int trips = 0;
     while (!left.empty()) {
         std::vector<TripFile> now;
-        for (const std::size_t i : left) now.push_back(files[i]);
+        for (const std::size_t i : left)
+            now.push_back(files[i]);
         const TripChoice choice = chooseTrip(now, budget, unit);
         ASSERT_TRUE(choice.tooBig.empty());
         ASSERT_GT(choice.carriedFiles, 0);
@@ -140,7 +155,8 @@ TEST(TripPlan, TripsCarryEveryFileOnceAndFillTheMedium) {
         left = std::move(rest);
         ++trips;
     }
-    for (const int times : carriedTimes) EXPECT_EQ(times, 1);
+    for (const int times : carriedTimes)
+        EXPECT_EQ(times, 1);
     EXPECT_EQ(tripsNeeded(files, budget, unit), trips);
     EXPECT_LE(trips, static_cast<int>(total / (budget * 95 / 100)) + 1);
 }
@@ -155,10 +171,10 @@ TEST(TripPlan, TripsNeededLeavesOutFilesNoTripCanTake) {
 
 TEST(TripPlan, MarginIsOnePercentAtLeast64MiBAndAtMostFivePercent) {
     EXPECT_EQ(tripMargin(0), 0);
-    EXPECT_EQ(tripMargin(12 * kMiB), 12 * kMiB / 20);         // a small drive: 5%
-    EXPECT_EQ(tripMargin(1024 * kMiB), 1024 * kMiB / 20);     // 5% < 64 MiB
-    EXPECT_EQ(tripMargin(4096 * kMiB), 64 * kMiB);            // 64 MiB > 1%
-    EXPECT_EQ(tripMargin(16384 * kMiB), 16384 * kMiB / 100);  // 1% > 64 MiB
+    EXPECT_EQ(tripMargin(12 * kMiB), 12 * kMiB / 20);        // a small drive: 5%
+    EXPECT_EQ(tripMargin(1024 * kMiB), 1024 * kMiB / 20);    // 5% < 64 MiB
+    EXPECT_EQ(tripMargin(4096 * kMiB), 64 * kMiB);           // 64 MiB > 1%
+    EXPECT_EQ(tripMargin(16384 * kMiB), 16384 * kMiB / 100); // 1% > 64 MiB
 }
 
 } // namespace
