@@ -209,11 +209,6 @@ inline constexpr std::string_view kAgreedStateTooNew =
     "Сведения о согласованном состоянии не приняты (их номер намного больше известного этому компьютеру), "
     "удаления по ним не выполняются: ";
 
-// A profile file whose end holds part of a record (cut short, or written by something else): the
-// whole records before it are read; the part is not, and the next save of the profiles drops it.
-inline constexpr std::string_view kProfileFilePartialRecord =
-    "Файл профилей заканчивается частью записи, она не прочитана (целые записи до неё прочитаны): ";
-
 // A send that stores only what fits on the medium this time (our own wording). The trip's line:
 // "Перенесено файлов N из M (X из Y); остальные будут перенесены в следующий раз", a notice.
 // A file that no trip can take (larger than all the free space, less the margin kept free), in red,
@@ -234,5 +229,10 @@ inline constexpr std::string_view kSizeBytes = " байт";
 inline constexpr std::string_view kSizeKiB = " КБ";
 inline constexpr std::string_view kSizeMiB = " МБ";
 inline constexpr std::string_view kSizeGiB = " ГБ";
+
+// A profile file whose end holds part of a record (cut short, or written by something else): the
+// whole records before it are read; the part is not, and the next save of the profiles drops it.
+inline constexpr std::string_view kProfileFilePartialRecord =
+    "Файл профилей заканчивается частью записи, она не прочитана (целые записи до неё прочитаны): ";
 
 } // namespace tarvela::msg
