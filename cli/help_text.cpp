@@ -81,7 +81,10 @@ the source, the receiving half otherwise. A direction that may not run now is re
                 "Пробный запуск, ничего не изменено. В хранилище: файлов N, байт B" (sending), or
                 "... Скопировать: файлов N, байт B; удалить: N; конфликтов: N" (receiving). The
                 full-copy question is answered as in a real run; removals are never asked about:
-                all that the run would remove or ask about are listed. Exit status as a real run.
+                all that the run would remove or ask about are listed. A send counts what goes on
+                this trip of the medium and, before the sum, says how many trips the whole change
+                needs with the medium's free space: "Поездок с этим носителем понадобится: N".
+                Exit status as a real run.
   --no-color    no colours (also when NO_COLOR is set)
 
 Echo lines go to stdout, each as soon as it is written (also into a pipe or a file); control

@@ -2,6 +2,8 @@
 
 #include "ui_texts.h"
 
+#include "sync/send_trip.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -16,7 +18,7 @@ namespace tarvela::ui {
 TProgressPanel::TProgressPanel(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("RzPanelProgress"));
     setFrameShape(QFrame::StyledPanel);
-    setFixedHeight(58);
+    setFixedHeight(kHeight);
 
     auto* fileCaption = new QLabel(QString::fromUtf8(text::kFileLabel), this);
     fileCaption->setObjectName(QStringLiteral("RzLabel2"));
@@ -43,6 +45,11 @@ TProgressPanel::TProgressPanel(QWidget* parent) : QFrame(parent) {
         b->setFixedHeight(16);
     }
 
+    RzLabelTrip = new QLabel(this);
+    RzLabelTrip->setObjectName(QStringLiteral("RzLabelTrip"));
+    RzLabelTrip->setTextFormat(Qt::PlainText);
+    RzLabelTrip->hide();
+
     RzBtnStopCopy = new QToolButton(this);
     RzBtnStopCopy->setObjectName(QStringLiteral("RzBtnStopCopy"));
     RzBtnStopCopy->setToolTip(QString::fromUtf8(text::kStopHint));
@@ -60,6 +67,7 @@ TProgressPanel::TProgressPanel(QWidget* parent) : QFrame(parent) {
     grid->addWidget(RzLabelNameFolder, 1, 1);
     grid->addWidget(ProgressBarFolder, 1, 2);
     grid->addWidget(RzBtnStopCopy, 0, 3, 2, 1);
+    grid->addWidget(RzLabelTrip, 2, 0, 1, 3);
     grid->setColumnStretch(2, 1);
 
     applyTimer_ = new QTimer(this);
@@ -130,6 +138,20 @@ void TProgressPanel::resetBars() {
     ProgressBarFolder->setValue(0);
     ProgressBarFile->setValue(0);
     folderPosition_ = 0;
+}
+
+void TProgressPanel::setTripTotals(const TripTotals& totals) {
+    RzLabelTrip->setText(QString::fromStdString(tripPanelText(totals)));
+    if (RzLabelTrip->isHidden()) {
+        RzLabelTrip->show();
+        setFixedHeight(kHeight + kTripLineHeight);
+    }
+}
+
+void TProgressPanel::clearTrip() {
+    RzLabelTrip->clear();
+    RzLabelTrip->hide();
+    setFixedHeight(kHeight);
 }
 
 void TProgressPanel::setDeferred(bool deferred) {

@@ -3,6 +3,8 @@
 // worked on (both shortened with an ellipsis to their labels' widths), the two progress bars and
 // the stop button.
 
+#include "base/run_host.h"
+
 #include <QFrame>
 
 #include <cstdint>
@@ -27,6 +29,13 @@ public:
     void setFileLabel(const QString& path);
     void resetBars();
 
+    // A send that carries only part of its files this trip: the line under the bars with what is
+    // stored so far of all there is to carry and what this trip will carry ("Перенесено файлов N
+    // из M (X из Y); в эту поездку: файлов K (Z)"). Hidden until a run sets it; clearTrip() hides
+    // it again (the start of every run).
+    void setTripTotals(const TripTotals& totals);
+    void clearTrip();
+
     // While a run copies many small files the engine reports every file and every chunk; a
     // progress bar repaints itself at once on each change, and a label shortens its path anew.
     // Deferred, the panel keeps only the latest values (the tooltips at once) and shows them when
@@ -44,10 +53,13 @@ public:
     static void setBar(QProgressBar* bar, std::int64_t position, std::int64_t maximum);
 
 private:
+    static constexpr int kHeight = 58;         // the two rows of bars
+    static constexpr int kTripLineHeight = 18; // the partial trip's line under them
     static void setElided(QLabel* label, const QString& text);
 
     QLabel* RzLabelNameFile = nullptr;
     QLabel* RzLabelNameFolder = nullptr;
+    QLabel* RzLabelTrip = nullptr;
     QProgressBar* ProgressBarFile = nullptr;
     QProgressBar* ProgressBarFolder = nullptr;
     QToolButton* RzBtnStopCopy = nullptr;

@@ -406,6 +406,7 @@ void TFmTarvela::runDirection(Direction direction) {
     running_ = true;
     setRunControlsEnabled(false);
     RzPanelProgress->setDeferred(true);
+    RzPanelProgress->clearTrip();
     StopCopy = false;
     Task = ProfilArray[*row];
     PathTask = transferStoreFolder(ProgramPath, Task.Id.text());
@@ -520,6 +521,10 @@ void TFmTarvela::setFileLabel(std::string_view path) {
 
 void TFmTarvela::setTaskProgress(std::int64_t position) {
     TaskBarList.setProgress(position, RzPanelProgress->folderMaximum());
+}
+
+void TFmTarvela::setTripProgress(const TripTotals& totals) {
+    RzPanelProgress->setTripTotals(totals);
 }
 
 void TFmTarvela::setTaskStopViewProg() {

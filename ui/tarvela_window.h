@@ -109,6 +109,7 @@ public:
     void setTaskProgress(std::int64_t position) override;
     void setTaskStopViewProg() override;
     void setBusy(bool busy) override;
+    void setTripProgress(const TripTotals& totals) override;
     bool stopRequested() const override { return StopCopy; }
     FullCopyAnswer askFullCopy(std::string_view folder) override;
     DeleteAnswer askDelete(std::string_view path) override;

@@ -209,6 +209,27 @@ inline constexpr std::string_view kAgreedStateTooNew =
     "Сведения о согласованном состоянии не приняты (их номер намного больше известного этому компьютеру), "
     "удаления по ним не выполняются: ";
 
+// A send that stores only what fits on the medium this time (our own wording). The trip's line:
+// "Перенесено файлов N из M (X из Y); остальные будут перенесены в следующий раз", a notice.
+// A file that no trip can take (larger than all the free space, less the margin kept free), in red,
+// its path after the text. The dry run's count of trips, with the free space it counted on.
+inline constexpr std::string_view kTripCarried = "Перенесено файлов ";
+inline constexpr std::string_view kTripOf = " из ";
+inline constexpr std::string_view kTripRestNextTime = "; остальные будут перенесены в следующий раз";
+// The progress panel's line adds what this trip will carry: "...; в эту поездку: файлов K (Z)".
+inline constexpr std::string_view kTripThisTrip = "; в эту поездку: файлов ";
+inline constexpr std::string_view kFileLargerThanMedium =
+    "Файл больше свободного места на носителе, перенести его нельзя: ";
+inline constexpr std::string_view kTripsNeeded = "Поездок с этим носителем понадобится: ";
+inline constexpr std::string_view kTripsMoreThan = "больше ";
+inline constexpr std::string_view kTripsFreeSpace = " (свободно для файлов за поездку: ";
+inline constexpr std::string_view kTripsNone = "Ни один файл не помещается на этот носитель";
+// Sizes in the trip lines, in steps of 1024.
+inline constexpr std::string_view kSizeBytes = " байт";
+inline constexpr std::string_view kSizeKiB = " КБ";
+inline constexpr std::string_view kSizeMiB = " МБ";
+inline constexpr std::string_view kSizeGiB = " ГБ";
+
 // A profile file whose end holds part of a record (cut short, or written by something else): the
 // whole records before it are read; the part is not, and the next save of the profiles drops it.
 inline constexpr std::string_view kProfileFilePartialRecord =

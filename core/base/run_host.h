@@ -24,6 +24,13 @@ struct FullCopyAnswer {
     bool all = false; // the answer holds for every later pair of the run
 };
 
+// Files and bytes of a send that carries only part of its files this trip.
+struct TripTotals {
+    std::int64_t storedFiles = 0, storedBytes = 0; // stored so far
+    std::int64_t tripFiles = 0, tripBytes = 0;     // chosen for this trip
+    std::int64_t allFiles = 0, allBytes = 0;       // everything there is to carry
+};
+
 class RunHost {
 public:
     virtual ~RunHost() = default;
@@ -46,6 +53,10 @@ public:
     virtual void setTaskProgress(std::int64_t position) = 0;
     virtual void setTaskStopViewProg() = 0;
     virtual void setBusy(bool busy) = 0;
+    // A send that carries only part of its files this trip: what it has stored so far, what this
+    // trip will carry, and all it had to carry. Shown beside the bars; a front end without the
+    // place ignores it.
+    virtual void setTripProgress(const TripTotals& totals) { (void)totals; }
 
     // The stop request of the running half (StopCopy), set by the stop button or Ctrl-C.
     virtual bool stopRequested() const = 0;

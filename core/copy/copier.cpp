@@ -244,7 +244,9 @@ bool CopyFileExProgress(IFileCopier& copier, const std::string& AFrom, const std
 }
 
 ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std::string& PathList,
-                                  const std::string& PathTarget, const std::string& PathFolder) {
+                                  const std::string& PathTarget, const std::string& PathFolder,
+                                  const std::unordered_set<std::string>* only,
+                                  const std::function<void(std::int64_t)>& stored) {
     host.echo(line(msg::kCopyingFilesFrom, PathFolder), color::kGreen);
     host.setFolderLabel(PathFolder);
     TableReader table(PathList);
@@ -272,6 +274,7 @@ ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std:
             ++result.failed;
             continue;
         }
+        if (only != nullptr && !only->contains(storeName)) continue;
         if (!folderReady) {
             platform::createFolders(PathTarget);
             folderReady = true;
@@ -287,6 +290,7 @@ ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std:
             ++result.copied;
             result.stored.insert(storeName);
             if (const auto sum = copier.LastChecksum()) result.checksums[storeName] = *sum;
+            if (stored) stored(record.SizeFile);
         } else {
             ++result.failed;
             // The store's disk is full or gone: every further copy would fail the same way.

@@ -166,9 +166,13 @@ bool unchangedSinceScan(const std::string& path, std::int64_t size, double time)
 // Copies every file of the table file PathList into the store folder PathTarget (ending with
 // '/'), each under its store name; PathFolder, the pair's folder, is only shown. Creates the store
 // folder when missing. A record whose store name is not a plain file name is reported and skipped;
-// a file written to while it was copied is not kept in the store (an orange line).
+// a file written to while it was copied is not kept in the store (an orange line). With `only`,
+// just the records whose store name it holds are copied (the part of a folder one trip carries);
+// `stored` is told the size of every file kept in the store.
 // Throws FileError when the table cannot be read or the store folder cannot be created.
 ListCopyResult CopyAllFilesofList(IFileCopier& copier, RunHost& host, const std::string& PathList,
-                                  const std::string& PathTarget, const std::string& PathFolder);
+                                  const std::string& PathTarget, const std::string& PathFolder,
+                                  const std::unordered_set<std::string>* only = nullptr,
+                                  const std::function<void(std::int64_t)>& stored = {});
 
 } // namespace tarvela

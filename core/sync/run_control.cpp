@@ -51,6 +51,7 @@ public:
     void setTaskProgress(std::int64_t position) override { inner_.setTaskProgress(position); }
     void setTaskStopViewProg() override { inner_.setTaskStopViewProg(); }
     void setBusy(bool busy) override { inner_.setBusy(busy); }
+    void setTripProgress(const TripTotals& totals) override { inner_.setTripProgress(totals); }
     bool stopRequested() const override { return inner_.stopRequested(); }
     FullCopyAnswer askFullCopy(std::string_view folder) override { return inner_.askFullCopy(folder); }
     DeleteAnswer askDelete(std::string_view path) override { return inner_.askDelete(path); }

@@ -21,12 +21,14 @@
 #include "sync/receive_decision.h"
 #include "sync/run_plan.h"
 #include "sync/send_inputs.h"
+#include "sync/send_trip.h"
 
 #include <array>
 #include <cmath>
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tarvela {
 namespace {
@@ -73,6 +75,7 @@ public:
         // The medium may be unplugged as soon as the end line shows: the stored copies must be on it.
         // A batch the medium may have lost is not offered to the other computer.
         if (plan_ == nullptr && !flushToDevice(host_, ctx_.PathTask)) return dropUnflushedStore();
+        if (!host_.stopRequested()) plan_ == nullptr ? trip_.endLine() : trip_.tripsLine();
         echoTimedLine(host_, work_ ? msg::kEndWorkHomeOnWork : msg::kEndHomeWorkOnHome);
         host_.hideProgressPanelLater();
         return host_.stopRequested() ? HalfResult::Stopped : HalfResult::Completed;
@@ -180,20 +183,24 @@ private:
             if (plan_ == nullptr) platform::createFolders(storeRoot_);
             analyse(own, n);
         }
-        // The home computer checks the space on the medium too before it copies a whole folder.
-        if (!enoughSpaceFor(host_, ctx_.PathTask, SpaceTakenByTable(ownTable(n), AllocationUnit(ctx_.PathTask)))) {
-            return notEnoughSpace();
-        }
+        // The home computer checks the space on the medium too before it copies a whole folder;
+        // what does not fit goes on later trips.
+        TFileList list;
+        CreateListOfFiles(list, ownTable(n), own);
+        const std::optional<std::unordered_set<std::string>> thisTrip = fullCopyTrip(list, own);
+        if (!thisTrip) return notEnoughSpace();
         if (plan_ != nullptr) {
-            planFullCopy(n, own);
+            planFullCopy(list, own, *thisTrip);
             return std::nullopt;
         }
         host_.showProgressPanel(true);
         platform::createFolders(storeFolderN);
-        const ListCopyResult copied = CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own);
+        const ListCopyResult copied =
+            CopyAllFilesofList(ctx_.FileCopier, host_, ownTable(n), storeFolderN, own, &*thisTrip,
+                               [this](std::int64_t size) { trip_.stored(size); });
         host_.hideProgressPanelLater();
         if (copied.trouble != DiskTrouble::None) return HalfResult::DiskFailed;
-        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(n, own, copied));
+        writeStoreList(storeListFile(storeRoot_, n), listOfWholeTable(list, copied));
         if (host_.stopRequested()) return HalfResult::Stopped;
         return std::nullopt;
     }
@@ -225,10 +232,10 @@ private:
                           agreedSays(agreed_[static_cast<std::size_t>(n)], agreedNow), fresh != nullptr,
                           other ? &*other : nullptr);
         if (plan_ == nullptr && !agreedNow.empty()) recordAgreement(n, std::move(agreedNow));
-        // What the copies take on the medium: a small file fills a whole cluster there.
-        const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
-
-        if (work_ && !enoughSpaceFor(host_, ctx_.PathTask, need)) return notEnoughSpace();
+        // What goes on this trip: every file to store when all fit on the medium (a small file
+        // fills a whole cluster there), otherwise what fits.
+        std::optional<std::vector<bool>> carried;
+        if (work_ && !(carried = trip_.chooseCopies(S, own))) return notEnoughSpace();
         if (sum > 0) {
             host_.showProgressPanel(true);
             if (plan_ == nullptr)
@@ -236,7 +243,7 @@ private:
         }
         host_.setFolderProgress(0, static_cast<std::int64_t>(S.count()));
         if (!work_) {
-            if (!enoughSpaceFor(host_, ctx_.PathTask, need)) return notEnoughSpace();
+            if (!(carried = trip_.chooseCopies(S, own))) return notEnoughSpace();
             host_.setBusy(false);
         }
 
@@ -248,7 +255,7 @@ private:
             host_.setFolderProgress(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(S.count()));
             if (work_) host_.setTaskProgress(static_cast<std::int64_t>(i + 1));
             const TAtrib& entry = *S.object(i);
-            if (entry.Action != TAction::Copy) continue;
+            if (entry.Action != TAction::Copy || !(*carried)[i]) continue;
             const std::string source = std::string(own).append(S.key(i));
             host_.setFileLabel(source);
             if (plan_ != nullptr) {
@@ -256,6 +263,7 @@ private:
                 if (platform::fileExists(source)) {
                     ++plan_->storeFiles;
                     plan_->storeBytes += entry.SizeFile;
+                    trip_.stored(entry.SizeFile);
                 } else {
                     host_.echo(std::string(msg::kFileMissing) + source, color::kRed);
                 }
@@ -279,6 +287,7 @@ private:
                     }
                     stored.add({std::string(S.key(i)), entry.SizeFile, entry.FileDataTime, entry.FNameTmp.text(),
                                 ctx_.FileCopier.LastChecksum()});
+                    trip_.stored(entry.SizeFile);
                 } else if (ctx_.FileCopier.LastDiskTrouble() != DiskTrouble::None) {
                     // The medium filled up or was pulled: one line said so, and no further copy can work.
                     return HalfResult::DiskFailed;
@@ -322,16 +331,35 @@ private:
             agreed_[static_cast<std::size_t>(inputsPair_)] = std::move(agreed.lookup);
     }
 
-    // A dry run's full copy: every file of the fresh table, each with its line.
-    void planFullCopy(int n, const std::string& own) {
-        TFileList list;
-        CreateListOfFiles(list, ownTable(n), own);
+    // Which files of a full copy (the fresh table's `list`) go on this trip, by store name; empty
+    // when the free space cannot be read.
+    std::optional<std::unordered_set<std::string>> fullCopyTrip(const TFileList& list, const std::string& own) {
+        std::vector<TripFile> files;
+        std::vector<std::size_t> at;
         for (std::size_t i = 0; i < list.count(); ++i) {
             const TAtrib& e = *list.object(i);
             if (e.Nature != kNatureFile) continue;
+            files.push_back({list.key(i), e.SizeFile});
+            at.push_back(i);
+        }
+        const std::optional<TripChoice> choice = trip_.choose(files, own);
+        if (!choice) return std::nullopt;
+        std::unordered_set<std::string> storeNames;
+        for (std::size_t k = 0; k < at.size(); ++k) {
+            if (choice->carried[k]) storeNames.insert(list.object(at[k])->FNameTmp.text());
+        }
+        return storeNames;
+    }
+
+    // A dry run's full copy: every file of the fresh table that goes on this trip, each with its line.
+    void planFullCopy(const TFileList& list, const std::string& own, const std::unordered_set<std::string>& thisTrip) {
+        for (std::size_t i = 0; i < list.count(); ++i) {
+            const TAtrib& e = *list.object(i);
+            if (e.Nature != kNatureFile || !thisTrip.contains(e.FNameTmp.text())) continue;
             echoPlannedStore(host_, own + list.key(i));
             ++plan_->storeFiles;
             plan_->storeBytes += e.SizeFile;
+            trip_.stored(e.SizeFile);
         }
     }
 
@@ -381,9 +409,7 @@ private:
     }
 
     // The store list after a full copy: every file of the table that was copied into the store.
-    StoreList listOfWholeTable(int n, const std::string& own, const ListCopyResult& copied) const {
-        TFileList list;
-        CreateListOfFiles(list, ownTable(n), own);
+    static StoreList listOfWholeTable(const TFileList& list, const ListCopyResult& copied) {
         StoreList stored;
         for (std::size_t i = 0; i < list.count(); ++i) {
             const TAtrib& e = *list.object(i);
@@ -402,6 +428,8 @@ private:
     bool work_;
     std::string storeRoot_;
     RunPlan* plan_; // a dry run: decide and say, change nothing
+    // What this trip of the medium carries (a dry run counts the store a real send removes as free).
+    SendTrip trip_{host_, ctx_.PathTask, plan_ != nullptr, plan_ != nullptr ? storeRoot_ : std::string()};
     FullCopyAnswer answer_;
     std::array<std::shared_ptr<const AgreedLookup>, 11> agreed_; // by pair number; null when none
     std::unique_ptr<PackedFileList> scanned_; // the fresh scan of pair scannedPair_, as its table loads

@@ -50,8 +50,8 @@ public:
         while (!m.loop_.empty() && m.loop_.back() == '\n')
             m.loop_.pop_back();
         // The medium folder already holds the profile file, which the mount hides.
-        m.mounted_ = mountShell("mount.exfat-fuse -o nonempty" + (options.empty() ? "" : "," + options) + " '" +
-                                m.loop_ + "' '" + medium + "'");
+        m.options_ = options;
+        m.mounted_ = m.mountExfat();
         return m;
     }
     // FAT32 through fusefat, which reports no size at all (0 blocks in total).
@@ -66,7 +66,8 @@ public:
         return m;
     }
     MountedMedium(MountedMedium&& other) noexcept
-        : medium_(std::move(other.medium_)), loop_(std::move(other.loop_)), mounted_(other.mounted_) {
+        : medium_(std::move(other.medium_)), loop_(std::move(other.loop_)), options_(std::move(other.options_)),
+          mounted_(other.mounted_) {
         other.mounted_ = false;
         other.loop_.clear();
     }
@@ -81,10 +82,31 @@ public:
     }
     bool mounted() const { return mounted_; }
 
+    // The drive pulled while a half uses it: the mount goes at once (lazily: open files lose it).
+    void pull() {
+        if (mounted_)
+            mountShell("umount -l '" + medium_ + "'");
+        mounted_ = false;
+    }
+    // The same exFAT drive plugged in again after pull(), once the driver has let it go.
+    bool plugIn() {
+        for (int i = 0; i < 50 && !mounted_ && !loop_.empty(); ++i) {
+            mounted_ = mountExfat();
+            if (!mounted_)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return mounted_;
+    }
+
 private:
     explicit MountedMedium(std::string medium) : medium_(std::move(medium)) {}
+    bool mountExfat() const {
+        return mountShell("mount.exfat-fuse -o nonempty" + (options_.empty() ? "" : "," + options_) + " '" + loop_ +
+                          "' '" + medium_ + "'");
+    }
     std::string medium_;
     std::string loop_;
+    std::string options_; // the exFAT driver's own mount options
     bool mounted_ = false;
 };
 

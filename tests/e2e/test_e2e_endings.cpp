@@ -53,21 +53,26 @@ TEST_F(E2EEndings, CtrlCStopsTheRunAndTheHalfEndsStopped) {
     EXPECT_NE(platform::RunLock::tryAcquire(pathTask()), nullptr) << "the lock went with the process";
 }
 
-TEST_F(E2EEndings, TooLittleSpaceEndsTheFullCopyOnEitherComputer) {
+// A file larger than all the free space of the medium can go on no trip: it is named in red, and
+// the rest of the full copy goes, on either computer.
+TEST_F(E2EEndings, AFileLargerThanTheMediumIsNamedAndTheRestOfTheFullCopyGoes) {
     if (!makeHugeSparseFile(work + "huge.bin", medium))
         GTEST_SKIP() << "no room for the sparse test file";
     writeFile(work + "small.txt", "s");
     const ChildResult sent = half("work-home", "work", {"--full-copy", "all"});
-    EXPECT_EQ(sent.exitCode, 1) << sent.out << sent.err;
-    EXPECT_NE(sent.err.find(kNotEnoughSpace), std::string::npos) << sent.err;
-    EXPECT_TRUE(fs::exists(tableFile(pathTask(), Side::Work, 1))) << "the table is written, nothing stored";
-    EXPECT_EQ(storedFiles(Side::Work), 0u);
+    EXPECT_EQ(sent.exitCode, 4) << sent.out << sent.err;
+    EXPECT_NE(sent.out.find(std::string(msg::kFileLargerThanMedium) + work + "huge.bin"), std::string::npos)
+        << sent.out;
+    EXPECT_EQ(sent.err.find(kNotEnoughSpace), std::string::npos) << sent.err;
+    EXPECT_EQ(sent.out.find(msg::kTripRestNextTime), std::string::npos) << "no later trip can take it";
+    EXPECT_TRUE(fs::exists(tableFile(pathTask(), Side::Work, 1)));
+    EXPECT_EQ(storedFiles(Side::Work), 1u) << "small.txt";
 
-    // The home computer's full copy checks the space as well.
     ASSERT_TRUE(makeHugeSparseFile(home + "huge.bin", medium));
     const ChildResult homeSent = half("home-work", "home", {"--full-copy", "all"});
-    EXPECT_EQ(homeSent.exitCode, 1) << homeSent.out << homeSent.err;
-    EXPECT_NE(homeSent.err.find(kNotEnoughSpace), std::string::npos) << homeSent.err;
+    EXPECT_EQ(homeSent.exitCode, 4) << homeSent.out << homeSent.err;
+    EXPECT_NE(homeSent.out.find(std::string(msg::kFileLargerThanMedium) + home + "huge.bin"), std::string::npos)
+        << homeSent.out;
     EXPECT_EQ(storedFiles(Side::Home), 0u);
 }
 

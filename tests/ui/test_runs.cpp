@@ -7,6 +7,7 @@
 #include "platform/run_lock.h"
 #include "progress_panel.h"
 #include "ui_fixture.h"
+#include "../e2e/mounted_disk.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -98,6 +99,7 @@ private slots:
     void massRemovalAskedOnceEachAnswer_data();
     void massRemovalAskedOnceEachAnswer();
     void failedItemsAreCountedAtTheEndAndNamesShownVisibly();
+    void partialTripShownInThePanelAndTheEcho();
 };
 
 void TestRuns::sendAndReceiveThroughButtons() {
@@ -605,6 +607,53 @@ void TestRuns::failedItemsAreCountedAtTheEndAndNamesShownVisibly() {
             static_cast<int>(lines.size()) - 1);
     for (const QString& line : lines)
         QVERIFY2(!line.contains(QChar(0x1b)), qPrintable(line));
+}
+
+// A medium smaller than the change: the panel shows what the trip has stored of all there is to
+// carry while it copies, and the echo ends with the partial trip's line. The medium is a small
+// exFAT image mounted over the program's folder (root and FUSE; skipped without them).
+void TestRuns::partialTripShownInThePanelAndTheEcho() {
+    Medium medium;
+    const auto mount = tarvela::test::MountedMedium::exfat(medium.programPath(), medium.root() + "medium.img", 12);
+    if (!mount.mounted())
+        QSKIP("needs root, FUSE, exfatprogs and exfat-fuse");
+    for (int i = 0; i < 5; ++i)
+        writeFile(medium.work() + "docs/d" + std::to_string(i) + ".txt", std::string(20000, 'd'));
+    for (int i = 0; i < 6; ++i)
+        writeFile(medium.work() + "photos/p" + std::to_string(i) + ".jpg", std::string(3 << 20, 'p'));
+    medium.writeProfiles({Medium::profile("Маленький носитель", kId, medium.work(), medium.home(), "work")});
+    auto w = startWindow(medium);
+    w->modalDriver().setNextAnswer(fullCopy(true, true));
+    auto* trip = child<QLabel>(*w, "RzLabelTrip");
+    QVERIFY(!trip->isVisible());
+    QStringList shown;
+    w->setOnFileProgress([&] {
+        if (trip->isVisible() && (shown.isEmpty() || shown.back() != trip->text()))
+            shown << trip->text();
+    });
+    clickDirection(*w, true);
+    w->setOnFileProgress({});
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QVERIFY2(!shown.isEmpty(), "the trip's totals were shown while it copied");
+    QVERIFY2(shown.front().startsWith(QStringLiteral("Перенесено файлов ")), qPrintable(shown.front()));
+    QVERIFY2(shown.back().contains(QStringLiteral(" из 11 (")), qPrintable(shown.back()));
+    QVERIFY2(shown.size() > 2, "the totals follow the stored files");
+    const int line = lineIndex(*w, QStringLiteral("; остальные будут перенесены в следующий раз"));
+    QVERIFY(line > 0);
+    // The panel's last totals are the line's, and say what this trip carried.
+    const QString stored = echoLines(*w)[line].left(echoLines(*w)[line].indexOf(QStringLiteral("; ")));
+    QVERIFY2(trip->text().startsWith(stored), qPrintable(trip->text()));
+    const QString count = stored.section(QLatin1Char(' '), 2, 2);
+    QVERIFY2(trip->text().contains(QStringLiteral("; в эту поездку: файлов ") + count + QStringLiteral(" (")),
+             qPrintable(trip->text()));
+    QVERIFY(!echoBold(*w, line));
+    QVERIFY(lineIndex(*w, QStringLiteral("]  Конец операции: рабочий=>домашний")) > line);
+
+    // The next run starts without the last trip's totals.
+    selectRole(*w, true);
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+    QVERIFY(trip->text().isEmpty());
 }
 
 QTEST_MAIN(TestRuns)
