@@ -134,7 +134,7 @@ private:
         const std::optional<std::string> inlineValue =
             eq == std::string::npos ? std::nullopt : std::optional<std::string>(arg.substr(eq + 1));
         const bool flag = name == "--help" || name == "-h" || name == "--no-color" || name == "--allow-mass-removal" ||
-                          name == "--dry-run";
+                          name == "--allow-empty-folder" || name == "--dry-run";
         if (flag && inlineValue) {
             error_ = "option " + name + " takes no value";
         } else if (name == "--help" || name == "-h") {
@@ -157,6 +157,9 @@ private:
         } else if (name == "--allow-mass-removal") {
             if (allowed(name, {Command::Run}))
                 o_.allowMassRemoval = true;
+        } else if (name == "--allow-empty-folder") {
+            if (allowed(name, {Command::Run}))
+                o_.allowEmptiedFolder = true;
         } else if (name == "--no-color") {
             if (allowed(name, {Command::Run}))
                 o_.noColor = true;

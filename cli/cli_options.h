@@ -28,6 +28,7 @@ struct CliOptions {
     DeleteChoice deleteChoice = DeleteChoice::Unset;
     bool noColor = false;
     bool allowMassRemoval = false; // --allow-mass-removal
+    bool allowEmptiedFolder = false; // --allow-empty-folder
     bool dryRun = false;           // --dry-run: what the run would do, changing nothing
     // The arguments after "profile" or "log": those commands parse their own (profile_options.h).
     std::vector<std::string> rest;

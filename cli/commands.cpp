@@ -96,6 +96,7 @@ public:
         settings.fullCopy = o_.fullCopy;
         settings.deleteChoice = o_.deleteChoice;
         settings.allowMassRemoval = o_.allowMassRemoval;
+        settings.allowEmptiedFolder = o_.allowEmptiedFolder;
         settings.width = env_.terminalWidth;
         TerminalHost host(env_.in, env_.out, env_.err, env_.stop, settings);
         RunPlan plan;

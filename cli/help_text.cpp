@@ -52,7 +52,7 @@ Prints the directions that may run on this computer now, one per line:
 
 constexpr std::string_view kRun = R"(Usage: tarvela-cli [--medium DIR] run PROFILE --direction work-home|home-work
                   [--role work|home] [--full-copy all|none|refuse|ask] [--delete yes|no|ask]
-                  [--allow-mass-removal] [--dry-run] [--no-color]
+                  [--allow-mass-removal] [--allow-empty-folder] [--dry-run] [--no-color]
 
 Runs this computer's half of the direction: the sending half when this computer's folders are
 the source, the receiving half otherwise. A direction that may not run now is refused (exit 1).
@@ -72,6 +72,13 @@ the source, the receiving half otherwise. A direction that may not run now is re
                 lets a receive remove more than half of the files of a folder pair (and more
                 than five) that the two computers last agreed on; without it those removals are
                 skipped with a red line and asked about again at the next receive
+  --allow-empty-folder
+                a pair folder that reads empty although the two computers last agreed that it
+                held files was emptied on purpose: the half goes on, and the files are removed on
+                the other computer (when its receive removes: --delete, and for more than half of
+                the files --allow-mass-removal there). Without it such a pair is skipped with a
+                red line ("Папка пуста, хотя в ней были файлы. Пара пропущена: ..."), for a
+                folder that reads empty may be a disk that is not mounted
   --dry-run     shows what the half would do and changes nothing: no file is stored, copied, set
                 aside or removed, no folder made, and nothing is written on the medium (no table,
                 store, log or agreed state). Each item gets the line the real run writes for it

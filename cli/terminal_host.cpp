@@ -1,6 +1,7 @@
 #include "terminal_host.h"
 
 #include "base/echo_color.h"
+#include "base/messages.h"
 #include "base/visible_text.h"
 #include "terminal_questions.h"
 
@@ -36,6 +37,16 @@ std::string safeForTerminal(std::string_view text, bool message = false) {
     return out;
 }
 
+// The option that answers the question behind a line the engine writes when the answer was no:
+// on a terminal the answer is that option, so the line names it.
+std::string_view optionAnswering(std::string_view text) {
+    if (text.starts_with(msg::kFolderReadsEmpty))
+        return "--allow-empty-folder";
+    if (text.starts_with(msg::kMassRemovalSkipped))
+        return "--allow-mass-removal";
+    return {};
+}
+
 } // namespace
 
 std::string_view ansiColor(std::uint32_t c) {
@@ -68,10 +79,13 @@ void TerminalHost::echo(std::string_view text, std::uint32_t color) {
     const std::string_view escape = settings_.color ? ansiColor(color) : std::string_view{};
     // The run's echo path has made control characters visible already; a line from elsewhere gets
     // the same treatment, with or without colours.
+    std::string line = visibleText(text);
+    if (const std::string_view option = optionAnswering(text); !option.empty())
+        line.append(" (").append(option).append(")");
     if (escape.empty()) {
-        out_ << visibleText(text) << '\n';
+        out_ << line << '\n';
     } else {
-        out_ << escape << visibleText(text) << kReset << '\n';
+        out_ << escape << line << kReset << '\n';
     }
     // Line by line also into a pipe or a file: a killed run keeps every line it wrote.
     out_.flush();
@@ -171,6 +185,17 @@ bool TerminalHost::askMassRemoval(std::string_view, std::int64_t, std::int64_t) 
         toldMassRemoval_ = true;
     }
     return settings_.allowMassRemoval;
+}
+
+bool TerminalHost::askEmptiedFolder(std::string_view) {
+    if (!settings_.allowEmptiedFolder && !toldEmptiedFolder_) {
+        erase();
+        err_ << "tarvela-cli: a pair folder that reads empty although it held files is skipped (if you emptied it "
+                "on purpose and its files are to be removed on the other computer, answer with "
+                "--allow-empty-folder)\n";
+        toldEmptiedFolder_ = true;
+    }
+    return settings_.allowEmptiedFolder;
 }
 
 void TerminalHost::showError(std::string_view message) {

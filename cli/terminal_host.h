@@ -19,6 +19,7 @@ struct TerminalSettings {
     FullCopyChoice fullCopy = FullCopyChoice::Unset;
     DeleteChoice deleteChoice = DeleteChoice::Unset;
     bool allowMassRemoval = false; // a receive may remove more than half of a pair's files
+    bool allowEmptiedFolder = false; // a pair folder that reads empty was emptied on purpose
     std::size_t width = 80; // columns of the progress line
 };
 
@@ -48,6 +49,7 @@ public:
     DeleteAnswer askDelete(std::string_view path) override;
     void showError(std::string_view message) override;
     bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) override;
+    bool askEmptiedFolder(std::string_view folder) override;
 
 protected:
     void processEvents() override {}
@@ -68,6 +70,7 @@ private:
     bool toldFullCopy_ = false;
     bool toldDelete_ = false;
     bool toldMassRemoval_ = false;
+    bool toldEmptiedFolder_ = false;
 };
 
 // The ANSI escape that starts an echo line of this colour; empty for black and for colours outside

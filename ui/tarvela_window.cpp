@@ -566,6 +566,13 @@ bool TFmTarvela::askMassRemoval(std::string_view folder, std::int64_t count, std
     return askYesNo(modal_, this, qs(msg::kAttention), qs(text));
 }
 
+bool TFmTarvela::askEmptiedFolder(std::string_view folder) {
+    RzRichEditEchoCom->flush();
+    const std::string text =
+        std::string(msg::kEmptiedFolderQuestion) + std::string(folder) + std::string(msg::kEmptiedFolderQuestionEnd);
+    return askYesNo(modal_, this, qs(msg::kAttention), qs(text));
+}
+
 void TFmTarvela::showError(std::string_view message) {
     RzRichEditEchoCom->flush();
     showErrorBox(modal_, this, QString::fromUtf8(text::kErrorTitle), qs(message));

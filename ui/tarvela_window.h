@@ -114,6 +114,7 @@ public:
     FullCopyAnswer askFullCopy(std::string_view folder) override;
     DeleteAnswer askDelete(std::string_view path) override;
     bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) override;
+    bool askEmptiedFolder(std::string_view folder) override;
     void showError(std::string_view message) override;
     void runLongCall(const std::function<void()>& call) override;
 

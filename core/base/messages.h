@@ -242,4 +242,14 @@ inline constexpr std::string_view kPairStartsAfresh =
 inline constexpr std::string_view kTableForOtherFolders =
     "Таблица составлена для других папок пары (пара изменена в профиле), не используется: ";
 
+// A pair folder that reads empty although it held files, when the user may have emptied it on
+// purpose: the question before its emptiness counts as removals (our own wording); the folder
+// stands between the two parts.
+inline constexpr std::string_view kEmptiedFolderQuestion = "Папка пуста, хотя в ней были файлы: ";
+inline constexpr std::string_view kEmptiedFolderQuestionEnd = "\nУдалить файлы на другом компьютере?";
+// A removal held because the masks the sender's table was made with and this computer's masks now
+// treat the name differently: the sender may still have the file (our own wording); its path follows.
+inline constexpr std::string_view kMasksChangedKept =
+    "Маски исключений изменились после отправки, файл не удалён: ";
+
 } // namespace tarvela::msg

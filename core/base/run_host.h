@@ -72,6 +72,14 @@ public:
         (void)folder, (void)count, (void)listed;
         return false;
     }
+    // Asked when a pair folder reads empty although the two computers last agreed that it holds
+    // files: true when the user emptied it on purpose, so that its emptiness counts as removals
+    // made here (which then travel to the other computer). A front end without this question
+    // leaves the pair alone.
+    virtual bool askEmptiedFolder(std::string_view folder) {
+        (void)folder;
+        return false;
+    }
 
     // Runs a long call that cannot report progress (flushing a drive's caches) and returns when it
     // is over. Here it simply runs; a front end with a window runs it on another thread and keeps

@@ -16,6 +16,8 @@ constexpr std::string_view kRecords = "records ";
 constexpr std::string_view kCrc = "crc32 ";
 constexpr std::string_view kUnreadable = "unreadable\t";
 constexpr std::string_view kZone = "zone ";
+constexpr std::string_view kMasks = "masks ";
+constexpr std::string_view kMask = "mask\t";
 // A check file is a few lines; anything much larger is not one of ours.
 constexpr std::int64_t kMaxCheckSize = std::int64_t{16} << 20;
 
@@ -67,6 +69,7 @@ bool parse(std::string_view text, TableCheck& out) {
     out = {};
     bool haveRecords = false;
     bool haveCrc = false;
+    std::int64_t masksAnnounced = 0;
     bool first = true;
     while (!text.empty()) {
         const auto lf = text.find('\n');
@@ -91,10 +94,21 @@ bool parse(std::string_view text, TableCheck& out) {
         } else if (line.starts_with(kZone)) {
             if (!out.zone.empty()) return false;
             out.zone = line.substr(kZone.size());
+        } else if (line.starts_with(kMasks)) {
+            if (out.masks || !parseNumber(line.substr(kMasks.size()), masksAnnounced, 10) || masksAnnounced < 0)
+                return false;
+            out.masks.emplace();
+        } else if (line.starts_with(kMask)) {
+            std::string mask;
+            if (!out.masks || static_cast<std::int64_t>(out.masks->size()) >= masksAnnounced ||
+                !unescaped(line.substr(kMask.size()), mask))
+                return false;
+            out.masks->push_back(std::move(mask));
         } else {
             return false;
         }
     }
+    if (out.masks && static_cast<std::int64_t>(out.masks->size()) != masksAnnounced) return false;
     return haveRecords && haveCrc;
 }
 
@@ -127,6 +141,16 @@ void writeTableCheck(const std::string& tablePath, const TableCheck& check) {
         text += kZone;
         text += check.zone;
         text += '\n';
+    }
+    if (check.masks) {
+        text += kMasks;
+        text += std::to_string(check.masks->size());
+        text += '\n';
+        for (const std::string& mask : *check.masks) {
+            text += kMask;
+            text += escaped(mask);
+            text += '\n';
+        }
     }
     platform::writeFileAtomically(tableCheckPath(tablePath), text.data(), text.size());
 }

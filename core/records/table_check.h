@@ -14,12 +14,16 @@
 //   unreadable <TAB><folder>          zero or more: a folder the scan could not (wholly) read
 //   zone <rules>                      the writer's time-zone rules (records/zone_rules.h), which
 //                                     its local times were taken under; absent in older files
+//   masks <number of masks, decimal>  the exclusion masks the scan applied, then that many lines:
+//   mask <TAB><mask>                  one entry of the exclusion list, in list order
 //
 // <folder> is relative to the scanned pair folder and ends with '/' ("sub/inner/"); it is empty for
-// the pair folder itself. In it a backslash stands as "\\", a line feed as "\n" and a carriage
-// return as "\r".
+// the pair folder itself. In <folder> and <mask> a backslash stands as "\\", a line feed as "\n"
+// and a carriage return as "\r". A check file without the masks line (an older program wrote it)
+// says nothing of the masks; "masks 0" says that none applied.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +34,8 @@ struct TableCheck {
     std::uint32_t crc32 = 0;
     std::vector<std::string> unreadableFolders;
     std::string zone{}; // the text of the writer's ZoneRules; empty when not known
+    // The exclusion masks the table was made with; none recorded in an older check file.
+    std::optional<std::vector<std::string>> masks;
     friend bool operator==(const TableCheck&, const TableCheck&) = default;
 };
 

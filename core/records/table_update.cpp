@@ -120,13 +120,14 @@ void TableUpdate::writeWhole() {
     changedBytes_ = {};
 }
 
-void TableUpdate::commit(std::vector<std::string> unreadableFolders) {
+void TableUpdate::commit(std::vector<std::string> unreadableFolders, std::vector<std::string> masks) {
     TableCheck check;
     check.records = count_;
     check.crc32 = crc_;
     check.unreadableFolders = std::move(unreadableFolders);
     // The local times of the table were taken under this computer's zone rules now.
     check.zone = thisComputersZone().text();
+    check.masks = std::move(masks);
     if (!whole_ && !readRestOfOld()) writeWhole();
     if (whole_) {
         whole_->commit();

@@ -33,9 +33,9 @@ public:
     // Appends one encoded record (TNameAtribFile::kSize bytes).
     void append(ConstBytes record);
     // Makes the table hold exactly the records appended, then writes its check file (count and
-    // checksum of the records, and these folders) when it differs from the one there. Throws
-    // FileError; a table written whole then stays as it was.
-    void commit(std::vector<std::string> unreadableFolders);
+    // checksum of the records, these folders and the exclusion masks the records were chosen by)
+    // when it differs from the one there. Throws FileError; a table written whole then stays as it was.
+    void commit(std::vector<std::string> unreadableFolders, std::vector<std::string> masks);
 
     std::int64_t recordCount() const { return count_; }
     std::uint32_t crc32() const { return crc_; }

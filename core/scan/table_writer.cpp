@@ -112,7 +112,7 @@ void TableBuilder::unreadable(const std::string& folder) {
 }
 
 std::int64_t TableBuilder::commit() {
-    table_.commit(std::move(unreadable_));
+    table_.commit(std::move(unreadable_), exclusions_);
     unreadable_.clear();
     return total_;
 }

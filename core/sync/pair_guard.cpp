@@ -1,6 +1,8 @@
 #include "sync/pair_guard.h"
 
+#include "base/echo_color.h"
 #include "base/errors.h"
+#include "base/messages.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
 #include "records/table_file.h"
@@ -46,6 +48,13 @@ bool pairListsFiles(const AgreedLookup* agreed, const std::string& ownTablePath,
 bool folderReadsEmpty(const std::string& folder) {
     const auto dir = platform::Directory::open(folder);
     return dir != nullptr && dir->entries().empty();
+}
+
+bool emptiedOnPurpose(RunHost& host, const std::string& folder) {
+    if (host.askEmptiedFolder(folder))
+        return true;
+    host.echo(std::string(msg::kFolderReadsEmpty) + folder, color::kRed);
+    return false;
 }
 
 } // namespace tarvela

@@ -1,8 +1,10 @@
 #pragma once
 // The guard against mass removal by an unreadable or absent folder: a pair folder that reads as
 // empty (or is missing) while the two computers last agreed that it holds files is left alone by
-// both halves, instead of being taken for "the user removed everything".
+// both halves, instead of being taken for "the user removed everything" -- unless the user says
+// that the folder was emptied on purpose.
 
+#include "base/run_host.h"
 #include "records/agreed_state.h"
 #include "sync/agreed_lookup.h"
 
@@ -20,5 +22,10 @@ bool pairListsFiles(const AgreedLookup* agreed, const std::string& ownTablePath,
 // True when the folder can be read and has no entry at all. A folder that cannot be read is left
 // to the scan, which records it as unreadable, so that nothing below it is removed.
 bool folderReadsEmpty(const std::string& folder);
+
+// For a pair folder that reads empty although the pair is known to hold files: asks the user
+// whether it was emptied on purpose. True lets the half go on and take the emptiness as removals
+// made here; false leaves the pair alone, and the red line says so.
+bool emptiedOnPurpose(RunHost& host, const std::string& folder);
 
 } // namespace tarvela

@@ -104,8 +104,7 @@ private:
         if (platform::folderExists(own)) {
             // An unmounted disk's mount point or a folder emptied by mistake is not "the user
             // removed everything": the pair is left alone, its table and agreed state untouched.
-            if (listed && folderReadsEmpty(own)) {
-                host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
+            if (listed && folderReadsEmpty(own) && !emptiedOnPurpose(host_, own)) {
                 unusable_[i] = keepStore_ = true;
                 return;
             }

@@ -10,6 +10,7 @@
 #include "scan/exclusions.h"
 #include "scan/file_list.h"
 #include "sync/half_lines.h"
+#include "sync/mask_change_hold.h"
 #include "sync/pair_receive.h"
 #include "sync/receive_copies.h"
 #include "sync/receive_letter_case.h"
@@ -62,6 +63,7 @@ public:
         p_.rows.join(p_.S, p_.L, p_.previous, std::move(rule), p_.host, p_.senderFolder);
         p_.journal.touched(""); // the probe of the case rule was made and removed in the pair folder
         const std::int64_t sum = decide();
+        holdRemovalsTheMasksDisagreeOn(p_);
 
         PairReceipt receipt;
         receipt.copySum = sum;

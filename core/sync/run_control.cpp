@@ -58,6 +58,7 @@ public:
     bool askMassRemoval(std::string_view folder, std::int64_t count, std::int64_t listed) override {
         return inner_.askMassRemoval(folder, count, listed);
     }
+    bool askEmptiedFolder(std::string_view folder) override { return inner_.askEmptiedFolder(folder); }
     void showError(std::string_view message) override { inner_.showError(message); }
     void runLongCall(const std::function<void()>& call) override { inner_.runLongCall(call); }
 

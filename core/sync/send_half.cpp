@@ -122,9 +122,11 @@ private:
             if (readsEmpty) {
                 agreed_[i] = readPairAgreedLookup(ctx_, task_, n, own_);
                 if (pairListsFiles(agreed_[i].get(), mediumOwnTable(n), own)) {
-                    host_.echo(std::string(msg::kFolderReadsEmpty) + own, color::kRed);
-                    skipped_[i] = true;
-                    return std::nullopt;
+                    if (!emptiedOnPurpose(host_, own)) {
+                        skipped_[i] = true;
+                        return std::nullopt;
+                    }
+                    emptied_[i] = true;
                 }
             }
             // A pair with no folder on the other computer has nowhere to receive a full copy.
@@ -147,7 +149,8 @@ private:
                 analyse(own, n);
             } else {
                 const std::int64_t total = analyse(own, n);
-                if (total == 0) {
+                // A folder emptied on purpose is compared all the same: its emptiness is to travel.
+                if (total == 0 && !emptied_[i]) {
                     host_.echo(std::string(msg::kFolderPrefix) + own + std::string(msg::kFolderEmptySuffix),
                                color::kBlack);
                     return std::nullopt;
@@ -220,7 +223,8 @@ private:
         const std::unique_ptr<SendInputs> inputs = inputsPair_ == n ? std::move(inputs_) : nullptr;
         if (skipped_[static_cast<std::size_t>(n)]) return std::nullopt;
         if (!platform::fileExists(ownTable(n)) || !platform::fileExists(otherTable(n))) return std::nullopt;
-        if (!work_ && TableReader(ownTable(n)).recordCount() < 2) return std::nullopt;
+        if (!work_ && !emptied_[static_cast<std::size_t>(n)] && TableReader(ownTable(n)).recordCount() < 2)
+            return std::nullopt;
         const std::string own = ownFolder(task_, own_, n);
         PackedFileList S;
         if (fresh != nullptr) S = std::move(*fresh);
@@ -438,6 +442,7 @@ private:
     int inputsPair_ = 0;
     bool agreedSettled_ = true;
     std::array<bool, 11> skipped_{};     // pairs whose folder reads empty against what was agreed
+    std::array<bool, 11> emptied_{};     // pairs whose folder the user emptied on purpose
     bool answerForAll_ = false;
 };
 

@@ -54,6 +54,7 @@ DeletionHold judgeSenderTable(const std::string& path, const TableLoad& load, co
     }
     if (checkState == TableCheckState::Read) {
         hold.unreadableFolders = std::move(check.unreadableFolders);
+        hold.senderMasks = std::move(check.masks);
         for (const std::string& folder : hold.unreadableFolders) {
             host.echo(std::string(msg::kFolderNotReadOnSender) + ownFolder + folder, color::kRed);
         }

@@ -7,6 +7,7 @@
 #include "base/run_host.h"
 #include "scan/file_list.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,9 @@ struct DeletionHold {
     // Folders the sender's scan could not read, relative to the pair folder and ending with '/'
     // (empty: the pair folder itself). Nothing below them is removed, and no folder that holds one.
     std::vector<std::string> unreadableFolders;
+    // The exclusion masks the sender's table was made with, as its check file records them; none
+    // for an older check file (sync/mask_change_hold.h).
+    std::optional<std::vector<std::string>> senderMasks;
 
     // Whether the receive may remove the entry `name` (a relative name of the pair; a folder entry
     // ends with ".." as in the tables).

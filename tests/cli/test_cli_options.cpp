@@ -80,6 +80,23 @@ TEST(CommandLine, AcceptedForms) {
     }
 }
 
+TEST(CommandLine, TheGuardsAgainstMassRemovalAreLiftedOnlyByName) {
+    const ParsedCommandLine none = parseCommandLine({"run", "x", "--direction", "work-home"});
+    EXPECT_FALSE(none.options.allowMassRemoval);
+    EXPECT_FALSE(none.options.allowEmptiedFolder);
+    const ParsedCommandLine both =
+        parseCommandLine({"run", "x", "--allow-empty-folder", "--direction", "work-home", "--allow-mass-removal"});
+    ASSERT_EQ(both.error, "");
+    EXPECT_TRUE(both.options.allowMassRemoval);
+    EXPECT_TRUE(both.options.allowEmptiedFolder);
+    EXPECT_NE(parseCommandLine({"run", "x", "--direction", "work-home", "--allow-empty-folder=yes"})
+                  .error.find("--allow-empty-folder takes no value"),
+              std::string::npos);
+    EXPECT_NE(parseCommandLine({"state", "x", "--allow-empty-folder"})
+                  .error.find("--allow-empty-folder is not an option of this command"),
+              std::string::npos);
+}
+
 TEST(CommandLine, HelpOfTheToolAndOfEachCommand) {
     const std::pair<std::vector<std::string>, Command> cases[] = {
         {{"--help"}, Command::None},           {{"-h"}, Command::None},

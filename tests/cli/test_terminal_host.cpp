@@ -128,5 +128,30 @@ TEST(TerminalHost, EchoLinesShowControlCharactersVisiblyWithOrWithoutColours) {
     }
 }
 
+// The two guards against removing a whole folder's files by mistake are answered by options; when
+// an option is missing, the line the engine writes about the skip names it.
+TEST(TerminalHost, GuardsAnsweredByTheirOptionsWhichTheirLinesName) {
+    const std::atomic<bool> stop{false};
+    std::istringstream in;
+    for (const bool allow : {false, true}) {
+        std::ostringstream out, err;
+        TerminalHost host(in, out, err, stop, {.allowMassRemoval = allow, .allowEmptiedFolder = allow});
+        EXPECT_EQ(host.askEmptiedFolder("/w/"), allow);
+        EXPECT_EQ(host.askEmptiedFolder("/w2/"), allow);
+        EXPECT_EQ(host.askMassRemoval("/w/", 8, 10), allow);
+        EXPECT_EQ(err.str().find("--allow-empty-folder") != std::string::npos, !allow) << err.str();
+        EXPECT_EQ(err.str().find("--allow-empty-folder"), err.str().rfind("--allow-empty-folder")) << "told once";
+        EXPECT_EQ(err.str().find("--allow-mass-removal") != std::string::npos, !allow) << err.str();
+    }
+    std::ostringstream out, err;
+    TerminalHost host(in, out, err, stop, {});
+    host.echo("Папка пуста, хотя в ней были файлы. Пара пропущена: /w/", 0x0000FF);
+    host.echo("Удаления не выполнены (слишком много файлов: 8 из 10), папка: /h/", 0x0000FF);
+    host.echo("Анализ: /w/", 0x808000);
+    EXPECT_EQ(out.str(), "Папка пуста, хотя в ней были файлы. Пара пропущена: /w/ (--allow-empty-folder)\n"
+                         "Удаления не выполнены (слишком много файлов: 8 из 10), папка: /h/ (--allow-mass-removal)\n"
+                         "Анализ: /w/\n");
+}
+
 } // namespace
 } // namespace tarvela::cli

@@ -98,6 +98,8 @@ private slots:
     void tableFailureShownAndWindowTidied();
     void massRemovalAskedOnceEachAnswer_data();
     void massRemovalAskedOnceEachAnswer();
+    void emptiedFolderAskedBeforeItsEmptinessTravels_data();
+    void emptiedFolderAskedBeforeItsEmptinessTravels();
     void failedItemsAreCountedAtTheEndAndNamesShownVisibly();
     void partialTripShownInThePanelAndTheEcho();
 };
@@ -578,6 +580,66 @@ void TestRuns::massRemovalAskedOnceEachAnswer() {
     QCOMPARE(exists(medium.home() + "f0.txt"), !allow);
     QCOMPARE(exists(medium.home() + "f9.txt"), true);
     QCOMPARE(countLines(*w, QStringLiteral("Удаления не выполнены")), allow ? 0 : 1);
+}
+
+void TestRuns::emptiedFolderAskedBeforeItsEmptinessTravels_data() {
+    QTest::addColumn<bool>("onPurpose");
+    QTest::newRow("Нет") << false;
+    QTest::newRow("Да") << true;
+}
+
+// The user empties the work folder on purpose. The send asks (default "Нет": a folder that reads
+// empty may be a disk that is not mounted); "Да" lets the emptiness travel, and the receive at home
+// asks its own question before it removes every file there.
+void TestRuns::emptiedFolderAskedBeforeItsEmptinessTravels() {
+    QFETCH(bool, onPurpose);
+    Medium medium;
+    for (int i = 0; i < 10; ++i) writeFile(medium.work() + "f" + std::to_string(i) + ".txt", std::to_string(i));
+    TProfilLine p = Medium::profile("Пустая", kId, medium.work(), medium.home(), "work");
+    p.OperacDell = true;
+    medium.writeProfiles({p});
+    auto w = startWindow(medium);
+    w->modalDriver().setStrict(true);
+    w->modalDriver().setNextAnswer(fullCopy(true, false));
+    clickDirection(*w, true);
+    selectRole(*w, true);
+    clickDirection(*w, true);
+    QCOMPARE(w->lastResult(), HalfResult::Completed);
+
+    for (int i = 0; i < 10; ++i) std::filesystem::remove(medium.work() + "f" + std::to_string(i) + ".txt");
+    selectRole(*w, false);
+    QString text;
+    QString defaultButton;
+    w->modalDriver().setNextAnswer([&](QDialog& d) {
+        QCOMPARE(d.windowTitle(), QStringLiteral("Внимание"));
+        auto& box = dynamic_cast<QMessageBox&>(d);
+        text = box.text();
+        defaultButton = box.defaultButton()->objectName();
+        QTest::mouseClick(child<QPushButton>(d, onPurpose ? "Yes" : "No"), Qt::LeftButton);
+    });
+    clickDirection(*w, true);
+    QCOMPARE(text, QStringLiteral("Папка пуста, хотя в ней были файлы: ") + QString::fromStdString(medium.work()) +
+                       QStringLiteral("\nУдалить файлы на другом компьютере?"));
+    QCOMPARE(defaultButton, QStringLiteral("No"));
+    QCOMPARE(countLines(*w, QStringLiteral("Папка пуста, хотя в ней были файлы. Пара пропущена: ")), onPurpose ? 0 : 1);
+
+    selectRole(*w, true);
+    if (onPurpose) {
+        QString removal;
+        w->modalDriver().setNextAnswer([&](QDialog& d) {
+            removal = dynamic_cast<QMessageBox&>(d).text();
+            QTest::mouseClick(child<QPushButton>(d, "Yes"), Qt::LeftButton);
+        });
+        clickDirection(*w, true);
+        QCOMPARE(w->lastResult(), HalfResult::Completed);
+        QCOMPARE(removal, QStringLiteral("Удалить файлов: 10 из 10 в папке ") + QString::fromStdString(medium.home()) +
+                              QStringLiteral("?"));
+    } else {
+        QVERIFY2(!child<QPushButton>(*w, "RzBtnTarvelaWorkHome")->isEnabled(), "nothing was sent");
+    }
+    QCOMPARE(w->modalDriver().unexpectedDialogs(), 0);
+    QVERIFY(!w->modalDriver().hasPendingAnswers());
+    for (int i = 0; i < 10; ++i) QCOMPARE(exists(medium.home() + "f" + std::to_string(i) + ".txt"), !onPurpose);
 }
 
 void TestRuns::failedItemsAreCountedAtTheEndAndNamesShownVisibly() {

@@ -66,7 +66,7 @@ TEST(TableCheck, RoundTripsAndRefusesWhatIsNotOneOfOurs) {
     TableCheck check;
     EXPECT_EQ(readTableCheck(table, check), TableCheckState::Missing);
 
-    const TableCheck written{12, 0x0badf00d, {"", "sub/", "a\\b\nc\r/"}};
+    const TableCheck written{12, 0x0badf00d, {"", "sub/", "a\\b\nc\r/"}, {}, std::nullopt};
     writeTableCheck(table, written);
     EXPECT_EQ(test::readFile(tableCheckPath(table)),
               "tarvela table check 1\nrecords 12\ncrc32 0badf00d\nunreadable\t\nunreadable\tsub/\n"
@@ -85,8 +85,36 @@ TEST(TableCheck, RoundTripsAndRefusesWhatIsNotOneOfOurs) {
     EXPECT_EQ(readTableCheck(table, check), TableCheckState::Missing);
 }
 
+// The masks a table was made with: recorded exactly (none at all is not the same as none
+// recorded), and a check file from before masks were recorded still reads, without them.
+TEST(TableCheck, RecordsTheMasksOfTheTable) {
+    test::TempDir dir;
+    const std::string table = dir / "HTabFile_2.dat";
+    TableCheck check;
+    for (const std::vector<std::string>& masks :
+         {std::vector<std::string>{}, std::vector<std::string>{"*.log", "", " *.x", "a\\b\n"}}) {
+        const TableCheck written{3, 0x12345678, {"sub/"}, {}, masks};
+        writeTableCheck(table, written);
+        ASSERT_EQ(readTableCheck(table, check), TableCheckState::Read) << test::readFile(tableCheckPath(table));
+        EXPECT_EQ(check, written);
+    }
+    EXPECT_EQ(test::readFile(tableCheckPath(table)), "tarvela table check 1\nrecords 3\ncrc32 12345678\n"
+                                                     "unreadable\tsub/\nmasks 4\nmask\t*.log\nmask\t\n"
+                                                     "mask\t *.x\nmask\ta\\\\b\\n\n");
+
+    test::writeFile(tableCheckPath(table), "tarvela table check 1\nrecords 3\ncrc32 12345678\n");
+    ASSERT_EQ(readTableCheck(table, check), TableCheckState::Read);
+    EXPECT_FALSE(check.masks.has_value());
+
+    for (const char* bad : {"masks 2\nmask\ta\n", "masks 1\nmask\ta\nmask\tb\n", "mask\ta\n",
+                            "masks 0\nmasks 0\n", "masks -1\n", "masks x\n", "masks 1\nmask\t\\q\n"}) {
+        test::writeFile(tableCheckPath(table), std::string("tarvela table check 1\nrecords 3\ncrc32 12345678\n") + bad);
+        EXPECT_EQ(readTableCheck(table, check), TableCheckState::Damaged) << bad;
+    }
+}
+
 TEST(DeletionHold, KeepsWhatLiesInOrHoldsAnUnreadFolder) {
-    const DeletionHold unread{false, {"sub/inner/"}};
+    const DeletionHold unread{false, {"sub/inner/"}, std::nullopt};
     struct Case {
         std::string_view name;
         bool allowed;
@@ -96,8 +124,8 @@ TEST(DeletionHold, KeepsWhatLiesInOrHoldsAnUnreadFolder) {
                           Case{"..", false}, Case{"subx/..", true}, Case{"sub/inn/..", true}}) {
         EXPECT_EQ(unread.allowsRemoval(c.name), c.allowed) << c.name;
     }
-    EXPECT_FALSE((DeletionHold{false, {""}}.allowsRemoval("a.txt"))) << "the pair folder was not read";
-    EXPECT_FALSE((DeletionHold{true, {}}.allowsRemoval("a.txt"))) << "a damaged table";
+    EXPECT_FALSE((DeletionHold{false, {""}, std::nullopt}.allowsRemoval("a.txt"))) << "the pair folder was not read";
+    EXPECT_FALSE((DeletionHold{true, {}, std::nullopt}.allowsRemoval("a.txt"))) << "a damaged table";
     EXPECT_TRUE((DeletionHold{}.allowsRemoval("a.txt")));
 }
 

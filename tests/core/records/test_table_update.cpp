@@ -43,7 +43,7 @@ TableUpdate::Written update(const std::string& path, const Records& records,
         encodeTableRecord(r, bytes);
         table.append(bytes);
     }
-    table.commit(std::move(unreadable));
+    table.commit(std::move(unreadable), {});
     return table.written();
 }
 
