@@ -221,4 +221,15 @@ inline constexpr std::string_view kPairStartsAfresh =
 inline constexpr std::string_view kTableForOtherFolders =
     "Таблица составлена для других папок пары (пара изменена в профиле), не используется: ";
 
+// Moves (our own wording): a file or folder renamed or moved on one computer is renamed on the
+// other instead of travelling again. The send says which moves it passes on, the receive which it
+// made; a move the receive cannot make leaves the old item where it is and the new name due (its
+// bytes come with the next send). Old and new paths are joined by kMoveArrow.
+inline constexpr std::string_view kMoveSent = "Перемещение передано без копирования: ";
+inline constexpr std::string_view kMoved = "Перемещён: ";
+inline constexpr std::string_view kMoveArrow = " → ";
+inline constexpr std::string_view kMoveNotMade =
+    "Перемещение не выполнено, прежний файл оставлен, новый придёт со следующей отправкой: ";
+inline constexpr std::string_view kPlanSummaryMoves = "; перемещений: ";
+
 } // namespace tarvela::msg

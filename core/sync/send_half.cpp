@@ -5,6 +5,8 @@
 #include "base/echo_color.h"
 #include "sync/half_lines.h"
 #include "sync/look_again.h"
+#include "sync/move_detection.h"
+#include "records/move_list.h"
 #include "base/messages.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
@@ -222,6 +224,8 @@ private:
                           agreedSays(agreed_[static_cast<std::size_t>(n)], agreedNow), fresh != nullptr,
                           other ? &*other : nullptr);
         if (plan_ == nullptr && !agreedNow.empty()) recordAgreement(n, std::move(agreedNow));
+        // Files renamed or moved here travel as moves, not as bytes.
+        const std::vector<Move> moves = findSendMoves(S, ctx_, task_, n, own_, agreed_[static_cast<std::size_t>(n)].get());
         // What the copies take on the medium: a small file fills a whole cluster there.
         const std::int64_t need = spaceTakenByCopies(S, AllocationUnit(ctx_.PathTask));
 
@@ -286,6 +290,10 @@ private:
         }
         // What the store holds, so that a receive finds it even after this table is rewritten.
         if (storeFolderReady) writeStoreList(storeListFile(storeRoot_, n), stored);
+        if (plan_ == nullptr && !moves.empty()) {
+            platform::createFolders(storeRoot_);
+            writeMoveList(moveListFile(storeRoot_, n), moves);
+        }
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         if (work_ && sum > 0 && plan_ == nullptr) {
