@@ -84,7 +84,9 @@ public:
     std::vector<Move> run() {
         for (std::size_t i = 0; i < S_.count(); ++i) {
             const TAtrib& e = *S_.object(i);
-            if (e.Action == TAction::Copy && e.Nature == kNatureFile && !agreed_.find(S_.key(i)))
+            // (A name renamed in letter case only travels as such a rename, not as a move.)
+            if (e.Action == TAction::Copy && e.Nature == kNatureFile && !agreed_.find(S_.key(i)) &&
+                !agreed_.knowsInAnotherSpelling(S_.key(i)))
                 bySize_[e.SizeFile].push_back(Candidate{i, false, false, std::nullopt});
         }
         if (bySize_.empty() && !agreed_.lacksChecksums())

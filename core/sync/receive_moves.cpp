@@ -81,7 +81,7 @@ private:
         p_.host.echo(std::string(msg::kMoveNotMade) + p_.ownPath(m.from) + std::string(msg::kMoveArrow) +
                          p_.ownPath(m.to),
                      color::kOrange);
-        if (old == nullptr || old->a < 0 || old->l < 0 || old->done || old->setAside)
+        if (!agreedHereGoneThere(old))
             return;
         old->decision = {ReceiveStep::Nothing, AgreedAfter::Record};
         old->record = std::make_unique<AgreedRecord>(*p_.aRecord(*old));
@@ -114,7 +114,8 @@ private:
         if (!senderHasMoved(target, m))
             return; // not the sender's entry any more: the name goes its usual way
         ReceiveRow* old = p_.rows.rowOf(m.from);
-        if (old != nullptr && old->setAside)
+        // One name here (this folder does not tell letter case apart): no move to make.
+        if (old == target || (old != nullptr && old->setAside))
             return;
         if (!agreedHereGoneThere(old) || p_.lItem(*old)->Nature != kNatureFile) {
             notMade(m, old); // gone here (or never agreed): the new name's bytes come with a later send
@@ -167,7 +168,7 @@ private:
     bool moveFolder(const Move& folder, const std::vector<Move>& moves, const std::vector<std::size_t>& files) {
         ReceiveRow* oldTop = p_.rows.rowOf(folder.from + "/..");
         ReceiveRow* newTop = p_.rows.rowOf(folder.to + "/..");
-        if (!agreedHereGoneThere(oldTop) || newTop == nullptr || newTop->s < 0 || newTop->l >= 0 || newTop->a >= 0 ||
+        if (oldTop == newTop || !agreedHereGoneThere(oldTop) || newTop == nullptr || newTop->s < 0 || newTop->l >= 0 || newTop->a >= 0 ||
             newTop->setAside || newTop->done ||
             platform::pathKindNoFollow(p_.ownPath(folder.to)) != platform::PathKind::Missing)
             return false;
