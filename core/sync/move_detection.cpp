@@ -8,6 +8,7 @@
 #include "records/byte_stream.h"
 #include "records/store_list.h"
 #include "records/table_record.h"
+#include "scan/exclusions.h"
 #include "sync/agreed_generations.h"
 #include "sync/file_checksum.h"
 #include "sync/half_lines.h"
@@ -159,8 +160,11 @@ private:
         for (const AgreedRecord& old : vanished) {
             if (ctx_.host.stopRequested())
                 break;
+            // A name the masks set aside is not gone: the other computer keeps it, and keeps its
+            // record, whatever happened to it here.
             const auto want = checksumFromBytes(old.checksum);
-            if (!want || platform::pathKindNoFollow(ownFolder_ + old.name) != platform::PathKind::Missing)
+            if (!want || isExcluded(ctx_.ListExcept, ownFolder_ + old.name) ||
+                platform::pathKindNoFollow(ownFolder_ + old.name) != platform::PathKind::Missing)
                 continue;
             for (Candidate& c : bySize_[old.size]) {
                 const TAtrib& e = *S_.object(c.index);

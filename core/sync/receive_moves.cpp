@@ -115,8 +115,13 @@ private:
             return; // not the sender's entry any more: the name goes its usual way
         ReceiveRow* old = p_.rows.rowOf(m.from);
         // One name here (this folder does not tell letter case apart): no move to make.
-        if (old == target || (old != nullptr && old->setAside))
+        if (old == target)
             return;
+        // Set aside (by the masks, or by a table that cannot be trusted): left alone, record and all.
+        if (old != nullptr && old->setAside) {
+            notMade(m, nullptr);
+            return;
+        }
         if (!agreedHereGoneThere(old) || p_.lItem(*old)->Nature != kNatureFile) {
             notMade(m, old); // gone here (or never agreed): the new name's bytes come with a later send
             return;
