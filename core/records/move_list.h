@@ -15,9 +15,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarvela {
+
+// What the agreed record of a file holds in place of its checksum once a listed move of it could
+// not be made: not a checksum (those are 8 bytes), so the file is not taken for moved again, and
+// no send gives it a checksum, until the name is recorded anew. The new name's bytes travel then.
+inline constexpr std::string_view kMoveNotMadeMark = "nomove";
 
 struct Move {
     std::uint8_t nature = 1; // 1 file, 0 folder

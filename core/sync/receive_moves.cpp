@@ -75,8 +75,9 @@ private:
             ++p_.plan->moves;
     }
 
-    // The old item stays with its agreed record, which loses its checksum: the sender's next send
-    // does not take the new name for this move again and stores its bytes.
+    // The old item stays with its agreed record, marked so that the sender's next send does not take
+    // the new name for this move again (nor a send give the old one its checksum back): it stores
+    // the new name's bytes.
     void notMade(const Move& m, ReceiveRow* old) {
         p_.host.echo(std::string(msg::kMoveNotMade) + p_.ownPath(m.from) + std::string(msg::kMoveArrow) +
                          p_.ownPath(m.to),
@@ -85,7 +86,7 @@ private:
             return;
         old->decision = {ReceiveStep::Nothing, AgreedAfter::Record};
         old->record = std::make_unique<AgreedRecord>(*p_.aRecord(*old));
-        old->record->checksum.clear();
+        old->record->checksum = std::string(kMoveNotMadeMark);
         old->done = true;
     }
 

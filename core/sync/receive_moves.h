@@ -7,7 +7,7 @@
 // pair folder. A file changed here moves too (the name follows the move, the change travels back
 // as a change). A move that cannot be made leaves the old item and its agreed record where they
 // are, with one line; the new name stays due, as any name the store does not carry, and the next
-// send carries its bytes (the old record keeps no checksum, so it is not taken for a move again).
+// send carries its bytes (the old record is marked, so that it is not taken for a move again).
 // Moves are never removals: the rows they take are done before the removals are counted.
 
 #include "sync/pair_receive.h"
