@@ -231,5 +231,7 @@ inline constexpr std::string_view kMoveArrow = " → ";
 inline constexpr std::string_view kMoveNotMade =
     "Перемещение не выполнено, прежний файл оставлен, новый придёт со следующей отправкой: ";
 inline constexpr std::string_view kPlanSummaryMoves = "; перемещений: ";
+// After a pair's move lines: how many moves the half passed on or made (a folder is one).
+inline constexpr std::string_view kMovesCounted = "Перемещений: ";
 
 } // namespace tarvela::msg

@@ -268,6 +268,8 @@ private:
             if (!underFolder_.contains(k))
                 line(files[k]);
         }
+        const std::size_t said = folders.size() + files.size() - underFolder_.size();
+        ctx_.host.echo(std::string(msg::kMovesCounted) + std::to_string(said), color::kBlack);
     }
 
     PackedFileList& S_;

@@ -52,6 +52,8 @@ public:
             if (moves[k].nature == kNatureFile && !made[k] && !p_.host.stopRequested() && !p_.diskFailed)
                 moveFile(moves[k]);
         }
+        if (made_ > 0)
+            p_.host.echo(std::string(msg::kMovesCounted) + std::to_string(made_), color::kBlack);
     }
 
 private:
@@ -73,6 +75,7 @@ private:
                      color::kGreen);
         if (p_.plan != nullptr)
             ++p_.plan->moves;
+        ++made_;
     }
 
     // The old item stays with its agreed record, marked so that the sender's next send does not take
@@ -241,6 +244,7 @@ private:
     }
 
     PairReceive& p_;
+    std::int64_t made_ = 0;
 };
 
 } // namespace

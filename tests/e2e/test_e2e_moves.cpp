@@ -56,6 +56,7 @@ TEST_F(E2EMoves, ARenamedFolderTravelsAsOneMoveAndIsNoMassRemoval) {
     EXPECT_NE(got.out.find(kMoved + home + "Фото 2025" + std::string(msg::kMoveArrow) + home + "Фото/2025"),
               std::string::npos)
         << got.out;
+    EXPECT_NE(got.out.find(std::string(msg::kMovesCounted) + "1\n"), std::string::npos) << got.out;
     EXPECT_EQ(got.out.find(std::string(msg::kMassRemovalSkipped)), std::string::npos) << got.out;
     EXPECT_EQ(got.out.find(std::string(msg::kNotCarriedByStore)), std::string::npos) << got.out;
     EXPECT_FALSE(fs::exists(home + "Фото 2025"));
@@ -97,6 +98,7 @@ TEST_F(E2EMoves, MovedFilesTravelAsMoves) {
     const ChildResult got = half("work-home", "home");
     EXPECT_EQ(got.exitCode, 0) << got.out;
     EXPECT_EQ(occurrences(got.out, kMoved), 2u) << got.out;
+    EXPECT_NE(got.out.find(std::string(msg::kMovesCounted) + "2\n"), std::string::npos) << got.out;
     EXPECT_EQ(readFile(home + "archive/2025/отчёт.pdf"), std::string(100000, 'r'));
     EXPECT_EQ(readFile(home + "docs/a.txt"), "a");
     EXPECT_FALSE(fs::exists(home + "docs/report.pdf"));
