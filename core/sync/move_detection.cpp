@@ -5,7 +5,6 @@
 #include "copy/copier.h"
 #include "platform/file_system.h"
 #include "records/agreed_state.h"
-#include "records/byte_stream.h"
 #include "records/store_list.h"
 #include "records/table_record.h"
 #include "scan/exclusions.h"
@@ -33,10 +32,6 @@ std::optional<std::uint64_t> checksumFromBytes(std::string_view bytes) {
     for (std::size_t i = 0; i < 8; ++i)
         v |= std::uint64_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
     return v;
-}
-
-AgreedRecord recordOf(const AgreedRecordView& v) {
-    return {std::string(v.name), v.nature, v.size, v.workTime, v.homeTime, std::string(v.checksum)};
 }
 
 std::vector<std::string_view> components(std::string_view name) {
@@ -92,22 +87,23 @@ public:
         }
         if (bySize_.empty() && !agreed_.lacksChecksums())
             return {};
-        bytes_ = readWholeFileOrNothing(agreedStateFile(ctx_.PathTask, n_), kMaxAgreedStateBytes);
+        // The state as the comparison sees it: each side's times as its tables show them now.
+        state_ = readPairAgreedState(ctx_, task_, n_, own_);
         std::vector<AgreedRecord> vanished; // of the sizes of new files: maybe gone from here
         std::vector<AgreedRecord> unknown;  // files without a checksum
         std::int64_t budget = kChecksumFillBudget;
-        visit([&](const AgreedRecordView& v) {
-            if (v.nature != kNatureFile)
-                return;
-            if (v.checksum.empty()) {
+        for (const AgreedRecord& r : state_.records) {
+            if (r.nature != kNatureFile)
+                continue;
+            if (r.checksum.empty()) {
                 if (budget > 0) {
-                    unknown.push_back(recordOf(v));
-                    budget -= v.size;
+                    unknown.push_back(r);
+                    budget -= r.size;
                 }
-            } else if (bySize_.contains(v.size)) {
-                vanished.push_back(recordOf(v));
+            } else if (bySize_.contains(r.size)) {
+                vanished.push_back(r);
             }
-        });
+        }
         if (ctx_.plan == nullptr)
             recordMissingChecksums(unknown);
         std::vector<Move> moves = fileMoves(vanished);
@@ -122,12 +118,6 @@ public:
     }
 
 private:
-    template <typename F>
-    void visit(F&& onRecord) const {
-        visitAgreedState(bytes_, ownFolder(task_, Side::Work, n_), ownFolder(task_, Side::Home, n_),
-                         [](std::uint64_t, std::uint32_t) {}, onRecord);
-    }
-
     // Gives agreed files that are still here, unchanged, their checksum in the agreed state.
     void recordMissingChecksums(const std::vector<AgreedRecord>& unknown) {
         std::unordered_map<std::string, std::uint64_t> found;
@@ -143,7 +133,7 @@ private:
         }
         if (found.empty())
             return;
-        AgreedState state = readPairAgreedState(ctx_, task_, n_);
+        AgreedState state = state_;
         for (AgreedRecord& r : state.records) {
             if (r.nature != kNatureFile || !r.checksum.empty())
                 continue;
@@ -209,9 +199,10 @@ private:
         std::unordered_map<std::string, FolderContent> content;
         for (const auto& [folders, ks] : pairs)
             content.try_emplace(folders.first);
-        visit([&](const AgreedRecordView& v) {
-            const bool folder = v.nature != kNatureFile;
-            const std::string_view name = folder && v.name.ends_with("/..") ? v.name.substr(0, v.name.size() - 3) : v.name;
+        for (const AgreedRecord& r : state_.records) {
+            const bool folder = r.nature != kNatureFile;
+            const std::string_view name =
+                folder && r.name.ends_with("/..") ? std::string_view(r.name).substr(0, r.name.size() - 3) : r.name;
             for (std::size_t slash = name.find('/'); slash != std::string_view::npos;
                  slash = name.find('/', slash + 1)) {
                 const auto it = content.find(std::string(name.substr(0, slash)));
@@ -222,7 +213,7 @@ private:
                 else
                     ++it->second.files;
             }
-        });
+        }
         std::vector<std::pair<std::string, std::string>> order;
         for (const auto& [folders, ks] : pairs)
             order.push_back(folders);
@@ -280,7 +271,7 @@ private:
     const AgreedLookup& agreed_;
     std::string ownFolder_;
     std::unordered_map<std::int64_t, std::vector<Candidate>> bySize_;
-    std::vector<unsigned char> bytes_;
+    AgreedState state_;
     std::vector<std::size_t> movedIndexes_;
     std::unordered_set<std::size_t> underFolder_; // file moves said by their folder's line
 };

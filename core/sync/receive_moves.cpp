@@ -7,6 +7,7 @@
 #include "records/table_record.h"
 #include "sync/file_checksum.h"
 #include "sync/look_again.h"
+#include "sync/receive_checkpoint.h"
 #include "sync/receive_folder_steps.h"
 
 #include <cmath>
@@ -52,8 +53,13 @@ public:
             if (moves[k].nature == kNatureFile && !made[k] && !p_.host.stopRequested() && !p_.diskFailed)
                 moveFile(moves[k]);
         }
-        if (made_ > 0)
+        if (made_ > 0) {
             p_.host.echo(std::string(msg::kMovesCounted) + std::to_string(made_), color::kBlack);
+            // Renamed here: written down at once, as the copies are, so that a receive cut short
+            // now and repeated finds the new names agreed.
+            if (p_.plan == nullptr)
+                checkpointNow(p_);
+        }
     }
 
 private:
@@ -126,6 +132,16 @@ private:
             notMade(m, nullptr);
             return;
         }
+        // The new name holds the moved content here already (the user copied it, or a receive cut
+        // short after its rename is repeated): agreed on as it is; the old name goes its usual way.
+        const TAtrib* there = p_.lItem(*target);
+        if (there != nullptr && target->a < 0 && there->Nature == kNatureFile && there->SizeFile == m.size &&
+            checksumOfFile(p_.ownPath(p_.localName(*target))) == m.checksum) {
+            p_.record(*target, there->FileDataTime, m.checksum);
+            target->decision = {ReceiveStep::Nothing, AgreedAfter::Record};
+            target->done = true;
+            return;
+        }
         if (!agreedHereGoneThere(old) || p_.lItem(*old)->Nature != kNatureFile) {
             notMade(m, old); // gone here (or never agreed): the new name's bytes come with a later send
             return;
@@ -139,17 +155,8 @@ private:
             notMade(m, old);
             return;
         }
+        // The new name taken here by something else: the move is not made.
         if (target->l >= 0 || target->a >= 0) {
-            // The new name is taken here: by the same content it is agreed on as it is, the old
-            // name going its usual way; by anything else the move is not made.
-            const TAtrib* there = p_.lItem(*target);
-            if (!changedHere && there != nullptr && target->a < 0 && there->Nature == kNatureFile &&
-                checksumOfFile(p_.ownPath(p_.localName(*target))) == m.checksum) {
-                p_.record(*target, there->FileDataTime, m.checksum);
-                target->decision = {ReceiveStep::Nothing, AgreedAfter::Record};
-                target->done = true;
-                return;
-            }
             notMade(m, old);
             return;
         }
