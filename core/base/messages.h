@@ -251,5 +251,17 @@ inline constexpr std::string_view kEmptiedFolderQuestionEnd = "\nУдалить 
 // treat the name differently: the sender may still have the file (our own wording); its path follows.
 inline constexpr std::string_view kMasksChangedKept =
     "Маски исключений изменились после отправки, файл не удалён: ";
+// Moves (our own wording): a file or folder renamed or moved on one computer is renamed on the
+// other instead of travelling again. The send says which moves it passes on, the receive which it
+// made; a move the receive cannot make leaves the old item where it is and the new name due (its
+// bytes come with the next send). Old and new paths are joined by kMoveArrow.
+inline constexpr std::string_view kMoveSent = "Перемещение передано без копирования: ";
+inline constexpr std::string_view kMoved = "Перемещён: ";
+inline constexpr std::string_view kMoveArrow = " → ";
+inline constexpr std::string_view kMoveNotMade =
+    "Перемещение не выполнено, прежний файл оставлен, новый придёт со следующей отправкой: ";
+inline constexpr std::string_view kPlanSummaryMoves = "; перемещений: ";
+// After a pair's move lines: how many moves the half passed on or made (a folder is one).
+inline constexpr std::string_view kMovesCounted = "Перемещений: ";
 
 } // namespace tarvela::msg

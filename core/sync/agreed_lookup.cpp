@@ -50,6 +50,8 @@ void AgreedLookup::add(const AgreedRecordView& r) {
     index_.addFirst(records_.size() - 1);
     if (r.nature == kNatureFile)
         listsAFile_ = true;
+    if (r.nature == kNatureFile && r.checksum.empty())
+        lacksChecksums_ = true;
 }
 
 std::optional<AgreedRecord> AgreedLookup::find(std::string_view name) const {

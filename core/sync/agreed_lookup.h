@@ -36,6 +36,8 @@ public:
     bool empty() const { return records_.empty(); }
     // Whether a record is of a file (not only folders).
     bool listsAFile() const { return listsAFile_; }
+    // Whether a record of a file has no content checksum (the send records the missing ones).
+    bool lacksChecksums() const { return lacksChecksums_; }
 
     // The record of `name` with only its nature, size and this side's time set; none when absent.
     std::optional<AgreedRecord> find(std::string_view name) const;
@@ -57,6 +59,7 @@ private:
     Side side_;
     std::size_t room_;
     bool listsAFile_ = false;
+    bool lacksChecksums_ = false;
     std::string names_;
     std::vector<Record> records_;
     struct NameOf {

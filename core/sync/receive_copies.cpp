@@ -242,7 +242,8 @@ void applyCopies(PairReceive& p) {
             return;
         }
         ReceiveRow& r = p.rows[i];
-        if (r.setAside || r.decision.step == ReceiveStep::Delete)
+        // Done already: renamed here by a move.
+        if (r.setAside || r.done || r.decision.step == ReceiveStep::Delete)
             continue;
         p.showProgress(i);
         const std::string dest = p.ownPath(p.localName(r));

@@ -14,6 +14,7 @@
 #include "sync/pair_receive.h"
 #include "sync/receive_copies.h"
 #include "sync/receive_letter_case.h"
+#include "sync/receive_moves.h"
 #include "sync/receive_removals.h"
 #include "sync/run_plan.h"
 #include "sync/sender_table_trust.h"
@@ -87,6 +88,7 @@ public:
         // stands where an incoming folder goes is asked about like any other removal.
         p_.answer = p_.task.DellConfirmat && p_.plan == nullptr ? DeleteAnswer::Yes : DeleteAnswer::YesToAll;
         takeSenderSpellings(p_);
+        applyMoves(p_);
         applyCopies(p_);
         if (p_.notCarried > 0)
             p_.host.echo(std::string(msg::kNotCarriedByStore) + std::to_string(p_.notCarried), color::kBlack);

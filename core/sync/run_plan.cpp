@@ -44,17 +44,22 @@ void echoPlannedRemoval(RunHost& host, const std::string& path) {
     host.echo(std::string(msg::kPlanRemoval) + path, color::kBlack);
 }
 
+// The moves, said only where there are any (a summary without them reads as before).
+static std::string movesSaid(const RunPlan& plan) {
+    return plan.moves == 0 ? std::string() : std::string(msg::kPlanSummaryMoves) + std::to_string(plan.moves);
+}
+
 std::string planSummary(const RunPlan& plan, bool sending) {
     std::string text(msg::kPlanSummary);
     if (sending) {
         text += std::string(msg::kPlanSummaryStore) + std::to_string(plan.storeFiles) +
                 std::string(msg::kPlanSummaryBytes) + std::to_string(plan.storeBytes);
-        return text;
+        return text + movesSaid(plan);
     }
     text += std::string(msg::kPlanSummaryCopy) + std::to_string(plan.copyFiles) + std::string(msg::kPlanSummaryBytes) +
             std::to_string(plan.copyBytes) + std::string(msg::kPlanSummaryRemovals) + std::to_string(plan.removals) +
             std::string(msg::kPlanSummaryConflicts) + std::to_string(plan.conflicts);
-    return text;
+    return text + movesSaid(plan);
 }
 
 } // namespace tarvela

@@ -21,6 +21,7 @@ struct RunPlan {
     std::int64_t copyBytes = 0;
     std::int64_t removals = 0;  // files and folders the receiving half would remove
     std::int64_t conflicts = 0; // versions of this computer that would be set aside
+    std::int64_t moves = 0;     // files and folders that would travel as a move (sent or made)
 };
 
 // A fresh folder in the system's temporary folder for a dry run's tables, removed with everything

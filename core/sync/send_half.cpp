@@ -5,6 +5,8 @@
 #include "base/echo_color.h"
 #include "sync/half_lines.h"
 #include "sync/look_again.h"
+#include "sync/move_detection.h"
+#include "records/move_list.h"
 #include "base/messages.h"
 #include "platform/file_copy.h"
 #include "platform/file_system.h"
@@ -236,6 +238,8 @@ private:
                           agreedSays(agreed_[static_cast<std::size_t>(n)], agreedNow), fresh != nullptr,
                           other ? &*other : nullptr);
         if (plan_ == nullptr && !agreedNow.empty()) recordAgreement(n, std::move(agreedNow));
+        // Files renamed or moved here travel as moves, not as bytes.
+        const std::vector<Move> moves = findSendMoves(S, ctx_, task_, n, own_, agreed_[static_cast<std::size_t>(n)].get());
         // What goes on this trip: every file to store when all fit on the medium (a small file
         // fills a whole cluster there), otherwise what fits.
         std::optional<std::vector<bool>> carried;
@@ -306,6 +310,10 @@ private:
         if (storeFolderReady) {
             if (!stored.files().empty() && !flushToDevice(host_, storeFolderN)) return dropUnflushedStore();
             writeStoreList(storeListFile(storeRoot_, n), stored);
+        }
+        if (plan_ == nullptr && !moves.empty()) {
+            platform::createFolders(storeRoot_);
+            writeMoveList(moveListFile(storeRoot_, n), moves);
         }
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());

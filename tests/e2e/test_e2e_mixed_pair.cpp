@@ -2,6 +2,7 @@
 // the work computer (its folder reached through Wine's drive Z:, which maps the Linux root), the
 // Linux tarvela-cli the home computer. Runs where scripts/build-windows --test names the Windows
 // program in TARVELA_WINDOWS_CLI; skipped elsewhere.
+#include "base/messages.h"
 #include "records/cp1251.h"
 #include "records/table_file.h"
 #include "two_computers.h"
@@ -138,6 +139,37 @@ TEST_F(MixedPair, LinuxWorkAndWindowsHomeTheOtherWayRound) {
     halfDone("home-work", "work");
     EXPECT_EQ(readFile(work + "Отчёт.doc"), "report, from home");
     EXPECT_EQ(readFile(work + "звёздочка*.txt"), "linux only") << "never reached Windows, so never deleted";
+}
+
+// A folder moved on either computer reaches the other as a rename: Windows moves it, Linux renames
+// its copy; Linux moves it back, Windows renames its copy. Nothing of it is stored on the medium.
+TEST_F(MixedPair, MovesTravelBetweenWindowsAndLinuxAsRenames) {
+    for (int i = 0; i < 8; ++i)
+        writeFile(work + "Фото 2025/снимок" + std::to_string(i) + ".jpg", "photo " + std::to_string(i));
+    writeFile(work + "Фото 2025/RAW/r.cr2", "raw");
+    expectDone(windowsHalf("work-home", {"--full-copy", "all"}));
+    halfDone("work-home", "home");
+
+    fs::create_directories(work + "Фото");
+    fs::rename(work + "Фото 2025", work + "Фото/2025");
+    const ChildResult sent = windowsHalf("work-home");
+    expectDone(sent);
+    EXPECT_EQ(occurrences(sent.out, std::string(msg::kMoveSent)), 1u) << sent.out;
+    EXPECT_EQ(storedFiles(Side::Work), 0u);
+    const ChildResult got = half("work-home", "home");
+    EXPECT_EQ(got.exitCode, 0) << got.out;
+    EXPECT_EQ(occurrences(got.out, std::string(msg::kMoved)), 1u) << got.out;
+    EXPECT_EQ(treeOf(home), treeOf(work));
+
+    fs::create_directories(home + "Архив");
+    fs::rename(home + "Фото/2025/RAW", home + "Архив/RAW");
+    fs::rename(home + "Фото/2025/снимок0.jpg", home + "Архив/первый.jpg");
+    halfDone("home-work", "home");
+    EXPECT_EQ(storedFiles(Side::Home), 0u);
+    const ChildResult back = windowsHalf("home-work");
+    expectDone(back);
+    EXPECT_EQ(occurrences(back.out, std::string(msg::kMoved)), 2u) << back.out;
+    EXPECT_EQ(treeOf(work), treeOf(home));
 }
 
 } // namespace

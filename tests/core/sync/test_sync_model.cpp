@@ -1,6 +1,6 @@
 // A randomised two-computer test: random trees, random edits (some saved again within a second,
-// some made while a receive runs), removals, case-only renames and new folders on either side
-// between runs, random directions, deletion on and off, masks that change,
+// some made while a receive runs), removals, case-only renames, files and folders renamed or
+// moved, and new folders on either side between runs, random directions, deletion on and off, masks that change,
 // halves that stop early or are killed at a random point, sends repeated before the other side
 // received, send-then-receive on one computer, and (in every other history) the two computers in
 // time zones nine hours apart. Two properties are checked:
@@ -104,6 +104,15 @@ protected:
 
     void TearDown() override {
         RecordProperty("halves", halvesRun); // for the long form's count (--gtest_output=xml)
+        RecordProperty("moves", static_cast<int>(std::count_if(host.lines.begin(), host.lines.end(), [](const auto& l) {
+                           return l.text.starts_with(msg::kMoved);
+                       })));
+        RecordProperty("movesSent", static_cast<int>(std::count_if(host.lines.begin(), host.lines.end(), [](const auto& l) {
+                           return l.text.starts_with(msg::kMoveSent);
+                       })));
+        RecordProperty("movesNotMade", static_cast<int>(std::count_if(
+                                           host.lines.begin(), host.lines.end(),
+                                           [](const auto& l) { return l.text.starts_with(msg::kMoveNotMade); })));
         unmountHome();
         if (savedTimeZone)
             ::setenv("TZ", savedTimeZone->c_str(), 1);
@@ -262,13 +271,14 @@ protected:
 
     // One change a user makes on computer s: a file written, a file saved again with the same size
     // a second after its last save, a file removed, a folder replaced (by an empty one or by
-    // nothing), or a name changed in letter case only. `writeOnly`: a file written or saved again.
+    // nothing), a name changed in letter case only, or a file or a folder renamed or moved.
+    // `writeOnly`: a file written or saved again.
     void change(int s, const std::function<int(int)>& pick, bool writeOnly = false) {
         clock += 10;
         const std::vector<std::string> folders = {"", "x/", "x/y/", "z/"};
         const std::vector<std::string> names = {"a.txt", "b.doc", "c", "d.bin"};
         const std::string name = folders[static_cast<std::size_t>(pick(4))] + names[static_cast<std::size_t>(pick(4))];
-        const int kind = writeOnly ? pick(4) : pick(7);
+        const int kind = writeOnly ? pick(4) : pick(11);
         if (kind == 3 && saveAgainWithinASecond(s, name)) {
             observe();
             return;
@@ -291,10 +301,35 @@ protected:
                 fs::remove_all(*path);
             if (pick(2) == 0)
                 makeFoldersOnTheWay(root[s], root[s] + folder); // an empty folder
-        } else {
+        } else if (kind == 6) {
             renameCaseOnly(root[s], pick(2) == 0 ? name : folders[static_cast<std::size_t>(1 + pick(3))]);
+        } else if (kind <= 9) {
+            moveItem(root[s], name,
+                     folders[static_cast<std::size_t>(pick(4))] + names[static_cast<std::size_t>(pick(4))]);
+        } else {
+            const std::vector<std::string> places = {"x/", "x/y/", "z/", "w/"};
+            moveItem(root[s], places[static_cast<std::size_t>(pick(4))], places[static_cast<std::size_t>(pick(4))]);
         }
         observe();
+    }
+
+    // Renames or moves the file or folder `from` (a folder ends with '/') to `to`, as a user does:
+    // never onto another item, never into itself.
+    static void moveItem(const std::string& top, const std::string& from, const std::string& to) {
+        const auto found = existingSpelling(top, from);
+        if (!found || existingSpelling(top, to))
+            return;
+        std::string source = *found;
+        std::string target = top + to;
+        for (std::string* path : {&source, &target}) {
+            if (path->ends_with("/"))
+                path->pop_back();
+        }
+        if (foldedName(target + "/").starts_with(foldedName(source + "/")))
+            return;
+        makeFoldersOnTheWay(top, target);
+        std::error_code ec;
+        fs::rename(source, target, ec);
     }
 
     static bool saveIfPossible(const std::string& path, const std::string& content) {
