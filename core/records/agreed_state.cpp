@@ -213,8 +213,9 @@ bool visitAgreedState(ConstBytes file, std::string_view workFolder, std::string_
 }
 
 std::optional<std::pair<std::string, std::string>> agreedStateFolders(const std::string& path) {
-    // The header: magic, version, generation and two texts of at most 64 KiB each.
-    const std::vector<unsigned char> bytes = readFileHead(path, kMagic.size() + 4 + 8 + 2 * (2 + 65535));
+    // The header: magic, version, generation and the two folder texts, which a profile keeps to 255
+    // characters each (at most 765 bytes of UTF-8): a few KiB, not the whole state.
+    const std::vector<unsigned char> bytes = readFileHead(path, 4096);
     ByteReader r(bytes);
     if (r.view(kMagic.size()) != kMagic)
         return std::nullopt;

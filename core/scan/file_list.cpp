@@ -114,7 +114,7 @@ TableLoad loadTable(List& list, const std::string& pathFiles, std::string_view p
 
 TableEntryForm::TableEntryForm(std::string_view pathShab, RunHost* checked)
     : pathShab_(pathShab), prefixChars_(utf8CharCount(pathShab)), prefix_(utf8ToCp1251(pathShab)),
-      checked_(checked) {}
+      folderKey_(folderKey(pathShab)), checked_(checked) {}
 
 bool TableEntryForm::operator()(const TNameAtribFile& record, std::string& key, TAtrib& atrib) {
     // The field holds one byte per character, so cutting bytes cuts characters.
@@ -159,7 +159,7 @@ bool TableEntryForm::underFolder(const std::string& bytes) const {
         return false;
     std::string folder;
     cp1251ToUtf8(std::string_view(bytes).substr(0, prefixChars_), folder);
-    return sameFolderText(folder, pathShab_);
+    return folderKey(folder) == folderKey_;
 }
 
 bool tableMadeFor(const std::string& path, std::string_view pathShab) {

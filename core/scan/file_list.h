@@ -106,6 +106,7 @@ private:
     std::string pathShab_;
     std::size_t prefixChars_;
     std::string prefix_;
+    std::string folderKey_; // folderKey(pathShab): what another spelling of the folder must equal
     RunHost* checked_;
     std::size_t refused_ = 0;
     bool first_ = true;

@@ -166,7 +166,9 @@ private:
             notMade(m, old);
             return;
         }
-        if (!rename(from, m.to, false)) {
+        // The names as the rows spell them (this folder's spelling of the old one, the sender's of
+        // the new one), so that the table after the receive knows the items by what stands here.
+        if (!rename(from, std::string(p_.localName(*target)), false)) {
             notMade(m, old);
             return;
         }
@@ -186,12 +188,15 @@ private:
         ReceiveRow* newTop = p_.rows.rowOf(folder.to + "/..");
         if (oldTop == newTop || !agreedHereGoneThere(oldTop) || newTop == nullptr || newTop->s < 0 || newTop->l >= 0 || newTop->a >= 0 ||
             newTop->setAside || newTop->done ||
-            platform::pathKindNoFollow(p_.ownPath(folder.to)) != platform::PathKind::Missing)
+            platform::pathKindNoFollow(p_.ownPath(withoutFolderMark(p_.localName(*newTop)))) !=
+                platform::PathKind::Missing)
             return false;
         std::unordered_map<std::string, const Move*> byOldName;
         for (const std::size_t f : files)
             byOldName.emplace(moves[f].from, &moves[f]);
-        const std::string below = folder.from + "/";
+        const std::string fromHere = withoutFolderMark(p_.localName(*oldTop));
+        const std::string toHere = withoutFolderMark(p_.localName(*newTop));
+        const std::string below = fromHere + "/";
         struct Pair {
             ReceiveRow* old;
             ReceiveRow* target;
@@ -233,7 +238,7 @@ private:
                     return false;
             }
         }
-        if (!rename(folder.from, folder.to, true))
+        if (!rename(fromHere, toHere, true))
             return false;
         for (const Pair& pair : pairs) {
             const TAtrib& here = *p_.lItem(*pair.old);
