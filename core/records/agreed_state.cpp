@@ -9,6 +9,7 @@
 #include <bit>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tarvela {
 namespace {
@@ -268,17 +269,48 @@ bool sameRecord(const AgreedRecord& r, const AgreedRecordView& v) {
            sameBits(r.homeTime, v.homeTime) && r.checksum == v.checksum;
 }
 
+// Appends one update of `count` encoded records to the file read as `file`; false, writing
+// nothing, when the updates would grow past half the whole state.
+bool appendUpdateRecords(const std::string& path, ConstBytes file, const AgreedLayout& layout,
+                         std::uint64_t generation, ByteWriter& entries, std::uint32_t count) {
+    ByteWriter w;
+    w.raw(kUpdateMagic);
+    w.u64(generation);
+    w.u32(count);
+    std::vector<unsigned char> update = w.take();
+    const std::vector<unsigned char> body = entries.take();
+    update.insert(update.end(), body.begin(), body.end());
+    appendChecksum(update);
+    const std::size_t updates = layout.end - layout.baseEnd + update.size();
+    if (updates > std::max(kUpdatesAlwaysAllowed, layout.baseEnd / 2))
+        return false;
+    // A cut-off update of an earlier run goes; the new one takes its place. Until its last byte
+    // and checksum are on the device, readers take the state as it was.
+    platform::FilePatch patch(path);
+    if (file.size() != layout.end)
+        patch.resize(static_cast<std::int64_t>(layout.end));
+    patch.writeAt(static_cast<std::int64_t>(layout.end), update.data(), update.size());
+    patch.commit();
+    return true;
+}
+
+// Whether the file read as `file` holds a sound state of the folders and zone rules of `state`,
+// written by this version; its layout in `layout`.
+bool appendable(ConstBytes file, const AgreedState& state, AgreedLayout& layout) {
+    if (file.empty() || !layoutOf(file, state.workFolder, state.homeFolder, layout))
+        return false;
+    // Times taken under other zone rules, or a file of the earlier version: written whole.
+    return agreedStateZones(file) == std::make_pair(state.workZone, state.homeZone) &&
+           ByteReader(file.subspan(kMagic.size())).u32() == kAgreedStateVersion;
+}
+
 // Appends to the file what changed since the state it holds; false where the state is to be
 // written whole instead: no sound state of these folders there, a name twice in the new state, or
 // updates that would grow past half the whole state (then writing it whole again compacts them).
 bool appendUpdate(const std::string& path, const AgreedState& state) {
     const std::vector<unsigned char> file = readWholeFileOrNothing(path, kMaxAgreedStateBytes);
     AgreedLayout layout;
-    if (file.empty() || !layoutOf(file, state.workFolder, state.homeFolder, layout))
-        return false;
-    // Times taken under other zone rules, or a file of the earlier version: written whole.
-    if (agreedStateZones(file) != std::make_pair(state.workZone, state.homeZone) ||
-        ByteReader(ConstBytes(file).subspan(kMagic.size())).u32() != kAgreedStateVersion)
+    if (!appendable(file, state, layout))
         return false;
     struct Held {
         const AgreedRecordView* view; // null for a name the file does not hold
@@ -309,25 +341,7 @@ bool appendUpdate(const std::string& path, const AgreedState& state) {
         writeRecord(entries, kRemoved, 0, 0, 0, name, {});
         ++count;
     }
-    ByteWriter w;
-    w.raw(kUpdateMagic);
-    w.u64(state.generation);
-    w.u32(count);
-    std::vector<unsigned char> update = w.take();
-    const std::vector<unsigned char> body = entries.take();
-    update.insert(update.end(), body.begin(), body.end());
-    appendChecksum(update);
-    const std::size_t updates = layout.end - layout.baseEnd + update.size();
-    if (updates > std::max(kUpdatesAlwaysAllowed, layout.baseEnd / 2))
-        return false;
-    // A cut-off update of an earlier run goes; the new one takes its place. Until its last byte
-    // and checksum are on the device, readers take the state as it was.
-    platform::FilePatch patch(path);
-    if (file.size() != layout.end)
-        patch.resize(static_cast<std::int64_t>(layout.end));
-    patch.writeAt(static_cast<std::int64_t>(layout.end), update.data(), update.size());
-    patch.commit();
-    return true;
+    return appendUpdateRecords(path, file, layout, state.generation, entries, count);
 }
 
 } // namespace
@@ -337,6 +351,84 @@ void writeAgreedState(const std::string& path, const AgreedState& state) {
         return;
     const std::vector<unsigned char> bytes = encodeAgreedState(state);
     platform::writeFileAtomically(path, bytes.data(), bytes.size());
+}
+
+void applyAgreedChanges(AgreedState& state, const AgreedChanges& changes) {
+    std::unordered_map<std::string_view, std::size_t> set; // name -> its first place in changes.set
+    set.reserve(changes.set.size());
+    for (std::size_t i = 0; i < changes.set.size(); ++i)
+        set.try_emplace(changes.set[i].name, i);
+    const std::unordered_set<std::string_view> dropped(changes.dropped.begin(), changes.dropped.end());
+    std::vector<bool> placed(changes.set.size(), false);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < state.records.size(); ++i) {
+        AgreedRecord& r = state.records[i];
+        if (const auto it = set.find(r.name); it != set.end()) {
+            if (placed[it->second])
+                continue; // a second record of the name: the first one holds the new record
+            placed[it->second] = true;
+            r = changes.set[it->second];
+        } else if (dropped.count(r.name) != 0) {
+            continue;
+        }
+        if (kept != i)
+            state.records[kept] = std::move(r);
+        ++kept;
+    }
+    state.records.resize(kept);
+    for (std::size_t i = 0; i < changes.set.size(); ++i) {
+        const auto it = set.find(changes.set[i].name);
+        if (it->second == i && !placed[i])
+            state.records.push_back(changes.set[i]);
+    }
+}
+
+bool appendAgreedChanges(const std::string& path, const AgreedState& base, std::uint64_t fileGeneration,
+                         std::uint64_t generation, const AgreedChanges& changes) {
+    const std::vector<unsigned char> file = readWholeFileOrNothing(path, kMaxAgreedStateBytes);
+    AgreedLayout layout;
+    if (!appendable(file, base, layout) || layout.generation != fileGeneration)
+        return false;
+    // Each changed name with what the file holds of it; the rest of the state is only read past.
+    struct Named {
+        const AgreedRecord* set = nullptr;
+        bool held = false; // the file's state names it
+        bool same = false; // ... with the record set
+    };
+    std::unordered_map<std::string_view, Named> named;
+    named.reserve(changes.set.size() + changes.dropped.size());
+    for (const AgreedRecord& r : changes.set) {
+        Named& n = named[r.name];
+        if (n.set != nullptr)
+            return false;
+        n.set = &r;
+    }
+    for (const std::string& name : changes.dropped)
+        named.try_emplace(name);
+    eachRecord(file, layout, [&](const AgreedRecordView& v) {
+        const auto it = named.find(v.name);
+        if (it == named.end() || it->second.held)
+            return; // the first of a name counts, as readers take it
+        it->second.held = true;
+        it->second.same = it->second.set != nullptr && sameRecord(*it->second.set, v);
+    });
+    ByteWriter entries;
+    std::uint32_t count = 0;
+    for (const AgreedRecord& r : changes.set) {
+        if (named.at(r.name).same)
+            continue;
+        writeRecord(entries, r.nature, r.size, r.workTime, r.homeTime, r.name, r.checksum);
+        ++count;
+    }
+    for (const std::string& name : changes.dropped) {
+        Named& n = named.at(name);
+        if (n.set != nullptr || !n.held)
+            continue;
+        n.held = false; // one removal, however often it is named
+        writeRecord(entries, kRemoved, 0, 0, 0, name, {});
+        ++count;
+    }
+    return appendUpdateRecords(path, file, layout, generation, entries, count);
 }
 
 } // namespace tarvela

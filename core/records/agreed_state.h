@@ -106,6 +106,27 @@ std::optional<std::pair<std::string, std::string>> agreedStateFolders(const std:
 // FileError; the state the file held then still reads.
 void writeAgreedState(const std::string& path, const AgreedState& state);
 
+// What a receive changed in a state: records set by name (added, or in place of the record of
+// that name) and names no longer agreed on. A name both dropped and set is set. Most receives
+// change a few names of a large state: the changes are written as they are, without the whole.
+struct AgreedChanges {
+    std::vector<AgreedRecord> set;
+    std::vector<std::string> dropped;
+};
+
+// Makes the changes in the state itself: records keep their places, new ones follow in the
+// order set (the first of a name set twice counts).
+void applyAgreedChanges(AgreedState& state, const AgreedChanges& changes);
+
+// Appends the changes to the file as one update of generation `generation` (flushed before it
+// returns), where the file holds the state `base` stands for: a sound state of base's folder
+// texts and zone rules, of generation `fileGeneration`. Returns false, writing nothing, where the
+// state is to be written whole instead: another state there (or none), a name set twice, or
+// updates that would grow past half the whole state. base's records are not looked at: the file
+// holds them. Throws FileError when the medium refuses the update.
+bool appendAgreedChanges(const std::string& path, const AgreedState& base, std::uint64_t fileGeneration,
+                         std::uint64_t generation, const AgreedChanges& changes);
+
 // The encoding alone, for tests and for the reader's checks.
 std::vector<unsigned char> encodeAgreedState(const AgreedState& state);
 

@@ -221,8 +221,11 @@ void forgetAgreedGenerations(const std::string& id) {
     store(path, seen);
 }
 
-void writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state) {
-    state.generation = std::max(state.generation, seenGeneration(task, n)) + 1;
+namespace {
+
+// Where the pair's own file holds the state of another pair of the profile now (reordered pairs),
+// that state moves to that pair's file first, so that neither is lost.
+void moveAnotherPairsState(const SyncContext& ctx, const TProfilLine& task, int n) {
     const std::string own = agreedStateFile(ctx.PathTask, n);
     // The state in the pair's file belongs to pair m now; pair m's file holds this pair's old
     // state (read already) or none, or a state of folders no pair names any more.
@@ -237,8 +240,27 @@ void writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n
             }
         }
     }
-    writeAgreedState(own, state);
+}
+
+} // namespace
+
+std::uint64_t writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state) {
+    state.generation = std::max(state.generation, seenGeneration(task, n)) + 1;
+    moveAnotherPairsState(ctx, task, n);
+    writeAgreedState(agreedStateFile(ctx.PathTask, n), state);
     remember(task, n, state.generation);
+    return state.generation;
+}
+
+std::optional<std::uint64_t> appendPairAgreedChanges(const SyncContext& ctx, const TProfilLine& task, int n,
+                                                     const AgreedState& base, std::uint64_t fileGeneration,
+                                                     const AgreedChanges& changes) {
+    const std::uint64_t generation = std::max(fileGeneration, seenGeneration(task, n)) + 1;
+    moveAnotherPairsState(ctx, task, n);
+    if (!appendAgreedChanges(agreedStateFile(ctx.PathTask, n), base, fileGeneration, generation, changes))
+        return std::nullopt;
+    remember(task, n, generation);
+    return generation;
 }
 
 } // namespace tarvela

@@ -13,6 +13,7 @@
 #include "sync/sync_context.h"
 
 #include <memory>
+#include <optional>
 
 namespace tarvela {
 
@@ -53,7 +54,16 @@ void forgetAgreedGenerations(const std::string& id);
 // Writes the pair's agreed state with a generation above every one seen, and remembers it. Where
 // the pair's own file holds the state of another pair of the profile now (reordered pairs), that
 // state first moves to that pair's file, so neither is lost.
-// Throws FileError when the medium refuses the file.
-void writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state);
+// Returns the generation written. Throws FileError when the medium refuses the file.
+std::uint64_t writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state);
+
+// Writes what a receive changed in the pair's agreed state as one update appended to the pair's
+// file, where that file holds `base` (the state as read before the receive, its records not looked
+// at) at generation `fileGeneration`; the update's generation lies above every one seen, and is
+// remembered and returned. Nothing, writing nothing, where the state is to be written whole
+// instead (writePairAgreedState). Throws FileError when the medium refuses the update.
+std::optional<std::uint64_t> appendPairAgreedChanges(const SyncContext& ctx, const TProfilLine& task, int n,
+                                                     const AgreedState& base, std::uint64_t fileGeneration,
+                                                     const AgreedChanges& changes);
 
 } // namespace tarvela

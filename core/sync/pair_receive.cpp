@@ -10,7 +10,7 @@ namespace tarvela {
 PairReceive::PairReceive(SyncContext& context, const TProfilLine& profile, Side ownSide, int pair,
                          const AgreedState& agreed)
     : ctx(context), host(context.host), task(profile), own(ownSide), sender(otherSide(ownSide)), n(pair),
-      previous(agreed), ownFolder(tarvela::ownFolder(profile, ownSide, pair)),
+      previous(agreed), agreedFileGeneration(agreed.generation), ownFolder(tarvela::ownFolder(profile, ownSide, pair)),
       senderFolder(tarvela::ownFolder(profile, otherSide(ownSide), pair)),
       storeFolder(tarvela::storeFolder(context.PathTask, otherSide(ownSide), pair)), rooted(ownFolder),
       plan(context.plan) {}
@@ -69,36 +69,36 @@ void PairReceive::record(ReceiveRow& r, double ownTime, std::optional<std::uint6
     recordedSinceCheckpoint = true;
 }
 
-AgreedState PairReceive::agreedSoFar() const {
-    AgreedState next{previous.workFolder, previous.homeFolder, previous.generation, {}, previous.workZone,
-                     previous.homeZone};
-    next.records.reserve(rows.size());
+AgreedChanges PairReceive::agreedChangesSoFar() const {
+    AgreedChanges changes;
     for (const ReceiveRow& r : rows) {
+        if (r.setAside || !r.done)
+            continue; // the old record stays
         const AgreedRecord* old = aRecord(r);
-        if (r.setAside || !r.done) {
-            if (old != nullptr)
-                next.records.push_back(*old);
-            continue;
-        }
         switch (r.decision.after) {
         case AgreedAfter::Keep:
-            if (old != nullptr) {
-                next.records.push_back(*old);
-                if (r.respelt)
-                    next.records.back().name = localName(r);
+            if (old != nullptr && r.respelt && localName(r) != old->name) {
+                changes.dropped.push_back(old->name);
+                changes.set.push_back(*old);
+                changes.set.back().name = localName(r);
             }
             break;
         case AgreedAfter::Record:
             // Every step that records and was done made its record; a dry run makes none (and
             // its state is never written).
-            if (r.record)
-                next.records.push_back(*r.record);
+            if (r.record) {
+                if (old != nullptr && old->name != r.record->name)
+                    changes.dropped.push_back(old->name);
+                changes.set.push_back(*r.record);
+            }
             break;
         case AgreedAfter::Drop:
+            if (old != nullptr)
+                changes.dropped.push_back(old->name);
             break;
         }
     }
-    return next;
+    return changes;
 }
 
 std::string withoutFolderMark(std::string_view name) {

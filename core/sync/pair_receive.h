@@ -36,6 +36,9 @@ struct PairReceive {
     Side sender;
     int n;
     const AgreedState& previous; // the agreed state as read before the scan
+    // The generation of the pair's agreed-state file as the receive last left it (that of
+    // `previous` until a checkpoint writes).
+    std::uint64_t agreedFileGeneration;
     std::string ownFolder;
     std::string senderFolder;
     std::string storeFolder;
@@ -95,9 +98,9 @@ struct PairReceive {
     // side's time `ownTime` as its file system keeps it.
     void record(ReceiveRow& r, double ownTime, std::optional<std::uint64_t> checksum = std::nullopt);
 
-    // The agreed state as the rows done so far leave it: their new records, and the old ones of
-    // every row not done (or set aside).
-    AgreedState agreedSoFar() const;
+    // What the rows done so far change in the agreed state: their new records and the names they
+    // took out of it; every row not done (or set aside) keeps its old record.
+    AgreedChanges agreedChangesSoFar() const;
 
     // When the receive last wrote down what it had done (receive_checkpoint.h), and whether a row
     // has recorded anything since.

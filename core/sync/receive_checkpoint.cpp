@@ -6,6 +6,24 @@
 
 namespace tarvela {
 
+namespace {
+
+// What the rows done so far leave of the agreed state, written as an update of the pair's file;
+// written whole where the file cannot take one (rarely: the updates grew past half the state).
+void writeAgreedSoFar(PairReceive& p) {
+    const AgreedChanges changes = p.agreedChangesSoFar();
+    if (const auto generation =
+            appendPairAgreedChanges(p.ctx, p.task, p.n, p.previous, p.agreedFileGeneration, changes)) {
+        p.agreedFileGeneration = *generation;
+        return;
+    }
+    AgreedState whole = p.previous;
+    applyAgreedChanges(whole, changes);
+    p.agreedFileGeneration = writePairAgreedState(p.ctx, p.task, p.n, std::move(whole));
+}
+
+} // namespace
+
 void checkpointIfDue(PairReceive& p) {
     if (p.recordedSinceCheckpoint && std::chrono::steady_clock::now() - p.lastCheckpoint >= kCheckpointInterval)
         checkpointNow(p);
@@ -22,7 +40,7 @@ void checkpointNow(PairReceive& p) {
     if (!flushed)
         return;
     try {
-        writePairAgreedState(p.ctx, p.task, p.n, p.agreedSoFar());
+        writeAgreedSoFar(p);
         p.recordedSinceCheckpoint = false;
     } catch (const FileError&) {
     }

@@ -41,7 +41,7 @@ struct ItemState {
     double time = 0;
 };
 
-enum class ReceiveStep {
+enum class ReceiveStep : std::uint8_t {
     Nothing,      // leave everything as it is
     Keep,         // keep this computer's item; it travels back with the next send
     KeepNotice,   // keep this computer's item, with a notice line (removed there, changed here)
@@ -52,7 +52,7 @@ enum class ReceiveStep {
     StaysDeleted, // removed here, unchanged there: the next send from here carries the removal
 };
 
-enum class AgreedAfter { Keep, Record, Drop };
+enum class AgreedAfter : std::uint8_t { Keep, Record, Drop };
 
 struct ReceiveDecision {
     ReceiveStep step = ReceiveStep::Nothing;

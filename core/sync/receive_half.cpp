@@ -171,8 +171,21 @@ private:
         host_.setFileLabel("");
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         writeOwnTableAfter(own, n, receipt);
-        writePairAgreedState(ctx_, task_, n, std::move(receipt.agreed));
+        receipt.ownTable.reset();
+        writeAgreedAfter(n, receipt);
         return std::nullopt;
+    }
+
+    // The agreed state after the receive: what it changed, appended to the pair's file as an
+    // update where that file can take one; otherwise the state read before the receive, with the
+    // changes made in it, written whole.
+    void writeAgreedAfter(int n, const PairReceipt& receipt) {
+        AgreedState& state = agreed_[static_cast<std::size_t>(n)];
+        if (!appendPairAgreedChanges(ctx_, task_, n, state, receipt.agreedFileGeneration, receipt.agreed)) {
+            applyAgreedChanges(state, receipt.agreed);
+            writePairAgreedState(ctx_, task_, n, std::move(state));
+        }
+        state = AgreedState{};
     }
 
     // The folder that holds the pair folder `own` (which ends with its separator).

@@ -71,7 +71,6 @@ public:
         receipt.senderTableDamaged = p_.hold.damaged;
         if (!enoughSpaceFor(p_.host, p_.ownFolder, spaceTakenByCopies())) {
             receipt.notEnoughSpace = true;
-            receipt.agreed = p_.previous;
             return receipt;
         }
         // A store folder that is a link could hand over any file of this computer: not used.
@@ -96,11 +95,15 @@ public:
             applyRemovals(p_);
         receipt.diskFailed = p_.diskFailed;
         receipt.copiesStopped = p_.copiesStopped;
-        if (p_.diskFailed) {
-            receipt.agreed = p_.previous;
+        if (p_.diskFailed)
             return receipt;
-        }
-        receipt.agreed = p_.agreedSoFar();
+        receipt.agreed = p_.agreedChangesSoFar();
+        receipt.agreedFileGeneration = p_.agreedFileGeneration;
+        // The sender's table and the rows are done with: the table after the receive comes from
+        // this computer's scan and what the receive changed, and a folder of a million files
+        // should not hold all of them at once.
+        p_.rows = ReceiveRows{};
+        p_.S = PackedFileList{};
         receipt.ownTable = deriveTableAfterReceive(p_.ownFolder, p_.L, ownCheck.unreadableFolders, p_.journal,
                                                    foldEverywhere, p_.host);
         return receipt;

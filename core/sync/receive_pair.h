@@ -17,7 +17,10 @@
 namespace tarvela {
 
 struct PairReceipt {
-    AgreedState agreed;       // what the two computers agree on now (old records where nothing was done)
+    // What the receive changed in the agreed state (old records stay where nothing was done), and
+    // the generation its checkpoints left the pair's agreed-state file at.
+    AgreedChanges agreed;
+    std::uint64_t agreedFileGeneration = 0;
     std::int64_t copySum = 0; // bytes the pair needed to copy
     bool notEnoughSpace = false;
     bool senderTableDamaged = false; // nothing was removed; the store must stay

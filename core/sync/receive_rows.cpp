@@ -4,6 +4,8 @@
 #include "base/messages.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <stdexcept>
 
 namespace tarvela {
 
@@ -51,6 +53,8 @@ void ReceiveRows::join(const PackedFileList& S, const PackedFileList& L, const A
                        RunHost& host, const std::string& senderFolder) {
     rule_ = std::move(rule);
     const std::size_t most = S.count() + L.count() + previous.records.size();
+    if (most > static_cast<std::size_t>(INT32_MAX))
+        throw std::length_error("too many names to join");
     // Room for every name of the three sources costs no more than the rows made: memory is only
     // touched as the rows fill it. The index is made for the largest source (the rows of folders
     // in step) and made again, twice as large, should more rows come.
@@ -64,7 +68,7 @@ void ReceiveRows::join(const PackedFileList& S, const PackedFileList& L, const A
         const std::string_view k = key(name);
         const auto [row, made] = rowFor(k);
         if (made) {
-            rows_[row].s = static_cast<std::ptrdiff_t>(i);
+            rows_[row].s = static_cast<ReceiveRow::Index>(i);
             continue;
         }
         ReceiveRow& r = rows_[row];
@@ -73,7 +77,7 @@ void ReceiveRows::join(const PackedFileList& S, const PackedFileList& L, const A
         if (local >= 0 && L.key(static_cast<std::size_t>(local)) == name &&
             S.key(static_cast<std::size_t>(r.s)) != name) {
             loser = r.s;
-            r.s = static_cast<std::ptrdiff_t>(i);
+            r.s = static_cast<ReceiveRow::Index>(i);
         }
         host.echo(std::string(msg::kCaseTwin) + senderFolder + std::string(S.key(static_cast<std::size_t>(loser))),
                   color::kRed);
@@ -83,14 +87,14 @@ void ReceiveRows::join(const PackedFileList& S, const PackedFileList& L, const A
             continue;
         ReceiveRow& r = rows_[rowFor(key(L.key(i))).first];
         if (r.l < 0)
-            r.l = static_cast<std::ptrdiff_t>(i);
+            r.l = static_cast<ReceiveRow::Index>(i);
     }
     for (std::size_t i = 0; i < previous.records.size(); ++i) {
         if (previous.records[i].name == "..")
             continue;
         ReceiveRow& r = rows_[rowFor(key(previous.records[i].name)).first];
         if (r.a < 0)
-            r.a = static_cast<std::ptrdiff_t>(i);
+            r.a = static_cast<ReceiveRow::Index>(i);
     }
 }
 

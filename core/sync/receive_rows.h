@@ -12,6 +12,7 @@
 #include "sync/receive_decision.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -23,10 +24,12 @@
 namespace tarvela {
 
 // One relative name with what each source says of it (indexes, -1 = absent).
+// Kept small: a folder of a million files has a million rows.
 struct ReceiveRow {
-    std::ptrdiff_t a = -1;
-    std::ptrdiff_t s = -1;
-    std::ptrdiff_t l = -1;
+    using Index = std::int32_t; // an item of a source (a list is indexed by 32-bit numbers anyway)
+    Index a = -1;
+    Index s = -1;
+    Index l = -1;
     bool setAside = false; // excluded by the masks, or not to be judged: never copied, removed or recorded
     ReceiveDecision decision;
     bool done = false;        // the decided step was carried out; otherwise the old record stays

@@ -2,6 +2,7 @@
 // foreign or written for other folders reads as empty (so nothing is ever deleted on its word).
 #include "copy/content_checksum.h"
 #include "platform/atomic_file.h"
+#include "platform/file_system.h"
 #include "records/agreed_state.h"
 #include "records/byte_stream.h"
 #include "records/store_list.h"
@@ -183,6 +184,66 @@ TEST(AgreedStateFile, UpdatesGrowingPastHalfTheStateAreCompactedIntoAWholeState)
     other.homeFolder = "/h2/";
     writeAgreedState(path, other);
     EXPECT_EQ(fileBytes(path), encodeAgreedState(other));
+}
+
+// What a receive changed, written as changes: appended as one update that reads back as the state
+// with the changes made in it, only the records that differ from the file's state written; and
+// nothing written (the caller writes the whole state) where the file does not hold the state the
+// changes were made to.
+TEST(AgreedStateFile, ChangesAreAppendedOnlyToTheStateTheyWereMadeTo) {
+    test::TempDir dir;
+    const std::string path = dir / "Agreed_1.dat";
+    const AgreedState before = largeState(2000);
+    writeAgreedState(path, before);
+    const std::size_t wholeSize = fileBytes(path).size();
+
+    AgreedChanges changes;
+    changes.set.push_back(before.records[5]); // the same as the file holds: not written again
+    changes.set.push_back(before.records[10]);
+    changes.set.back().homeTime += 1;                               // changed
+    changes.set.push_back({"new/..", 0, 0, 2.0, 3.0, {}});          // new
+    changes.dropped.push_back(before.records[30].name);             // no longer agreed on
+    changes.dropped.push_back(before.records[30].name);             // ... named twice: one removal
+    changes.dropped.push_back("never/agreed.txt");                  // not there: nothing to remove
+    changes.dropped.push_back(before.records[40].name);             // respelt: dropped and set anew
+    changes.set.push_back(before.records[40]);
+    ASSERT_TRUE(appendAgreedChanges(path, before, 1, 2, changes));
+    AgreedState expected = before;
+    applyAgreedChanges(expected, changes);
+    ASSERT_EQ(expected.records.size(), 2000u);
+    EXPECT_EQ(expected.records[10].homeTime, before.records[10].homeTime + 1);
+    AgreedState back = readAgreedState(path, "/w/", "/h/");
+    EXPECT_EQ(back.generation, 2u);
+    EXPECT_EQ(sortedByName(back.records), sortedByName(expected.records));
+    const std::size_t oneRecord = 1 + 8 + 8 + 8 + 2 + 1 + before.records[10].name.size();
+    EXPECT_LE(fileBytes(path).size() - wholeSize, 8 + 8 + 4 + 4 + 4 * oneRecord)
+        << "the changed record, the new one and one removal";
+
+    // Not the state the changes were made to: another generation (a checkpoint of another run, an
+    // outdated state read as empty), other folders, other zone rules, no file, or a name set twice.
+    const std::vector<unsigned char> now = fileBytes(path);
+    AgreedState otherFolders = before;
+    otherFolders.homeFolder = "/h2/";
+    AgreedState otherZones = before;
+    otherZones.homeZone = "3600";
+    AgreedChanges twice = changes;
+    twice.set.push_back(twice.set[1]);
+    EXPECT_FALSE(appendAgreedChanges(path, before, 1, 3, changes));
+    EXPECT_FALSE(appendAgreedChanges(path, otherFolders, 2, 3, changes));
+    EXPECT_FALSE(appendAgreedChanges(path, otherZones, 2, 3, changes));
+    EXPECT_FALSE(appendAgreedChanges(path, before, 2, 3, twice));
+    EXPECT_FALSE(appendAgreedChanges(dir / "missing.dat", before, 0, 1, changes));
+    EXPECT_EQ(fileBytes(path), now) << "nothing written where the changes were refused";
+    EXPECT_FALSE(platform::fileExists(dir / "missing.dat"));
+
+    // Changes that would grow the updates past half the state: the state is written whole.
+    AgreedChanges many;
+    for (std::size_t i = 0; i < 1500; ++i) {
+        many.set.push_back(before.records[i]);
+        many.set.back().workTime += 1;
+    }
+    EXPECT_FALSE(appendAgreedChanges(path, before, 2, 3, many));
+    EXPECT_EQ(fileBytes(path), now);
 }
 
 TEST(StoreListFile, FindsACopyOnlyForTheSameNameSizeAndTime) {
