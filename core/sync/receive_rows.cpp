@@ -16,25 +16,42 @@ std::string_view ReceiveRows::key(std::string_view name) {
     return foldedKeys_.back();
 }
 
-// The row joined under `k`, made (empty) when there is none yet; whether it was made.
-std::pair<std::size_t, bool> ReceiveRows::rowFor(std::string_view k) {
+// The row joined under `k`, made when there is none yet (with `item` of `source` in it); whether
+// it was made.
+std::pair<std::size_t, bool> ReceiveRows::rowFor(std::string_view k, Source source, std::size_t item) {
     if (rows_.size() == rowsIndexed_)
         indexRows(2 * rowsIndexed_);
     const std::size_t slot = rowIndex_->slotOf(k);
     if (!rowIndex_->isFree(slot))
         return {rowIndex_->itemAt(slot), false};
-    rows_.push_back({});
-    rowKeys_.push_back(k);
+    ReceiveRow& r = rows_.emplace_back();
+    const auto index = static_cast<ReceiveRow::Index>(item);
+    (source == Source::S ? r.s : source == Source::L ? r.l : r.a) = index;
+    if (rule_.foldsAnywhere())
+        rowKeys_.push_back(k);
     rowIndex_->store(slot, rows_.size() - 1);
     return {rows_.size() - 1, true};
 }
 
+// The key the row was joined under: where letter case does not fold, the name of the source that
+// made it (no copy of a million views).
+std::string_view ReceiveRows::rowKey(std::size_t row) const {
+    if (rule_.foldsAnywhere())
+        return rowKeys_[row];
+    const ReceiveRow& r = rows_[row];
+    if (r.s >= 0)
+        return S_->key(static_cast<std::size_t>(r.s));
+    if (r.l >= 0)
+        return L_->key(static_cast<std::size_t>(r.l));
+    return A_->records[static_cast<std::size_t>(r.a)].name;
+}
+
 // A fresh index of the rows, with room for `rows` of them (each row's key is one of its own).
 void ReceiveRows::indexRows(std::size_t rows) {
-    rowIndex_.emplace(rows, RowKeyOf{&rowKeys_});
+    rowIndex_.emplace(rows, RowKeyOf{this});
     rowsIndexed_ = rows;
-    for (std::size_t row = 0; row < rowKeys_.size(); ++row)
-        rowIndex_->store(rowIndex_->slotOf(rowKeys_[row]), row);
+    for (std::size_t row = 0; row < rows_.size(); ++row)
+        rowIndex_->store(rowIndex_->slotOf(rowKey(row)), row);
 }
 
 // This computer's first item joined under `k`, or -1. Only asked of sender names that are one name
@@ -52,6 +69,9 @@ std::ptrdiff_t ReceiveRows::localItem(std::string_view k, const PackedFileList& 
 void ReceiveRows::join(const PackedFileList& S, const PackedFileList& L, const AgreedState& previous, CaseRule rule,
                        RunHost& host, const std::string& senderFolder) {
     rule_ = std::move(rule);
+    S_ = &S;
+    L_ = &L;
+    A_ = &previous;
     const std::size_t most = S.count() + L.count() + previous.records.size();
     if (most > static_cast<std::size_t>(INT32_MAX))
         throw std::length_error("too many names to join");
@@ -59,18 +79,17 @@ void ReceiveRows::join(const PackedFileList& S, const PackedFileList& L, const A
     // touched as the rows fill it. The index is made for the largest source (the rows of folders
     // in step) and made again, twice as large, should more rows come.
     rows_.reserve(most);
-    rowKeys_.reserve(most);
+    if (rule_.foldsAnywhere())
+        rowKeys_.reserve(most);
     indexRows(std::max({S.count(), L.count(), previous.records.size(), std::size_t{16}}));
     for (std::size_t i = 0; i < S.count(); ++i) {
         const std::string_view name = S.key(i);
         if (name == "..")
             continue; // the pair folder itself is never decided on
         const std::string_view k = key(name);
-        const auto [row, made] = rowFor(k);
-        if (made) {
-            rows_[row].s = static_cast<ReceiveRow::Index>(i);
+        const auto [row, made] = rowFor(k, Source::S, i);
+        if (made)
             continue;
-        }
         ReceiveRow& r = rows_[row];
         const std::ptrdiff_t local = localItem(k, L);
         std::ptrdiff_t loser = static_cast<std::ptrdiff_t>(i);
@@ -85,14 +104,14 @@ void ReceiveRows::join(const PackedFileList& S, const PackedFileList& L, const A
     for (std::size_t i = 0; i < L.count(); ++i) {
         if (L.key(i) == "..")
             continue;
-        ReceiveRow& r = rows_[rowFor(key(L.key(i))).first];
+        ReceiveRow& r = rows_[rowFor(key(L.key(i)), Source::L, i).first];
         if (r.l < 0)
             r.l = static_cast<ReceiveRow::Index>(i);
     }
     for (std::size_t i = 0; i < previous.records.size(); ++i) {
         if (previous.records[i].name == "..")
             continue;
-        ReceiveRow& r = rows_[rowFor(key(previous.records[i].name)).first];
+        ReceiveRow& r = rows_[rowFor(key(previous.records[i].name), Source::A, i).first];
         if (r.a < 0)
             r.a = static_cast<ReceiveRow::Index>(i);
     }

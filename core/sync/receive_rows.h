@@ -61,20 +61,27 @@ public:
     const CaseRule& caseRule() const { return rule_; }
 
 private:
+    enum class Source { S, L, A };
     std::string_view key(std::string_view name);
-    std::pair<std::size_t, bool> rowFor(std::string_view k);
+    std::pair<std::size_t, bool> rowFor(std::string_view k, Source source, std::size_t item);
+    std::string_view rowKey(std::size_t row) const;
     void indexRows(std::size_t rows);
     std::ptrdiff_t localItem(std::string_view k, const PackedFileList& L);
 
     std::vector<ReceiveRow> rows_;
     CaseRule rule_;
-    // The rows by joining key: the keys are views of the sources' names (or of foldedKeys_).
+    // The sources joined (while the rows are used, their names are the rows' keys).
+    const PackedFileList* S_ = nullptr;
+    const PackedFileList* L_ = nullptr;
+    const AgreedState* A_ = nullptr;
+    // The rows by joining key: the name of the source that made the row, where letter case does not
+    // fold; otherwise the row's folded key.
     struct RowKeyOf {
-        const std::vector<std::string_view>* keys;
-        std::string_view operator()(std::size_t row) const { return (*keys)[row]; }
+        const ReceiveRows* rows;
+        std::string_view operator()(std::size_t row) const { return rows->rowKey(row); }
     };
     using RowIndex = NameIndex<RowKeyOf>;
-    std::vector<std::string_view> rowKeys_; // by row
+    std::vector<std::string_view> rowKeys_; // by row, only where letter case folds (views of foldedKeys_)
     std::optional<RowIndex> rowIndex_;
     std::size_t rowsIndexed_ = 0;        // the rows the index has room for
     std::deque<std::string> foldedKeys_; // joining keys of their own, where letter case folds
