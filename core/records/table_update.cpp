@@ -23,7 +23,7 @@ constexpr std::size_t kMaxChangedBytes = std::size_t{4} << 20;
 
 } // namespace
 
-TableUpdate::TableUpdate(std::string path) : path_(std::move(path)) {
+TableUpdate::TableUpdate(std::string path, KnownRecords known, std::int64_t knownCount) : path_(std::move(path)) {
     if (platform::pathKindNoFollow(path_) == platform::PathKind::File &&
         readTableCheck(path_, oldCheck_) == TableCheckState::Read) {
         try {
@@ -33,7 +33,14 @@ TableUpdate::TableUpdate(std::string path) : path_(std::move(path)) {
         }
         if (old_ && old_->size() != oldCheck_.records * static_cast<std::int64_t>(kRecord)) old_.reset();
     }
-    if (!old_) whole_.emplace(path_);
+    if (!old_) {
+        whole_.emplace(path_);
+        return;
+    }
+    if (known && knownCount == oldCheck_.records) {
+        known_ = std::move(known);
+        old_.reset(); // the records are compared with the known ones; the file is only measured
+    }
 }
 
 bool TableUpdate::loadOldRecord(std::int64_t index) {
@@ -41,7 +48,13 @@ bool TableUpdate::loadOldRecord(std::int64_t index) {
     if (index >= oldCheck_.records || index != oldLoaded_) return false;
     const std::int64_t records = std::min(kChunkRecords, oldCheck_.records - oldLoaded_);
     oldChunk_.resize(static_cast<std::size_t>(records) * kRecord);
-    const std::size_t got = old_->read(oldChunk_.data(), oldChunk_.size());
+    std::size_t got = oldChunk_.size();
+    if (known_) {
+        for (std::int64_t i = 0; i < records; ++i)
+            known_(oldLoaded_ + i, oldChunk_.data() + static_cast<std::size_t>(i) * kRecord);
+    } else {
+        got = old_->read(oldChunk_.data(), oldChunk_.size());
+    }
     oldCrc_ = crc32Update(oldCrc_, oldChunk_.data(), got);
     oldChunkStart_ = oldLoaded_;
     oldLoaded_ += static_cast<std::int64_t>(got / kRecord);
@@ -88,13 +101,18 @@ void TableUpdate::writeWhole() {
     old_.reset();
     oldChunk_.clear();
     std::optional<platform::FileReader> again;
-    if (count_ > static_cast<std::int64_t>(changedAt_.size())) again.emplace(path_);
+    if (count_ > static_cast<std::int64_t>(changedAt_.size()) && !known_) again.emplace(path_);
+    // With known records, an unchanged record is the known one (whatever the file holds).
+    std::vector<unsigned char> knownRecord(known_ ? kRecord : 0);
     std::vector<unsigned char> chunk;
     std::size_t chunkPos = 0;
     std::size_t changed = 0;
     for (std::int64_t i = 0; i < count_; ++i) {
         const unsigned char* bytes = nullptr;
-        if (i < oldCheck_.records && again) {
+        if (i < oldCheck_.records && known_) {
+            known_(i, knownRecord.data());
+            bytes = knownRecord.data();
+        } else if (i < oldCheck_.records && again) {
             if (chunkPos == chunk.size()) {
                 const std::int64_t records = std::min(kChunkRecords, oldCheck_.records - i);
                 chunk.resize(static_cast<std::size_t>(records) * kRecord);
@@ -118,6 +136,7 @@ void TableUpdate::writeWhole() {
     }
     changedAt_ = {};
     changedBytes_ = {};
+    known_ = nullptr;
 }
 
 void TableUpdate::commit(std::vector<std::string> unreadableFolders, std::vector<std::string> masks) {

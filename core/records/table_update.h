@@ -16,6 +16,7 @@
 #include "records/table_check.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,8 +25,15 @@ namespace tarvela {
 
 class TableUpdate {
 public:
+    // The records the caller holds the table to be made of, as it loaded or wrote them in this run:
+    // puts record `index` into `out` (TNameAtribFile::kSize bytes). With them the table is not read
+    // again to be compared: a slow drive reads each byte of a large table in seconds. They are
+    // only trusted once all of them give the count and checksum the table's check file vouches
+    // for; otherwise the table is written whole from the records appended.
+    using KnownRecords = std::function<void(std::int64_t index, unsigned char* out)>;
+
     // Throws FileError when a table to be written whole cannot be created.
-    explicit TableUpdate(std::string path);
+    explicit TableUpdate(std::string path, KnownRecords known = {}, std::int64_t knownCount = -1);
 
     // The bytes of the record that the table on the medium holds where the next append() goes;
     // empty when there is none to compare with. Valid until the next call.
@@ -63,6 +71,8 @@ private:
     std::uint32_t oldCrc_ = 0;
     std::vector<std::int64_t> changedAt_;     // indexes of the records that differ, ascending
     std::vector<unsigned char> changedBytes_; // their bytes, in the same order
+
+    KnownRecords known_; // compared with instead of the table's bytes (see KnownRecords)
 
     // Writing the table whole.
     std::optional<platform::AtomicFileWriter> whole_;

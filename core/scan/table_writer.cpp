@@ -46,19 +46,18 @@ bool sameEntryWithStoreName(ConstBytes old, ConstBytes fresh) {
                       old.begin() + static_cast<std::ptrdiff_t>(name + 1 + kStoreNameRandomLength));
 }
 
-// The pair folder as the scan spells its entries' paths: ending with this system's separator ("\\"
-// on Windows, where a folder written the other system's way may end with '/').
+} // namespace
+
 std::string withSeparator(const std::string& folder) {
     if (folder.ends_with('/') || folder.ends_with(platform::pathSeparator())) return folder;
     return folder + platform::pathSeparator();
 }
 
-} // namespace
-
 TableBuilder::TableBuilder(const std::string& pathFolder, const std::string& nameFiles,
-                           const ExclusionList& exclusions, RunHost& host)
+                           const ExclusionList& exclusions, RunHost& host, TableUpdate::KnownRecords known,
+                           std::int64_t knownCount)
     : nameFiles_(nameFiles), exclusions_(exclusions), host_(host),
-      root_(withSeparator(pathFolder)), table_(nameFiles) {}
+      root_(withSeparator(pathFolder)), table_(nameFiles, std::move(known), knownCount) {}
 
 bool TableBuilder::rootFits() const { return fitsCp1251(root_); }
 

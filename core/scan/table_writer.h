@@ -18,6 +18,10 @@ namespace tarvela {
 
 inline constexpr std::size_t kMaxPathChars = 255;
 
+// The pair folder as the scan spells its entries' paths: ending with this system's separator ("\\"
+// on Windows, where a folder written the other system's way may end with '/').
+std::string withSeparator(const std::string& folder);
+
 // Scans pathFolder (ending with '/') and replaces the table file nameFiles with one record per
 // entry, in scan order, leaving out what `exclusions` names. A path longer than 255 characters
 // gets a red echo line and is left out. A folder that cannot be read gets a red echo line too. Returns
@@ -47,8 +51,9 @@ std::int64_t CreateListFiles(const std::string& pathFolder, const std::string& n
 class TableBuilder {
 public:
     // Throws FileError when the temporary table cannot be created.
+    // `known`/`knownCount`: the records the table holds as the caller has them (TableUpdate).
     TableBuilder(const std::string& pathFolder, const std::string& nameFiles, const ExclusionList& exclusions,
-                 RunHost& host);
+                 RunHost& host, TableUpdate::KnownRecords known = {}, std::int64_t knownCount = -1);
 
     // The pair folder, ending with '/'.
     const std::string& root() const { return root_; }

@@ -86,7 +86,8 @@ private:
         }
         host_.setBusy(true);
         host_.echo(std::string(msg::kAnalysis) + folder, color::kTeal);
-        writeDerivedTable(folder, ownTable(n), ctx_.ListExcept, *receipt.ownTable, host_);
+        writeDerivedTable(folder, ownTable(n), ctx_.ListExcept, *receipt.ownTable, host_,
+                          receipt.scanned ? &*receipt.scanned : nullptr);
         host_.setBusy(false);
     }
 
@@ -172,6 +173,7 @@ private:
         host_.setFileProgress(ctx_.FileCopier.ProgressMaximum(), ctx_.FileCopier.ProgressMaximum());
         writeOwnTableAfter(own, n, receipt);
         receipt.ownTable.reset();
+        receipt.scanned.reset();
         writeAgreedAfter(n, receipt);
         return std::nullopt;
     }

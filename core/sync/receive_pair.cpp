@@ -106,6 +106,8 @@ public:
         p_.S = PackedFileList{};
         receipt.ownTable = deriveTableAfterReceive(p_.ownFolder, p_.L, ownCheck.unreadableFolders, p_.journal,
                                                    foldEverywhere, p_.host);
+        if (receipt.ownTable)
+            receipt.scanned = std::move(p_.L);
         return receipt;
     }
 

@@ -28,6 +28,8 @@ struct PairReceipt {
     bool copiesStopped = false;      // the stop came before every copy was made
     // This computer's table of the pair after the receive; empty when the folder must be scanned again.
     std::optional<DerivedTable> ownTable;
+    // The scan the table was derived from, as this computer's table of the pair holds it now.
+    std::optional<PackedFileList> scanned;
 };
 
 // Applies pair n. `own` is the receiving side; its table of the pair was just written from a scan.

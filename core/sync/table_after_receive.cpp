@@ -436,8 +436,29 @@ std::optional<DerivedTable> deriveTableAfterReceive(const std::string& folder, c
 }
 
 void writeDerivedTable(const std::string& folder, const std::string& tableFile, const ExclusionList& exclusions,
-                       const DerivedTable& table, RunHost& host) {
-    TableBuilder builder(folder, tableFile, exclusions, host);
+                       const DerivedTable& table, RunHost& host, const PackedFileList* scanned) {
+    // The table's records as the scan's entries give them: the record the scan wrote for each
+    // (its path below the folder in this system's form, its store name as the table holds it).
+    TableUpdate::KnownRecords known;
+    const std::string root = withSeparator(folder);
+    if (scanned != nullptr) {
+        known = [scanned, root, path = std::string()](std::int64_t index, unsigned char* out) mutable {
+            const TAtrib& a = *scanned->object(static_cast<std::size_t>(index));
+            path = root;
+            appendInSystemForm(path, scanned->key(static_cast<std::size_t>(index)));
+            TNameAtribFile record;
+            record.Nature = a.Nature;
+            record.FName = ShortString<255>::fromText(path);
+            record.FDataTime = a.FileDataTime;
+            record.SizeFile = a.SizeFile;
+            record.FNameTmp = ShortString<25>::fromBytes(a.FNameTmp.bytes());
+            std::array<unsigned char, TNameAtribFile::kSize> bytes{};
+            encodeTableRecord(record, bytes);
+            std::copy(bytes.begin(), bytes.end(), out);
+        };
+    }
+    TableBuilder builder(folder, tableFile, exclusions, host, std::move(known),
+                         scanned == nullptr ? -1 : static_cast<std::int64_t>(scanned->count()));
     if (!builder.rootFits()) {
         builder.rootUnfit();
     } else {

@@ -72,8 +72,10 @@ std::optional<DerivedTable> deriveTableAfterReceive(const std::string& folder, c
                                                     const ReceiveJournal& journal, bool foldCase, RunHost& host);
 
 // Writes a derived table of `folder` to `tableFile` as CreateListFiles writes a scan, leaving out
-// what `exclusions` names.
+// what `exclusions` names. `scanned`: the entries the table holds now, as it was loaded or written
+// (the scan the derivation began with), when there are: the table is compared with them instead
+// of being read again.
 void writeDerivedTable(const std::string& folder, const std::string& tableFile, const ExclusionList& exclusions,
-                       const DerivedTable& table, RunHost& host);
+                       const DerivedTable& table, RunHost& host, const PackedFileList* scanned = nullptr);
 
 } // namespace tarvela
