@@ -36,8 +36,16 @@ Records recordsOf(int count) {
 }
 
 TableUpdate::Written update(const std::string& path, const Records& records,
-                            std::vector<std::string> unreadable = {}) {
-    TableUpdate table(path);
+                            std::vector<std::string> unreadable = {}, const Records* known = nullptr) {
+    TableUpdate::KnownRecords knownRecords;
+    if (known != nullptr) {
+        knownRecords = [known](std::int64_t i, unsigned char* out) {
+            std::array<unsigned char, TNameAtribFile::kSize> bytes{};
+            encodeTableRecord((*known)[static_cast<std::size_t>(i)], bytes);
+            std::copy(bytes.begin(), bytes.end(), out);
+        };
+    }
+    TableUpdate table(path, knownRecords, known == nullptr ? -1 : static_cast<std::int64_t>(known->size()));
     for (const TNameAtribFile& r : records) {
         std::array<unsigned char, TNameAtribFile::kSize> bytes{};
         encodeTableRecord(r, bytes);
@@ -127,6 +135,38 @@ TEST(TableUpdate, WritesOnlyWhatChangedAndLeavesExactlyTheNewTable) {
             EXPECT_EQ(bytesOf(tableCheckPath(path)), checkBefore);
         }
     }
+}
+
+// Records the caller says the table holds stand in for reading it: where they are the table, only
+// the changes are written; where they are not (another table of as many records), the result is
+// still exactly the new table, written whole.
+TEST(TableUpdate, KnownRecordsStandInForTheTableOnlyWhenTheCheckFileVouchesForThem) {
+    TempDir dir;
+    const std::string path = dir / "HTabFile_1.dat";
+    const Records before = recordsOf(500);
+    update(path, before);
+    Records after = before;
+    after[7].SizeFile += 1;
+    after.push_back(recordOf(777));
+    EXPECT_EQ(update(path, after, {}, &before), TableUpdate::Written::InPlace);
+    expectTable(path, after);
+
+    // Not what the table holds: as many records, one of them already as the new table has it (so
+    // that taking them on trust would leave the table's old record there).
+    Records stale = after;
+    stale[100].FDataTime += 1;
+    Records next = after;
+    next[3].SizeFile += 2;
+    next[100].FDataTime += 1;
+    EXPECT_EQ(update(path, next, {}, &stale), TableUpdate::Written::Whole);
+    expectTable(path, next);
+
+    // Fewer known records than the table holds: the table is read and compared as without them.
+    const Records shorter(next.begin(), next.end() - 1);
+    Records last = next;
+    last[9].SizeFile += 3;
+    EXPECT_EQ(update(path, last, {}, &shorter), TableUpdate::Written::InPlace);
+    expectTable(path, last);
 }
 
 TEST(TableUpdate, AChangedListOfFoldersNotReadRewritesTheCheckFileOnly) {
