@@ -25,6 +25,7 @@
 #include "records/byte_span.h"
 #include "records/store_layout.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -35,13 +36,44 @@
 
 namespace tarvela {
 
+// A record's content checksum as the file holds it: eight bytes of the content checksum, or a mark
+// of a few letters. Held in the record itself, not on the heap of its own: a state holds one record
+// per name of a folder of a million files. A longer value (never written by this program) reads
+// as unknown.
+class AgreedChecksum {
+public:
+    static constexpr std::size_t kCapacity = 15;
+
+    AgreedChecksum() = default;
+    AgreedChecksum(std::string_view bytes) { // NOLINT: stands where a text of bytes is given
+        if (bytes.size() <= kCapacity) {
+            size_ = static_cast<std::uint8_t>(bytes.size());
+            bytes.copy(bytes_.data(), bytes.size());
+        }
+    }
+    AgreedChecksum(const std::string& bytes) : AgreedChecksum(std::string_view(bytes)) {} // NOLINT
+    AgreedChecksum(const char* bytes) : AgreedChecksum(std::string_view(bytes)) {}         // NOLINT
+
+    std::string_view view() const { return {bytes_.data(), size_}; }
+    operator std::string_view() const { return view(); } // NOLINT: read as the bytes it holds
+    bool empty() const { return size_ == 0; }
+    std::size_t size() const { return size_; }
+
+    friend bool operator==(const AgreedChecksum& a, const AgreedChecksum& b) { return a.view() == b.view(); }
+    friend bool operator==(const AgreedChecksum& a, std::string_view b) { return a.view() == b; }
+
+private:
+    std::array<char, kCapacity> bytes_{};
+    std::uint8_t size_ = 0;
+};
+
 struct AgreedRecord {
     std::string name;
     std::uint8_t nature = 1;
     std::int64_t size = 0;
     double workTime = 0;
     double homeTime = 0;
-    std::string checksum; // empty when unknown
+    AgreedChecksum checksum; // empty when unknown
 
     double timeOf(Side side) const { return side == Side::Work ? workTime : homeTime; }
     void setTime(Side side, double t) { (side == Side::Work ? workTime : homeTime) = t; }
