@@ -2,6 +2,8 @@
 
 #include "platform/atomic_file.h"
 #include "platform/file_patch.h"
+#include "platform/file_reader.h"
+#include "base/errors.h"
 #include "records/byte_stream.h"
 #include "records/path_form.h"
 
@@ -198,6 +200,13 @@ std::uint32_t eachRecord(ConstBytes file, const AgreedLayout& layout, const Use&
     return count;
 }
 
+// Where the file read as `file` ends, by its layout.
+AgreedFileEnd endOf(ConstBytes file, const AgreedLayout& layout) {
+    const auto [work, home] = agreedStateZones(file);
+    return AgreedFileEnd{layout.end, layout.baseEnd, layout.generation, work, home,
+                         ByteReader(file.subspan(kMagic.size())).u32() == kAgreedStateVersion};
+}
+
 } // namespace
 
 bool visitAgreedState(ConstBytes file, std::string_view workFolder, std::string_view homeFolder,
@@ -242,9 +251,16 @@ std::pair<std::string, std::string> agreedStateZones(ConstBytes file) {
     return r.ok() ? std::make_pair(std::string(work), std::string(home)) : std::pair<std::string, std::string>{};
 }
 
-AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder) {
+AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder,
+                            std::optional<AgreedFileEnd>* end) {
     AgreedState state{std::string(workFolder), std::string(homeFolder), 0, {}};
     const std::vector<unsigned char> bytes = readWholeFileOrNothing(path, kMaxAgreedStateBytes);
+    if (end != nullptr) {
+        end->reset();
+        AgreedLayout layout;
+        if (!bytes.empty() && layoutOf(bytes, workFolder, homeFolder, layout))
+            *end = endOf(bytes, layout);
+    }
     visitAgreedState(
         bytes, workFolder, homeFolder,
         [&](std::uint64_t generation, std::uint32_t count) {
@@ -271,8 +287,9 @@ bool sameRecord(const AgreedRecord& r, const AgreedRecordView& v) {
 
 // Appends one update of `count` encoded records to the file read as `file`; false, writing
 // nothing, when the updates would grow past half the whole state.
-bool appendUpdateRecords(const std::string& path, ConstBytes file, const AgreedLayout& layout,
-                         std::uint64_t generation, ByteWriter& entries, std::uint32_t count) {
+std::optional<std::size_t> appendUpdateRecords(const std::string& path, std::size_t fileSize, std::size_t end,
+                                               std::size_t wholeEnd, std::uint64_t generation, ByteWriter& entries,
+                                               std::uint32_t count) {
     ByteWriter w;
     w.raw(kUpdateMagic);
     w.u64(generation);
@@ -281,17 +298,17 @@ bool appendUpdateRecords(const std::string& path, ConstBytes file, const AgreedL
     const std::vector<unsigned char> body = entries.take();
     update.insert(update.end(), body.begin(), body.end());
     appendChecksum(update);
-    const std::size_t updates = layout.end - layout.baseEnd + update.size();
-    if (updates > std::max(kUpdatesAlwaysAllowed, layout.baseEnd / 2))
-        return false;
+    const std::size_t updates = end - wholeEnd + update.size();
+    if (updates > std::max(kUpdatesAlwaysAllowed, wholeEnd / 2))
+        return std::nullopt;
     // A cut-off update of an earlier run goes; the new one takes its place. Until its last byte
     // and checksum are on the device, readers take the state as it was.
     platform::FilePatch patch(path);
-    if (file.size() != layout.end)
-        patch.resize(static_cast<std::int64_t>(layout.end));
-    patch.writeAt(static_cast<std::int64_t>(layout.end), update.data(), update.size());
+    if (fileSize != end)
+        patch.resize(static_cast<std::int64_t>(end));
+    patch.writeAt(static_cast<std::int64_t>(end), update.data(), update.size());
     patch.commit();
-    return true;
+    return update.size();
 }
 
 // Whether the file read as `file` holds a sound state of the folders and zone rules of `state`,
@@ -341,7 +358,8 @@ bool appendUpdate(const std::string& path, const AgreedState& state) {
         writeRecord(entries, kRemoved, 0, 0, 0, name, {});
         ++count;
     }
-    return appendUpdateRecords(path, file, layout, state.generation, entries, count);
+    return appendUpdateRecords(path, file.size(), layout.end, layout.baseEnd, state.generation, entries, count)
+        .has_value();
 }
 
 } // namespace
@@ -383,12 +401,13 @@ void applyAgreedChanges(AgreedState& state, const AgreedChanges& changes) {
     }
 }
 
-bool appendAgreedChanges(const std::string& path, const AgreedState& base, std::uint64_t fileGeneration,
-                         std::uint64_t generation, const AgreedChanges& changes) {
+std::optional<AgreedFileEnd> appendAgreedChanges(const std::string& path, const AgreedState& base,
+                                                 std::uint64_t fileGeneration, std::uint64_t generation,
+                                                 const AgreedChanges& changes) {
     const std::vector<unsigned char> file = readWholeFileOrNothing(path, kMaxAgreedStateBytes);
     AgreedLayout layout;
     if (!appendable(file, base, layout) || layout.generation != fileGeneration)
-        return false;
+        return std::nullopt;
     // Each changed name with what the file holds of it; the rest of the state is only read past.
     struct Named {
         const AgreedRecord* set = nullptr;
@@ -400,7 +419,7 @@ bool appendAgreedChanges(const std::string& path, const AgreedState& base, std::
     for (const AgreedRecord& r : changes.set) {
         Named& n = named[r.name];
         if (n.set != nullptr)
-            return false;
+            return std::nullopt;
         n.set = &r;
     }
     for (const std::string& name : changes.dropped)
@@ -428,7 +447,48 @@ bool appendAgreedChanges(const std::string& path, const AgreedState& base, std::
         writeRecord(entries, kRemoved, 0, 0, 0, name, {});
         ++count;
     }
-    return appendUpdateRecords(path, file, layout, generation, entries, count);
+    const auto appended =
+        appendUpdateRecords(path, file.size(), layout.end, layout.baseEnd, generation, entries, count);
+    if (!appended)
+        return std::nullopt;
+    return AgreedFileEnd{layout.end + *appended, layout.baseEnd, generation, base.workZone, base.homeZone, true};
+}
+
+std::optional<AgreedFileEnd> appendAgreedChangesAt(const std::string& path, const AgreedState& base,
+                                                   const AgreedFileEnd& end, std::uint64_t generation,
+                                                   const AgreedChanges& changes) {
+    if (!end.currentVersion || end.workZone != base.workZone || end.homeZone != base.homeZone)
+        return std::nullopt;
+    std::size_t fileSize = 0;
+    try {
+        fileSize = static_cast<std::size_t>(platform::FileReader(path).size());
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+    // Longer or shorter than this program left it: not the file it knows.
+    if (fileSize != end.size)
+        return std::nullopt;
+    std::unordered_set<std::string_view> set;
+    set.reserve(changes.set.size());
+    ByteWriter entries;
+    std::uint32_t count = 0;
+    for (const AgreedRecord& r : changes.set) {
+        if (!set.insert(r.name).second)
+            return std::nullopt;
+        writeRecord(entries, r.nature, r.size, r.workTime, r.homeTime, r.name, r.checksum);
+        ++count;
+    }
+    std::unordered_set<std::string_view> dropped;
+    for (const std::string& name : changes.dropped) {
+        if (set.count(name) != 0 || !dropped.insert(name).second)
+            continue;
+        writeRecord(entries, kRemoved, 0, 0, 0, name, {});
+        ++count;
+    }
+    const auto appended = appendUpdateRecords(path, fileSize, end.size, end.wholeSize, generation, entries, count);
+    if (!appended)
+        return std::nullopt;
+    return AgreedFileEnd{end.size + *appended, end.wholeSize, generation, base.workZone, base.homeZone, true};
 }
 
 } // namespace tarvela

@@ -125,9 +125,23 @@ inline constexpr std::size_t kMaxAgreedStateBytes = std::size_t{1} << 31;
 // "/Agreed_N.dat" below PathTask.
 std::string agreedStateFile(const std::string& pathTask, int n);
 
+// Where an agreed-state file ends as this program last read or wrote it: enough to append the
+// next update without reading the file again (a slow drive takes seconds to read a large state,
+// and a receive writes down what it did every few seconds).
+struct AgreedFileEnd {
+    std::size_t size = 0;      // the sound part's bytes: where the next update goes
+    std::size_t wholeSize = 0; // the state written whole (the updates may grow to half of it)
+    std::uint64_t generation = 0;
+    std::string workZone; // the zone rules the file's times were taken under
+    std::string homeZone;
+    bool currentVersion = true; // written by this version (an older file is written whole)
+};
+
 // Reads the pair's agreed state; empty (with the given folder texts) when the file is missing,
-// unreadable, damaged, foreign, or bound to other folder texts. Never throws.
-AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder);
+// unreadable, damaged, foreign, or bound to other folder texts. Never throws. `end` (when given)
+// gets where the file ends, when it holds a sound state of these folders.
+AgreedState readAgreedState(const std::string& path, std::string_view workFolder, std::string_view homeFolder,
+                            std::optional<AgreedFileEnd>* end = nullptr);
 
 // The folder texts an agreed-state file was written for (from its header alone); nothing when the
 // file is missing or not an agreed state of ours.
@@ -152,12 +166,22 @@ void applyAgreedChanges(AgreedState& state, const AgreedChanges& changes);
 
 // Appends the changes to the file as one update of generation `generation` (flushed before it
 // returns), where the file holds the state `base` stands for: a sound state of base's folder
-// texts and zone rules, of generation `fileGeneration`. Returns false, writing nothing, where the
-// state is to be written whole instead: another state there (or none), a name set twice, or
-// updates that would grow past half the whole state. base's records are not looked at: the file
-// holds them. Throws FileError when the medium refuses the update.
-bool appendAgreedChanges(const std::string& path, const AgreedState& base, std::uint64_t fileGeneration,
-                         std::uint64_t generation, const AgreedChanges& changes);
+// texts and zone rules, of generation `fileGeneration`. Only what differs from the file's state
+// is written. Returns where the file ends now; nothing, writing nothing, where the state is to be
+// written whole instead: another state there (or none), a name set twice, or updates that would
+// grow past half the whole state. base's records are not looked at: the file holds them. Throws
+// FileError when the medium refuses the update.
+std::optional<AgreedFileEnd> appendAgreedChanges(const std::string& path, const AgreedState& base,
+                                                 std::uint64_t fileGeneration, std::uint64_t generation,
+                                                 const AgreedChanges& changes);
+
+// The same without reading the file: the changes are written as they are, after `end` (where this
+// program left the file, holding base's state). Nothing, writing nothing, where the file is not
+// that long, its zone rules are not base's, a name is set twice, or the updates would grow past
+// half the whole state.
+std::optional<AgreedFileEnd> appendAgreedChangesAt(const std::string& path, const AgreedState& base,
+                                                   const AgreedFileEnd& end, std::uint64_t generation,
+                                                   const AgreedChanges& changes);
 
 // The encoding alone, for tests and for the reader's checks.
 std::vector<unsigned char> encodeAgreedState(const AgreedState& state);

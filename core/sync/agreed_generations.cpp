@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <charconv>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tarvela {
 namespace {
@@ -184,12 +186,20 @@ bool usableAgreedGeneration(const SyncContext& ctx, const TProfilLine& task, int
     return true;
 }
 
-AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, Side own) {
+AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, Side own,
+                                std::optional<AgreedFileEnd>* end) {
     const std::string work = ownFolder(task, Side::Work, n);
     const std::string home = ownFolder(task, Side::Home, n);
-    AgreedState state = readAgreedState(pairAgreedStateFile(ctx, task, n), work, home);
-    if (!state.records.empty() && !usableAgreedGeneration(ctx, task, n, state.generation))
+    const std::string path = pairAgreedStateFile(ctx, task, n);
+    AgreedState state = readAgreedState(path, work, home, end);
+    if (!state.records.empty() && !usableAgreedGeneration(ctx, task, n, state.generation)) {
         state = AgreedState{work, home, 0, {}};
+        if (end != nullptr)
+            end->reset();
+    }
+    // Another pair's file (the pairs were reordered): this pair's own file is not the one read.
+    if (end != nullptr && path != agreedStateFile(ctx.PathTask, n))
+        end->reset();
     takeTimesUnder(state, own, thisComputersZone());
     takeTimesUnder(state, otherSide(own), zoneOfTable(pairTableFile(ctx, task, otherSide(own), n)));
     return state;
@@ -252,15 +262,64 @@ std::uint64_t writePairAgreedState(const SyncContext& ctx, const TProfilLine& ta
     return state.generation;
 }
 
-std::optional<std::uint64_t> appendPairAgreedChanges(const SyncContext& ctx, const TProfilLine& task, int n,
-                                                     const AgreedState& base, std::uint64_t fileGeneration,
-                                                     const AgreedChanges& changes) {
-    const std::uint64_t generation = std::max(fileGeneration, seenGeneration(task, n)) + 1;
+namespace {
+
+// The changes of `all` that `written` does not hold as they are now.
+AgreedChanges changesNotWritten(const AgreedChanges& all, const AgreedChanges& written) {
+    std::unordered_map<std::string_view, const AgreedRecord*> set;
+    set.reserve(written.set.size());
+    for (const AgreedRecord& r : written.set)
+        set.try_emplace(r.name, &r);
+    const std::unordered_set<std::string_view> dropped(written.dropped.begin(), written.dropped.end());
+    AgreedChanges fresh;
+    for (const AgreedRecord& r : all.set) {
+        const auto it = set.find(r.name);
+        if (it == set.end() || !(*it->second == r))
+            fresh.set.push_back(r);
+    }
+    for (const std::string& name : all.dropped) {
+        if (dropped.count(name) == 0)
+            fresh.dropped.push_back(name);
+    }
+    return fresh;
+}
+
+// Whether every name the file's changes hold is still among `all`'s: a receive's changes only
+// grow, but should one have been taken back, the state is written whole.
+bool coversWritten(const AgreedChanges& all, const AgreedChanges& written) {
+    std::unordered_set<std::string_view> names;
+    names.reserve(all.set.size() + all.dropped.size());
+    for (const AgreedRecord& r : all.set)
+        names.insert(r.name);
+    for (const std::string& name : all.dropped)
+        names.insert(name);
+    return std::all_of(written.set.begin(), written.set.end(),
+                       [&](const AgreedRecord& r) { return names.count(r.name) != 0; }) &&
+           std::all_of(written.dropped.begin(), written.dropped.end(),
+                       [&](const std::string& name) { return names.count(name) != 0; });
+}
+
+} // namespace
+
+bool appendPairAgreedChanges(const SyncContext& ctx, const TProfilLine& task, int n, const AgreedState& base,
+                             AgreedChangesWritten& written, AgreedChanges& all) {
+    if (!coversWritten(all, written.changes))
+        return false;
+    const std::uint64_t generation = std::max(written.generation, seenGeneration(task, n)) + 1;
     moveAnotherPairsState(ctx, task, n);
-    if (!appendAgreedChanges(agreedStateFile(ctx.PathTask, n), base, fileGeneration, generation, changes))
-        return std::nullopt;
+    const std::string path = agreedStateFile(ctx.PathTask, n);
+    std::optional<AgreedFileEnd> end;
+    if (written.end && written.end->generation == written.generation)
+        end = appendAgreedChangesAt(path, base, *written.end, generation, changesNotWritten(all, written.changes));
+    if (!end)
+        end = appendAgreedChanges(path, base, written.generation, generation, all);
+    if (!end)
+        return false;
     remember(task, n, generation);
-    return generation;
+    written.generation = generation;
+    written.end = std::move(end);
+    written.changes = std::move(all);
+    return true;
 }
 
 } // namespace tarvela

@@ -31,7 +31,9 @@ void sayWhenPairStartsAfresh(const SyncContext& ctx, const TProfilLine& task, in
 // Its times are those each computer's tables show now: where a computer's zone rules changed since
 // (this computer's now, the other's as its table of the pair names them), they are taken again
 // under the new rules, so that a change of zone changes no file. `own`: this computer's side.
-AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, Side own);
+// `end` (when given) gets where the pair's own file ends, when the state came from it as it stands.
+AgreedState readPairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, Side own,
+                                std::optional<AgreedFileEnd>* end = nullptr);
 
 // How far above the highest generation seen one may lie and still be used: far more writes than a
 // pair makes between two visits of a computer, far fewer than could ever bring the count to its end.
@@ -57,13 +59,22 @@ void forgetAgreedGenerations(const std::string& id);
 // Returns the generation written. Throws FileError when the medium refuses the file.
 std::uint64_t writePairAgreedState(const SyncContext& ctx, const TProfilLine& task, int n, AgreedState state);
 
-// Writes what a receive changed in the pair's agreed state as one update appended to the pair's
-// file, where that file holds `base` (the state as read before the receive, its records not looked
-// at) at generation `fileGeneration`; the update's generation lies above every one seen, and is
-// remembered and returned. Nothing, writing nothing, where the state is to be written whole
-// instead (writePairAgreedState). Throws FileError when the medium refuses the update.
-std::optional<std::uint64_t> appendPairAgreedChanges(const SyncContext& ctx, const TProfilLine& task, int n,
-                                                     const AgreedState& base, std::uint64_t fileGeneration,
-                                                     const AgreedChanges& changes);
+// What a receive has written of its changes to the pair's agreed-state file so far, on top of the
+// state it read before it began.
+struct AgreedChangesWritten {
+    std::uint64_t generation = 0;      // the file's generation as the receive last left it
+    std::optional<AgreedFileEnd> end;  // where the file ends, when that is known without reading it
+    AgreedChanges changes;             // the changes the file holds
+};
+
+// Writes what a receive changed in the pair's agreed state (`all` its changes so far, to `base`,
+// the state as read before the receive, its records not looked at) as one update appended to the
+// pair's file: only the changes not written yet where the file's end is known, else what differs
+// from the state the file holds. The update's generation lies above every one seen, and is
+// remembered, and `all` moves into `written`. False, writing nothing and leaving `all` as it is,
+// where the state is to be written whole instead (writePairAgreedState with `all` made in `base`).
+// Throws FileError when the medium refuses the update.
+bool appendPairAgreedChanges(const SyncContext& ctx, const TProfilLine& task, int n, const AgreedState& base,
+                             AgreedChangesWritten& written, AgreedChanges& all);
 
 } // namespace tarvela

@@ -8,9 +8,9 @@
 namespace tarvela {
 
 PairReceive::PairReceive(SyncContext& context, const TProfilLine& profile, Side ownSide, int pair,
-                         const AgreedState& agreed)
+                         const AgreedState& agreed, std::optional<AgreedFileEnd> agreedEnd)
     : ctx(context), host(context.host), task(profile), own(ownSide), sender(otherSide(ownSide)), n(pair),
-      previous(agreed), agreedFileGeneration(agreed.generation), ownFolder(tarvela::ownFolder(profile, ownSide, pair)),
+      previous(agreed), agreedWritten{agreed.generation, std::move(agreedEnd), {}}, ownFolder(tarvela::ownFolder(profile, ownSide, pair)),
       senderFolder(tarvela::ownFolder(profile, otherSide(ownSide), pair)),
       storeFolder(tarvela::storeFolder(context.PathTask, otherSide(ownSide), pair)), rooted(ownFolder),
       plan(context.plan) {}

@@ -6,6 +6,7 @@
 #include "base/run_host.h"
 #include "platform/file_system.h"
 #include "records/agreed_state.h"
+#include "sync/agreed_generations.h"
 #include "records/profile.h"
 #include "records/store_list.h"
 #include "scan/packed_file_list.h"
@@ -27,7 +28,9 @@
 namespace tarvela {
 
 struct PairReceive {
-    PairReceive(SyncContext& context, const TProfilLine& profile, Side ownSide, int pair, const AgreedState& agreed);
+    // `agreedEnd`: where the pair's agreed-state file ends, when `agreed` was read from it as it stands.
+    PairReceive(SyncContext& context, const TProfilLine& profile, Side ownSide, int pair, const AgreedState& agreed,
+                std::optional<AgreedFileEnd> agreedEnd);
 
     SyncContext& ctx;
     RunHost& host;
@@ -36,9 +39,9 @@ struct PairReceive {
     Side sender;
     int n;
     const AgreedState& previous; // the agreed state as read before the scan
-    // The generation of the pair's agreed-state file as the receive last left it (that of
-    // `previous` until a checkpoint writes).
-    std::uint64_t agreedFileGeneration;
+    // What the receive has written of its changes to the pair's agreed-state file (nothing until
+    // a checkpoint writes; the file as `previous` was read from it).
+    AgreedChangesWritten agreedWritten;
     std::string ownFolder;
     std::string senderFolder;
     std::string storeFolder;

@@ -11,15 +11,14 @@ namespace {
 // What the rows done so far leave of the agreed state, written as an update of the pair's file;
 // written whole where the file cannot take one (rarely: the updates grew past half the state).
 void writeAgreedSoFar(PairReceive& p) {
-    const AgreedChanges changes = p.agreedChangesSoFar();
-    if (const auto generation =
-            appendPairAgreedChanges(p.ctx, p.task, p.n, p.previous, p.agreedFileGeneration, changes)) {
-        p.agreedFileGeneration = *generation;
+    AgreedChanges changes = p.agreedChangesSoFar();
+    if (appendPairAgreedChanges(p.ctx, p.task, p.n, p.previous, p.agreedWritten, changes))
         return;
-    }
     AgreedState whole = p.previous;
     applyAgreedChanges(whole, changes);
-    p.agreedFileGeneration = writePairAgreedState(p.ctx, p.task, p.n, std::move(whole));
+    p.agreedWritten.generation = writePairAgreedState(p.ctx, p.task, p.n, std::move(whole));
+    p.agreedWritten.end.reset();
+    p.agreedWritten.changes = std::move(changes);
 }
 
 } // namespace

@@ -100,7 +100,7 @@ private:
             return;
         }
         sayWhenPairStartsAfresh(ctx_, task_, n);
-        agreed_[i] = readPairAgreedState(ctx_, task_, n, own_);
+        agreed_[i] = readPairAgreedState(ctx_, task_, n, own_, &agreedEnd_[i]);
         const bool listed = pairListsFiles(agreed_[i], mediumOwnTable(n), own);
         if (platform::folderExists(own)) {
             // An unmounted disk's mount point or a folder emptied by mistake is not "the user
@@ -145,7 +145,7 @@ private:
         }
         const std::string own = ownFolder(task_, own_, n);
         const std::unique_ptr<PackedFileList> scanned = scannedPair_ == n ? std::move(scanned_) : nullptr;
-        PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i], scanned.get());
+        PairReceipt receipt = receivePair(ctx_, task_, own_, n, agreed_[i], agreedEnd_[i], scanned.get());
         if (receipt.senderTableDamaged) keepStore_ = true;
         if (receipt.diskFailed) return HalfResult::DiskFailed;
         if (receipt.notEnoughSpace) {
@@ -181,9 +181,9 @@ private:
     // The agreed state after the receive: what it changed, appended to the pair's file as an
     // update where that file can take one; otherwise the state read before the receive, with the
     // changes made in it, written whole.
-    void writeAgreedAfter(int n, const PairReceipt& receipt) {
+    void writeAgreedAfter(int n, PairReceipt& receipt) {
         AgreedState& state = agreed_[static_cast<std::size_t>(n)];
-        if (!appendPairAgreedChanges(ctx_, task_, n, state, receipt.agreedFileGeneration, receipt.agreed)) {
+        if (!appendPairAgreedChanges(ctx_, task_, n, state, receipt.agreedWritten, receipt.agreed)) {
             applyAgreedChanges(state, receipt.agreed);
             writePairAgreedState(ctx_, task_, n, std::move(state));
         }
@@ -216,6 +216,7 @@ private:
     Side sender_;
     std::string storeRoot_;
     std::array<AgreedState, 11> agreed_; // by pair number, as read before the scan
+    std::array<std::optional<AgreedFileEnd>, 11> agreedEnd_; // where each pair's own file ended then
     std::array<bool, 11> unusable_{};    // pairs left alone: folder missing, unusable or reading empty
     std::array<bool, 11> plannedNewFolder_{}; // a dry run's pairs whose folder the real run would make
     RunPlan* plan_;                      // a dry run: decide and say, change nothing

@@ -33,8 +33,8 @@ bool copies(ReceiveStep step) {
 class PairReceiver {
 public:
     PairReceiver(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous,
-                 PackedFileList* scanned)
-        : p_(ctx, task, own, n, previous), scanned_(scanned) {}
+                 std::optional<AgreedFileEnd> previousEnd, PackedFileList* scanned)
+        : p_(ctx, task, own, n, previous, std::move(previousEnd)), scanned_(scanned) {}
 
     PairReceipt run() {
         p_.folderId = platform::folderIdentity(p_.ownFolder);
@@ -98,7 +98,7 @@ public:
         if (p_.diskFailed)
             return receipt;
         receipt.agreed = p_.agreedChangesSoFar();
-        receipt.agreedFileGeneration = p_.agreedFileGeneration;
+        receipt.agreedWritten = std::move(p_.agreedWritten);
         // The sender's table and the rows are done with: the table after the receive comes from
         // this computer's scan and what the receive changed, and a folder of a million files
         // should not hold all of them at once.
@@ -178,8 +178,8 @@ private:
 } // namespace
 
 PairReceipt receivePair(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous,
-                        PackedFileList* scanned) {
-    return PairReceiver(ctx, task, own, n, previous, scanned).run();
+                        std::optional<AgreedFileEnd> previousEnd, PackedFileList* scanned) {
+    return PairReceiver(ctx, task, own, n, previous, std::move(previousEnd), scanned).run();
 }
 
 } // namespace tarvela

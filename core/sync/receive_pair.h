@@ -5,6 +5,7 @@
 // then folders deepest first and only when empty), and returns the new agreed state.
 
 #include "records/agreed_state.h"
+#include "sync/agreed_generations.h"
 #include "records/profile.h"
 #include "records/store_layout.h"
 #include "sync/sync_context.h"
@@ -20,7 +21,7 @@ struct PairReceipt {
     // What the receive changed in the agreed state (old records stay where nothing was done), and
     // the generation its checkpoints left the pair's agreed-state file at.
     AgreedChanges agreed;
-    std::uint64_t agreedFileGeneration = 0;
+    AgreedChangesWritten agreedWritten; // what the receive's checkpoints wrote of them
     std::int64_t copySum = 0; // bytes the pair needed to copy
     bool notEnoughSpace = false;
     bool senderTableDamaged = false; // nothing was removed; the store must stay
@@ -35,7 +36,8 @@ struct PairReceipt {
 // Applies pair n. `own` is the receiving side; its table of the pair was just written from a scan.
 // `previous`: the pair's agreed state as read before the scan. `scanned`: that scan's entries as the
 // table lists them, when the half kept them (taken over); otherwise the table is read.
+// `previousEnd`: where the pair's agreed-state file ends, when `previous` was read from it as it stands.
 PairReceipt receivePair(SyncContext& ctx, const TProfilLine& task, Side own, int n, const AgreedState& previous,
-                        PackedFileList* scanned = nullptr);
+                        std::optional<AgreedFileEnd> previousEnd = std::nullopt, PackedFileList* scanned = nullptr);
 
 } // namespace tarvela

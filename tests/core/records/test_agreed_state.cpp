@@ -207,7 +207,14 @@ TEST(AgreedStateFile, ChangesAreAppendedOnlyToTheStateTheyWereMadeTo) {
     changes.dropped.push_back("never/agreed.txt");                  // not there: nothing to remove
     changes.dropped.push_back(before.records[40].name);             // respelt: dropped and set anew
     changes.set.push_back(before.records[40]);
-    ASSERT_TRUE(appendAgreedChanges(path, before, 1, 2, changes));
+    std::optional<AgreedFileEnd> readEnd;
+    readAgreedState(path, "/w/", "/h/", &readEnd);
+    ASSERT_TRUE(readEnd.has_value());
+    EXPECT_EQ(readEnd->size, wholeSize);
+    const std::optional<AgreedFileEnd> end = appendAgreedChanges(path, before, 1, 2, changes);
+    ASSERT_TRUE(end.has_value());
+    EXPECT_EQ(end->size, fileBytes(path).size());
+    EXPECT_EQ(end->generation, 2u);
     AgreedState expected = before;
     applyAgreedChanges(expected, changes);
     ASSERT_EQ(expected.records.size(), 2000u);
@@ -233,6 +240,13 @@ TEST(AgreedStateFile, ChangesAreAppendedOnlyToTheStateTheyWereMadeTo) {
     EXPECT_FALSE(appendAgreedChanges(path, otherZones, 2, 3, changes));
     EXPECT_FALSE(appendAgreedChanges(path, before, 2, 3, twice));
     EXPECT_FALSE(appendAgreedChanges(dir / "missing.dat", before, 0, 1, changes));
+    // Without reading: the same refusals, and a file not as long as it was left.
+    AgreedFileEnd shorter = *end;
+    --shorter.size;
+    EXPECT_FALSE(appendAgreedChangesAt(path, otherZones, *end, 3, changes));
+    EXPECT_FALSE(appendAgreedChangesAt(path, before, *end, 3, twice));
+    EXPECT_FALSE(appendAgreedChangesAt(path, before, shorter, 3, changes));
+    EXPECT_FALSE(appendAgreedChangesAt(dir / "missing.dat", before, *end, 3, changes));
     EXPECT_EQ(fileBytes(path), now) << "nothing written where the changes were refused";
     EXPECT_FALSE(platform::fileExists(dir / "missing.dat"));
 
@@ -243,7 +257,23 @@ TEST(AgreedStateFile, ChangesAreAppendedOnlyToTheStateTheyWereMadeTo) {
         many.set.back().workTime += 1;
     }
     EXPECT_FALSE(appendAgreedChanges(path, before, 2, 3, many));
+    EXPECT_FALSE(appendAgreedChangesAt(path, before, *end, 3, many));
     EXPECT_EQ(fileBytes(path), now);
+
+    // Where the end is known, the changes not written yet go after it without a look at the file;
+    // the state reads back as both sets of changes made in it.
+    AgreedChanges more;
+    more.set.push_back(before.records[50]);
+    more.set.back().workTime += 5;
+    more.dropped.push_back(before.records[60].name);
+    const std::optional<AgreedFileEnd> after = appendAgreedChangesAt(path, before, *end, 3, more);
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->size, fileBytes(path).size());
+    applyAgreedChanges(expected, more);
+    back = readAgreedState(path, "/w/", "/h/");
+    EXPECT_EQ(back.generation, 3u);
+    EXPECT_EQ(sortedByName(back.records), sortedByName(expected.records));
+    EXPECT_EQ(back.records.size(), 1999u);
 }
 
 TEST(StoreListFile, FindsACopyOnlyForTheSameNameSizeAndTime) {
