@@ -132,7 +132,8 @@ std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& h
     const std::string& sourceFolder = workIsSource ? pair.PathWork : pair.PathHome;
     const std::string& destFolder = workIsSource ? pair.PathHome : pair.PathWork;
     const bool destIsWindows = isWindowsFolderText(destFolder);
-    if (pair.held != nullptr) pair.held->startPair(pair);
+    if (pair.held != nullptr)
+        pair.held->startPair(pair);
     for (std::size_t i = 0; i < sourceCount; ++i) {
         TAtrib& e = *S.object(i);
         const bool isFile = e.Nature == 1;
@@ -205,7 +206,8 @@ void ComparedLines::startPair(const ComparePair& pair) {
 
 void ComparedLines::differ(std::size_t entry, std::string_view sourceName, std::string_view otherName) {
     lines_.push_back({entry, true});
-    if (otherName != sourceName) otherSpelling_.emplace(entry, otherName);
+    if (otherName != sourceName)
+        otherSpelling_.emplace(entry, otherName);
 }
 
 template <typename List>
@@ -213,7 +215,8 @@ void ComparedLines::writeOf(const List& S, RunHost& host,
                             const std::function<bool(std::string_view name)>& leaveOut) const {
     for (const Line& line : lines_) {
         const std::string_view name = S.key(line.entry);
-        if (leaveOut && leaveOut(name)) continue;
+        if (leaveOut && leaveOut(name))
+            continue;
         if (!line.differs) {
             sayAdded(host, workFolder_, sourceFolder_, destIsWindows_, name);
             continue;

@@ -236,17 +236,17 @@ private:
         std::vector<AgreedRecord> agreedNow;
         // The comparison's lines wait until the moves are known: a moved name says only its move.
         ComparedLines lines;
-        std::int64_t sum =
-            compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
-                          agreedSays(agreed_[static_cast<std::size_t>(n)], agreedNow), fresh != nullptr,
-                          other ? &*other : nullptr, &lines);
+        std::int64_t sum = compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
+                                         agreedSays(agreed_[static_cast<std::size_t>(n)], agreedNow), fresh != nullptr,
+                                         other ? &*other : nullptr, &lines);
         if (plan_ == nullptr && !agreedNow.empty()) recordAgreement(n, std::move(agreedNow));
         // Files renamed or moved here travel as moves, not as bytes.
         const std::vector<Move> moves = findSendMoves(S, ctx_, task_, n, own_, agreed_[static_cast<std::size_t>(n)].get());
         const MovedNames moved(moves);
         lines.write(S, host_, [&moved](std::string_view name) { return moved.contains(name); });
         for (const Move& m : moves) {
-            if (m.nature == kNatureFile) sum = std::max<std::int64_t>(0, sum - m.size);
+            if (m.nature == kNatureFile)
+                sum = std::max<std::int64_t>(0, sum - m.size);
         }
         // What goes on this trip: every file to store when all fit on the medium (a small file
         // fills a whole cluster there), otherwise what fits.

@@ -133,10 +133,14 @@ TEST(CompareLists, ANameTheWindowsComputerCannotHoldIsSaidAtTheSend) {
         bool notice;
     };
     const Case cases[] = {
-        {"C:\\Дом\\", "a:b.txt", true},   {"C:\\Дом\\", "sub/con.txt", true}, {"C:\\Дом\\", "точка.", true},
-        {"C:\\Дом\\", "обычный.txt", false}, {"/home/u/", "a:b.txt", false},
+        {"C:\\Дом\\", "a:b.txt", true},
+        {"C:\\Дом\\", "sub/con.txt", true},
+        {"C:\\Дом\\", "точка.", true},
+        {"C:\\Дом\\", "обычный.txt", false},
+        {"/home/u/", "a:b.txt", false},
         // A new folder: its table mark "/.." is no part of its name.
-        {"C:\\Дом\\", "папка/..", false}, {"C:\\Дом\\", "a:b/..", true},
+        {"C:\\Дом\\", "папка/..", false},
+        {"C:\\Дом\\", "a:b/..", true},
     };
     for (const Case& c : cases) {
         test::RecordingHost host;
