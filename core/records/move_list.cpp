@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "records/byte_stream.h"
+#include "records/table_record.h"
 
 #include <string_view>
 
@@ -14,6 +15,27 @@ constexpr std::size_t kMinEntryBytes = 1 + 2 + 2 + 8 + 8 + 8;
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 31;
 
 } // namespace
+
+MovedNames::MovedNames(const std::vector<Move>& moves) {
+    for (const Move& m : moves)
+        (m.nature == kNatureFolder ? folders_ : files_).insert(m.to);
+}
+
+bool MovedNames::contains(std::string_view tableName) const {
+    constexpr std::string_view kFolderMark = "/..";
+    if (!tableName.ends_with(kFolderMark))
+        return files_.contains(tableName);
+    // A folder below a moved one moved with it.
+    std::string_view folder = tableName.substr(0, tableName.size() - kFolderMark.size());
+    for (;;) {
+        if (folders_.contains(folder))
+            return true;
+        const std::size_t slash = folder.rfind('/');
+        if (slash == std::string_view::npos)
+            return false;
+        folder = folder.substr(0, slash);
+    }
+}
 
 std::string moveListFile(const std::string& storeRoot, int n) {
     return storeRoot + "/Moves_" + std::to_string(n) + ".dat";

@@ -14,8 +14,10 @@
 // names wait for a later send as any name the store does not carry.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace tarvela {
@@ -33,6 +35,26 @@ struct Move {
     double time = 0;
     std::uint64_t checksum = 0;
     friend bool operator==(const Move&, const Move&) = default;
+};
+
+// The new names a list of moves gives, as tables name them (a folder's name ends with "/.."): every
+// moved file, every moved folder and every folder below one. Such a name comes by a rename, not
+// by a copy of its bytes.
+class MovedNames {
+public:
+    MovedNames() = default;
+    explicit MovedNames(const std::vector<Move>& moves);
+    bool empty() const { return files_.empty() && folders_.empty(); }
+    bool contains(std::string_view tableName) const;
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    using Names = std::unordered_set<std::string, Hash, std::equal_to<>>;
+    Names files_;
+    Names folders_; // without "/.."
 };
 
 // "<store root>/Moves_N.dat".

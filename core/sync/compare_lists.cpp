@@ -60,6 +60,30 @@ std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
     return b > std::numeric_limits<std::int64_t>::max() - a ? std::numeric_limits<std::int64_t>::max() : a + b;
 }
 
+// "Файл добавлен" for a name only the source has, with a notice where the other side is a Windows
+// computer that cannot hold the name: said at the source, where it can still be renamed, rather
+// than only as a failure there.
+void sayAdded(RunHost& host, const std::string& workFolder, const std::string& sourceFolder, bool destIsWindows,
+              std::string_view name) {
+    host.echo(std::string(msg::kFileAdded).append(workFolder).append(name), color::kGreen);
+    // A folder's entry ends with "/..", which is its mark in the table, not part of its name.
+    constexpr std::string_view kFolderMark = "/..";
+    const std::string_view held = name.ends_with(kFolderMark) ? name.substr(0, name.size() - kFolderMark.size()) : name;
+    if (destIsWindows && !windowsCanHoldName(held))
+        host.echo(std::string(msg::kNameNotForWindows).append(sourceFolder).append(name), color::kBlack);
+}
+
+void sayDiffer(RunHost& host, const std::string& sourceFolder, std::string_view name, const std::string& destFolder,
+               std::string_view otherName) {
+    host.echo(std::string(msg::kFilesDiffer)
+                  .append(sourceFolder)
+                  .append(name)
+                  .append(msg::kFilesDifferSeparator)
+                  .append(destFolder)
+                  .append(otherName),
+              color::kPurple);
+}
+
 template <typename List>
 std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& host) {
     const std::size_t sourceCount = S.count();
@@ -108,6 +132,8 @@ std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& h
     const std::string& sourceFolder = workIsSource ? pair.PathWork : pair.PathHome;
     const std::string& destFolder = workIsSource ? pair.PathHome : pair.PathWork;
     const bool destIsWindows = isWindowsFolderText(destFolder);
+    if (pair.held != nullptr)
+        pair.held->startPair(pair);
     for (std::size_t i = 0; i < sourceCount; ++i) {
         TAtrib& e = *S.object(i);
         const bool isFile = e.Nature == 1;
@@ -119,24 +145,20 @@ std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& h
             e.Action = TAction::Skip;
         } else if (partner[i] == kNoMatch) {
             if (isFile) e.Action = TAction::Copy;
-            host.echo(std::string(msg::kFileAdded).append(pair.PathWork).append(S.key(i)), color::kGreen);
-            // A Windows computer on the other side will refuse the name: said now, where it can
-            // still be renamed, rather than only as a failure there.
-            if (destIsWindows && !windowsCanHoldName(S.key(i)))
-                host.echo(std::string(msg::kNameNotForWindows).append(sourceFolder).append(S.key(i)), color::kBlack);
+            if (pair.held != nullptr)
+                pair.held->added(i);
+            else
+                sayAdded(host, pair.PathWork, sourceFolder, destIsWindows, S.key(i));
         } else if (!isFile) {
             e.Action = TAction::Skip;
         } else if (!agreed && D.object(partner[i])->FileDataTime >= e.FileDataTime) {
             e.Action = TAction::Skip;
         } else {
             e.Action = TAction::Copy;
-            host.echo(std::string(msg::kFilesDiffer)
-                          .append(sourceFolder)
-                          .append(S.key(i))
-                          .append(msg::kFilesDifferSeparator)
-                          .append(destFolder)
-                          .append(D.key(partner[i])),
-                      color::kPurple);
+            if (pair.held != nullptr)
+                pair.held->differ(i, S.key(i), D.key(partner[i]));
+            else
+                sayDiffer(host, sourceFolder, S.key(i), destFolder, D.key(partner[i]));
         }
     }
 
@@ -171,6 +193,49 @@ std::int64_t compareLists(List& S, List&& D, const ComparePair& pair, RunHost& h
 }
 
 } // namespace
+
+void ComparedLines::startPair(const ComparePair& pair) {
+    const bool workIsSource = pair.direction == Direction::WorkHome;
+    workFolder_ = pair.PathWork;
+    sourceFolder_ = workIsSource ? pair.PathWork : pair.PathHome;
+    destFolder_ = workIsSource ? pair.PathHome : pair.PathWork;
+    destIsWindows_ = isWindowsFolderText(destFolder_);
+    lines_.clear();
+    otherSpelling_.clear();
+}
+
+void ComparedLines::differ(std::size_t entry, std::string_view sourceName, std::string_view otherName) {
+    lines_.push_back({entry, true});
+    if (otherName != sourceName)
+        otherSpelling_.emplace(entry, otherName);
+}
+
+template <typename List>
+void ComparedLines::writeOf(const List& S, RunHost& host,
+                            const std::function<bool(std::string_view name)>& leaveOut) const {
+    for (const Line& line : lines_) {
+        const std::string_view name = S.key(line.entry);
+        if (leaveOut && leaveOut(name))
+            continue;
+        if (!line.differs) {
+            sayAdded(host, workFolder_, sourceFolder_, destIsWindows_, name);
+            continue;
+        }
+        const auto other = otherSpelling_.find(line.entry);
+        sayDiffer(host, sourceFolder_, name, destFolder_,
+                  other == otherSpelling_.end() ? name : std::string_view(other->second));
+    }
+}
+
+void ComparedLines::write(const TFileList& S, RunHost& host,
+                          const std::function<bool(std::string_view name)>& leaveOut) const {
+    writeOf(S, host, leaveOut);
+}
+
+void ComparedLines::write(const PackedFileList& S, RunHost& host,
+                          const std::function<bool(std::string_view name)>& leaveOut) const {
+    writeOf(S, host, leaveOut);
+}
 
 std::int64_t CompareListsOfFiles(TFileList& S, TFileList&& D, const ComparePair& pair, RunHost& host) {
     return compareLists(S, std::move(D), pair, host);

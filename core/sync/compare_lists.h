@@ -12,10 +12,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace tarvela {
 
 enum class Direction; // run_control.h
+
+class ComparedLines;
 
 struct ComparePair {
     std::string PathWork;  // the pair's work folder, ending with '/'
@@ -30,6 +34,41 @@ struct ComparePair {
     // entry, null when it has none.
     std::function<std::optional<bool>(std::string_view name, const TAtrib& source, const TAtrib* destination)>
         agreedSays;
+    // Where the lines of the source's entries go when they are held back instead of written at
+    // once: null writes them at once.
+    ComparedLines* held = nullptr;
+};
+
+// The lines a comparison held back (ComparePair::held), kept small (an entry's index, and the other
+// side's name only where its spelling differs): the sending half writes them, in list order, once
+// it knows which new names are moves, whose own lines say all about them.
+class ComparedLines {
+public:
+    // Writes the held lines about the entries of S (the list the comparison wrote into), except
+    // those about the names `leaveOut` gives.
+    void write(const TFileList& S, RunHost& host, const std::function<bool(std::string_view name)>& leaveOut) const;
+    void write(const PackedFileList& S, RunHost& host,
+               const std::function<bool(std::string_view name)>& leaveOut) const;
+
+    // For the comparison: the pair the lines are about, then each line.
+    void startPair(const ComparePair& pair);
+    void added(std::size_t entry) { lines_.push_back({entry, false}); }
+    void differ(std::size_t entry, std::string_view sourceName, std::string_view otherName);
+
+private:
+    template <typename List>
+    void writeOf(const List& S, RunHost& host, const std::function<bool(std::string_view name)>& leaveOut) const;
+
+    struct Line {
+        std::size_t entry;
+        bool differs; // "files differ"; otherwise "file added"
+    };
+    std::string workFolder_;
+    std::string sourceFolder_;
+    std::string destFolder_;
+    bool destIsWindows_ = false;
+    std::vector<Line> lines_;
+    std::unordered_map<std::size_t, std::string> otherSpelling_; // by entry, of "differ" lines
 };
 
 // S is the source side's list, D the destination side's (consumed). Afterwards S holds every entry

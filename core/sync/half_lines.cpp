@@ -31,7 +31,7 @@ std::string scanTableFile(const SyncContext& ctx, Side owner, int n) {
 
 std::int64_t compareTables(PackedFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host, decltype(ComparePair::agreedSays) agreedSays,
-                           bool sourceInS, PackedFileList* other) {
+                           bool sourceInS, PackedFileList* other, ComparedLines* held) {
     const Side dest = otherSide(source);
     PackedFileList D;
     if (!sourceInS) CreateListOfFiles(S, scanTableFile(ctx, source, n), ownFolder(task, source, n), &host);
@@ -41,7 +41,7 @@ std::int64_t compareTables(PackedFileList& S, const SyncContext& ctx, const TPro
         CreateListOfFiles(D, pairTableFile(ctx, task, dest, n), ownFolder(task, dest, n), &host);
     const ComparePair pair{ownFolder(task, Side::Work, n), ownFolder(task, Side::Home, n),
                            source == Side::Work ? Direction::WorkHome : Direction::HomeWork, task.OperacDell, storeRoot,
-                           std::move(agreedSays)};
+                           std::move(agreedSays), held};
     return CompareListsOfFiles(S, std::move(D), pair, host);
 }
 

@@ -38,12 +38,12 @@ std::string scanTableFile(const SyncContext& ctx, Side owner, int n);
 // scan as its table loads (CreateListFiles with a list) and the source table is not read; with
 // `other` the other side's table is that list, already loaded.
 // storeRoot: the sending half's store root, empty when receiving.
-// agreedSays: the sending half's agreed state (compare_lists.h). Returns the byte sum of the files
-// to copy.
+// agreedSays: the sending half's agreed state (compare_lists.h). With `held` the comparison's lines
+// are held there instead of written (ComparePair::held). Returns the byte sum of the files to copy.
 std::int64_t compareTables(PackedFileList& S, const SyncContext& ctx, const TProfilLine& task, int n, Side source,
                            const std::string& storeRoot, RunHost& host,
                            decltype(ComparePair::agreedSays) agreedSays = {}, bool sourceInS = false,
-                           PackedFileList* other = nullptr);
+                           PackedFileList* other = nullptr, ComparedLines* held = nullptr);
 
 // Writes everything cached for the file system of `folder` to its device. A failure (the device
 // lost writes) is a red line naming the folder and the system's text; the half must then fail, since

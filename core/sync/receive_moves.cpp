@@ -261,6 +261,12 @@ private:
 
 } // namespace
 
+MovedNames listedMoves(const PairReceive& p) {
+    if (!p.task.OperacDell)
+        return MovedNames();
+    return MovedNames(readMoveList(moveListFile(storeRoot(p.ctx.PathTask, p.sender), p.n)));
+}
+
 void applyMoves(PairReceive& p) {
     if (!p.task.OperacDell)
         return;

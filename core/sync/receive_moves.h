@@ -10,9 +10,14 @@
 // send carries its bytes (the old record is marked, so that it is not taken for a move again).
 // Moves are never removals: the rows they take are done before the removals are counted.
 
+#include "records/move_list.h"
 #include "sync/pair_receive.h"
 
 namespace tarvela {
+
+// The new names the sender's move list gives for the pair (none when removals are off): they come
+// by applyMoves, not by copies; a move it cannot make says so in its own line.
+MovedNames listedMoves(const PairReceive& p);
 
 void applyMoves(PairReceive& p);
 

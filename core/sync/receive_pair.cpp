@@ -114,6 +114,7 @@ public:
 private:
     // Decides every row by the decision table and says what will be copied; the bytes to copy.
     std::int64_t decide() {
+        moved_ = listedMoves(p_);
         std::int64_t sum = 0;
         for (ReceiveRow& r : p_.rows) {
             const std::string_view name = p_.localName(r);
@@ -141,7 +142,7 @@ private:
                                            r.sameContent = platform::sameContents(stored, p_.ownPath(name));
                                            return r.sameContent;
                                        });
-            if (!copies(r.decision.step))
+            if (!copies(r.decision.step) || comesByMove(r))
                 continue;
             if (s->Nature == kNatureFile)
                 sum += s->SizeFile;
@@ -165,13 +166,17 @@ private:
         for (const ReceiveRow& r : p_.rows) {
             if (r.setAside || r.s < 0 || p_.sItem(r)->Nature != kNatureFile)
                 continue;
-            if (copies(r.decision.step))
+            if (copies(r.decision.step) && !comesByMove(r))
                 total += SpaceTaken(p_.sItem(r)->SizeFile, unit);
         }
         return total;
     }
 
+    // A new name the sender moved: renamed by the moves step, never copied by this receive.
+    bool comesByMove(const ReceiveRow& r) const { return r.s >= 0 && moved_.contains(p_.senderName(r)); }
+
     PairReceive p_;
+    MovedNames moved_;
     PackedFileList* scanned_; // this computer's fresh scan of the pair, when the half kept it
 };
 

@@ -25,6 +25,7 @@
 #include "sync/send_inputs.h"
 #include "sync/send_trip.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -233,13 +234,20 @@ private:
         std::optional<PackedFileList> other;
         if (inputs != nullptr) other = inputs->takeOtherTable(host_);
         std::vector<AgreedRecord> agreedNow;
-        const std::int64_t sum =
-            compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
-                          agreedSays(agreed_[static_cast<std::size_t>(n)], agreedNow), fresh != nullptr,
-                          other ? &*other : nullptr);
+        // The comparison's lines wait until the moves are known: a moved name says only its move.
+        ComparedLines lines;
+        std::int64_t sum = compareTables(S, ctx_, task_, n, own_, plan_ == nullptr ? storeRoot_ : std::string(), host_,
+                                         agreedSays(agreed_[static_cast<std::size_t>(n)], agreedNow), fresh != nullptr,
+                                         other ? &*other : nullptr, &lines);
         if (plan_ == nullptr && !agreedNow.empty()) recordAgreement(n, std::move(agreedNow));
         // Files renamed or moved here travel as moves, not as bytes.
         const std::vector<Move> moves = findSendMoves(S, ctx_, task_, n, own_, agreed_[static_cast<std::size_t>(n)].get());
+        const MovedNames moved(moves);
+        lines.write(S, host_, [&moved](std::string_view name) { return moved.contains(name); });
+        for (const Move& m : moves) {
+            if (m.nature == kNatureFile)
+                sum = std::max<std::int64_t>(0, sum - m.size);
+        }
         // What goes on this trip: every file to store when all fit on the medium (a small file
         // fills a whole cluster there), otherwise what fits.
         std::optional<std::vector<bool>> carried;

@@ -26,6 +26,7 @@ protected:
 const std::string kSent(msg::kMoveSent);
 const std::string kMoved(msg::kMoved);
 const std::string kNotMade(msg::kMoveNotMade);
+const std::string kAdded(msg::kFileAdded);
 
 std::string contentOf(int i) {
     return "photo " + std::to_string(i) + std::string(static_cast<std::size_t>(100 + i), static_cast<char>('a' + i % 26));
@@ -49,10 +50,15 @@ TEST_F(E2EMoves, ARenamedFolderTravelsAsOneMoveAndIsNoMassRemoval) {
               std::string::npos)
         << sent.out;
     EXPECT_EQ(storedFiles(Side::Work), 0u);
+    // The moved names say only their move: no line of their own, none about copying.
+    EXPECT_EQ(sent.out.find(kAdded + work + "Фото/2025"), std::string::npos) << sent.out;
+    EXPECT_EQ(sent.out.find(std::string(msg::kCopyingFilesFrom)), std::string::npos) << sent.out;
 
     const ChildResult got = half("work-home", "home");
     EXPECT_EQ(got.exitCode, 0) << got.out << got.err;
     EXPECT_EQ(occurrences(got.out, kMoved), 1u) << got.out;
+    EXPECT_EQ(got.out.find(kAdded + work + "Фото/2025"), std::string::npos) << got.out;
+    EXPECT_EQ(got.out.find(std::string(msg::kCopyingFilesTo)), std::string::npos) << got.out;
     EXPECT_NE(got.out.find(kMoved + home + "Фото 2025" + std::string(msg::kMoveArrow) + home + "Фото/2025"),
               std::string::npos)
         << got.out;
@@ -98,6 +104,10 @@ TEST_F(E2EMoves, MovedFilesTravelAsMoves) {
     const ChildResult got = half("work-home", "home");
     EXPECT_EQ(got.exitCode, 0) << got.out;
     EXPECT_EQ(occurrences(got.out, kMoved), 2u) << got.out;
+    for (const ChildResult* out : {&sent, &got}) {
+        for (const char* name : {"archive/2025/отчёт.pdf", "docs/a.txt"})
+            EXPECT_EQ(out->out.find(kAdded + work + name), std::string::npos) << name << "\n" << out->out;
+    }
     EXPECT_NE(got.out.find(std::string(msg::kMovesCounted) + "2\n"), std::string::npos) << got.out;
     EXPECT_EQ(readFile(home + "archive/2025/отчёт.pdf"), std::string(100000, 'r'));
     EXPECT_EQ(readFile(home + "docs/a.txt"), "a");
@@ -142,6 +152,7 @@ TEST_F(E2EMoves, AMoveThatCannotBeMadeCostsOneMoreTripAndLosesNothing) {
 
         const ChildResult got = half("work-home", "home");
         EXPECT_EQ(got.exitCode, 0) << got.out << got.err;
+        EXPECT_EQ(occurrences(got.out, kNotMade), 1u) << got.out;
         EXPECT_NE(got.out.find(kNotMade + home + "old/f.txt"), std::string::npos) << got.out;
         EXPECT_EQ(got.out.find(kMoved), std::string::npos) << got.out;
         EXPECT_EQ(fs::exists(home + "old/f.txt"), c.oldStaysAtFirst);
@@ -206,24 +217,35 @@ TEST_F(E2EMoves, AMoveWithAnEditThereTravelsAsBytesAndKeepsBothVersions) {
     EXPECT_EQ(treeOf(work), treeOf(home));
 }
 
-// The dry runs of both halves list the moves and count them; the real runs that follow make them.
+// The dry runs of both halves list the moves and count them, and list a new file beside them, but
+// not the moved names as added; the real runs that follow make them, copying only the new file.
 TEST_F(E2EMoves, DryRunsListTheMoves) {
     for (int i = 0; i < 8; ++i)
         writeFile(work + "A/" + std::to_string(i) + ".txt", contentOf(i));
     firstRun();
     fs::rename(work + "A", work + "B");
+    writeFile(work + "new.txt", "new");
     const ChildResult planSend = half("work-home", "work", {"--dry-run"});
     EXPECT_EQ(planSend.exitCode, 0) << planSend.out;
     EXPECT_EQ(occurrences(planSend.out, kSent), 1u) << planSend.out;
     EXPECT_NE(planSend.out.find(std::string(msg::kPlanSummaryMoves) + "1"), std::string::npos) << planSend.out;
     EXPECT_FALSE(pending(Side::Work));
-    halfDone("work-home", "work");
+    const ChildResult sent = half("work-home", "work");
+    EXPECT_EQ(sent.exitCode, 0) << sent.out;
     const ChildResult planReceive = half("work-home", "home", {"--dry-run"});
     EXPECT_EQ(planReceive.exitCode, 0) << planReceive.out;
     EXPECT_EQ(occurrences(planReceive.out, kMoved), 1u) << planReceive.out;
     EXPECT_NE(planReceive.out.find(std::string(msg::kPlanSummaryMoves) + "1"), std::string::npos) << planReceive.out;
     EXPECT_TRUE(fs::exists(home + "A/0.txt"));
-    halfDone("work-home", "home");
+    const ChildResult got = half("work-home", "home");
+    EXPECT_EQ(got.exitCode, 0) << got.out;
+    for (const ChildResult* out : {&planSend, &sent, &planReceive, &got}) {
+        EXPECT_EQ(occurrences(out->out, kAdded), 1u) << out->out;
+        EXPECT_NE(out->out.find(kAdded + work + "new.txt"), std::string::npos) << out->out;
+    }
+    EXPECT_NE(sent.out.find(std::string(msg::kCopyingFilesFrom)), std::string::npos) << sent.out;
+    EXPECT_NE(got.out.find(std::string(msg::kCopyingFilesTo)), std::string::npos) << got.out;
+    EXPECT_EQ(readFile(home + "new.txt"), "new");
     EXPECT_EQ(treeOf(work), treeOf(home));
 }
 

@@ -22,6 +22,24 @@ TEST(MoveListFile, ReadsBackWhatWasWritten) {
     EXPECT_EQ(readMoveList(moveListFile(dir.path(), 3)), moves);
 }
 
+// The new names of a list: moved files, moved folders and every folder below one, by the names
+// tables give them; nothing that merely shares a prefix, nor the old names.
+TEST(MoveListFile, MovedNamesAreTheNewNamesAndTheFoldersBelowAMovedOne) {
+    const MovedNames moved({
+        {0, "Фото 2025", "Фото/2025", 0, 0, 0},
+        {1, "Фото 2025/a.jpg", "Фото/2025/a.jpg", 1, 1.0, 1},
+        {1, "docs/r.pdf", "archive/r.pdf", 1, 1.0, 1},
+    });
+    for (const char* name :
+         {"Фото/2025/..", "Фото/2025/RAW/..", "Фото/2025/RAW/deeper/..", "Фото/2025/a.jpg", "archive/r.pdf"})
+        EXPECT_TRUE(moved.contains(name)) << name;
+    for (const char* name : {"Фото/..", "Фото/20250/..", "Фото/2025", "Фото/2025/b.jpg", "Фото 2025/..", "docs/r.pdf",
+                             "archive/..", "..", "archive/r.pdf/.."})
+        EXPECT_FALSE(moved.contains(name)) << name;
+    EXPECT_TRUE(MovedNames().empty());
+    EXPECT_FALSE(moved.empty());
+}
+
 TEST(MoveListFile, AnythingButASoundListReadsAsNoMoves) {
     test::TempDir dir;
     const std::string path = moveListFile(dir.path(), 1);

@@ -94,6 +94,35 @@ TEST(CompareLists, EchoLinesNameTheSourceFirst) {
     EXPECT_EQ(host.lines, expected) << "no line for skip or del decisions";
 }
 
+// Lines held back are written later exactly as they would have been at once, in list order (a
+// partner's other spelling and the Windows notice kept), without the names the caller leaves out.
+TEST(CompareLists, HeldLinesAreWrittenLaterAsTheyWouldHaveBeen) {
+    const std::vector<Entry> source = {{"a", 45000.0 + kOneSecond}, {"new:1"}, {"same"}, {"moved/x"}, {"moved/.."}};
+    const std::vector<Entry> dest = {{"A"}, {"same"}, {"old"}};
+    const ComparePair toWindows{"/w/", "C:\\Дом\\", Direction::WorkHome, true, {}, {}};
+
+    test::RecordingHost atOnce;
+    auto s = listOf<PackedFileList>(source);
+    const std::int64_t sum = CompareListsOfFiles(s, listOf<PackedFileList>(dest), toWindows, atOnce);
+
+    test::RecordingHost later;
+    ComparedLines held;
+    ComparePair holding = toWindows;
+    holding.held = &held;
+    auto h = listOf<PackedFileList>(source);
+    EXPECT_EQ(CompareListsOfFiles(h, listOf<PackedFileList>(dest), holding, later), sum);
+    EXPECT_EQ(outcome(h), outcome(s));
+    EXPECT_TRUE(later.lines.empty()) << "nothing said before the caller writes";
+    held.write(h, later, {});
+    EXPECT_EQ(later.lines, atOnce.lines);
+    ASSERT_EQ(atOnce.lines.size(), 5u) << "differ, added + Windows notice, and two added";
+
+    test::RecordingHost leftOut;
+    held.write(h, leftOut, [](std::string_view name) { return name.starts_with("moved/"); });
+    const std::vector<test::EchoLine> expected(atOnce.lines.begin(), atOnce.lines.begin() + 3);
+    EXPECT_EQ(leftOut.lines, expected);
+}
+
 // A Linux computer sends to one whose folder is a Windows path: a new file whose name Windows
 // cannot hold gets a notice beside its "Файл добавлен" line; where the other folder is a POSIX path,
 // or the name is fine, nothing more is said.
@@ -104,8 +133,14 @@ TEST(CompareLists, ANameTheWindowsComputerCannotHoldIsSaidAtTheSend) {
         bool notice;
     };
     const Case cases[] = {
-        {"C:\\Дом\\", "a:b.txt", true},   {"C:\\Дом\\", "sub/con.txt", true}, {"C:\\Дом\\", "точка.", true},
-        {"C:\\Дом\\", "обычный.txt", false}, {"/home/u/", "a:b.txt", false},
+        {"C:\\Дом\\", "a:b.txt", true},
+        {"C:\\Дом\\", "sub/con.txt", true},
+        {"C:\\Дом\\", "точка.", true},
+        {"C:\\Дом\\", "обычный.txt", false},
+        {"/home/u/", "a:b.txt", false},
+        // A new folder: its table mark "/.." is no part of its name.
+        {"C:\\Дом\\", "папка/..", false},
+        {"C:\\Дом\\", "a:b/..", true},
     };
     for (const Case& c : cases) {
         test::RecordingHost host;
