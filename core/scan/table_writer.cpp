@@ -48,6 +48,15 @@ bool sameEntryWithStoreName(ConstBytes old, ConstBytes fresh) {
 
 } // namespace
 
+TNameAtribFile tableRecordOf(const std::string& path, const TAtrib& atrib) {
+    TNameAtribFile record;
+    record.Nature = atrib.Nature;
+    record.FName = ShortString<255>::fromText(path);
+    record.FDataTime = atrib.FileDataTime;
+    record.SizeFile = atrib.SizeFile;
+    return record;
+}
+
 std::string withSeparator(const std::string& folder) {
     if (folder.ends_with('/') || folder.ends_with(platform::pathSeparator())) return folder;
     return folder + platform::pathSeparator();
@@ -82,10 +91,7 @@ void TableBuilder::add(const std::string& path, const TAtrib& atrib) {
         host_.echo(std::string(msg::kPathTooLong) + path, color::kRed);
         return;
     }
-    record_.Nature = atrib.Nature;
-    record_.FName = ShortString<255>::fromText(path);
-    record_.FDataTime = atrib.FileDataTime;
-    record_.SizeFile = atrib.SizeFile;
+    record_ = tableRecordOf(path, atrib);
     record_.FNameTmp = ShortString<25>::fromText(makeStoreName(path));
     std::array<unsigned char, TNameAtribFile::kSize> bytes{};
     encodeTableRecord(record_, bytes);

@@ -18,6 +18,9 @@ namespace tarvela {
 
 inline constexpr std::size_t kMaxPathChars = 255;
 
+// The table record of the entry at `path` (its full path in this system's form), without a store name.
+TNameAtribFile tableRecordOf(const std::string& path, const TAtrib& atrib);
+
 // The pair folder as the scan spells its entries' paths: ending with this system's separator ("\\"
 // on Windows, where a folder written the other system's way may end with '/').
 std::string withSeparator(const std::string& folder);

@@ -446,11 +446,7 @@ void writeDerivedTable(const std::string& folder, const std::string& tableFile, 
             const TAtrib& a = *scanned->object(static_cast<std::size_t>(index));
             path = root;
             appendInSystemForm(path, scanned->key(static_cast<std::size_t>(index)));
-            TNameAtribFile record;
-            record.Nature = a.Nature;
-            record.FName = ShortString<255>::fromText(path);
-            record.FDataTime = a.FileDataTime;
-            record.SizeFile = a.SizeFile;
+            TNameAtribFile record = tableRecordOf(path, a);
             record.FNameTmp = ShortString<25>::fromBytes(a.FNameTmp.bytes());
             std::array<unsigned char, TNameAtribFile::kSize> bytes{};
             encodeTableRecord(record, bytes);
